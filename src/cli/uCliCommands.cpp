@@ -1,0 +1,37 @@
+#include "uCliCommands.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+std::vector<TCliCommand>& Registry() {
+  static std::vector<TCliCommand> commands;
+  return commands;
+}
+
+}  // namespace
+
+TCliRegistrar::TCliRegistrar(TCliCommand command) { Registry().push_back(std::move(command)); }
+
+const std::vector<TCliCommand>& CliCommands() { return Registry(); }
+
+std::string ProjectFileArgument(const std::vector<std::string>& args) {
+  if (args.size() != 1 || StartsWith(args[0], "-")) throw ECliUsage("expected one project file");
+  return ExpandFileName(args[0]);
+}
+
+TProgressCallback TerminalProgress(const std::string& label) {
+  if (!::isatty(STDERR_FILENO)) return nullptr;
+  return [label](int done, int total) {
+    std::fprintf(stderr, "\r%s: %d/%d", label.c_str(), done, total);
+    if (done >= total) std::fprintf(stderr, "\r\033[K");
+    std::fflush(stderr);
+  };
+}
+
+void PrintWarnings(const std::vector<std::string>& warnings) {
+  for (const std::string& w : warnings) std::cerr << "warning: " << w << "\n";
+}

@@ -1,0 +1,42 @@
+// The commands of folivane-cli. Each command file registers itself with a static
+// TCliRegistrar, so adding a command touches no other file.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "uUtils.h"
+
+struct TCliCommand {
+  std::string name;
+  std::string usage;    // "new FILE.fvp [--title TEXT]"
+  std::string summary;  // one line for --help
+  // Gets the arguments after the command name; returns the exit code.
+  std::function<int(const std::vector<std::string>& args)> run;
+};
+
+struct TCliRegistrar {
+  explicit TCliRegistrar(TCliCommand command);
+};
+
+const std::vector<TCliCommand>& CliCommands();
+
+// Wrong arguments: exit code 2 with the command's usage.
+class ECliUsage : public std::runtime_error {
+ public:
+  explicit ECliUsage(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Exit codes shared by all commands.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// The one positional argument FILE.fvp of a publishing command, made absolute.
+std::string ProjectFileArgument(const std::vector<std::string>& args);
+// A progress line on a terminal ("Exporting WebHelp: 12/40"); does nothing when stderr is redirected.
+TProgressCallback TerminalProgress(const std::string& label);
+// Prints the warnings of opening a project to stderr.
+void PrintWarnings(const std::vector<std::string>& warnings);

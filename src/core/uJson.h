@@ -1,0 +1,30 @@
+// JSON for every file and message: lenient reading, one compact pure-ASCII writer.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+// Keys keep their order, so objects are written in the order they are built.
+using TJson = nlohmann::ordered_json;
+
+// Parses text. A repeated key keeps its first value. On failure returns false and,
+// when error is given, a short reason with line and column.
+bool TryParseJson(std::string_view text, TJson& out, std::string* error = nullptr);
+
+// The one writer: compact, keys in their order, pure ASCII ("/" escaped, every
+// character outside U+0020..U+007F as \u with four upper-case hex digits).
+std::string JsonWrite(const TJson& value);
+// A JSON string literal of UTF-8 text, quotes included.
+std::string JsonQuote(std::string_view text);
+
+// The pair called name (case-sensitive), or nullptr.
+const TJson* JsonFind(const TJson& object, const std::string& name);
+// A value's text: a string's content, a number as written, true/false, null; "" for containers.
+std::string JsonValueText(const TJson& value);
+std::string JsonString(const TJson& object, const std::string& name, const std::string& defaultValue);
+// JSON booleans and the strings "true"/"false" in any letter case; anything else gives the default.
+bool JsonBool(const TJson& object, const std::string& name, bool defaultValue);
+// Name of a value's kind for messages ("a string", "an array", ...).
+std::string JsonKindName(const TJson& value);

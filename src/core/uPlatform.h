@@ -1,0 +1,51 @@
+// The operating-system services, one small function each. Nothing else in the
+// code calls the operating system for these.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+// The per-user folder: $APPDATA/folivane, else $XDG_CONFIG_HOME/folivane, else ~/.config/folivane.
+std::string UserDataDir();
+// The folder of the running executable, without a trailing delimiter.
+std::string ExecutableDir();
+std::string TempDir();
+// 32 upper-case hexadecimal digits of a random version-4 GUID (no braces, no hyphens).
+std::string NewGuidHex();
+// A running program's folder for the tests: overrides ExecutableDir when non-empty.
+void SetExecutableDirForTests(const std::string& dir);
+
+struct TProcessResult {
+  int exitCode = -1;
+  bool timedOut = false;
+  std::string output;  // stdout and stderr together, in the order they came
+};
+
+// Runs a program with arguments (no shell) in workDir and waits for it. A timeout
+// of zero waits without limit; past the limit the program is killed and timedOut set.
+// Raises EFolivaneError when the program cannot be started.
+TProcessResult RunProcessAndWait(const std::string& program, const std::vector<std::string>& args,
+                                 const std::string& workDir = "",
+                                 std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
+// The full path of a program found on PATH, or "".
+std::string FindOnPath(const std::string& program);
+
+// Opens a file, folder or URL with the desktop's associated program (xdg-open).
+// With FOLIVANE_NO_OPEN=1 nothing is launched: the target is recorded instead
+// (and appended as a line to $FOLIVANE_OPEN_LOG when that is set).
+void OpenWithAssociatedProgram(const std::string& target);
+std::vector<std::string> RecordedOpens();
+
+// The UI language code of the system locale ("en", "de", "ru", ...), from LANGUAGE,
+// LC_ALL, LC_MESSAGES, LANG (the first one set).
+std::string SystemUiLanguage();
+// The language the user chose, kept in settings.ini (section UI, key CurrentLanguage).
+std::string ReadStoredUiLanguage();
+void StoreUiLanguage(const std::string& code);
+// settings.ini in the per-user folder.
+std::string UserSettingsIniPath();
+
+bool RunningAsRoot();
+// "file://" + absolute path, with spaces as %20.
+std::string FilePathToFileUrl(const std::string& path);

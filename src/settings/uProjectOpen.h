@@ -1,0 +1,22 @@
+// Opening and creating a project without a window: what the CLI and every
+// publishing command start from.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "uDocModel.h"
+#include "uProjectSettings.h"
+
+// Reads the project file, ensures the folders, installs the application files, loads
+// the structure and the settings (defaults in memory when the file is missing). The
+// project title becomes the settings' ProjTitle, as the window shows it. Adds no topic.
+// Non-fatal problems (structure files that are not JSON) are added to warnings.
+void OpenProjectFile(const std::string& fileName, TDocProject& project, TProjectSettings& settings,
+                     std::vector<std::string>* warnings = nullptr);
+
+// Creates a project as New Project followed by Save As: the folder named after the
+// file, its standard folders and application files, default settings (title set when
+// given), one root topic "Welcome" with an empty paragraph, the structure and the
+// project file. Returns the project folder.
+std::string CreateProjectFile(const std::string& fileName, const std::string& title);

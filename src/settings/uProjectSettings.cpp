@@ -1,0 +1,192 @@
+#include "uProjectSettings.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <limits>
+
+#include "uUtils.h"
+
+namespace {
+
+// The usual values of the Windows system colours (index = the low byte of the
+// negative constant), so settings written with one resolve to the same RGB here.
+constexpr std::array<TColor, 31> kSystemColors = {
+    RGBColor(200, 200, 200), RGBColor(0, 0, 0),       RGBColor(153, 180, 209), RGBColor(191, 205, 219),
+    RGBColor(240, 240, 240), RGBColor(255, 255, 255), RGBColor(100, 100, 100), RGBColor(0, 0, 0),
+    RGBColor(0, 0, 0),       RGBColor(0, 0, 0),       RGBColor(180, 180, 180), RGBColor(244, 247, 252),
+    RGBColor(171, 171, 171), RGBColor(0, 120, 215),   RGBColor(255, 255, 255), RGBColor(240, 240, 240),
+    RGBColor(160, 160, 160), RGBColor(109, 109, 109), RGBColor(0, 0, 0),       RGBColor(0, 0, 0),
+    RGBColor(255, 255, 255), RGBColor(105, 105, 105), RGBColor(227, 227, 227), RGBColor(0, 0, 0),
+    RGBColor(255, 255, 225), RGBColor(0, 0, 0),       RGBColor(0, 102, 204),   RGBColor(185, 209, 234),
+    RGBColor(215, 228, 242), RGBColor(0, 120, 215),   RGBColor(240, 240, 240)};
+
+const char* const kLinkStyles[] = {"none", "solid", "dashed", "dotted", "double"};
+const char* const kTableBorderStyles[] = {"solid", "dashed", "dotted", "double"};
+
+template <size_t N>
+std::string OneOf(const std::string& value, const char* const (&allowed)[N]) {
+  for (const char* a : allowed) {
+    if (SameTextAscii(value, a)) return a;
+  }
+  return "solid";
+}
+
+void ReadText(const TJson& o, const char* key, std::string& field) { field = JsonString(o, key, field); }
+
+void ReadInteger(const TJson& o, const char* key, std::int32_t& field) {
+  const TJson* v = JsonFind(o, key);
+  if (!v || !v->is_number()) return;
+  const bool fits = v->is_number_integer() && !v->is_number_unsigned()
+                        ? v->get<std::int64_t>() >= std::numeric_limits<std::int32_t>::min() &&
+                              v->get<std::int64_t>() <= std::numeric_limits<std::int32_t>::max()
+                        : v->is_number_unsigned() && v->get<std::uint64_t>() <= std::numeric_limits<std::int32_t>::max();
+  if (!fits) {
+    throw EFolivaneError("the setting " + std::string(key) + " must be a whole number, but it is " + JsonWrite(*v));
+  }
+  field = static_cast<std::int32_t>(v->get<std::int64_t>());
+}
+
+void ReadFloat(const TJson& o, const char* key, double& field) {
+  const TJson* v = JsonFind(o, key);
+  if (v && v->is_number()) field = v->get<double>();
+}
+
+void ReadBoolean(const TJson& o, const char* key, bool& field) {
+  const TJson* v = JsonFind(o, key);
+  if (!v) return;
+  if (v->is_boolean()) {
+    field = v->get<bool>();
+    return;
+  }
+  const std::string text = Trim(JsonValueText(*v));
+  if (SameTextAscii(text, "true")) field = true;
+  else if (SameTextAscii(text, "false")) field = false;
+}
+
+void ReadColor(const TJson& o, const char* key, TColor& field) {
+  field = ColorFromHtml(JsonString(o, key, ColorToHtml(field)), field);
+}
+
+}  // namespace
+
+TColor ResolveColor(TColor color) {
+  if (color >= 0) return color & 0xFFFFFF;
+  const unsigned index = static_cast<unsigned>(color) & 0xFF;
+  return index < kSystemColors.size() ? kSystemColors[index] : 0;
+}
+
+std::string ColorToHtml(TColor color) {
+  const TColor rgb = ResolveColor(color);
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+  return buf;
+}
+
+TColor ColorFromHtml(const std::string& text, TColor fallback) {
+  const std::string t = Trim(text);
+  if (t.size() != 7 || t[0] != '#') return fallback;
+  if (t.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos) return fallback;
+  const unsigned long value = std::stoul(t.substr(1), nullptr, 16);
+  return RGBColor(static_cast<int>((value >> 16) & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>(value & 0xFF));
+}
+
+void TProjectSettings::SetDefaults() {
+  ProjTitle = "Untitled Documentation";
+  FontSizeH1 = 32;
+  FontSizeH2 = 24;
+  FontSizeH3 = 18;
+  FontSizeBody = 16;
+  DefaultTextColor = RGBColor(0, 0, 0);
+  DefaultFontName = "Segoe UI";
+  DefaultTextBackColor = RGBColor(255, 255, 255);
+  DefaultLineSpacing = 1.5;
+  DefaultPageBgColor = RGBColor(255, 255, 255);
+  DefaultHeaderBgColor = RGBColor(231, 239, 245);
+  TocTextColor = RGBColor(0, 0, 0);
+  TocTextSize = 12;
+  CopyrightEnabled = false;
+  CopyrightText.clear();
+  LinkColor = RGBColor(0, 0, 255);
+  LinkStyle = "solid";
+  TableBorderStyle = "solid";
+  TableBorderWidth = 1;
+  TableBorderColor = RGBColor(153, 153, 153);
+}
+
+TJson TProjectSettings::ToJson() const {
+  TJson o = TJson::object();
+  o["ProjTitle"] = ProjTitle;
+  o["FontSizeH1"] = FontSizeH1;
+  o["FontSizeH2"] = FontSizeH2;
+  o["FontSizeH3"] = FontSizeH3;
+  o["FontSizeBody"] = FontSizeBody;
+  o["DefaultTextColor"] = ColorToHtml(DefaultTextColor);
+  o["DefaultFontName"] = DefaultFontName;
+  o["DefaultTextBackColor"] = ColorToHtml(DefaultTextBackColor);
+  o["DefaultLineSpacing"] = DefaultLineSpacing;
+  o["DefaultPageBgColor"] = ColorToHtml(DefaultPageBgColor);
+  o["DefaultHeaderBgColor"] = ColorToHtml(DefaultHeaderBgColor);
+  o["TocTextColor"] = ColorToHtml(TocTextColor);
+  o["TocTextSize"] = TocTextSize;
+  o["CopyrightEnabled"] = CopyrightEnabled;
+  o["CopyrightText"] = CopyrightText;
+  o["LinkColor"] = ColorToHtml(LinkColor);
+  o["LinkStyle"] = LinkStyle;
+  o["TableBorderStyle"] = TableBorderStyle;
+  o["TableBorderWidth"] = TableBorderWidth;
+  o["TableBorderColor"] = ColorToHtml(TableBorderColor);
+  return o;
+}
+
+void TProjectSettings::FromJson(const TJson& o) {
+  ReadText(o, "ProjTitle", ProjTitle);
+  ReadInteger(o, "FontSizeH1", FontSizeH1);
+  ReadInteger(o, "FontSizeH2", FontSizeH2);
+  ReadInteger(o, "FontSizeH3", FontSizeH3);
+  ReadInteger(o, "FontSizeBody", FontSizeBody);
+  ReadColor(o, "DefaultTextColor", DefaultTextColor);
+  ReadText(o, "DefaultFontName", DefaultFontName);
+  ReadColor(o, "DefaultTextBackColor", DefaultTextBackColor);
+  ReadFloat(o, "DefaultLineSpacing", DefaultLineSpacing);
+  ReadColor(o, "DefaultPageBgColor", DefaultPageBgColor);
+  ReadColor(o, "DefaultHeaderBgColor", DefaultHeaderBgColor);
+  ReadColor(o, "TocTextColor", TocTextColor);
+  ReadInteger(o, "TocTextSize", TocTextSize);
+  ReadBoolean(o, "CopyrightEnabled", CopyrightEnabled);
+  ReadText(o, "CopyrightText", CopyrightText);
+  ReadColor(o, "LinkColor", LinkColor);
+  if (JsonFind(o, "LinkStyle")) LinkStyle = AsciiLower(JsonString(o, "LinkStyle", LinkStyle));
+  if (JsonFind(o, "TableBorderStyle")) TableBorderStyle = AsciiLower(JsonString(o, "TableBorderStyle", TableBorderStyle));
+  ReadInteger(o, "TableBorderWidth", TableBorderWidth);
+  ReadColor(o, "TableBorderColor", TableBorderColor);
+
+  for (std::int32_t* size : {&FontSizeH1, &FontSizeH2, &FontSizeH3, &FontSizeBody}) *size = std::max(*size, 8);
+  TocTextSize = std::clamp(TocTextSize, 6, 36);
+  DefaultLineSpacing = std::clamp(DefaultLineSpacing, 1.0, 5.0);
+  LinkStyle = OneOf(LinkStyle, kLinkStyles);
+  TableBorderStyle = OneOf(TableBorderStyle, kTableBorderStyles);
+  TableBorderWidth = std::clamp(TableBorderWidth, 1, 12);
+}
+
+void TProjectSettings::SaveToFile(const std::string& fileName) const {
+  EnsureDir(ExtractFileDir(fileName));
+  WriteTextFileUtf8Bom(fileName, JsonWrite(ToJson()));
+}
+
+bool TProjectSettings::LoadFromFile(const std::string& fileName) {
+  if (!FileExists(fileName)) return false;
+  TJson doc;
+  if (!TryParseJson(ReadTextFileAutoBom(fileName), doc) || !doc.is_object()) return false;
+  try {
+    FromJson(doc);
+  } catch (const EFolivaneError& e) {
+    throw EFolivaneError("Cannot load " + fileName + ": " + e.what());
+  }
+  return true;
+}
+
+std::string TProjectSettings::DefaultSettingsPathForProject(const std::string& projectRoot) {
+  return PathJoin(PathJoin(projectRoot, "meta"), "project_settings.json");
+}

@@ -1,0 +1,26 @@
+#include "TestHelpers.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+TTempDir::TTempDir() {
+  char tmpl[] = "/tmp/folivane-test-XXXXXX";
+  const char* made = ::mkdtemp(tmpl);
+  if (!made) std::abort();
+  FPath = made;
+}
+
+TTempDir::~TTempDir() {
+  try {
+    DeleteFolderTree(FPath);
+  } catch (...) {
+  }
+}
+
+void WriteFixtureFile(const std::string& path, const std::string& bytes) {
+  EnsureDir(ExtractFileDir(path));
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}

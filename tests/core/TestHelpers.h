@@ -1,0 +1,23 @@
+// Small helpers shared by the core tests: a temporary folder that cleans up after itself.
+#pragma once
+
+#include <string>
+
+#include "uUtils.h"
+
+class TTempDir {
+ public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  // The folder, without a trailing delimiter.
+  const std::string& Path() const { return FPath; }
+  std::string operator/(const std::string& rel) const { return FPath + "/" + rel; }
+
+ private:
+  std::string FPath;
+};
+
+// Writes bytes to path, creating folders (no atomic replace: fixtures only).
+void WriteFixtureFile(const std::string& path, const std::string& bytes);
