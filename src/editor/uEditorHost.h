@@ -1,0 +1,25 @@
+// What the editor bridge needs from the browser control that shows the editor page.
+// The desktop application implements it with Qt WebEngine; tests use a scripted fake.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class IEditorHost {
+ public:
+  virtual ~IEditorHost() = default;
+  // Shows the page at a file:// URL.
+  virtual void Navigate(const std::string& url) = 0;
+  // Runs a script in the page without waiting for its result.
+  virtual void ExecuteScript(const std::string& script) = 0;
+  // Called for every message the page posts, as its JSON text.
+  void SetMessageHandler(std::function<void(const std::string& json)> handler) { FOnMessage = std::move(handler); }
+
+ protected:
+  void DeliverMessage(const std::string& json) {
+    if (FOnMessage) FOnMessage(json);
+  }
+
+ private:
+  std::function<void(const std::string& json)> FOnMessage;
+};
