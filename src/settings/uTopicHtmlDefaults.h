@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "uProjectSettings.h"
 
@@ -9,3 +10,14 @@
 std::string DefaultEmptyParagraphHtml(const TProjectSettings& settings);
 // The font name used in default texts: trimmed, "Segoe UI" when empty, quotes as &quot;.
 std::string DefaultTextFontName(const TProjectSettings& settings);
+// The header a topic starts with: its title in bold, in the project's font, size and colour.
+std::string DefaultHeaderHtml(const TProjectSettings& settings, const std::string& title);
+
+// The characters outside tags, a few entities decoded (&nbsp; and &#160; as spaces), trimmed.
+std::string StripTagsToText(std::string_view html);
+// True when the body shows nothing: no image, table, video or frame, and no text but blanks.
+bool IsBodyEmpty(std::string_view html);
+// True when the header shows only the topic's or the project's title (letter case ignored)
+// and holds no image, table or link.
+bool IsDefaultLikeHeader(std::string_view headerHtml, const std::string& title,
+                         const std::string& projectTitle);

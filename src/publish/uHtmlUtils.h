@@ -1,0 +1,53 @@
+// Text-level HTML helpers shared by the exporters, the link checker and the editor.
+// Nothing here builds a document tree: every routine is a textual pass.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uDocModel.h"
+#include "uStorage.h"
+
+// The output a pass is run for, where the outputs differ in small details.
+enum class TPublishForm { WebHelp, Chm, Pdf };
+
+// Plain text for the search index: scripts and styles dropped, tags as spaces, the
+// common entities decoded, white space folded, trimmed.
+std::string HtmlToPlainText(std::string_view html);
+
+// Identifiers of the internal topic links (href="doc:<32 hex digits>"), in document
+// order, letter case as written, duplicates kept.
+std::vector<std::string> ExtractDocLinkIds(std::string_view html);
+
+// Maps a topic identifier (as written in the page) to a link target; "" means no target.
+using TDocLinkResolver = std::function<std::string(const std::string& id)>;
+// Every internal link becomes href="<target>", or href="#" when the resolver gives "".
+// A page without internal links comes back byte for byte.
+std::string RewriteDocLinks(std::string_view html, const TDocLinkResolver& resolver);
+
+// Escapes & < > " and ' (as &#39;).
+std::string HtmlEscape(std::string_view text);
+// Escapes & < > and "; keeps the apostrophe.
+std::string EncodeHtmlText(std::string_view text);
+
+// Explicit white backgrounds become transparent: twelve textual rules for WebHelp,
+// the first eight for CHM; the PDF form leaves the page unchanged.
+std::string NeutraliseWhiteBackgrounds(std::string_view html, TPublishForm form);
+
+// Makes "assets/..." references relative to a page in the output's topics folder.
+// WebHelp: src="assets/ and href="assets/ (exact case). CHM: src="assets/ and
+// src="/assets/ (any case). PDF: unchanged.
+std::string RewriteAssetPaths(std::string_view html, TPublishForm form);
+
+// The header band of a published topic page: the project's default header files, then
+// the topic's own, "#fafafa" for an empty background, and a title block in bold for a
+// blank header (the CHM form HTML-encodes the title; WebHelp inserts it as it is).
+TPublishHeader LookupTopicHeader(const TDocProject& project, const std::string& topicID,
+                                 TPublishForm form);
+
+// Copies every file below source to the same place below destination, overwriting.
+// WebHelp and CHM forms also create empty sub-folders; the PDF form creates only the
+// folders that receive files. A missing source folder copies nothing.
+void CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form);

@@ -1,0 +1,36 @@
+// The "Project settings overrides" style sheet and the style sheet file of each output.
+#pragma once
+
+#include <string>
+
+#include "uDocModel.h"
+#include "uProjectSettings.h"
+
+enum class TSettingsCssForm {
+  Standard,  // WebHelp, PDF and the editor
+  Chm,       // link underlines as bottom borders, shorthand table borders, thead cells
+};
+
+// CR LF lines, starting with an empty line. Without settings the text is empty.
+std::string BuildSettingsCss(const TProjectSettings* settings, TSettingsCssForm form);
+std::string BuildSettingsCss(const TProjectSettings& settings, TSettingsCssForm form);
+
+// The body rule used where no style profile is found.
+extern const char* const kDefaultBodyCssRule;
+
+// styles/<profile>.css in the project folder.
+std::string StyleProfilePath(const TDocProject& project);
+
+// The text of each output's style.css. Each reads the project's style profile (a missing
+// file is no error; an unreadable one raises) and appends BuildSettingsCss.
+std::string BuildWebHelpStyleCss(const TDocProject& project, const TProjectSettings* settings);
+std::string BuildChmStyleCss(const TProjectSettings* settings);
+std::string BuildPdfStyleCss(const TDocProject& project, const TProjectSettings* settings);
+// The editor's style sheet: profile, else the project's styles/default.css, else the
+// default body rule; CR LF; the standard overrides.
+std::string BuildEditorStyleCss(const TDocProject& project, const TProjectSettings* settings);
+
+// internal/editor/editor_effective.css in the project folder.
+std::string EditorEffectiveCssPath(const TDocProject& project);
+// Writes the editor's style sheet (creating its folder) and returns its full path.
+std::string WriteEditorEffectiveCss(const TProjectSettings& settings, const TDocProject& project);
