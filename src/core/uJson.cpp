@@ -140,42 +140,6 @@ void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
 }
 
-void AppendValue(std::string& out, const TJson& v) {
-  switch (v.type()) {
-    case TJson::value_t::null: out += "null"; break;
-    case TJson::value_t::boolean: out += v.get<bool>() ? "true" : "false"; break;
-    case TJson::value_t::number_integer: out += std::to_string(v.get<std::int64_t>()); break;
-    case TJson::value_t::number_unsigned: out += std::to_string(v.get<std::uint64_t>()); break;
-    case TJson::value_t::number_float: out += FloatToText(v.get<double>()); break;
-    case TJson::value_t::string: AppendQuoted(out, v.get_ref<const std::string&>()); break;
-    case TJson::value_t::array: {
-      out += '[';
-      bool first = true;
-      for (const auto& item : v) {
-        if (!first) out += ',';
-        first = false;
-        AppendValue(out, item);
-      }
-      out += ']';
-      break;
-    }
-    case TJson::value_t::object: {
-      out += '{';
-      bool first = true;
-      for (const auto& [key, item] : v.items()) {
-        if (!first) out += ',';
-        first = false;
-        AppendQuoted(out, key);
-        out += ':';
-        AppendValue(out, item);
-      }
-      out += '}';
-      break;
-    }
-    default: out += "null"; break;
-  }
-}
-
 }  // namespace
 
 bool TryParseJson(std::string_view text, TJson& out, std::string* error) {
@@ -195,9 +159,103 @@ bool TryParseJson(std::string_view text, TJson& out, std::string* error) {
 }
 
 std::string JsonWrite(const TJson& value) {
-  std::string out;
-  AppendValue(out, value);
-  return out;
+  TJsonWriter writer;
+  writer.Value(value);
+  return std::move(writer.Text());
+}
+
+void TJsonWriter::Separate() {
+  if (FNeedComma) FOut += ',';
+  FNeedComma = true;
+}
+
+void TJsonWriter::BeginObject() {
+  Separate();
+  FOut += '{';
+  FNeedComma = false;
+}
+
+void TJsonWriter::EndObject() {
+  FOut += '}';
+  FNeedComma = true;
+}
+
+void TJsonWriter::BeginArray() {
+  Separate();
+  FOut += '[';
+  FNeedComma = false;
+}
+
+void TJsonWriter::EndArray() {
+  FOut += ']';
+  FNeedComma = true;
+}
+
+void TJsonWriter::Key(std::string_view name) {
+  Separate();
+  AppendQuoted(FOut, name);
+  FOut += ':';
+  FNeedComma = false;
+}
+
+void TJsonWriter::String(std::string_view text) {
+  Separate();
+  AppendQuoted(FOut, text);
+}
+
+void TJsonWriter::Bool(bool value) {
+  Separate();
+  FOut += value ? "true" : "false";
+}
+
+void TJsonWriter::Integer(std::int64_t value) {
+  Separate();
+  FOut += std::to_string(value);
+}
+
+void TJsonWriter::Unsigned(std::uint64_t value) {
+  Separate();
+  FOut += std::to_string(value);
+}
+
+void TJsonWriter::Float(double value) {
+  Separate();
+  FOut += FloatToText(value);
+}
+
+void TJsonWriter::Null() {
+  Separate();
+  FOut += "null";
+}
+
+void TJsonWriter::StringArray(const std::vector<std::string>& items) {
+  BeginArray();
+  for (const std::string& item : items) String(item);
+  EndArray();
+}
+
+void TJsonWriter::Value(const TJson& v) {
+  switch (v.type()) {
+    case TJson::value_t::boolean: Bool(v.get<bool>()); break;
+    case TJson::value_t::number_integer: Integer(v.get<std::int64_t>()); break;
+    case TJson::value_t::number_unsigned: Unsigned(v.get<std::uint64_t>()); break;
+    case TJson::value_t::number_float: Float(v.get<double>()); break;
+    case TJson::value_t::string: String(v.get_ref<const std::string&>()); break;
+    case TJson::value_t::array:
+      BeginArray();
+      for (const auto& item : v) Value(item);
+      EndArray();
+      break;
+    case TJson::value_t::object:
+      BeginObject();
+      for (const auto& [key, item] : v.items()) {
+        Key(key);
+        Value(item);
+      }
+      EndObject();
+      break;
+    default: Null(); break;
+  }
 }
 
 std::string JsonQuote(std::string_view text) {

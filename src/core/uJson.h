@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -18,6 +19,31 @@ bool TryParseJson(std::string_view text, TJson& out, std::string* error = nullpt
 std::string JsonWrite(const TJson& value);
 // A JSON string literal of UTF-8 text, quotes included.
 std::string JsonQuote(std::string_view text);
+
+// The same writer as a stream, for large files that need no document in memory.
+class TJsonWriter {
+ public:
+  void BeginObject();
+  void EndObject();
+  void BeginArray();
+  void EndArray();
+  void Key(std::string_view name);
+  void String(std::string_view text);
+  void Bool(bool value);
+  void Integer(std::int64_t value);
+  void Unsigned(std::uint64_t value);
+  void Float(double value);
+  void Null();
+  void StringArray(const std::vector<std::string>& items);
+  void Value(const TJson& value);
+  std::string& Text() { return FOut; }
+  void Reserve(size_t bytes) { FOut.reserve(bytes); }
+
+ private:
+  std::string FOut;
+  bool FNeedComma = false;
+  void Separate();
+};
 
 // The pair called name (case-sensitive), or nullptr.
 const TJson* JsonFind(const TJson& object, const std::string& name);

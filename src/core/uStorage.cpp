@@ -2,6 +2,7 @@
 
 #include "uJson.h"
 #include "uPlatform.h"
+#include "uTopicsJson.h"
 #include "uUtils.h"
 
 namespace {
@@ -12,24 +13,6 @@ std::string StripBom(std::string text) {
   // Editors on other systems like to add one; it is not part of the JSON.
   if (StartsWith(text, "\xEF\xBB\xBF")) text.erase(0, 3);
   return text;
-}
-
-[[noreturn]] void RaiseWrongKind(const std::string& file, const std::string& what, const std::string& expected,
-                                 const TJson& value) {
-  throw EFolivaneError("Cannot load " + file + ": " + what + " must be " + expected + ", not " +
-                       JsonKindName(value));
-}
-
-// The array under name, or nullptr when missing; any other kind raises.
-const TJson* OptionalArray(const TJson& object, const std::string& name, const std::string& file) {
-  const TJson* v = JsonFind(object, name);
-  if (v && !v->is_array()) RaiseWrongKind(file, "\"" + name + "\"", "an array", *v);
-  return v;
-}
-
-void AppendTexts(const TJson* array, TStringList& list) {
-  if (!array) return;
-  for (const TJson& item : *array) list.push_back(JsonValueText(item));
 }
 
 // Reads a structure file; a missing file gives false, text that is not JSON a warning and false.
@@ -45,21 +28,6 @@ TJson ProjectJsonObject(const TDocProject& project) {
   TJson o = TJson::object();
   o["title"] = project.Title();
   o["styleProfile"] = project.StyleProfile();
-  return o;
-}
-
-TJson TopicJsonObject(const TTopic& t) {
-  TJson o = TJson::object();
-  o["id"] = t.ID();
-  o["title"] = t.Title();
-  o["htmlPath"] = "topics\\" + t.ID() + ".html";  // stored with a backslash, so projects move between systems
-  o["parentId"] = t.ParentID();
-  o["excludeWeb"] = t.ExcludeWeb();
-  o["excludeChm"] = t.ExcludeChm();
-  o["excludePdf"] = t.ExcludePdf();
-  o["children"] = t.Children();
-  o["keywords"] = t.Keywords();
-  o["index"] = t.IndexEntries();
   return o;
 }
 
@@ -105,12 +73,7 @@ void SaveProject(const TDocProject& project) {
   EnsureDir(PathJoin(project.RootPath(), "meta"));
   WriteTextFileUtf8(ProjectJsonPath(project.RootPath()), JsonWrite(ProjectJsonObject(project)));
 
-  TJson topics = TJson::array();
-  for (const auto& [id, topic] : project.Topics()) topics.push_back(TopicJsonObject(*topic));
-  TJson root = TJson::object();
-  root["rootTopicIds"] = project.RootTopicIDs();
-  root["topics"] = std::move(topics);
-  WriteTextFileUtf8(TopicsJsonPath(project.RootPath()), JsonWrite(root));
+  WriteTextFileUtf8(TopicsJsonPath(project.RootPath()), TopicsJsonText(project));
 }
 
 void LoadProject(const std::string& folder, TDocProject& project, std::vector<std::string>* warnings) {
@@ -126,27 +89,10 @@ void LoadProject(const std::string& folder, TDocProject& project, std::vector<st
   }
 
   const std::string topicsPath = TopicsJsonPath(folder);
-  if (!ReadStructureFile(topicsPath, doc, warnings)) return;
-  if (!doc.is_object()) RaiseWrongKind(topicsPath, "the file", "an object", doc);
-  AppendTexts(OptionalArray(doc, "rootTopicIds", topicsPath), project.RootTopicIDs());
-  const TJson* topics = OptionalArray(doc, "topics", topicsPath);
-  if (!topics) return;
-  for (const TJson& item : *topics) {
-    if (!item.is_object()) RaiseWrongKind(topicsPath, "each element of \"topics\"", "an object", item);
-    const std::string id = JsonString(item, "id", "");
-    if (id.empty()) continue;
-    auto topic = std::make_unique<TTopic>();
-    topic->SetID(id);
-    topic->SetTitle(JsonString(item, "title", ""));
-    topic->SetParentID(JsonString(item, "parentId", ""));
-    topic->SetHtmlPath(TopicFilePath(folder, id));
-    topic->SetExcludeWeb(JsonBool(item, "excludeWeb", false));
-    topic->SetExcludeChm(JsonBool(item, "excludeChm", false));
-    topic->SetExcludePdf(JsonBool(item, "excludePdf", false));
-    AppendTexts(OptionalArray(item, "children", topicsPath), topic->Children());
-    AppendTexts(OptionalArray(item, "keywords", topicsPath), topic->Keywords());
-    AppendTexts(OptionalArray(item, "index", topicsPath), topic->IndexEntries());
-    project.InsertLoadedTopic(std::move(topic));
+  if (!FileExists(topicsPath)) return;
+  std::string error;
+  if (!ReadTopicsJson(StripBom(ReadTextFileUtf8(topicsPath)), topicsPath, folder, project, &error) && warnings) {
+    warnings->push_back(topicsPath + " is not valid JSON and was ignored (" + error + ")");
   }
 }
 

@@ -87,6 +87,32 @@ TEST_F(StorageTest, LoadIsLenientWithValues) {
   EXPECT_FALSE(a.ExcludePdf());
 }
 
+TEST_F(StorageTest, LoadReadsValuesAsText) {
+  WriteTopics(
+      "{\"rootTopicIds\":[\"A\",[1],{\"x\":1},2.50],\"topics\":[{\"id\":\"A\",\"title\":\"first\","
+      "\"title\":\"second\",\"keywords\":[1e2,null,true,[\"deep\"]],\"children\":[],\"children\":5,"
+      "\"excludePdf\":\"False\",\"excludeWeb\":{\"a\":true},\"extra\":{\"topics\":[1]}}],"
+      "\"topics\":\"ignored: the first pair counts\"}");
+  TDocProject p;
+  LoadProject(Root(), p);
+  EXPECT_EQ(p.RootTopicIDs(), (Strings{"A", "", "", "2.50"}));
+  const TTopic& a = p.GetTopic("A");
+  EXPECT_EQ(a.Title(), "first");
+  EXPECT_EQ(a.Keywords(), (Strings{"1e2", "null", "true", ""}));
+  EXPECT_FALSE(a.ExcludePdf());
+  EXPECT_FALSE(a.ExcludeWeb());
+}
+
+// A kind error in a file that turns out not to be JSON at all: the file is ignored, as any
+// damaged file is, rather than reported half read.
+TEST_F(StorageTest, DamagedFileWinsOverKindErrors) {
+  WriteTopics("{\"rootTopicIds\":\"A\",\"topics\":[{\"id\":\"A\"},{\"id\":\"A\"}");
+  TDocProject p;
+  EXPECT_NO_THROW(LoadProject(Root(), p));
+  EXPECT_TRUE(p.RootTopicIDs().empty());
+  EXPECT_TRUE(p.Topics().empty());
+}
+
 // Damaged structure files: text that is not JSON is ignored (with a warning), values of
 // the wrong kind and duplicates raise with a message naming the file.
 TEST_F(StorageTest, DamagedStructureFiles) {

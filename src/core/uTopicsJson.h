@@ -1,0 +1,17 @@
+// meta/topics.json, the topic tree. It grows with the project, so it is streamed in
+// both directions instead of going through a document in memory.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "uDocModel.h"
+
+// The file's text: compact, keys in their fixed order, pure ASCII.
+std::string TopicsJsonText(const TDocProject& project);
+
+// Adds the roots and topics of the text to project; the topics' pages lie under folder.
+// Returns false, with a reason in error, when the text is not JSON: then nothing of it
+// counts. Values of the wrong kind and duplicate IDs raise an error naming path.
+bool ReadTopicsJson(std::string_view text, const std::string& path, const std::string& folder, TDocProject& project,
+                    std::string* error);
