@@ -1,5 +1,9 @@
 #include "uTopicHtmlDefaults.h"
 
+#include <initializer_list>
+#include <utility>
+
+#include "uHtmlUtils.h"
 #include "uUtils.h"
 
 std::string DefaultTextFontName(const TProjectSettings& settings) {
@@ -13,4 +17,54 @@ std::string DefaultEmptyParagraphHtml(const TProjectSettings& settings) {
          "font-size:" + std::to_string(settings.FontSizeBody) + "px;" +
          "color:" + ColorToHtml(settings.DefaultTextColor) + ";" +
          "line-height:" + FloatToText(settings.DefaultLineSpacing) + ";\"><br></p>";
+}
+
+std::string DefaultHeaderHtml(const TProjectSettings& settings, const std::string& title) {
+  return "<div style=\"font-size:" + std::to_string(settings.FontSizeBody) + "px;font-family:" +
+         DefaultTextFontName(settings) + ", Arial, sans-serif;" + "color:" + ColorToHtml(settings.DefaultTextColor) +
+         ";\"><b>" + EncodeHtmlText(title) + "</b></div>";
+}
+
+std::string StripTagsToText(std::string_view html) {
+  std::string text;
+  text.reserve(html.size());
+  bool inTag = false;
+  for (char c : html) {
+    if (c == '<') inTag = true;
+    else if (c == '>') inTag = false;
+    else if (!inTag) text += c;
+  }
+  static const std::pair<const char*, const char*> kEntities[] = {
+      {"&nbsp;", " "}, {"&#160;", " "}, {"&amp;", "&"}, {"&lt;", "<"},
+      {"&gt;", ">"},   {"&quot;", "\""}, {"&#39;", "'"}};
+  if (text.find('&') != std::string::npos) {
+    for (const auto& [entity, character] : kEntities) text = ReplaceAllText(text, entity, character);
+  }
+  return Trim(text);
+}
+
+namespace {
+
+bool ContainsAny(const std::string& lowerText, std::initializer_list<const char*> needles) {
+  for (const char* needle : needles) {
+    if (lowerText.find(needle) != std::string::npos) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IsBodyEmpty(std::string_view html) {
+  if (ContainsAny(AsciiLower(html), {"<img", "<table", "<video", "<iframe"})) return false;
+  const std::string text = ReplaceAll(StripTagsToText(html), "\xC2\xA0", "");
+  for (char c : text) {
+    if (c != '\r' && c != '\n' && c != '\t' && c != ' ') return false;
+  }
+  return true;
+}
+
+bool IsDefaultLikeHeader(std::string_view headerHtml, const std::string& title, const std::string& projectTitle) {
+  const std::string text = StripTagsToText(headerHtml);
+  if (!SameTextAscii(text, Trim(title)) && !SameTextAscii(text, Trim(projectTitle))) return false;
+  return !ContainsAny(AsciiLower(headerHtml), {"<img", "<table", "<a "});
 }

@@ -1,0 +1,322 @@
+#include "uHtmlUtils.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "uRegex.h"
+#include "uUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kDocLinkPattern[] = "href\\s*=\\s*[\"']doc:([a-fA-F0-9]{32})[\"']";
+
+const TRegex& DocLinkRegex() {
+  static const TRegex& re = CachedRegex(kDocLinkPattern, roIgnoreCase);
+  return re;
+}
+
+char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// Whether s holds word (lower-case ASCII) at pos, letter case ignored.
+bool HasTextAt(std::string_view s, size_t pos, std::string_view word) {
+  if (pos > s.size() || s.size() - pos < word.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i) {
+    if (LowerChar(s[pos + i]) != word[i]) return false;
+  }
+  return true;
+}
+
+// The first place at or after from where s holds word (lower-case ASCII), case ignored.
+size_t FindText(std::string_view s, std::string_view word, size_t from) {
+  const char lo = word[0];
+  const char up = (lo >= 'a' && lo <= 'z') ? static_cast<char>(lo - 32) : lo;
+  for (size_t i = from; i + word.size() <= s.size(); ++i) {
+    if ((s[i] == lo || s[i] == up) && HasTextAt(s, i + 1, word.substr(1))) return i;
+  }
+  return std::string_view::npos;
+}
+
+// Removes whole script and style elements (<script ...>...</script>), each as one space.
+// The next closing tag of each kind is remembered, so the pass stays linear even when
+// many elements are never closed.
+std::string_view DropScriptAndStyle(std::string_view html, std::string& buffer) {
+  if (FindText(html, "<script", 0) == std::string_view::npos &&
+      FindText(html, "<style", 0) == std::string_view::npos) {
+    return html;
+  }
+  struct TKind {
+    std::string_view open, close;
+    size_t nextClose = 0;
+    bool closeKnown = false;
+  } kinds[2] = {{"<script", "</script>"}, {"<style", "</style>"}};
+
+  buffer.clear();
+  buffer.reserve(html.size());
+  size_t copied = 0;
+  for (size_t i = html.find('<'); i != std::string_view::npos; i = html.find('<', i + 1)) {
+    for (TKind& kind : kinds) {
+      if (!HasTextAt(html, i, kind.open)) continue;
+      const size_t gt = html.find('>', i + kind.open.size());
+      if (gt == std::string_view::npos) break;
+      if (!kind.closeKnown || (kind.nextClose != std::string_view::npos && kind.nextClose < gt + 1)) {
+        kind.nextClose = FindText(html, kind.close, gt + 1);
+        kind.closeKnown = true;
+      }
+      if (kind.nextClose == std::string_view::npos) break;
+      buffer.append(html.substr(copied, i - copied));
+      buffer += ' ';
+      copied = kind.nextClose + kind.close.size();
+      i = copied - 1;
+      break;
+    }
+  }
+  buffer.append(html.substr(copied));
+  return buffer;
+}
+
+bool IsRegexSpace(unsigned char c) { return c == ' ' || (c >= 9 && c <= 13); }
+
+// The entity decoding of the search text, as if each entity were replaced everywhere in
+// turn: &nbsp; &amp; &lt; &gt; &quot; &#39;. Since &amp; goes before the later ones, the
+// ampersand it leaves may start one of them ("&amp;lt;" gives "<"). Returns the length
+// consumed at pos and the decoded character in out.
+size_t DecodeSearchEntity(std::string_view s, size_t pos, char& out) {
+  static const struct {
+    std::string_view text;
+    char ch;
+  } kLater[] = {{"lt;", '<'}, {"gt;", '>'}, {"quot;", '"'}, {"#39;", '\''}};
+  if (HasTextAt(s, pos, "&nbsp;")) {
+    out = ' ';
+    return 6;
+  }
+  size_t start = pos + 1;
+  size_t consumed = 0;
+  if (HasTextAt(s, pos, "&amp;")) {
+    consumed = 5;
+    start = pos + 5;
+    out = '&';
+  }
+  for (const auto& e : kLater) {
+    if (HasTextAt(s, start, e.text)) {
+      out = e.ch;
+      return (start - pos) + e.text.size();
+    }
+  }
+  return consumed;
+}
+
+void AppendFolded(std::string& out, char c) {
+  if (IsRegexSpace(static_cast<unsigned char>(c))) {
+    if (out.empty() || out.back() != ' ') out += ' ';
+  } else {
+    out += c;
+  }
+}
+
+void CopyTreeWithFolders(const fs::path& source, const fs::path& destination, std::set<fs::path>& visited) {
+  std::error_code ec;
+  const fs::path canonical = fs::canonical(source, ec);
+  if (!ec && !visited.insert(canonical).second) return;  // a linked folder seen before
+  EnsureDir(destination.string());
+  std::vector<fs::path> files, folders;
+  fs::directory_iterator it(source, ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    std::error_code entryError;  // a broken link is skipped, not an error
+    if (it->is_directory(entryError)) folders.push_back(it->path());
+    else if (it->is_regular_file(entryError)) files.push_back(it->path());
+  }
+  if (ec) throw EFolivaneError("Cannot list folder " + source.string() + ": " + ec.message());
+  std::sort(files.begin(), files.end());
+  std::sort(folders.begin(), folders.end());
+  for (const fs::path& file : files) CopyFileOverwrite(file.string(), (destination / file.filename()).string());
+  for (const fs::path& folder : folders) CopyTreeWithFolders(folder, destination / folder.filename(), visited);
+}
+
+void ListFilesBelow(const fs::path& root, const fs::path& folder, std::vector<fs::path>& out,
+                    std::set<fs::path>& visited) {
+  std::error_code ec;
+  const fs::path canonical = fs::canonical(folder, ec);
+  if (!ec && !visited.insert(canonical).second) return;
+  fs::directory_iterator it(folder, ec), end;
+  std::vector<fs::path> folders;
+  for (; !ec && it != end; it.increment(ec)) {
+    std::error_code entryError;
+    if (it->is_directory(entryError)) folders.push_back(it->path());
+    else if (it->is_regular_file(entryError)) out.push_back(it->path().lexically_relative(root));
+  }
+  if (ec) throw EFolivaneError("Cannot list folder " + folder.string() + ": " + ec.message());
+  for (const fs::path& sub : folders) ListFilesBelow(root, sub, out, visited);
+}
+
+void CopyFilesOnly(const fs::path& source, const fs::path& destination) {
+  std::vector<fs::path> files;
+  std::set<fs::path> visited;
+  ListFilesBelow(source, source, files, visited);
+  std::sort(files.begin(), files.end());
+  EnsureDir(destination.string());
+  for (const fs::path& rel : files) {
+    const fs::path target = destination / rel;
+    EnsureDir(target.parent_path().string());
+    CopyFileOverwrite((source / rel).string(), target.string());
+  }
+}
+
+}  // namespace
+
+std::string HtmlToPlainText(std::string_view html) {
+  std::string withoutScripts;
+  const std::string_view s = DropScriptAndStyle(html, withoutScripts);
+  std::string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    const char c = s[i];
+    if (c == '<') {
+      const size_t gt = s.find('>', i + 1);
+      if (gt == std::string_view::npos) {
+        // No tag can close any more: the rest is text, entities still decoded.
+      } else if (gt > i + 1) {
+        AppendFolded(out, ' ');
+        i = gt + 1;
+        continue;
+      }
+    } else if (c == '&') {
+      char decoded = 0;
+      if (const size_t used = DecodeSearchEntity(s, i, decoded)) {
+        AppendFolded(out, decoded);
+        i += used;
+        continue;
+      }
+    }
+    AppendFolded(out, c);
+    ++i;
+  }
+  return Trim(out);
+}
+
+std::vector<std::string> ExtractDocLinkIds(std::string_view html) {
+  std::vector<std::string> ids;
+  if (FindText(html, "doc:", 0) == std::string_view::npos) return ids;
+  for (const TRegexMatch& m : DocLinkRegex().FindAll(html)) ids.emplace_back(m.Group(1));
+  return ids;
+}
+
+std::string RewriteDocLinks(std::string_view html, const TDocLinkResolver& resolver) {
+  if (FindText(html, "doc:", 0) == std::string_view::npos) return std::string(html);
+  const std::vector<TRegexMatch> matches = DocLinkRegex().FindAll(html);
+  if (matches.empty()) return std::string(html);
+  std::string out;
+  out.reserve(html.size() + 64);
+  size_t copied = 0;
+  for (const TRegexMatch& m : matches) {
+    out.append(html.substr(copied, m.Start() - copied));
+    const std::string target = resolver ? resolver(std::string(m.Group(1))) : std::string();
+    out += "href=\"";
+    out += target.empty() ? std::string("#") : target;
+    out += '"';
+    copied = m.End();
+  }
+  out.append(html.substr(copied));
+  return out;
+}
+
+std::string HtmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string EncodeHtmlText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string NeutraliseWhiteBackgrounds(std::string_view html, TPublishForm form) {
+  static const struct {
+    const char* found;
+    const char* replacement;
+  } kRows[] = {
+      {"background-color: rgb(255, 255, 255)", "background-color: transparent"},
+      {"background-color:rgb(255, 255, 255)", "background-color: transparent"},
+      {"background-color:#ffffff", "background-color: transparent"},
+      {"background-color: #ffffff", "background-color: transparent"},
+      {"background-color:#fff", "background-color: transparent"},
+      {"background-color: #fff", "background-color: transparent"},
+      {"background-color:white", "background-color: transparent"},
+      {"background-color: white", "background-color: transparent"},
+      {"background: rgb(255, 255, 255)", "background: transparent"},
+      {"background:#ffffff", "background: transparent"},
+      {"background:#fff", "background: transparent"},
+      {"background:white", "background: transparent"},
+  };
+  if (form == TPublishForm::Pdf || FindText(html, "background", 0) == std::string_view::npos) {
+    return std::string(html);
+  }
+  const size_t rows = form == TPublishForm::WebHelp ? 12 : 8;
+  std::string out(html);
+  for (size_t r = 0; r < rows; ++r) {
+    if (FindText(out, kRows[r].found, 0) != std::string::npos) {
+      out = ReplaceAllText(out, kRows[r].found, kRows[r].replacement);
+    }
+  }
+  return out;
+}
+
+std::string RewriteAssetPaths(std::string_view html, TPublishForm form) {
+  switch (form) {
+    case TPublishForm::WebHelp: {
+      const std::string step = ReplaceAll(html, "src=\"assets/", "src=\"../assets/");
+      return ReplaceAll(step, "href=\"assets/", "href=\"../assets/");
+    }
+    case TPublishForm::Chm: {
+      const std::string step = ReplaceAllText(html, "src=\"assets/", "src=\"../assets/");
+      return ReplaceAllText(step, "src=\"/assets/", "src=\"../assets/");
+    }
+    case TPublishForm::Pdf:
+      break;
+  }
+  return std::string(html);
+}
+
+TPublishHeader LookupTopicHeader(const TDocProject& project, const std::string& topicID, TPublishForm form) {
+  TPublishHeader header = ResolvePublishHeader(project.RootPath(), topicID);
+  if (Trim(header.html).empty()) {
+    const std::string title = form == TPublishForm::Chm ? EncodeHtmlText(project.Title()) : project.Title();
+    header.html = "<div style=\"font-size:14px;\"><b>" + title + "</b></div>";
+  }
+  return header;
+}
+
+void CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form) {
+  if (!DirExists(source)) return;
+  if (form == TPublishForm::Pdf) {
+    CopyFilesOnly(fs::path(source), fs::path(destination));
+    return;
+  }
+  std::set<fs::path> visited;
+  CopyTreeWithFolders(fs::path(source), fs::path(destination), visited);
+}
