@@ -1,0 +1,111 @@
+// The one link to the editor page: typed commands become JSON messages run in the
+// page as a script call, and the page's posted messages become typed events.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "uEditorHost.h"
+
+// The formatting at the caret, filled afresh for each cursorStyle message.
+struct TEditorCursorStyle {
+  std::string Area;
+  std::string FontName;
+  int FontSizePx = 0;
+  std::string TextColorHtml;
+  std::string BackColorHtml;
+  std::string Align;
+  bool Bold = false;
+  bool Italic = false;
+  bool Underline = false;
+  std::string ListType;
+  std::string BlockTag;
+  std::string LineHeight;
+};
+
+enum class TTextAlign { taLeft, taCenter, taRight, taJustify };
+
+class TEditorBridge;
+using TEditorNotifyEvent = std::function<void(TEditorBridge& sender)>;
+using TEditorHtmlEvent = std::function<void(TEditorBridge& sender, const std::string& html)>;
+using TEditorCursorStyleEvent = std::function<void(TEditorBridge& sender, const TEditorCursorStyle& style)>;
+using TEditorHeaderChangedEvent =
+    std::function<void(TEditorBridge& sender, const std::string& headerHtml, const std::string& headerBgHtml)>;
+using TEditorAreaChangedEvent = std::function<void(TEditorBridge& sender, const std::string& area)>;
+
+// "\" "\"" CR and LF escaped, wrapped in double quotes; nothing else changes.
+std::string JsStringLiteral(const std::string& s);
+// Shortest decimal text that reads back as the same value, "." whatever the locale.
+std::string LineHeightText(double value);
+
+class TEditorBridge {
+ public:
+  // Installs itself as the host's message handler, replacing any previous one.
+  explicit TEditorBridge(IEditorHost& host);
+  ~TEditorBridge();
+  TEditorBridge(const TEditorBridge&) = delete;
+  TEditorBridge& operator=(const TEditorBridge&) = delete;
+
+  void NavigateToEditor(const std::string& editorHtmlFile);
+
+  void SetHtml(const std::string& html);
+  void RequestHtml();
+  void RequestHeader();
+  void ExecCommand(const std::string& cmd, const std::string& arg = "");
+  void SetBaseHref(const std::string& href);
+
+  void SetCssFile(const std::string& cssFilePath);
+  void SetFontName(const std::string& fontName);
+  void SetFontSizePx(int px);
+  void SetTextColor(const std::string& colorHtml);
+  void SetTextBackColor(const std::string& colorHtml);  // empty removes the background
+  void SetDefaultFontName(const std::string& fontName);
+  void SetDefaultFontSizePx(int px);
+  void SetDefaultTextColor(const std::string& colorHtml);
+  void SetDefaultLineSpacing(double lineHeight);
+  void SetAlign(TTextAlign align);
+  void InsertTable(int rows, int cols);
+  void SetLineSpacing(double lineHeight);
+  void RemoveSelectedImage();
+  void ReplaceSelectedImage(const std::string& src);
+  void SetHeaderHtml(const std::string& headerHtml);
+  void SetHeaderBgColor(const std::string& colorHtml);
+  void SetTableBorderStyle(const std::string& borderStyle);
+  void SetTableBorderWidth(int px);
+  void SetTableBorderColor(const std::string& colorHtml);
+  void SetPageBgColor(const std::string& colorHtml);
+
+  // While the depth is above 0, exec commands carry origin "program".
+  void BeginProgrammatic();
+  void EndProgrammatic();
+  int ProgrammaticDepth() const { return FProgrammaticDepth; }
+
+  // Decodes one posted message (its JSON text) and raises its event.
+  void HandleMessage(const std::string& json);
+
+  TEditorHtmlEvent OnHtmlChanged;
+  TEditorNotifyEvent OnReady;
+  TEditorCursorStyleEvent OnCursorStyle;
+  TEditorHeaderChangedEvent OnHeaderChanged;
+  TEditorAreaChangedEvent OnAreaChanged;
+  bool LastHtmlChangeWasUser() const { return FLastHtmlChangeWasUser; }
+
+ private:
+  void SendJson(const std::string& json);
+
+  IEditorHost& FEdge;
+  int FProgrammaticDepth = 0;
+  bool FLastHtmlChangeWasUser = false;
+};
+
+// Pairs BeginProgrammatic with an EndProgrammatic that runs also when an error passes.
+class TProgrammaticScope {
+ public:
+  explicit TProgrammaticScope(TEditorBridge& bridge) : FBridge(bridge) { FBridge.BeginProgrammatic(); }
+  ~TProgrammaticScope() { FBridge.EndProgrammatic(); }
+  TProgrammaticScope(const TProgrammaticScope&) = delete;
+  TProgrammaticScope& operator=(const TProgrammaticScope&) = delete;
+
+ private:
+  TEditorBridge& FBridge;
+};

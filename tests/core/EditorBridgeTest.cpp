@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include "FakeEditorHost.h"
+#include "uEditorBridge.h"
+#include "uUtils.h"
+
+namespace {
+
+std::string LastJson(const TFakeEditorHost& host) {
+  std::string json;
+  EXPECT_TRUE(DecodeRecvScript(host.Scripts.back(), json)) << host.Scripts.back();
+  return json;
+}
+
+}  // namespace
+
+TEST(EditorBridge, ExecCommandScriptIsTheDocumentedCall) {
+  TFakeEditorHost host;
+  TEditorBridge bridge(host);
+  bridge.ExecCommand("bold");
+  EXPECT_EQ(host.Scripts.back(),
+            R"(window.__zd_recv && window.__zd_recv("{\"type\":\"exec\",\"cmd\":\"bold\",\"origin\":\"user\"}");)");
+}
+
+TEST(EditorBridge, TypedWrappersBuildTheirMessages) {
+  TFakeEditorHost host;
+  TEditorBridge bridge(host);
+  struct TCase {
+    std::function<void()> call;
+    std::string json;
+  };
+  const std::vector<TCase> cases = {
+      {[&] { bridge.SetHtml(""); }, R"({"type":"setHtml","html":""})"},
+      {[&] { bridge.RequestHtml(); }, R"({"type":"getHtml"})"},
+      {[&] { bridge.RequestHeader(); }, R"({"type":"getHeader"})"},
+      {[&] { bridge.SetTextBackColor(""); }, R"({"type":"exec","cmd":"backColor","origin":"user"})"},
+      {[&] { bridge.SetTextBackColor("#ff0000"); },
+       R"({"type":"exec","cmd":"backColor","origin":"user","arg":"#ff0000"})"},
+      {[&] { bridge.SetFontSizePx(18); }, R"({"type":"exec","cmd":"fontSizePx","origin":"user","arg":"18"})"},
+      {[&] { bridge.SetLineSpacing(1.15); }, R"({"type":"exec","cmd":"lineHeight","origin":"user","arg":"1.15"})"},
+      {[&] { bridge.SetDefaultLineSpacing(2.0); },
+       R"({"type":"exec","cmd":"setDefaultLineHeight","origin":"user","arg":"2"})"},
+      {[&] { bridge.SetAlign(TTextAlign::taJustify); },
+       R"({"type":"exec","cmd":"align","origin":"user","arg":"justify"})"},
+      {[&] { bridge.InsertTable(2, 3); }, R"({"type":"exec","cmd":"table","origin":"user","arg":"2,3"})"},
+      {[&] { bridge.RemoveSelectedImage(); }, R"({"type":"exec","cmd":"removeSelectedImage","origin":"user"})"},
+      {[&] { bridge.SetCssFile("/p/My Docs/e.css"); },
+       R"({"type":"exec","cmd":"setCssFile","origin":"user","arg":"\/p\/My Docs\/e.css"})"},
+      {[&] { bridge.SetHeaderBgColor("#fafafa"); },
+       R"({"type":"exec","cmd":"setHeaderBg","origin":"user","arg":"#fafafa"})"},
+      {[&] { bridge.SetTableBorderWidth(2); },
+       R"({"type":"exec","cmd":"setTableBorderWidth","origin":"user","arg":"2"})"},
+      {[&] { bridge.SetPageBgColor("#ffffff"); },
+       R"({"type":"exec","cmd":"setPageBg","origin":"user","arg":"#ffffff"})"},
+  };
+  for (const TCase& c : cases) {
+    c.call();
+    EXPECT_EQ(LastJson(host), c.json);
+  }
+}
+
+TEST(EditorBridge, ProgrammaticScopeNestsAndNeverGoesBelowZero) {
+  TFakeEditorHost host;
+  TEditorBridge bridge(host);
+  bridge.EndProgrammatic();
+  EXPECT_EQ(bridge.ProgrammaticDepth(), 0);
+  {
+    TProgrammaticScope outer(bridge);
+    {
+      TProgrammaticScope inner(bridge);
+      bridge.ExecCommand("p");
+      EXPECT_EQ(JsonString(host.Commands().back(), "origin", ""), "program");
+    }
+    bridge.ExecCommand("p");
+    EXPECT_EQ(JsonString(host.Commands().back(), "origin", ""), "program");
+    bridge.SetHtml("<p>x</p>");  // setHtml carries no origin
+    EXPECT_EQ(JsonFind(host.Commands().back(), "origin"), nullptr);
+  }
+  bridge.ExecCommand("p");
+  EXPECT_EQ(JsonString(host.Commands().back(), "origin", ""), "user");
+  try {
+    TProgrammaticScope scope(bridge);
+    throw EFolivaneError("boom");
+  } catch (const EFolivaneError&) {
+  }
+  EXPECT_EQ(bridge.ProgrammaticDepth(), 0);
+}
+
+TEST(EditorBridge, HtmlReachesThePageUnchanged) {
+  TFakeEditorHost host;
+  TEditorBridge bridge(host);
+  const std::string html = "<p>a\r\nb \"q\" c:\\x </script> \xC3\xA9 \xF0\x9F\x98\x80</p>";
+  bridge.SetHtml(html);
+  const std::string script = host.Scripts.back();
+  for (unsigned char c : script) EXPECT_LT(c, 0x80) << "script is pure ASCII";
+  EXPECT_EQ(script.find("</script>"), std::string::npos);
+  EXPECT_EQ(JsonString(host.Commands().back(), "html", ""), html);
+}
+
+TEST(EditorBridge, JsStringLiteralAndBaseHref) {
+  EXPECT_EQ(JsStringLiteral("a\\b\"c\r\nd'"), "\"a\\\\b\\\"c\\r\\nd'\"");
+  TFakeEditorHost host;
+  TEditorBridge bridge(host);
+  bridge.SetBaseHref("file:///p/x y/");
+  EXPECT_EQ(host.Scripts.back(), "zdSetBaseHref(\"file:///p/x y/\");");
+  bridge.NavigateToEditor("/tmp/My Docs/#1/editor.html");
+  EXPECT_EQ(host.Urls.back(), "file:///tmp/My%20Docs/#1/editor.html");
+}
+
+TEST(EditorBridge, IncomingMessagesRaiseTheirEvents) {
+  TFakeEditorHost host;
+  TEditorBridge bridge(host);
+  int ready = 0;
+  std::vector<std::string> htmls;
+  std::vector<bool> userFlags;
+  std::string header, headerBg, area;
+  bridge.OnReady = [&](TEditorBridge&) { ++ready; };
+  bridge.OnHtmlChanged = [&](TEditorBridge& b, const std::string& html) {
+    htmls.push_back(html);
+    userFlags.push_back(b.LastHtmlChangeWasUser());
+  };
+  bridge.OnHeaderChanged = [&](TEditorBridge&, const std::string& h, const std::string& bg) {
+    header = h;
+    headerBg = bg;
+  };
+  bridge.OnAreaChanged = [&](TEditorBridge&, const std::string& a) { area = a; };
+
+  host.Post(R"({"type":"READY"})");
+  host.Post(R"("{\"type\":\"ready\"}")");  // a posted string is dropped
+  host.Post("not json");
+  host.Post(R"({"type":"somethingElse"})");
+  host.Post(R"([1,2])");
+  EXPECT_EQ(ready, 1);
+
+  host.Post(R"({"type":"htmlChanged","html":"<p>u</p>","user":"TRUE"})");
+  host.Post(R"({"type":"htmlResponse","html":"<p>r</p>","user":true})");
+  host.Post(R"({"type":"htmlChanged","html":"<p>n</p>","user":false})");
+  host.Post(R"({"type":"htmlChanged","html":"<p>1</p>","user":1})");
+  EXPECT_EQ(htmls, (std::vector<std::string>{"<p>u</p>", "<p>r</p>", "<p>n</p>", "<p>1</p>"}));
+  EXPECT_EQ(userFlags, (std::vector<bool>{true, false, false, true}));
+
+  host.Post(R"({"type":"headerChanged","headerHtml":"<b>T</b>","headerBg":"#eeeeee"})");
+  EXPECT_EQ(header, "<b>T</b>");
+  EXPECT_EQ(headerBg, "#eeeeee");
+  host.Post(R"({"type":"areaChanged","area":"header"})");
+  EXPECT_EQ(area, "header");
+}
+
+TEST(EditorBridge, CursorStyleMembersAreReadLeniently) {
+  TFakeEditorHost host;
+  TEditorBridge bridge(host);
+  TEditorCursorStyle last;
+  bridge.OnCursorStyle = [&](TEditorBridge&, const TEditorCursorStyle& s) { last = s; };
+  struct TCase {
+    std::string json;
+    int size;
+    bool bold;
+  };
+  for (const TCase& c : std::vector<TCase>{{R"({"type":"cursorStyle","fontSizePx":"16","bold":1})", 16, true},
+                                           {R"({"type":"cursorStyle","fontSizePx":16.5,"bold":"yes"})", 0, false},
+                                           {R"({"type":"cursorStyle","fontSizePx":18,"bold":"True"})", 18, true},
+                                           {R"({"type":"cursorStyle"})", 0, false}}) {
+    host.Post(c.json);
+    EXPECT_EQ(last.FontSizePx, c.size) << c.json;
+    EXPECT_EQ(last.Bold, c.bold) << c.json;
+  }
+  host.Post(R"({"type":"cursorStyle","area":"body","fontName":"Arial","textColor":"#ff0000","backColor":"",)"
+            R"("align":"center","italic":true,"underline":"false","listType":"ul","blockTag":"li","lineHeight":"24px"})");
+  EXPECT_EQ(last.Area, "body");
+  EXPECT_EQ(last.FontName, "Arial");
+  EXPECT_EQ(last.TextColorHtml, "#ff0000");
+  EXPECT_EQ(last.Align, "center");
+  EXPECT_TRUE(last.Italic);
+  EXPECT_FALSE(last.Underline);
+  EXPECT_EQ(last.ListType, "ul");
+  EXPECT_EQ(last.BlockTag, "li");
+  EXPECT_EQ(last.LineHeight, "24px");
+  EXPECT_EQ(last.FontSizePx, 0) << "fresh record for each message";
+}
+
+TEST(EditorBridge, UnassignedHandlersAreSkippedAndDestructionDetaches) {
+  TFakeEditorHost host;
+  {
+    TEditorBridge bridge(host);
+    host.Post(R"({"type":"ready"})");
+    host.Post(R"({"type":"htmlChanged","html":"x","user":true})");
+    EXPECT_TRUE(bridge.LastHtmlChangeWasUser());
+  }
+  host.Post(R"({"type":"ready"})");  // no bridge any more: nothing happens
+}
