@@ -30,15 +30,7 @@ bool HasTextAt(std::string_view s, size_t pos, std::string_view word) {
   return true;
 }
 
-// The first place at or after from where s holds word (lower-case ASCII), case ignored.
-size_t FindText(std::string_view s, std::string_view word, size_t from) {
-  const char lo = word[0];
-  const char up = (lo >= 'a' && lo <= 'z') ? static_cast<char>(lo - 32) : lo;
-  for (size_t i = from; i + word.size() <= s.size(); ++i) {
-    if ((s[i] == lo || s[i] == up) && HasTextAt(s, i + 1, word.substr(1))) return i;
-  }
-  return std::string_view::npos;
-}
+size_t FindText(std::string_view s, std::string_view word, size_t from) { return FindTextNoCase(s, word, from); }
 
 // Removes whole script and style elements (<script ...>...</script>), each as one space.
 // The next closing tag of each kind is remembered, so the pass stays linear even when
@@ -166,6 +158,34 @@ void CopyFilesOnly(const fs::path& source, const fs::path& destination) {
 }
 
 }  // namespace
+
+size_t FindTextNoCase(std::string_view s, std::string_view lowerWord, size_t from) {
+  const size_t m = lowerWord.size();
+  if (from > s.size() || s.size() - from < m) return std::string_view::npos;
+  if (m == 0) return from;
+  const char last = lowerWord[m - 1];
+  if (m == 1) {
+    for (size_t i = from; i < s.size(); ++i) {
+      if (LowerChar(s[i]) == last) return i;
+    }
+    return std::string_view::npos;
+  }
+  unsigned char skip[256];
+  const unsigned char far = static_cast<unsigned char>(std::min<size_t>(m, 255));
+  std::fill(std::begin(skip), std::end(skip), far);
+  for (size_t i = 0; i + 1 < m; ++i) {
+    const auto shift = static_cast<unsigned char>(std::min<size_t>(m - 1 - i, 255));
+    const char c = lowerWord[i];
+    skip[static_cast<unsigned char>(c)] = shift;
+    if (c >= 'a' && c <= 'z') skip[static_cast<unsigned char>(c - 32)] = shift;
+  }
+  for (size_t pos = from; pos + m <= s.size();) {
+    const char tail = s[pos + m - 1];
+    if (LowerChar(tail) == last && HasTextAt(s, pos, lowerWord.substr(0, m - 1))) return pos;
+    pos += skip[static_cast<unsigned char>(tail)];
+  }
+  return std::string_view::npos;
+}
 
 std::string HtmlToPlainText(std::string_view html) {
   std::string withoutScripts;

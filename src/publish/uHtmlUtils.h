@@ -13,6 +13,10 @@
 // The output a pass is run for, where the outputs differ in small details.
 enum class TPublishForm { WebHelp, Chm, Pdf };
 
+// Where s holds lowerWord at or after from, ASCII letter case ignored (lowerWord must be
+// lower case); npos when it does not. A skip-table search: quick on whole pages.
+size_t FindTextNoCase(std::string_view s, std::string_view lowerWord, size_t from = 0);
+
 // Plain text for the search index: scripts and styles dropped, tags as spaces, the
 // common entities decoded, white space folded, trimmed.
 std::string HtmlToPlainText(std::string_view html);
