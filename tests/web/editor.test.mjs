@@ -1,0 +1,275 @@
+// The editor page in headless Chromium: commands in through __zd_recv, messages out
+// through the host's postMessage.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { launchEditorBrowser, openEditor } from './lib/editor-page.mjs';
+
+let browser;
+before(async () => { browser = await launchEditorBrowser(); });
+after(async () => { await browser?.close(); });
+
+async function withEditor(fn) {
+  const editor = await openEditor(browser);
+  try {
+    await fn(editor);
+  } finally {
+    await editor.close();
+  }
+}
+
+test('ready is posted once and the two page functions exist', () => withEditor(async (ed) => {
+  assert.equal((await ed.posted('ready')).length, 1);
+  const kinds = await ed.page.evaluate(() => [typeof window.__zd_recv, typeof window.zdSetBaseHref]);
+  assert.deepEqual(kinds, ['function', 'function']);
+  await ed.page.evaluate(() => window.__zd_recv('not json'));
+  await ed.page.evaluate(() => window.__zd_recv(42));
+}));
+
+test('setHtml reports with user false, user commands with user true', () => withEditor(async (ed) => {
+  await ed.clearPosted();
+  await ed.setHtml('<p>Hello world</p>');
+  let changes = await ed.posted('htmlChanged');
+  assert.equal(changes.length, 1);
+  assert.equal(changes[0].user, false);
+  assert.equal(changes[0].html, '<p>Hello world</p>');
+
+  await ed.clearPosted();
+  await ed.select('#zd-body p');
+  await ed.exec('bold');
+  changes = await ed.posted('htmlChanged');
+  assert.equal(changes.at(-1).user, true);
+  assert.match(changes.at(-1).html, /<strong>Hello world<\/strong>/);
+
+  await ed.clearPosted();
+  await ed.exec('italic', undefined, 'program');
+  changes = await ed.posted('htmlChanged');
+  assert.equal(changes.at(-1).user, false);
+
+  // Typing is a user change, reported shortly after.
+  await ed.clearPosted();
+  await ed.caretIn('#zd-body p', 5);
+  await ed.page.keyboard.type('XYZ');
+  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'htmlChanged'));
+  changes = await ed.posted('htmlChanged');
+  assert.equal(changes.at(-1).user, true);
+  assert.match(changes.at(-1).html, /XYZ/);
+}));
+
+test('a pending typing report goes out before the answer to getHtml', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>abc</p>');
+  await ed.caretIn('#zd-body p', 3);
+  await ed.clearPosted();
+  await ed.page.keyboard.type('d');
+  await ed.send({ type: 'getHtml' });
+  const types = (await ed.posted()).filter((m) => m.type !== 'cursorStyle').map((m) => m.type + ':' + (m.user ?? ''));
+  assert.deepEqual(types, ['htmlChanged:true', 'htmlResponse:']);
+  assert.equal((await ed.posted('htmlResponse'))[0].html, '<p>abcd</p>');
+}));
+
+test('cursorStyle describes bold 18 px red text in a list', () => withEditor(async (ed) => {
+  await ed.setHtml('<ul><li>one <strong><span style="font-size: 18px; color: #ff0000;">red</span></strong></li></ul>'
+    + '<h2 style="text-align: center; line-height: 1.5;">Title</h2>');
+  await ed.clearPosted();
+  await ed.caretIn('#zd-body span', 1);
+  const s = await ed.lastCursorStyle();
+  assert.equal(s.fontSizePx, 18);
+  assert.equal(s.textColor, '#ff0000');
+  assert.equal(s.bold, true);
+  assert.equal(s.italic, false);
+  assert.equal(s.underline, false);
+  assert.equal(s.listType, 'ul');
+  assert.equal(s.blockTag, 'li');
+  assert.equal(s.align, 'left');
+  assert.equal(s.area, 'body');
+  assert.equal(typeof s.fontName, 'string');
+  assert.equal(s.backColor, '');
+  assert.match(s.lineHeight, /^(\d+px|[\d.]+|)$/);
+
+  await ed.caretIn('#zd-body h2', 2);
+  const h = await ed.lastCursorStyle();
+  assert.equal(h.blockTag, 'h2');
+  assert.equal(h.align, 'center');
+  assert.equal(h.lineHeight, '1.5');
+  assert.equal(h.listType, '');
+  assert.equal(h.bold, true, 'headings are bold');
+}));
+
+test('headerChanged follows setHeaderHtml and setHeaderBg once, and answers getHeader', () => withEditor(async (ed) => {
+  await ed.clearPosted();
+  await ed.exec('setHeaderHtml', '<div><b>My topic</b></div>', 'program');
+  await ed.exec('setHeaderBg', '#eeeeee', 'program');
+  let reports = await ed.posted('headerChanged');
+  assert.equal(reports.length, 1);
+  assert.equal(reports[0].headerHtml, '<div><b>My topic</b></div>');
+  assert.equal(reports[0].headerBg, '#eeeeee');
+  await ed.clearPosted();
+  await ed.send({ type: 'getHeader' });
+  reports = await ed.posted('headerChanged');
+  assert.equal(reports.length, 1);
+  assert.equal(reports[0].headerBg, '#eeeeee');
+  assert.equal(await ed.page.evaluate(() => getComputedStyle(document.getElementById('zd-header')).backgroundColor), 'rgb(238, 238, 238)');
+
+  // The user's header edits are reported too, and the area change with them.
+  await ed.clearPosted();
+  await ed.page.click('#zd-header b');
+  await ed.page.keyboard.press('End');
+  await ed.page.keyboard.type('!');
+  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'headerChanged'));
+  reports = await ed.posted('headerChanged');
+  assert.match(reports.at(-1).headerHtml, /My topic!/);
+  assert.deepEqual((await ed.posted('areaChanged')).map((m) => m.area), ['header']);
+}));
+
+test('table commands add and remove rows and columns', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>x</p>');
+  await ed.caretIn('#zd-body p', 1);
+  await ed.exec('setTableBorderWidth', '2', 'program');
+  await ed.exec('setTableBorderColor', '#112233', 'program');
+  await ed.exec('table', '2,3');
+  const shape = () => ed.page.evaluate(() => {
+    const t = document.querySelector('#zd-body table');
+    return t ? Array.from(t.rows).map((r) => r.cells.length) : null;
+  });
+  assert.deepEqual(await shape(), [3, 3]);
+  assert.match(await ed.getHtml(), /border: 2px solid #112233/);
+  await ed.caretIn('#zd-body td', 0);
+  await ed.exec('insertTableRowAfter');
+  assert.deepEqual(await shape(), [3, 3, 3]);
+  await ed.exec('insertTableColumnAfter');
+  assert.deepEqual(await shape(), [4, 4, 4]);
+  await ed.exec('removeTableColumn');
+  assert.deepEqual(await shape(), [3, 3, 3]);
+  await ed.exec('removeTableRow');
+  assert.deepEqual(await shape(), [3, 3]);
+  await ed.exec('table', '0,5');
+  assert.equal(await ed.page.evaluate(() => document.querySelectorAll('#zd-body table').length), 1);
+}));
+
+test('links, topic links and images', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>see </p>');
+  await ed.caretIn('#zd-body p', 4);
+  await ed.exec('topicLink', JSON.stringify({ href: 'doc:0123456789ABCDEF0123456789ABCDEF', text: 'Say "hi" & <Grüße> 日本' }));
+  let html = await ed.getHtml();
+  assert.match(html, /<a href="doc:0123456789ABCDEF0123456789ABCDEF">Say "hi" &amp; &lt;Grüße&gt; 日本<\/a>/);
+
+  await ed.exec('link', 'https://example.com/?a=1&b="2"');
+  html = await ed.getHtml();
+  assert.match(html, /href="https:\/\/example\.com\/\?a=1&amp;b=&quot;2&quot;"/);
+
+  await ed.exec('image', 'assets/images/a b.png');
+  assert.match(await ed.getHtml(), /<img src="assets\/images\/a b.png" alt="">/);
+  await ed.select('#zd-body img');
+  await ed.exec('replaceSelectedImage', 'assets/images/c.png');
+  html = await ed.getHtml();
+  assert.match(html, /src="assets\/images\/c.png"/);
+  assert.doesNotMatch(html, /data-mce/);
+  await ed.select('#zd-body img');
+  await ed.exec('removeSelectedImage');
+  assert.doesNotMatch(await ed.getHtml(), /<img/);
+}));
+
+test('character, block, list, alignment and colour commands', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>alpha beta</p>');
+  await ed.select('#zd-body p');
+  await ed.exec('fontSizePx', '18');
+  await ed.exec('foreColor', '#ff0000');
+  await ed.exec('fontName', 'Georgia');
+  await ed.exec('backColor', '#ffff00');
+  let html = await ed.getHtml();
+  assert.match(html, /font-size: 18px/);
+  assert.match(html, /color: #ff0000|color: rgb\(255, 0, 0\)/);
+  assert.match(html, /font-family: Georgia/);
+  assert.match(html, /background-color: #ffff00|background-color: rgb\(255, 255, 0\)/);
+  await ed.select('#zd-body p');
+  await ed.exec('backColor');
+  assert.doesNotMatch(await ed.getHtml(), /background-color/);
+
+  await ed.exec('h1');
+  assert.match(await ed.getHtml(), /^<h1>/);
+  await ed.exec('align', 'center');
+  assert.match(await ed.getHtml(), /<h1 style="text-align: center;">/);
+  await ed.exec('p');
+  await ed.exec('lineHeight', '1.5');
+  assert.match(await ed.getHtml(), /line-height: 1.5/);
+  await ed.exec('ul');
+  assert.match(await ed.getHtml(), /^<ul>\s*<li/);
+  await ed.exec('ol');
+  assert.match(await ed.getHtml(), /^<ol>\s*<li/);
+  await ed.exec('undo');
+  assert.match(await ed.getHtml(), /^<ul>/);
+  await ed.exec('redo');
+  assert.match(await ed.getHtml(), /^<ol>/);
+  await ed.exec('selectAll');
+  await ed.exec('delete');
+  assert.doesNotMatch(await ed.getHtml(), /alpha/);
+}));
+
+test('program defaults change the typing defaults, not the topic', () => withEditor(async (ed) => {
+  const topic = '<p style="line-height: 2;">keep me</p>';
+  await ed.setHtml(topic);
+  for (const [cmd, arg] of [['fontName', 'Verdana'], ['fontSizePx', '16'], ['foreColor', '#333333'], ['lineHeight', '1.5'], ['backColor', undefined]]) {
+    await ed.exec(cmd, arg, 'program');
+  }
+  await ed.exec('setDefaultFontSizePx', '15', 'program');
+  assert.equal(await ed.getHtml(), topic);
+  const size = await ed.page.evaluate(() => getComputedStyle(document.getElementById('zd-body')).fontSize);
+  assert.equal(size, '15px');
+  await ed.exec('setPageBg', '#f0f0f0', 'program');
+  assert.equal(await ed.page.evaluate(() => getComputedStyle(document.body).backgroundColor), 'rgb(240, 240, 240)');
+}));
+
+test('imported markup survives a getHtml round trip without editor artefacts', () => withEditor(async (ed) => {
+  const imported = '<link rel="stylesheet" href="assets/css/site.css">\n<style>.s{display: block}</style>\n'
+    + '<div class="dark" lang="de"><div id="a" class="card" data-x="1"><p class="lead" style="margin: 0px 0px 4px;">Hi <span class="tag">x</span></p>'
+    + '<img src="assets/images/a b.png" srcset="assets/images/a b.png 1x" width="20"></div></div>';
+  await ed.setHtml('<p>start</p>');
+  await ed.caretIn('#zd-body p', 5);
+  await ed.exec('insertHTML', imported);
+  const html = await ed.getHtml();
+  for (const part of ['<link rel="stylesheet" href="assets/css/site.css">', '<style>.s{display: block}</style>',
+    'class="dark"', 'lang="de"', 'data-x="1"', 'class="lead"', 'style="margin: 0px 0px 4px;"',
+    'srcset="assets/images/a b.png 1x"', '<span class="tag">x</span>']) {
+    assert.ok(html.includes(part), part + ' in ' + html);
+  }
+  assert.doesNotMatch(html, /data-mce|mce-|contenteditable/);
+  await ed.setHtml(html);
+  assert.equal(await ed.getHtml(), html);
+}));
+
+test('pasting from a word processor keeps structure and drops Office markup', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>x</p>');
+  await ed.caretIn('#zd-body p', 1);
+  const office = '<html xmlns:o="urn:schemas-microsoft-com:office:office"><head><style>p.MsoNormal{mso-style-parent:"";}</style></head><body>'
+    + '<!--[if gte mso 9]><xml><o:OfficeDocumentSettings/></xml><![endif]-->'
+    + '<h1 class="MsoTitle">Heading<o:p></o:p></h1>'
+    + '<p class="MsoNormal" style="mso-margin-top-alt:auto;color:#123456"><b>Bold</b> and <i>italic</i> <a href="https://e.com">link</a><o:p></o:p></p>'
+    + '<p class="MsoListParagraph" style="mso-list:l0 level1 lfo1"><span style="mso-list:Ignore">·<span>  </span></span>First</p>'
+    + '<p class="MsoListParagraph" style="mso-list:l0 level1 lfo1"><span style="mso-list:Ignore">·<span>  </span></span>Second</p>'
+    + '<table class="MsoTableGrid" border="1"><tr><td style="mso-border-alt:solid">cell</td></tr></table></body></html>';
+  await ed.page.evaluate((data) => {
+    const ed = window.tinymce.get('zd-body');
+    const dt = new DataTransfer();
+    dt.setData('text/html', data);
+    dt.setData('text/plain', 'plain');
+    ed.getBody().dispatchEvent(new ClipboardEvent('paste', { clipboardData: dt, bubbles: true, cancelable: true }));
+  }, office);
+  await ed.page.waitForFunction(() => /Heading/.test(document.getElementById('zd-body').innerHTML));
+  const html = await ed.getHtml();
+  assert.match(html, /<h1>Heading<\/h1>/);
+  assert.match(html, /<(b|strong)>Bold<\/(b|strong)>/);
+  assert.match(html, /<(i|em)>italic<\/(i|em)>/);
+  assert.match(html, /<a href="https:\/\/e.com">link<\/a>/);
+  assert.match(html, /<ul>\s*<li>First<\/li>\s*<li>Second<\/li>\s*<\/ul>/);
+  assert.match(html, /<table[^>]*>[\s\S]*cell/);
+  assert.doesNotMatch(html, /mso-|Mso|o:p|\[if/i);
+}));
+
+test('base href and the project style sheet apply to the content', () => withEditor(async (ed) => {
+  await ed.page.evaluate(() => window.zdSetBaseHref('file:///tmp/project dir/'));
+  await ed.exec('setCssFile', '/tmp/project dir/internal/editor/editor_effective.css', 'program');
+  const [base, css] = await ed.page.evaluate(() => [document.baseURI, document.getElementById('zd-project-css').getAttribute('href')]);
+  assert.equal(base, 'file:///tmp/project%20dir/');
+  assert.match(css, /^file:\/\/\/tmp\/project%20dir\/internal\/editor\/editor_effective.css/);
+  const spell = await ed.page.evaluate(() => document.getElementById('zd-body').spellcheck);
+  assert.equal(spell, true);
+}));

@@ -1,0 +1,165 @@
+// The command vocabulary of the host, carried out on the selection or caret.
+import { filePathToUrl } from './protocol.js';
+
+const ENGINE_COMMANDS = {
+  bold: 'Bold',
+  italic: 'Italic',
+  underline: 'Underline',
+  ul: 'InsertUnorderedList',
+  ol: 'InsertOrderedList',
+  undo: 'Undo',
+  redo: 'Redo',
+  delete: 'Delete',
+  selectAll: 'SelectAll',
+  insertTableRowAfter: 'mceTableInsertRowAfter',
+  removeTableRow: 'mceTableDeleteRow',
+  insertTableColumnAfter: 'mceTableInsertColAfter',
+  removeTableColumn: 'mceTableDeleteCol',
+};
+
+const ALIGN_COMMANDS = { left: 'JustifyLeft', center: 'JustifyCenter', right: 'JustifyRight', justify: 'JustifyFull' };
+
+export function escapeHtml(text) {
+  return String(text).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
+}
+
+function selectedImage(editor) {
+  const node = editor.selection.getNode();
+  return node && node.nodeName === 'IMG' ? node : null;
+}
+
+function insertLink(editor, href, text) {
+  const collapsed = editor.selection.isCollapsed();
+  const inLink = editor.dom.getParent(editor.selection.getNode(), 'a[href]');
+  if (collapsed && !inLink) {
+    editor.insertContent('<a href="' + escapeHtml(href) + '">' + escapeHtml(text || href) + '</a>');
+  } else {
+    editor.execCommand('mceInsertLink', false, { href });
+  }
+}
+
+function styleNewTable(editor, border) {
+  const table = editor.dom.getParent(editor.selection.getNode(), 'table');
+  if (!table) return;
+  const line = 'border: ' + border.width + 'px ' + border.style + ' ' + border.color + '; padding: 4px;';
+  editor.dom.setAttrib(table, 'style', 'border-collapse: collapse; width: 100%;');
+  table.querySelectorAll('td, th').forEach((cell) => editor.dom.setAttrib(cell, 'style', line));
+}
+
+function clipboard(editor, name) {
+  editor.focus();
+  try {
+    editor.getDoc().execCommand(name);
+  } catch (e) {
+    // The browser refused access to the clipboard; nothing to do.
+  }
+}
+
+// Runs one exec command. ctx gives the editors, the defaults and the page state.
+export function runExec(ctx, editor, cmd, arg, origin) {
+  const hasArg = typeof arg === 'string' && arg !== '';
+  // The project defaults the host sends after loading a topic must not reformat the
+  // topic: program-origin character formatting sets the typing defaults instead.
+  if (origin === 'program' && ctx.setDefaultFor(cmd, arg)) return;
+  if (ENGINE_COMMANDS[cmd]) {
+    editor.execCommand(ENGINE_COMMANDS[cmd]);
+    return;
+  }
+  switch (cmd) {
+    case 'p': case 'h1': case 'h2': case 'h3':
+      editor.execCommand('FormatBlock', false, cmd);
+      return;
+    case 'align':
+      if (ALIGN_COMMANDS[arg]) editor.execCommand(ALIGN_COMMANDS[arg]);
+      return;
+    case 'lineHeight':
+      if (hasArg) editor.execCommand('LineHeight', false, arg);
+      return;
+    case 'fontName':
+      if (hasArg) editor.execCommand('FontName', false, arg);
+      return;
+    case 'fontSizePx':
+      if (hasArg && parseInt(arg, 10) > 0) editor.execCommand('FontSize', false, parseInt(arg, 10) + 'px');
+      return;
+    case 'foreColor':
+      if (hasArg) editor.execCommand('ForeColor', false, arg);
+      return;
+    case 'backColor':
+      if (hasArg) editor.execCommand('HiliteColor', false, arg);
+      else editor.formatter.remove('hilitecolor', { value: null }, undefined, true);
+      editor.nodeChanged();
+      return;
+    case 'cut': case 'copy': case 'paste':
+      clipboard(editor, cmd);
+      return;
+    case 'link':
+      if (hasArg) insertLink(editor, arg, arg);
+      else editor.execCommand('unlink');
+      return;
+    case 'topicLink': {
+      let link = null;
+      try { link = JSON.parse(arg); } catch (e) { return; }
+      if (link && typeof link.href === 'string' && link.href) insertLink(editor, link.href, String(link.text || link.href));
+      return;
+    }
+    case 'image':
+      if (hasArg) editor.insertContent('<img src="' + escapeHtml(arg) + '" alt="">');
+      return;
+    case 'replaceSelectedImage': {
+      const img = selectedImage(editor);
+      if (img && hasArg) {
+        editor.undoManager.transact(() => {
+          editor.dom.setAttrib(img, 'src', arg);
+          editor.dom.setAttrib(img, 'data-mce-src', arg);
+          img.removeAttribute('srcset');
+        });
+        editor.nodeChanged();
+      }
+      return;
+    }
+    case 'removeSelectedImage': {
+      const img = selectedImage(editor);
+      if (img) {
+        editor.undoManager.transact(() => editor.dom.remove(img));
+        editor.nodeChanged();
+      }
+      return;
+    }
+    case 'table': {
+      const [rows, cols] = String(arg || '').split(',').map((v) => parseInt(v, 10));
+      if (rows > 0 && cols > 0) {
+        editor.undoManager.transact(() => {
+          editor.execCommand('mceInsertTable', false, { rows, columns: cols, options: { headerRows: 0 } });
+          styleNewTable(editor, ctx.tableBorder);
+        });
+      }
+      return;
+    }
+    case 'insertHTML':
+      if (hasArg) editor.insertContent(arg);
+      return;
+    case 'setCssFile':
+      document.getElementById('zd-project-css').href = hasArg ? filePathToUrl(arg) + '?t=' + Date.now() : 'data:text/css,';
+      return;
+    case 'setHeaderHtml':
+      ctx.setHeaderHtml(arg || '');
+      return;
+    case 'setHeaderBg':
+      ctx.setHeaderBg(arg || '');
+      return;
+    case 'setPageBg':
+      document.body.style.backgroundColor = arg || '';
+      return;
+    case 'setTableBorderStyle':
+      if (hasArg) ctx.tableBorder.style = arg;
+      return;
+    case 'setTableBorderWidth':
+      if (parseInt(arg, 10) >= 0) ctx.tableBorder.width = parseInt(arg, 10);
+      return;
+    case 'setTableBorderColor':
+      if (hasArg) ctx.tableBorder.color = arg;
+      return;
+    default:
+      ctx.setDefaultFor(cmd, arg);
+  }
+}

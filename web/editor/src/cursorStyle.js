@@ -1,0 +1,76 @@
+// The formatting at the caret, as the host's toolbar shows it.
+
+function toHex(color) {
+  const m = /^rgba?\(\s*(\d+)[\s,]+(\d+)[\s,]+(\d+)(?:[\s,/]+([\d.]+%?))?\s*\)$/i.exec(color || '');
+  if (!m) return '';
+  if (m[4] !== undefined && parseFloat(m[4]) === 0) return '';
+  return '#' + [m[1], m[2], m[3]].map((v) => Number(v).toString(16).padStart(2, '0')).join('');
+}
+
+function firstFamily(family) {
+  const first = (family || '').split(',')[0] || '';
+  return first.trim().replace(/^["']|["']$/g, '');
+}
+
+function alignWord(textAlign) {
+  switch (textAlign) {
+    case 'center': return 'center';
+    case 'right':
+    case 'end': return 'right';
+    case 'justify': return 'justify';
+    default: return 'left';
+  }
+}
+
+function closest(node, root, test) {
+  for (let n = node; n && n !== root; n = n.parentNode) {
+    if (n.nodeType === 1 && test(n)) return n;
+  }
+  return null;
+}
+
+const BLOCKS = /^(P|H[1-6]|LI|DIV|PRE|BLOCKQUOTE|TD|TH|ADDRESS|DT|DD|FIGCAPTION|CAPTION)$/;
+
+// A line height as the user set it: a factor when written as one, else pixels.
+function lineHeightOf(block, computed) {
+  for (let n = block; n && n.nodeType === 1; n = n.parentNode) {
+    const own = n.style && n.style.lineHeight;
+    if (own) {
+      if (/^[\d.]+$/.test(own)) return own;
+      if (/%$/.test(own)) return String(parseFloat(own) / 100);
+      break;
+    }
+    if (n.classList && (n.classList.contains('zd-body') || n.classList.contains('zd-header'))) break;
+  }
+  const lh = computed.lineHeight;
+  if (!lh || lh === 'normal') return '';
+  return Math.round(parseFloat(lh)) + 'px';
+}
+
+export function computeCursorStyle(editor, area) {
+  const root = editor.getBody();
+  let node = editor.selection.getNode() || root;
+  if (node.nodeType !== 1) node = node.parentNode;
+  const win = root.ownerDocument.defaultView;
+  const cs = win.getComputedStyle(node);
+  const block = closest(node, root, (n) => BLOCKS.test(n.nodeName)) || root;
+  const blockStyle = win.getComputedStyle(block);
+  const list = closest(node, root, (n) => n.nodeName === 'UL' || n.nodeName === 'OL');
+  const underlined = !!closest(node, root.parentNode, (n) => /underline/.test(win.getComputedStyle(n).textDecorationLine));
+  const backNode = closest(node, root, (n) => toHex(win.getComputedStyle(n).backgroundColor) !== '');
+  return {
+    type: 'cursorStyle',
+    area,
+    fontName: firstFamily(cs.fontFamily),
+    fontSizePx: Math.round(parseFloat(cs.fontSize) || 0),
+    textColor: toHex(cs.color),
+    backColor: backNode ? toHex(win.getComputedStyle(backNode).backgroundColor) : '',
+    align: alignWord(blockStyle.textAlign),
+    bold: (parseInt(cs.fontWeight, 10) || 400) >= 600,
+    italic: cs.fontStyle === 'italic' || cs.fontStyle === 'oblique',
+    underline: underlined,
+    listType: list ? list.nodeName.toLowerCase() : '',
+    blockTag: block === root ? 'p' : block.nodeName.toLowerCase(),
+    lineHeight: lineHeightOf(block, blockStyle),
+  };
+}

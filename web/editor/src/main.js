@@ -1,0 +1,245 @@
+// The editor page: two inline editing areas (header and body) driven by the host.
+import tinymce from 'tinymce/tinymce';
+import 'tinymce/models/dom';
+import 'tinymce/plugins/lists';
+import 'tinymce/plugins/table';
+import { post, parseCommand } from './protocol.js';
+import { runExec } from './commands.js';
+import { computeCursorStyle } from './cursorStyle.js';
+import { cleanPastedHtml } from './wordPaste.js';
+
+const REPORT_DELAY_MS = 150;
+
+const ctx = {
+  body: null,
+  header: null,
+  active: null,
+  programmatic: 0,
+  tableBorder: { style: 'solid', width: 1, color: '#c0c0c0' },
+  defaults: {},
+  headerBg: '#fafafa',
+  lastBodyHtml: null,
+  lastHeaderHtml: null,
+  lastCursor: '',
+  area: 'body',
+  bodyTimer: 0,
+  headerTimer: 0,
+};
+
+function areaOf(editor) {
+  return editor === ctx.header ? 'header' : 'body';
+}
+
+// --- Reports ------------------------------------------------------------------
+
+function reportBody(user) {
+  clearTimeout(ctx.bodyTimer);
+  ctx.bodyTimer = 0;
+  const html = ctx.body.getContent();
+  if (html === ctx.lastBodyHtml) return;
+  ctx.lastBodyHtml = html;
+  post({ type: 'htmlChanged', html, user });
+}
+
+function reportHeader() {
+  clearTimeout(ctx.headerTimer);
+  ctx.headerTimer = 0;
+  const headerHtml = ctx.header.getContent();
+  ctx.lastHeaderHtml = headerHtml;
+  post({ type: 'headerChanged', headerHtml, headerBg: ctx.headerBg });
+}
+
+function reportHeaderIfChanged() {
+  if (ctx.header.getContent() !== ctx.lastHeaderHtml) reportHeader();
+  else clearTimeout(ctx.headerTimer);
+}
+
+// User edits are reported a moment later, so typing does not serialise the page on every key.
+function scheduleUserReport(editor) {
+  if (ctx.programmatic) return;
+  if (editor === ctx.body) {
+    clearTimeout(ctx.bodyTimer);
+    ctx.bodyTimer = setTimeout(() => reportBody(true), REPORT_DELAY_MS);
+  } else {
+    clearTimeout(ctx.headerTimer);
+    ctx.headerTimer = setTimeout(reportHeaderIfChanged, REPORT_DELAY_MS);
+  }
+}
+
+// Pending user edits go out before anything the host asks, so they keep their order.
+function flushUserReports() {
+  if (ctx.bodyTimer) reportBody(true);
+  if (ctx.headerTimer) reportHeaderIfChanged();
+}
+
+function reportCursor(editor) {
+  if (!editor || !editor.initialized) return;
+  const style = computeCursorStyle(editor, areaOf(editor));
+  const key = JSON.stringify(style);
+  if (key === ctx.lastCursor) return;
+  ctx.lastCursor = key;
+  post(style);
+}
+
+function setActive(editor) {
+  ctx.active = editor;
+  const area = areaOf(editor);
+  if (area !== ctx.area) {
+    ctx.area = area;
+    post({ type: 'areaChanged', area });
+  }
+}
+
+// --- Defaults -----------------------------------------------------------------
+
+function applyDefaults() {
+  const d = ctx.defaults;
+  const rules = [];
+  if (d.fontName) rules.push('font-family:' + JSON.stringify(d.fontName) + ', Arial, sans-serif');
+  if (d.fontSizePx) rules.push('font-size:' + d.fontSizePx + 'px');
+  if (d.textColor) rules.push('color:' + d.textColor);
+  if (d.lineHeight) rules.push('line-height:' + d.lineHeight);
+  document.getElementById('zd-defaults').textContent = rules.length ? '.zd-body{' + rules.join(';') + '}' : '';
+}
+
+const DEFAULT_SETTERS = {
+  setDefaultFontName: (v) => { ctx.defaults.fontName = v; },
+  fontName: (v) => { ctx.defaults.fontName = v; },
+  setDefaultFontSizePx: (v) => { ctx.defaults.fontSizePx = parseInt(v, 10) > 0 ? parseInt(v, 10) : 0; },
+  fontSizePx: (v) => { ctx.defaults.fontSizePx = parseInt(v, 10) > 0 ? parseInt(v, 10) : 0; },
+  setDefaultTextColor: (v) => { ctx.defaults.textColor = v; },
+  foreColor: (v) => { ctx.defaults.textColor = v; },
+  setDefaultLineHeight: (v) => { ctx.defaults.lineHeight = /^[\d.]+(px)?$/.test(v || '') ? v : ''; },
+  lineHeight: (v) => { ctx.defaults.lineHeight = /^[\d.]+(px)?$/.test(v || '') ? v : ''; },
+  backColor: () => {},
+};
+
+ctx.setDefaultFor = (cmd, arg) => {
+  const setter = DEFAULT_SETTERS[cmd];
+  if (!setter) return false;
+  setter(typeof arg === 'string' ? arg : '');
+  applyDefaults();
+  return true;
+};
+
+ctx.setHeaderHtml = (html) => {
+  ctx.header.setContent(html);
+  ctx.header.undoManager.clear();
+  ctx.header.undoManager.add();
+  ctx.lastHeaderHtml = ctx.header.getContent();
+};
+
+// The host sends the header's content and then its background: one report follows the pair.
+ctx.setHeaderBg = (color) => {
+  ctx.headerBg = color;
+  ctx.header.getBody().style.backgroundColor = color;
+  reportHeader();
+};
+
+// --- Commands -----------------------------------------------------------------
+
+function setHtml(html) {
+  clearTimeout(ctx.bodyTimer);
+  ctx.bodyTimer = 0;
+  ctx.programmatic++;
+  try {
+    ctx.body.setContent(typeof html === 'string' ? html : '');
+    ctx.body.undoManager.clear();
+    ctx.body.undoManager.add();
+    ctx.body.setDirty(false);
+    ctx.body.selection.setCursorLocation(ctx.body.getBody(), 0);
+  } finally {
+    ctx.programmatic--;
+  }
+  ctx.lastBodyHtml = null;
+  reportBody(false);
+  reportCursor(ctx.active);
+}
+
+function exec(command) {
+  const editor = ctx.active || ctx.body;
+  const origin = command.origin === 'program' ? 'program' : 'user';
+  if (origin === 'program') ctx.programmatic++;
+  try {
+    runExec(ctx, editor, String(command.cmd || ''), command.arg, origin);
+  } finally {
+    if (origin === 'program') ctx.programmatic--;
+  }
+  if (editor === ctx.body) reportBody(origin === 'user');
+  else if (ctx.header.getContent() !== ctx.lastHeaderHtml) reportHeader();
+  reportCursor(editor);
+}
+
+function receive(text) {
+  const command = parseCommand(text);
+  if (!command) return;
+  flushUserReports();
+  try {
+    switch (command.type) {
+      case 'setHtml': setHtml(command.html); break;
+      case 'getHtml': post({ type: 'htmlResponse', html: ctx.body.getContent() }); break;
+      case 'getHeader': post({ type: 'headerChanged', headerHtml: ctx.header.getContent(), headerBg: ctx.headerBg }); break;
+      case 'exec': exec(command); break;
+      default: break;
+    }
+  } catch (e) {
+    console.error('editor command failed', command.type, command.cmd, e);
+  }
+}
+
+function setBaseHref(url) {
+  document.getElementById('zd-base').href = String(url);
+}
+
+// --- Start --------------------------------------------------------------------
+
+function wire(editor) {
+  editor.on('focus', () => setActive(editor));
+  editor.on('input change keyup Undo Redo ExecCommand drop cut paste', () => scheduleUserReport(editor));
+  editor.on('NodeChange', () => reportCursor(editor));
+}
+
+const common = {
+  inline: true,
+  theme: false,
+  skin: false,
+  content_css: false,
+  menubar: false,
+  toolbar: false,
+  plugins: 'lists table',
+  browser_spellcheck: true,
+  convert_urls: false,
+  entity_encoding: 'raw',
+  verify_html: false,
+  extended_valid_elements: '*[*]',
+  valid_children: '+body[style|link],+div[style|link],+p[style|link]',
+  forced_root_block: 'p',
+  object_resizing: 'img',
+  table_resize_bars: true,
+  table_default_attributes: {},
+  table_default_styles: {},
+  table_use_colgroups: false,
+  paste_data_images: true,
+  paste_webkit_styles: 'font-weight font-style text-decoration color',
+  paste_preprocess: (_editor, args) => { args.content = cleanPastedHtml(args.content); },
+  highlight_on_focus: false,
+  custom_undo_redo_levels: 200,
+};
+
+async function start() {
+  const [header] = await tinymce.init({ ...common, target: document.getElementById('zd-header') });
+  const [body] = await tinymce.init({ ...common, target: document.getElementById('zd-body') });
+  ctx.header = header;
+  ctx.body = body;
+  ctx.active = body;
+  wire(header);
+  wire(body);
+  ctx.lastBodyHtml = body.getContent();
+  ctx.lastHeaderHtml = header.getContent();
+  window.__zd_recv = receive;
+  window.zdSetBaseHref = setBaseHref;
+  post({ type: 'ready' });
+}
+
+window.zdSetBaseHref = setBaseHref;
+start();

@@ -1,0 +1,26 @@
+// The page's side of the message protocol: everything goes to the host as an object.
+export function post(message) {
+  const webview = window.chrome && window.chrome.webview;
+  if (webview && typeof webview.postMessage === 'function') {
+    webview.postMessage(message);
+  }
+}
+
+// Parses one command; anything that is not a JSON object is ignored.
+export function parseCommand(text) {
+  if (typeof text !== 'string') return null;
+  try {
+    const value = JSON.parse(text);
+    return value && typeof value === 'object' && !Array.isArray(value) ? value : null;
+  } catch (e) {
+    return null;
+  }
+}
+
+// Turns an absolute file-system path into a file URL (spaces and "#" encoded).
+export function filePathToUrl(path) {
+  if (/^[a-z][a-z0-9+.-]*:/i.test(path) && !/^[a-z]:[\\/]/i.test(path)) return path;
+  let p = String(path).replace(/\\/g, '/');
+  if (!p.startsWith('/')) p = '/' + p;
+  return 'file://' + encodeURI(p).replace(/#/g, '%23').replace(/\?/g, '%3F');
+}
