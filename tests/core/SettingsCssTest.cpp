@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestHelpers.h"
+#include "uSettingsCss.h"
+#include "uUtils.h"
+
+namespace {
+
+std::string Lines(std::initializer_list<const char*> lines) {
+  std::string text;
+  for (const char* line : lines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+TProjectSettings SampleSettings() {
+  TProjectSettings s;
+  s.DefaultFontName = " Open \"Sans\" ";
+  s.FontSizeBody = 15;
+  s.DefaultTextColor = RGBColor(0x11, 0x22, 0x33);
+  s.DefaultLineSpacing = 1.15;
+  s.LinkColor = RGBColor(0, 0, 0xFF);
+  s.LinkStyle = "  Dashed ";
+  s.TableBorderStyle = " Solid";
+  s.TableBorderWidth = 2;
+  s.TableBorderColor = RGBColor(0x99, 0x99, 0x99);
+  s.DefaultHeaderBgColor = RGBColor(0xE7, 0xEF, 0xF5);
+  return s;
+}
+
+TEST(SettingsCss, StandardFormLines) {
+  EXPECT_EQ(BuildSettingsCss(SampleSettings(), TSettingsCssForm::Standard),
+            Lines({"",
+                   "/* Project settings overrides */",
+                   "body {",
+                   "  font-family: \"Open \\\"Sans\\\"\", Arial, sans-serif !important;",
+                   "  font-size: 15px !important;",
+                   "  color: #112233 !important;",
+                   "  line-height: 1.15 !important;",
+                   "}",
+                   "a, a:link, a:visited {",
+                   "  color: #0000ff !important;",
+                   "  text-decoration-line: underline !important;",
+                   "  text-decoration-style: dashed !important;",
+                   "}",
+                   "table {",
+                   "  border-collapse: collapse;",
+                   "  max-width: 100%;",
+                   "}",
+                   "table, td, th {",
+                   "  border-style: solid !important;",
+                   "  border-width: 2px !important;",
+                   "  border-color: #999999 !important;",
+                   "}",
+                   "td, th {",
+                   "  padding: 6px;",
+                   "  vertical-align: top;",
+                   "}",
+                   "table tr:first-child > td, table tr:first-child > th {",
+                   "  background: #e7eff5 !important;",
+                   "  background-color: #e7eff5 !important;",
+                   "}"}));
+}
+
+TEST(SettingsCss, ChmFormLines) {
+  EXPECT_EQ(BuildSettingsCss(SampleSettings(), TSettingsCssForm::Chm),
+            Lines({"",
+                   "/* Project settings overrides */",
+                   "body {",
+                   "  font-family: \"Open \\\"Sans\\\"\", Arial, sans-serif !important;",
+                   "  font-size: 15px !important;",
+                   "  color: #112233 !important;",
+                   "  line-height: 1.15 !important;",
+                   "}",
+                   "a, a:link, a:visited {",
+                   "  color: #0000ff !important;",
+                   "  text-decoration: none !important;",
+                   "  border-bottom-width: 1px !important;",
+                   "  border-bottom-style: dashed !important;",
+                   "  border-bottom-color: #0000ff !important;",
+                   "}",
+                   "table {",
+                   "  border-collapse: collapse;",
+                   "  max-width: 100%;",
+                   "  border: 2px solid #999999 !important;",
+                   "}",
+                   "td, th {",
+                   "  border: 2px solid #999999 !important;",
+                   "  padding: 6px;",
+                   "  vertical-align: top;",
+                   "}",
+                   "table thead td, table thead th, table tr:first-child td, table tr:first-child th {",
+                   "  background: #e7eff5 !important;",
+                   "  background-color: #e7eff5 !important;",
+                   "}"}));
+}
+
+bool Has(const std::string& css, const std::string& line) { return css.find("\r\n" + line + "\r\n") != std::string::npos; }
+
+TEST(SettingsCss, ValueEdgeCases) {
+  const struct {
+    const char* linkStyle;
+    const char* font;
+    double spacing;
+    const char* borderStyle;
+    std::vector<std::string> standard, chm;
+  } cases[] = {
+      {"NONE", "", 1.0, "solid",
+       {"  text-decoration: none !important;", "  font-family: \"Segoe UI\", Arial, sans-serif !important;",
+        "  line-height: 1 !important;"},
+       {"  text-decoration: none !important;", "  border-bottom: none !important;"}},
+      {"", "Arial", 2.0, "",
+       {"  text-decoration-style: solid !important;", "  border-style:  !important;", "  line-height: 2 !important;"},
+       {"  border-bottom-style: solid !important;", "  border: 2px  #999999 !important;"}},
+      {"dotted", "A", 0.1 + 0.2, "DOUBLE",
+       {"  line-height: 0.3 !important;", "  border-style: double !important;"},
+       {"  border: 2px double #999999 !important;"}},
+  };
+  for (const auto& c : cases) {
+    TProjectSettings s = SampleSettings();
+    s.LinkStyle = c.linkStyle;
+    s.DefaultFontName = c.font;
+    s.DefaultLineSpacing = c.spacing;
+    s.TableBorderStyle = c.borderStyle;
+    const std::string standard = BuildSettingsCss(s, TSettingsCssForm::Standard);
+    const std::string chm = BuildSettingsCss(s, TSettingsCssForm::Chm);
+    for (const std::string& line : c.standard) EXPECT_TRUE(Has(standard, line)) << line;
+    for (const std::string& line : c.chm) EXPECT_TRUE(Has(chm, line)) << line;
+  }
+  TProjectSettings none = SampleSettings();
+  none.LinkStyle = "none";
+  EXPECT_EQ(BuildSettingsCss(none, TSettingsCssForm::Standard).find("text-decoration-line"), std::string::npos);
+  EXPECT_EQ(BuildSettingsCss(none, TSettingsCssForm::Chm).find("border-bottom-width"), std::string::npos);
+  EXPECT_EQ(BuildSettingsCss(nullptr, TSettingsCssForm::Standard), "");
+}
+
+class StyleFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FProject.SetRootPath(IncludeTrailingDelimiter(FDir.Path()));
+    FProject.SetStyleProfile("house");
+  }
+  void WriteProfile(const std::string& text) { WriteFixtureFile(FDir / "styles/house.css", text); }
+  TTempDir FDir;
+  TDocProject FProject;
+  TProjectSettings FSettings = SampleSettings();
+  std::string Standard() const { return BuildSettingsCss(FSettings, TSettingsCssForm::Standard); }
+};
+
+TEST_F(StyleFiles, EachOutputAssemblesItsSheet) {
+  const std::string rule = kDefaultBodyCssRule;
+  EXPECT_EQ(rule, "body{font-family:Segoe UI,Arial;line-height:1.5;margin:0;}");
+  EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), rule + Standard());
+  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), rule + "\r\np { margin: 0; }" + Standard());
+  EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings), rule + "\r\n" + Standard());
+  EXPECT_EQ(BuildChmStyleCss(&FSettings), "body{font-family:Segoe UI,Arial;line-height:1.5;}p{margin:0;}" +
+                                              BuildSettingsCss(FSettings, TSettingsCssForm::Chm));
+
+  WriteFixtureFile(FDir / "styles/default.css", "default{}");
+  EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), rule + Standard());
+  EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings), "default{}\r\n" + Standard());
+
+  WriteProfile("p { margin: 0.5em; }");
+  EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), "p { margin: 0.5em; }" + Standard());
+  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), "p { margin: 0.5em; }" + Standard());
+  EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings), "p { margin: 0.5em; }\r\n" + Standard());
+  EXPECT_EQ(BuildWebHelpStyleCss(FProject, nullptr), "p { margin: 0.5em; }");
+
+  WriteProfile("p{margin:0}");
+  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), "p{margin:0}\r\np { margin: 0; }" + Standard());
+}
+
+TEST_F(StyleFiles, ProfileNamesStayInsideTheStylesFolder) {
+  FProject.SetStyleProfile("../../secret");
+  EXPECT_EQ(StyleProfilePath(FProject), FDir / "styles/.._.._secret.css");
+}
+
+TEST_F(StyleFiles, EditorSheetIsWrittenWithItsFolder) {
+  WriteProfile("h1{}");
+  const std::string path = WriteEditorEffectiveCss(FSettings, FProject);
+  EXPECT_EQ(path, ExpandFileName(FDir / "internal/editor/editor_effective.css"));
+  EXPECT_EQ(ReadTextFileUtf8(path), "h1{}\r\n" + Standard());
+
+  TDocProject rootless;
+  EXPECT_THROW(WriteEditorEffectiveCss(FSettings, rootless), EFolivaneError);
+}
+
+}  // namespace
