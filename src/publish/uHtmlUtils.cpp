@@ -1,6 +1,7 @@
 #include "uHtmlUtils.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -101,13 +102,34 @@ size_t DecodeSearchEntity(std::string_view s, size_t pos, char& out) {
   return consumed;
 }
 
-void AppendFolded(std::string& out, char c) {
-  if (IsRegexSpace(static_cast<unsigned char>(c))) {
-    if (out.empty() || out.back() != ' ') out += ' ';
-  } else {
-    out += c;
+// Writes the search text into a buffer as large as the input: every step only shortens
+// the text (a tag becomes one space, an entity one character, a blank run one space).
+class TFoldedWriter {
+ public:
+  explicit TFoldedWriter(size_t capacity) : FText(capacity, '\0'), FStart(FText.data()), FEnd(FStart) {}
+  void Space() {
+    if (FEnd == FStart || FEnd[-1] != ' ') *FEnd++ = ' ';
   }
-}
+  void Put(char c) {
+    if (IsRegexSpace(static_cast<unsigned char>(c))) Space();
+    else *FEnd++ = c;
+  }
+  void PutPlain(const char* from, size_t n) {
+    std::memcpy(FEnd, from, n);
+    FEnd += n;
+  }
+  std::string Finish() {
+    FText.resize(static_cast<size_t>(FEnd - FStart));
+    return Trim(FText);
+  }
+
+ private:
+  std::string FText;
+  char* FStart;
+  char* FEnd;
+};
+
+bool IsPlainTextChar(unsigned char c) { return c != '<' && c != '&' && !IsRegexSpace(c); }
 
 void CopyTreeWithFolders(const fs::path& source, const fs::path& destination, std::set<fs::path>& visited) {
   std::error_code ec;
@@ -163,26 +185,36 @@ size_t FindTextNoCase(std::string_view s, std::string_view lowerWord, size_t fro
   const size_t m = lowerWord.size();
   if (from > s.size() || s.size() - from < m) return std::string_view::npos;
   if (m == 0) return from;
-  const char last = lowerWord[m - 1];
-  if (m == 1) {
-    for (size_t i = from; i < s.size(); ++i) {
-      if (LowerChar(s[i]) == last) return i;
+  // A character without letter case is found with memchr; the word is checked around it.
+  size_t anchor = 0;
+  while (anchor < m && ((lowerWord[anchor] >= 'a' && lowerWord[anchor] <= 'z'))) ++anchor;
+  if (anchor < m) {
+    const char* base = s.data();
+    const char* p = base + from + anchor;
+    const char* last = base + (s.size() - m) + anchor;  // the anchor of the last possible place
+    while (p <= last) {
+      p = static_cast<const char*>(std::memchr(p, lowerWord[anchor], static_cast<size_t>(last - p) + 1));
+      if (!p) break;
+      const size_t pos = static_cast<size_t>(p - base) - anchor;
+      if (HasTextAt(s, pos, lowerWord)) return pos;
+      ++p;
     }
     return std::string_view::npos;
   }
+  // Letters only: a Horspool search with a case-folded skip table.
+  const char tail = lowerWord[m - 1];
   unsigned char skip[256];
-  const unsigned char far = static_cast<unsigned char>(std::min<size_t>(m, 255));
-  std::fill(std::begin(skip), std::end(skip), far);
+  std::fill(std::begin(skip), std::end(skip), static_cast<unsigned char>(std::min<size_t>(m, 255)));
   for (size_t i = 0; i + 1 < m; ++i) {
     const auto shift = static_cast<unsigned char>(std::min<size_t>(m - 1 - i, 255));
     const char c = lowerWord[i];
     skip[static_cast<unsigned char>(c)] = shift;
-    if (c >= 'a' && c <= 'z') skip[static_cast<unsigned char>(c - 32)] = shift;
+    skip[static_cast<unsigned char>(c - 32)] = shift;
   }
   for (size_t pos = from; pos + m <= s.size();) {
-    const char tail = s[pos + m - 1];
-    if (LowerChar(tail) == last && HasTextAt(s, pos, lowerWord.substr(0, m - 1))) return pos;
-    pos += skip[static_cast<unsigned char>(tail)];
+    const char c = s[pos + m - 1];
+    if (LowerChar(c) == tail && HasTextAt(s, pos, lowerWord.substr(0, m - 1))) return pos;
+    pos += skip[static_cast<unsigned char>(c)];
   }
   return std::string_view::npos;
 }
@@ -190,32 +222,37 @@ size_t FindTextNoCase(std::string_view s, std::string_view lowerWord, size_t fro
 std::string HtmlToPlainText(std::string_view html) {
   std::string withoutScripts;
   const std::string_view s = DropScriptAndStyle(html, withoutScripts);
-  std::string out;
-  out.reserve(s.size());
+  TFoldedWriter out(s.size());
   size_t i = 0;
   while (i < s.size()) {
+    size_t plain = i;
+    while (plain < s.size() && IsPlainTextChar(static_cast<unsigned char>(s[plain]))) ++plain;
+    if (plain > i) {
+      out.PutPlain(s.data() + i, plain - i);
+      i = plain;
+      continue;
+    }
     const char c = s[i];
     if (c == '<') {
       const size_t gt = s.find('>', i + 1);
-      if (gt == std::string_view::npos) {
-        // No tag can close any more: the rest is text, entities still decoded.
-      } else if (gt > i + 1) {
-        AppendFolded(out, ' ');
+      // With no ">" left, no tag can close any more: the rest is text.
+      if (gt != std::string_view::npos && gt > i + 1) {
+        out.Space();
         i = gt + 1;
         continue;
       }
     } else if (c == '&') {
       char decoded = 0;
       if (const size_t used = DecodeSearchEntity(s, i, decoded)) {
-        AppendFolded(out, decoded);
+        out.Put(decoded);
         i += used;
         continue;
       }
     }
-    AppendFolded(out, c);
+    out.Put(c);
     ++i;
   }
-  return Trim(out);
+  return out.Finish();
 }
 
 std::vector<std::string> ExtractDocLinkIds(std::string_view html) {
