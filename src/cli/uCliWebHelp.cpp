@@ -1,0 +1,25 @@
+// folivane-cli webhelp FILE.fvp
+#include <iostream>
+
+#include "uCliCommands.h"
+#include "uExportWebHelp.h"
+#include "uProjectOpen.h"
+
+namespace {
+
+int RunWebHelp(const std::vector<std::string>& args) {
+  const std::string file = ProjectFileArgument(args);
+  TDocProject project;
+  TProjectSettings settings;
+  std::vector<std::string> warnings;
+  OpenProjectFile(file, project, settings, &warnings);
+  PrintWarnings(warnings);
+  const std::string index = PublishWebHelp(project, &settings, TerminalProgress("Exporting WebHelp"));
+  std::cout << "WebHelp exported: " << index << "\n";
+  return kExitOk;
+}
+
+const TCliRegistrar registrar({"webhelp", "webhelp FILE.fvp",
+                               "Publishes the project as WebHelp into its build/webhelp folder.", RunWebHelp});
+
+}  // namespace

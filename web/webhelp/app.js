@@ -1,0 +1,322 @@
+// The WebHelp viewer: table of contents, topic frame, navigation and search. It reads
+// window.__ZD_TOC and window.__ZD_SEARCH (written by the export) and makes no network
+// requests of its own, so a site works from disk as well as from any server.
+import { createToc } from './toc.js';
+import { createSearch } from './search.js';
+import { highlightInDocument, clearHighlights } from './highlight.js';
+
+const $ = (id) => document.getElementById(id);
+
+const state = {
+  currentId: '',
+  pendingTerms: null, // terms to mark in the next topic opened from a search result
+  titleBase: document.title,
+};
+
+function searchEntries() {
+  const data = window.__ZD_SEARCH;
+  return data && Array.isArray(data.topics) ? data.topics : [];
+}
+
+const tocData = window.__ZD_TOC && Array.isArray(window.__ZD_TOC.roots) ? window.__ZD_TOC.roots : [];
+const toc = createToc($('zd-toc'), tocData, {
+  onOpen: (id) => navigateTo(id),
+});
+
+// Topics outside the tree (their parent is excluded) are still reachable from search.
+const extraTopics = new Map();
+function rememberSearchTopics() {
+  for (const e of searchEntries()) {
+    if (e && typeof e.id === 'string' && !toc.has(e.id)) extraTopics.set(e.id, e);
+  }
+}
+
+function topicInfo(id) {
+  return toc.get(id) || extraTopics.get(id) || null;
+}
+
+function idFromHash() {
+  const raw = location.hash.replace(/^#/, '');
+  if (!raw) return '';
+  try {
+    return decodeURIComponent(raw);
+  } catch {
+    return raw;
+  }
+}
+
+function navigateTo(id, terms) {
+  state.pendingTerms = terms || null;
+  closeSideOnNarrow();
+  if (idFromHash() === id) showTopic(id);
+  else location.hash = '#' + encodeURIComponent(id);
+}
+
+// --- the topic frame ----------------------------------------------------------
+
+const frame = $('zd-frame');
+
+function frameUrl(file) {
+  return new URL(file, location.href).href;
+}
+
+function showTopic(id) {
+  const info = topicInfo(id);
+  if (!info) {
+    showMissing(id);
+    return;
+  }
+  state.currentId = id;
+  const url = frameUrl(info.file);
+  // replace() keeps the frame out of the session history: back and forward follow the hash.
+  try {
+    if (frame.contentWindow && frame.getAttribute('src')) frame.contentWindow.location.replace(url);
+    else frame.setAttribute('src', url);
+  } catch {
+    frame.setAttribute('src', url);
+  }
+  toc.select(id);
+  renderCrumbs(id);
+  renderPager(id);
+  document.title = info.title ? info.title + ' \u2013 ' + state.titleBase : state.titleBase;
+}
+
+function showMissing(id) {
+  state.currentId = '';
+  toc.select('');
+  const doc = '<!doctype html><meta charset="utf-8"><body style="font-family:sans-serif;padding:16px">' +
+    '<p>The topic <code>' + escapeText(id) + '</code> is not part of this help.</p></body>';
+  frame.removeAttribute('src');
+  frame.setAttribute('srcdoc', doc);
+  renderCrumbs('');
+  renderPager('');
+}
+
+function escapeText(s) {
+  return String(s).replace(/[&<>"']/g, (c) => '&#' + c.charCodeAt(0) + ';');
+}
+
+frame.addEventListener('load', () => {
+  if (frame.hasAttribute('srcdoc') && frame.getAttribute('src')) frame.removeAttribute('srcdoc');
+  let doc = null;
+  try {
+    doc = frame.contentDocument; // null or an error when the page is not same-origin (file://)
+  } catch {
+    doc = null;
+  }
+  if (!doc) return;
+  followFrameNavigation(doc);
+  const terms = state.pendingTerms;
+  state.pendingTerms = null;
+  clearHighlights(doc);
+  if (terms && terms.length) {
+    const first = highlightInDocument(doc, terms);
+    if (first) first.scrollIntoView({ block: 'center' });
+  }
+});
+
+// A link followed inside the topic: keep the tree, the hash and the pager in step.
+function followFrameNavigation(doc) {
+  let path = '';
+  try {
+    path = frame.contentWindow.location.pathname;
+  } catch {
+    return;
+  }
+  const m = /\/topics\/([^/]+)\.html$/.exec(path);
+  if (!m) return;
+  const id = decodeURIComponent(m[1]);
+  if (id === state.currentId || !topicInfo(id)) return;
+  state.currentId = id;
+  history.replaceState(null, '', '#' + encodeURIComponent(id));
+  toc.select(id);
+  renderCrumbs(id);
+  renderPager(id);
+  if (doc.defaultView) doc.defaultView.focus();
+}
+
+window.addEventListener('hashchange', () => openFromHash());
+
+function openFromHash() {
+  const id = idFromHash();
+  if (id) showTopic(id);
+  else if (toc.first()) showTopic(toc.first());
+}
+
+// --- breadcrumb and pager -----------------------------------------------------
+
+function renderCrumbs(id) {
+  const ol = $('zd-crumbs');
+  ol.textContent = '';
+  if (!id) return;
+  const chain = toc.ancestors(id);
+  const info = topicInfo(id);
+  for (const a of chain) {
+    const li = document.createElement('li');
+    const link = document.createElement('a');
+    link.href = '#' + encodeURIComponent(a.id);
+    link.textContent = a.title;
+    li.appendChild(link);
+    ol.appendChild(li);
+  }
+  const li = document.createElement('li');
+  li.setAttribute('aria-current', 'page');
+  li.textContent = info ? info.title : '';
+  ol.appendChild(li);
+}
+
+function renderPager(id) {
+  const prev = toc.previous(id);
+  const next = toc.next(id);
+  setPagerButton($('zd-prev'), prev);
+  setPagerButton($('zd-next'), next);
+}
+
+function setPagerButton(button, id) {
+  button.disabled = !id;
+  button.dataset.target = id || '';
+  const info = id ? topicInfo(id) : null;
+  button.setAttribute('aria-label', (button.id === 'zd-prev' ? 'Previous: ' : 'Next: ') + (info ? info.title : 'none'));
+}
+
+for (const button of [$('zd-prev'), $('zd-next')]) {
+  button.addEventListener('click', () => {
+    if (button.dataset.target) navigateTo(button.dataset.target);
+  });
+}
+
+$('zd-print').addEventListener('click', () => {
+  try {
+    frame.contentWindow.focus();
+    frame.contentWindow.print();
+  } catch {
+    window.print();
+  }
+});
+
+document.addEventListener('keydown', (e) => {
+  if (e.altKey && !e.ctrlKey && !e.metaKey && (e.key === 'ArrowLeft' || e.key === 'ArrowRight')) {
+    const button = e.key === 'ArrowLeft' ? $('zd-prev') : $('zd-next');
+    if (button.dataset.target) {
+      e.preventDefault();
+      navigateTo(button.dataset.target);
+    }
+  } else if (e.key === '/' && document.activeElement !== $('zd-q') && !isTyping(e.target)) {
+    e.preventDefault();
+    $('zd-q').focus();
+  }
+});
+
+function isTyping(el) {
+  return el && (el.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(el.tagName));
+}
+
+// --- narrow screens and the splitter ------------------------------------------
+
+const side = $('zd-side');
+const menu = $('zd-menu');
+const scrim = $('zd-scrim');
+const narrow = window.matchMedia('(max-width: 760px)');
+
+function setSideOpen(open, focusTree = true) {
+  document.body.classList.toggle('zd-side-open', open);
+  menu.setAttribute('aria-expanded', String(open));
+  scrim.hidden = !open;
+  if (open && focusTree) toc.focusCurrent();
+}
+
+function closeSideOnNarrow() {
+  if (narrow.matches) setSideOpen(false);
+}
+
+menu.addEventListener('click', () => setSideOpen(!document.body.classList.contains('zd-side-open')));
+scrim.addEventListener('click', () => setSideOpen(false));
+side.addEventListener('keydown', (e) => {
+  if (e.key === 'Escape' && narrow.matches) {
+    setSideOpen(false);
+    menu.focus();
+  }
+});
+
+function storedWidth() {
+  try {
+    return Number(localStorage.getItem('zd-side-width')) || 0;
+  } catch {
+    return 0;
+  }
+}
+
+function setSideWidth(px, store) {
+  const w = Math.max(160, Math.min(px, Math.floor(window.innerWidth * 0.7)));
+  document.documentElement.style.setProperty('--zd-side-width', w + 'px');
+  if (store) {
+    try {
+      localStorage.setItem('zd-side-width', String(w));
+    } catch {
+      // storage is not available for file:// pages in some browsers
+    }
+  }
+}
+
+(function initSplitter() {
+  const splitter = $('zd-splitter');
+  if (storedWidth()) setSideWidth(storedWidth(), false);
+  splitter.addEventListener('pointerdown', (e) => {
+    e.preventDefault();
+    splitter.setPointerCapture(e.pointerId);
+    document.body.classList.add('zd-resizing');
+    const move = (ev) => setSideWidth(ev.clientX, false);
+    const up = (ev) => {
+      splitter.removeEventListener('pointermove', move);
+      splitter.removeEventListener('pointerup', up);
+      document.body.classList.remove('zd-resizing');
+      setSideWidth(ev.clientX, true);
+    };
+    splitter.addEventListener('pointermove', move);
+    splitter.addEventListener('pointerup', up);
+  });
+  splitter.addEventListener('keydown', (e) => {
+    if (e.key !== 'ArrowLeft' && e.key !== 'ArrowRight') return;
+    e.preventDefault();
+    const now = side.getBoundingClientRect().width;
+    setSideWidth(now + (e.key === 'ArrowLeft' ? -24 : 24), true);
+  });
+})();
+
+// --- search -------------------------------------------------------------------
+
+const search = createSearch({
+  input: $('zd-q'),
+  results: $('zd-results'),
+  status: $('zd-status'),
+  tocList: $('zd-toc'),
+  onOpen: (id, terms) => navigateTo(id, terms),
+  onResultsShown: () => {
+    if (narrow.matches) setSideOpen(true, false);
+  },
+});
+
+function startSearchIndex() {
+  rememberSearchTopics();
+  search.build(searchEntries());
+  // A topic opened by hash before the index arrived may be one outside the tree.
+  if (!state.currentId && idFromHash()) openFromHash();
+}
+
+// --- start --------------------------------------------------------------------
+
+$('zd-brand').textContent = state.titleBase;
+openFromHash();
+
+if (window.__ZD_SEARCH) {
+  startSearchIndex();
+} else {
+  const script = $('zd-search-data');
+  const failed = () => search.unavailable();
+  if (script) {
+    script.addEventListener('load', () => (window.__ZD_SEARCH ? startSearchIndex() : failed()));
+    script.addEventListener('error', failed);
+  } else {
+    failed();
+  }
+}
