@@ -68,6 +68,7 @@ function showTopic(id) {
   }
   state.currentId = id;
   const url = frameUrl(info.file);
+  frame.dataset.topic = id;
   // replace() keeps the frame out of the session history: back and forward follow the hash.
   try {
     if (frame.contentWindow && frame.getAttribute('src')) frame.contentWindow.location.replace(url);

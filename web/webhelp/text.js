@@ -10,8 +10,9 @@ const SPECIAL_FOLDS = {
 const MARK = /\p{M}/u;
 const WORD_RUN = /[\p{L}\p{N}\p{M}]+/gu;
 // Scripts written without spaces between words: split into single characters and pairs.
-const CJK = /[\p{Script=Han}\p{Script=Hiragana}\p{Script=Katakana}\p{Script=Hangul}]/u;
-const CJK_RUN = /[\p{Script=Han}\p{Script=Hiragana}\p{Script=Katakana}\p{Script=Hangul}]+/gu;
+// Script extensions, so that marks shared by the scripts (the prolonged sound mark) join the run.
+const CJK = /[\p{scx=Han}\p{scx=Hiragana}\p{scx=Katakana}\p{scx=Hangul}]/u;
+const CJK_RUN = /[\p{scx=Han}\p{scx=Hiragana}\p{scx=Katakana}\p{scx=Hangul}]+/gu;
 
 const foldCache = new Map();
 

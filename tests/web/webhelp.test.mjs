@@ -1,0 +1,257 @@
+// The WebHelp viewer in headless Chromium, on a small project published by folivane-cli:
+// tree, hash and click navigation, previous/next, search (accents, Cyrillic, CJK), the
+// highlighting of terms, narrow screens, and the site opened straight from disk.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { cpSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { launchBrowser } from './lib/browser.mjs';
+
+const BIN = process.env.FOLIVANE_BIN;
+const SOURCE = process.env.FOLIVANE_SOURCE;
+const ids = Object.fromEntries('ABCDEFGHI'.split('').map((k, i) => [k, (0xa1 + i).toString(16).toUpperCase().padStart(32, '0')]));
+
+let work;
+let site;
+let server;
+let baseUrl;
+let browser;
+
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.json': 'application/json' };
+
+before(async () => {
+  assert.ok(BIN && SOURCE, 'FOLIVANE_BIN and FOLIVANE_SOURCE must be set (run through CTest)');
+  work = mkdtempSync(path.join(tmpdir(), 'folivane-webhelp-'));
+  cpSync(path.join(SOURCE, 'tests/fixtures/webhelp'), work, { recursive: true });
+  const out = execFileSync(path.join(BIN, 'folivane-cli'), ['webhelp', path.join(work, 'Guide.fvp')], {
+    env: { ...process.env, APPDATA: path.join(work, 'appdata'), FOLIVANE_NO_OPEN: '1' },
+    encoding: 'utf8',
+  });
+  site = path.join(work, 'Guide', 'build', 'webhelp');
+  assert.equal(out, `WebHelp exported: ${path.join(site, 'index.html')}\n`);
+
+  server = createServer((req, res) => {
+    const rel = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    const file = path.join(site, path.normalize(rel).replace(/^(\.\.[/\\])+/, ''));
+    try {
+      const body = readFileSync(file);
+      res.writeHead(200, { 'content-type': TYPES[path.extname(file)] || 'application/octet-stream' });
+      res.end(body);
+    } catch {
+      res.writeHead(404);
+      res.end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  baseUrl = `http://127.0.0.1:${server.address().port}/`;
+  browser = await launchBrowser();
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (server) server.close();
+  if (work) rmSync(work, { recursive: true, force: true });
+});
+
+async function openViewer(url, viewport = { width: 1200, height: 800 }) {
+  const page = await browser.newPage({ viewport });
+  const requests = [];
+  page.on('request', (r) => requests.push(r.url()));
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(String(e)));
+  await page.goto(url);
+  await page.waitForSelector('#zd-toc [role="treeitem"]', { state: 'attached' });
+  page.requests = requests;
+  page.errors = errors;
+  return page;
+}
+
+async function waitForTopic(page, id) {
+  await page.waitForFunction(
+    (want) => {
+      const f = document.getElementById('zd-frame');
+      if (!f.contentDocument) return f.dataset.topic === want; // a page from disk is out of reach
+      return f.contentWindow.location.href.endsWith('topics/' + want + '.html') &&
+        f.contentDocument.readyState === 'complete';
+    },
+    id,
+  );
+}
+
+async function searchFor(page, text) {
+  await page.fill('#zd-q', '');
+  await page.waitForFunction(() => document.getElementById('zd-q').dataset.ready === 'true');
+  await page.fill('#zd-q', text);
+  await page.waitForFunction(
+    (t) => !document.getElementById('zd-results').hidden && document.getElementById('zd-q').value === t &&
+      document.querySelector('#zd-results .zd-note'),
+    text,
+  );
+  await page.waitForTimeout(60);
+  return page.$$eval('#zd-results .zd-hit', (els) => els.map((e) => ({
+    title: e.querySelector('.zd-hit-title').textContent,
+    href: e.getAttribute('href'),
+    snippet: e.querySelector('.zd-hit-text').innerHTML,
+  })));
+}
+
+test('the tree shows the published topics and the title is the project title', async () => {
+  const page = await openViewer(baseUrl + 'index.html');
+  const roots = await page.$$eval('#zd-toc > [role="treeitem"] > .zd-row a', (as) => as.map((a) => a.textContent));
+  assert.deepEqual(roots, ['Getting Started', 'Reference']);
+  assert.equal(await page.textContent('#zd-brand'), 'Guide & "Friends"');
+  await waitForTopic(page, ids.A);
+  // Expanding Reference shows its published children; the excluded one is absent and a
+  // title holding markup is shown as text.
+  await page.click(`[data-id="${ids.D}"] > .zd-row .zd-twisty`);
+  const children = await page.$$eval(`[data-id="${ids.D}"] > ul > li > .zd-row a`, (as) => as.map((a) => a.textContent));
+  assert.deepEqual(children, ['Настройки', '中文说明', 'Quotes "and" </script> <b>tags</b>']);
+  await page.click(`[data-id="${ids.D}"] > .zd-row .zd-twisty`);
+  assert.equal(await page.isVisible(`[data-id="${ids.E}"]`), false);
+  assert.deepEqual(page.errors, []);
+  assert.ok(page.requests.every((u) => u.startsWith(baseUrl)), 'no requests leave the site');
+  await page.close();
+});
+
+test('a topic opens from the hash, by click, and by previous and next; back and forward follow', async () => {
+  const page = await openViewer(baseUrl + `index.html#${ids.C}`);
+  await waitForTopic(page, ids.C);
+  assert.equal(await page.getAttribute(`[data-id="${ids.C}"]`, 'aria-selected'), 'true');
+  assert.ok(await page.isVisible(`[data-id="${ids.C}"]`), 'the current topic is revealed');
+  assert.equal(await page.textContent('#zd-crumbs'), 'Getting StartedCafé menu');
+  assert.match(await page.title(), /^Café menu/);
+
+  await page.click(`[data-id="${ids.B}"] > .zd-row a`);
+  await waitForTopic(page, ids.B);
+  assert.equal(new URL(page.url()).hash, `#${ids.B}`);
+  const frame = page.frame({ name: 'zd-frame' });
+  assert.match(await frame.textContent('body'), /Run the installer/);
+  // Internal links were rewritten for the site; the one to an excluded topic goes nowhere.
+  const hrefs = await frame.$$eval('a', (as) => as.map((a) => a.getAttribute('href')));
+  assert.deepEqual(hrefs, [`${ids.C}.html`, '#']);
+
+  await page.click('#zd-next');
+  await waitForTopic(page, ids.C);
+  await page.click('#zd-next');
+  await waitForTopic(page, ids.D);
+  assert.match(await frame.textContent('body'), /Reference/);
+  await page.click('#zd-prev');
+  await waitForTopic(page, ids.C);
+
+  await page.goBack();
+  await waitForTopic(page, ids.D);
+  await page.goBack();
+  await waitForTopic(page, ids.C);
+  await page.goForward();
+  await waitForTopic(page, ids.D);
+
+  // A link followed inside the topic moves the tree and the hash along.
+  await page.goto(baseUrl + `index.html#${ids.B}`);
+  await waitForTopic(page, ids.B);
+  await page.frame({ name: 'zd-frame' }).click(`a[href="${ids.C}.html"]`);
+  await page.waitForFunction((id) => location.hash === '#' + id, ids.C);
+  assert.equal(await page.getAttribute(`[data-id="${ids.C}"]`, 'aria-selected'), 'true');
+
+  // The first topic has no previous one.
+  await page.goto(baseUrl + `index.html#${ids.A}`);
+  await waitForTopic(page, ids.A);
+  assert.equal(await page.isDisabled('#zd-prev'), true);
+  await page.close();
+});
+
+test('search finds words, accents folded, Cyrillic and CJK, fuzzy and by prefix', async () => {
+  const page = await openViewer(baseUrl + 'index.html');
+  const cases = [
+    ['configuration', 'Installation', /<mark>configuration<\/mark>/],
+    ['configur', 'Installation', /<mark>configuration<\/mark>/],
+    ['instalation', 'Installation', null],
+    ['creme brulee', 'Café menu', /<mark>crème<\/mark> <mark>brûlée<\/mark>/],
+    ['CAFÉ', 'Café menu', null],
+    ['coffee', 'Café menu', null],
+    ['настройка', 'Настройки', /<mark>Настройка<\/mark>/],
+    ['配置', '中文说明', /<mark>配置<\/mark>/],
+    ['データベース', '中文说明', /<mark>データベース<\/mark>/],
+    ['zephyrine', 'Orphan page', /<mark>zephyrine<\/mark>/],
+  ];
+  for (const [query, title, snippet] of cases) {
+    const hits = await searchFor(page, query);
+    assert.ok(hits.length > 0, `"${query}" finds something`);
+    assert.equal(hits[0].title, title, `"${query}" ranks ${title} first`);
+    if (snippet) assert.match(hits[0].snippet, snippet, `snippet for "${query}"`);
+  }
+  // Title and keywords rank above body text.
+  const hits = await searchFor(page, 'install');
+  assert.equal(hits[0].title, 'Installation');
+  assert.equal((await searchFor(page, 'qwertyuiop')).length, 0);
+  assert.match(await page.textContent('#zd-results'), /No topics found/);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('a result opens from the keyboard with its terms highlighted in the topic', async () => {
+  const page = await openViewer(baseUrl + 'index.html');
+  await searchFor(page, 'brulee');
+  await page.press('#zd-q', 'ArrowDown');
+  assert.equal(await page.getAttribute('#zd-hit-0', 'aria-selected'), 'true');
+  await page.press('#zd-q', 'Enter');
+  await waitForTopic(page, ids.C);
+  const frame = page.frame({ name: 'zd-frame' });
+  await frame.waitForSelector('mark.zd-search-hit');
+  assert.deepEqual(await frame.$$eval('mark.zd-search-hit', (m) => m.map((e) => e.textContent)), ['brûlée']);
+  // Escape clears the search and brings the tree back.
+  await page.press('#zd-q', 'Escape');
+  assert.equal(await page.isVisible('#zd-toc'), true);
+  // A topic reached from the tree is not highlighted.
+  await page.click(`[data-id="${ids.B}"] > .zd-row a`);
+  await waitForTopic(page, ids.B);
+  assert.equal(await page.frame({ name: 'zd-frame' }).$$eval('mark', (m) => m.length), 0);
+  await page.close();
+});
+
+test('the tree is usable with the keyboard', async () => {
+  const page = await openViewer(baseUrl + `index.html#${ids.A}`);
+  await waitForTopic(page, ids.A);
+  await page.focus(`[data-id="${ids.A}"]`);
+  await page.keyboard.press('ArrowDown'); // Installation (Getting Started is expanded as the current topic's branch)
+  await page.keyboard.press('ArrowDown'); // Café menu
+  await page.keyboard.press('ArrowDown'); // Reference
+  await page.keyboard.press('ArrowRight'); // expand
+  await page.keyboard.press('ArrowDown'); // Настройки
+  await page.keyboard.press('Enter');
+  await waitForTopic(page, ids.E);
+  assert.equal(await page.textContent('#zd-crumbs'), 'ReferenceНастройки');
+  await page.close();
+});
+
+test('on a narrow screen the tree hides behind a button', async () => {
+  const page = await openViewer(baseUrl + 'index.html', { width: 400, height: 700 });
+  assert.equal(await page.isVisible('#zd-menu'), true);
+  assert.equal(await page.isVisible(`[data-id="${ids.A}"] .zd-row a`), false);
+  await page.click('#zd-menu');
+  await page.waitForFunction(() => document.body.classList.contains('zd-side-open'));
+  await page.click(`[data-id="${ids.D}"] > .zd-row a`);
+  await waitForTopic(page, ids.D);
+  assert.equal(await page.evaluate(() => document.body.classList.contains('zd-side-open')), false);
+  await page.close();
+});
+
+test('the site works opened from disk', async () => {
+  const url = pathToFileURL(path.join(site, 'index.html')).href;
+  const page = await openViewer(url + `#${ids.B}`);
+  await waitForTopic(page, ids.B);
+  assert.equal(await page.getAttribute(`[data-id="${ids.B}"]`, 'aria-selected'), 'true');
+  const hits = await searchFor(page, 'crème');
+  assert.equal(hits[0].title, 'Café menu');
+  await page.click('#zd-hit-0');
+  await waitForTopic(page, ids.C);
+  await page.waitForFunction(() => true);
+  assert.ok(page.frame({ name: 'zd-frame' }).url().endsWith(`topics/${ids.C}.html`));
+  assert.match(await page.frame({ name: 'zd-frame' }).textContent('body'), /famous across the valley/);
+  assert.ok(page.requests.every((u) => u.startsWith('file://')), 'no requests leave the disk');
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
