@@ -1,6 +1,7 @@
 #include "uExportWebHelp.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <unordered_set>
 
 #include "uHtmlUtils.h"
@@ -36,8 +37,10 @@ std::vector<const TTopic*> PublishedTopics(const TDocProject& project) {
   return topics;
 }
 
+// A missing page reads as empty; anything else in its place must be readable.
 std::string ReadIfExists(const std::string& path) {
-  if (path.empty() || !FileExists(path)) return std::string();
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::exists(path, ec)) return std::string();
   return ReadTextFileUtf8(path);
 }
 

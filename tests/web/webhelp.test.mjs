@@ -248,9 +248,10 @@ test('the site works opened from disk', async () => {
   assert.equal(hits[0].title, 'Café menu');
   await page.click('#zd-hit-0');
   await waitForTopic(page, ids.C);
-  await page.waitForFunction(() => true);
-  assert.ok(page.frame({ name: 'zd-frame' }).url().endsWith(`topics/${ids.C}.html`));
-  assert.match(await page.frame({ name: 'zd-frame' }).textContent('body'), /famous across the valley/);
+  const frame = page.frame({ name: 'zd-frame' });
+  for (let i = 0; i < 100 && !frame.url().endsWith(`topics/${ids.C}.html`); i++) await page.waitForTimeout(50);
+  await frame.waitForLoadState();
+  assert.match(await frame.textContent('body'), /famous across the valley/);
   assert.ok(page.requests.every((u) => u.startsWith('file://')), 'no requests leave the disk');
   assert.deepEqual(page.errors, []);
   await page.close();
