@@ -1,0 +1,103 @@
+// WebHelp publishing of generated projects: the export routine in-process, and the whole
+// `folivane-cli webhelp` run as a user starts it (pages per second, peak memory).
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <chrono>
+#include <map>
+
+#include "uDocModel.h"
+#include "uExportWebHelp.h"
+#include "uPlatform.h"
+#include "uProjectOpen.h"
+#include "uUtils.h"
+
+namespace {
+
+std::string BenchRoot() {
+  static const std::string dir = [] {
+    char tmpl[] = "/tmp/folivane-bench-webhelp-XXXXXX";
+    return std::string(::mkdtemp(tmpl));
+  }();
+  return dir;
+}
+
+// One generated project per size, made by gen_project beside this binary.
+std::string GeneratedProject(int n) {
+  static std::map<int, std::string> made;
+  auto it = made.find(n);
+  if (it != made.end()) return it->second;
+  const std::string dir = EnsureDir(PathJoin(BenchRoot(), "n" + std::to_string(n)));
+  const TProcessResult r = RunProcessAndWait(PathJoin(ExecutableDir(), "gen_project"), {std::to_string(n), dir});
+  if (r.exitCode != 0) throw EFolivaneError("gen_project failed: " + r.output);
+  return made[n] = PathJoin(dir, "Generated.fvp");
+}
+
+// One run of the CLI: wall time, and the peak resident memory of that process alone.
+struct TChildRun {
+  double seconds = 0;
+  long peakKb = 0;
+  int exitCode = -1;
+};
+
+TChildRun RunCli(const std::string& file) {
+  const std::string cli = PathJoin(ExecutableDir(), "folivane-cli");
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int devnull = ::open("/dev/null", O_WRONLY);
+    ::dup2(devnull, STDOUT_FILENO);
+    ::dup2(devnull, STDERR_FILENO);
+    ::execl(cli.c_str(), cli.c_str(), "webhelp", file.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  TChildRun run;
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.peakKb = usage.ru_maxrss;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+void BM_CliWebHelp(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const std::string file = GeneratedProject(n);
+  RunCli(file);  // the first run creates the output files; the timed runs replace them, as users do
+  double seconds = 0;
+  long peakKb = 0;
+  for (auto _ : state) {
+    const TChildRun run = RunCli(file);
+    if (run.exitCode != 0) {
+      state.SkipWithError("folivane-cli webhelp failed");
+      return;
+    }
+    state.SetIterationTime(run.seconds);
+    seconds += run.seconds;
+    peakKb = std::max(peakKb, run.peakKb);
+  }
+  state.counters["pages_per_s"] = benchmark::Counter(static_cast<double>(n) * state.iterations() / seconds);
+  state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024.0;
+}
+BENCHMARK(BM_CliWebHelp)->Arg(2000)->Arg(10000)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The export alone, without starting a process or opening the project.
+void BM_ExportWebHelp(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  TDocProject project;
+  TProjectSettings settings;
+  OpenProjectFile(GeneratedProject(n), project, settings);
+  const std::string out = EnsureDir(PathJoin(BenchRoot(), "out" + std::to_string(n)));
+  ExportWebHelp(project, out);
+  for (auto _ : state) ExportWebHelp(project, out);
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_ExportWebHelp)->Arg(2000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
