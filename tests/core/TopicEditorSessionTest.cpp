@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "FakeEditorHost.h"
+#include "TestHelpers.h"
+#include "uPlatform.h"
+#include "uStorage.h"
+#include "uTopicEditorSession.h"
+#include "uTopicHtmlDefaults.h"
+#include "uUtils.h"
+
+namespace {
+
+// The window: waits deliver what the page has queued; an empty queue is a time-out.
+class TFakeWindow : public ITopicEditorWindow {
+ public:
+  void MarkProjectDirty() override { ++DirtyMarks; }
+  void ShowStatus(const std::string& text) override { Status = text; }
+  void ShowTopicProperties(const std::string&) override {}
+  void WaitProcessingEvents(const std::function<bool()>& done, int timeoutMs) override {
+    WaitLimits.push_back(timeoutMs);
+    while (!done() && !PageQueue.empty()) {
+      auto message = PageQueue.front();
+      PageQueue.pop_front();
+      message();
+    }
+    if (!done()) ++TimedOut;
+  }
+  void Defer(std::function<void()> fn) override { Deferred.push_back(std::move(fn)); }
+  void FocusEditorControl() override { ++Focused; }
+  std::string WriteEditorEffectiveCss() override { return "/p/internal/editor/editor_effective.css"; }
+  void RunDeferred() {
+    while (!Deferred.empty()) {
+      auto fn = std::move(Deferred.front());
+      Deferred.pop_front();
+      fn();
+    }
+  }
+
+  int DirtyMarks = 0;
+  int TimedOut = 0;
+  int Focused = 0;
+  std::string Status;
+  std::vector<int> WaitLimits;
+  std::deque<std::function<void()>> PageQueue;
+  std::deque<std::function<void()>> Deferred;
+};
+
+// A page that holds a body and a header and answers as the real one does, later.
+struct TFakePage {
+  TFakePage(TFakeEditorHost& h, TFakeWindow& w) : host(h), window(w) {}
+  TFakeEditorHost& host;
+  TFakeWindow& window;
+  std::string body;
+  std::string header;
+  std::string headerBg;
+  bool answerGetHtml = true;
+  bool answerGetHeader = true;
+
+  void Post(const std::string& json) {
+    window.PageQueue.push_back([this, json] { host.Post(json); });
+  }
+  void Handle(const std::string& script) {
+    std::string text;
+    TJson cmd;
+    if (!DecodeRecvScript(script, text) || !TryParseJson(text, cmd)) return;
+    const std::string type = JsonString(cmd, "type", "");
+    const std::string name = JsonString(cmd, "cmd", "");
+    if (type == "setHtml") {
+      body = JsonString(cmd, "html", "");
+      Post(JsonWrite(TJson{{"type", "htmlChanged"}, {"html", body}, {"user", false}}));
+    } else if (type == "getHtml" && answerGetHtml) {
+      Post(JsonWrite(TJson{{"type", "htmlResponse"}, {"html", body}}));
+    } else if (type == "getHeader" && answerGetHeader) {
+      Post(JsonWrite(TJson{{"type", "headerChanged"}, {"headerHtml", header}, {"headerBg", headerBg}}));
+    } else if (name == "setHeaderHtml") {
+      header = JsonString(cmd, "arg", "");
+    } else if (name == "setHeaderBg") {
+      headerBg = JsonString(cmd, "arg", "");
+      Post(JsonWrite(TJson{{"type", "headerChanged"}, {"headerHtml", header}, {"headerBg", headerBg}}));
+    }
+  }
+  // The user types: the page reports the new body as a user change.
+  void UserTypes(const std::string& html) {
+    body = html;
+    host.Post(JsonWrite(TJson{{"type", "htmlChanged"}, {"html", body}, {"user", true}}));
+  }
+};
+
+struct TTopicEditingFixture : ::testing::Test {
+  TTempDir dir;
+  TDocProject project;
+  TProjectSettings settings;
+  TFakeEditorHost host;
+  TFakeWindow window;
+  TFakePage page{host, window};
+  TEditorBridge bridge{host};
+  TPendingTopicTexts pending;
+  TTopicEditorSession session{window, bridge, pending};
+  std::string A, B, C;
+
+  void SetUp() override {
+    project.SetRootPath(dir.Path());
+    project.SetTitle("Manual");
+    A = project.AddTopic("Alpha", "").ID();
+    B = project.AddTopic("Beta \"quoted\"", "").ID();
+    C = project.AddTopic("Gamma", "").ID();
+    WriteFixtureFile(TopicFilePath(project, A), "<p>alpha file</p>");
+    WriteFixtureFile(TopicFilePath(project, B), "<p>beta file</p>");
+    WriteFixtureFile(TopicFilePath(project, C), "<p>gamma file</p>");
+    host.OnScript = [this](const std::string& s) { page.Handle(s); };
+    bridge.OnReady = [this](TEditorBridge&) { session.EditorReady(); };
+    bridge.OnHtmlChanged = [this](TEditorBridge&, const std::string& html) { session.EditorHtmlChanged(html); };
+    bridge.OnHeaderChanged = [this](TEditorBridge&, const std::string& h, const std::string& bg) {
+      session.EditorHeaderChanged(h, bg);
+    };
+    session.SetProject(&project, &settings);
+  }
+  // The page has loaded and posted ready; everything it answers is delivered.
+  void MakeReady() {
+    host.Post(R"({"type":"ready"})");
+    Settle();
+  }
+  void Settle() {
+    window.WaitProcessingEvents([] { return false; }, 0);
+    window.RunDeferred();
+  }
+  void Select(const std::string& id) {
+    session.TopicSelectionChanged(id);
+    Settle();
+  }
+};
+
+}  // namespace
+
+TEST_F(TTopicEditingFixture, SwitchingStoresTheLeftTopicWithoutMarkingTheProject) {
+  MakeReady();
+  Select(A);
+  EXPECT_EQ(page.body, "<p>alpha file</p>");
+  EXPECT_EQ(window.Status, "Loaded: Alpha");
+  Select(B);
+  EXPECT_EQ(pending.at(A), "<p>alpha file</p>");
+  EXPECT_EQ(page.body, "<p>beta file</p>");
+  EXPECT_EQ(window.DirtyMarks, 0);
+  EXPECT_NE(std::find(window.WaitLimits.begin(), window.WaitLimits.end(), 600), window.WaitLimits.end());
+  EXPECT_GT(window.Focused, 0);
+}
+
+TEST_F(TTopicEditingFixture, UserEditsMarkTheProjectAndSetHtmlEchoesDoNot) {
+  MakeReady();
+  Select(A);
+  EXPECT_EQ(window.DirtyMarks, 0);
+  page.UserTypes("<p>alpha edited</p>");
+  EXPECT_EQ(window.DirtyMarks, 1);
+  EXPECT_EQ(session.DirtyHtml(), "<p>alpha edited</p>");
+  Select(B);
+  EXPECT_EQ(pending.at(A), "<p>alpha edited</p>");
+  Select(A);  // the pending text wins over the file
+  EXPECT_EQ(page.body, "<p>alpha edited</p>");
+}
+
+TEST_F(TTopicEditingFixture, UserEditAnsweringARequestStillMarksTheProject) {
+  MakeReady();
+  Select(A);
+  page.answerGetHtml = false;
+  window.PageQueue.push_back([this] { page.UserTypes("<p>typed just now</p>"); });
+  session.CaptureCurrentTopicHtml();
+  EXPECT_EQ(pending.at(A), "<p>typed just now</p>");
+  EXPECT_EQ(window.DirtyMarks, 1);
+}
+
+TEST_F(TTopicEditingFixture, MissingTopicFileStartsWithDefaults) {
+  DeleteFileIfExists(TopicFilePath(project, B));
+  MakeReady();
+  Select(B);
+  EXPECT_EQ(page.body, DefaultEmptyParagraphHtml(settings));
+  EXPECT_EQ(ReadTextFileUtf8(TopicFilePath(project, B)), DefaultEmptyParagraphHtml(settings));
+  EXPECT_EQ(ReadTextFileUtf8(HeaderHtmlPath(project, B)), DefaultHeaderHtml(settings, "Beta \"quoted\""));
+  EXPECT_NE(session.HeaderHtml().find("<b>Beta &quot;quoted&quot;</b>"), std::string::npos);
+  EXPECT_TRUE(FileExists(HeaderBgPath(project, B)));
+}
+
+TEST_F(TTopicEditingFixture, NoTopicMeansNoQuestionToThePage) {
+  MakeReady();
+  host.Clear();
+  EXPECT_EQ(session.GetCurrentTopicHtml(), "");
+  EXPECT_TRUE(host.CommandsNamed("getHtml").empty());
+}
+
+TEST_F(TTopicEditingFixture, SilentPageTimesOutAndItsLateAnswerIsNeverStoredForTheNextTopic) {
+  MakeReady();
+  Select(A);
+  page.UserTypes("<p>alpha typed</p>");
+  Select(B);
+  ASSERT_EQ(pending.at(A), "<p>alpha typed</p>");
+
+  // The page stops answering: the capture of B times out, and its answer comes late.
+  page.answerGetHtml = false;
+  session.TopicSelectionChanged(C);
+  EXPECT_GE(window.TimedOut, 1);
+  EXPECT_TRUE(session.WaitingHtmlResponse());
+  EXPECT_EQ(session.CurrentTopicID(), C);
+  host.Post(JsonWrite(TJson{{"type", "htmlResponse"}, {"html", "<p>beta late</p>"}}));
+  Settle();
+  EXPECT_EQ(session.DirtyHtml(), "");
+  EXPECT_EQ(pending.count(C), 0u);
+  EXPECT_EQ(pending.count(B), 0u) << "the capture of B stored nothing new";
+  page.answerGetHtml = true;
+  Select(A);
+  EXPECT_EQ(pending.at(C), "<p>gamma file</p>");
+}
+
+TEST_F(TTopicEditingFixture, ASwitchDuringAWaitIsQueuedAndAppliedAfter) {
+  MakeReady();
+  Select(A);
+  // While the capture of A waits, the user selects C, then B.
+  window.PageQueue.push_front([this] { session.TopicSelectionChanged(C); });
+  window.PageQueue.push_front([this] { session.TopicSelectionChanged(B); });
+  session.TopicSelectionChanged(C);
+  EXPECT_EQ(session.CurrentTopicID(), C);
+  Settle();
+  EXPECT_EQ(session.CurrentTopicID(), C) << "the last selection wins";
+  EXPECT_EQ(pending.at(A), "<p>alpha file</p>");
+  EXPECT_EQ(page.body, "<p>gamma file</p>");
+  for (const auto& [id, html] : pending) EXPECT_NE(id == A ? "" : html, "<p>alpha file</p>") << id;
+}
+
+TEST_F(TTopicEditingFixture, HeaderEchoRulesAndBlankBackgrounds) {
+  MakeReady();
+  Select(A);
+  // A user header edit goes to disk at once, without marking the project.
+  host.Post(R"({"type":"headerChanged","headerHtml":"<b>Own</b>","headerBg":"#123456"})");
+  EXPECT_EQ(ReadTextFileUtf8(HeaderHtmlPath(project, A)), "<b>Own</b>");
+  EXPECT_EQ(ReadTextFileUtf8(HeaderBgPath(project, A)), "#123456");
+  host.Post(R"({"type":"headerChanged","headerHtml":"<b>Own 2</b>","headerBg":"  "})");
+  EXPECT_EQ(session.HeaderBg(), "#123456");
+  EXPECT_EQ(window.DirtyMarks, 0);
+
+  // While the echo of an applied header is expected, the answer to getHeader is dropped.
+  session.ApplyHeaderToEditor();
+  window.PageQueue.clear();
+  page.answerGetHeader = true;
+  const int timeoutsBefore = window.TimedOut;
+  session.RequestHeaderAndWait(400);
+  EXPECT_EQ(window.TimedOut, timeoutsBefore + 1);
+  EXPECT_EQ(window.WaitLimits.back(), 400);
+}
+
+TEST_F(TTopicEditingFixture, SettingsChangeRefreshesAnEmptyTopicAndItsDefaultHeader) {
+  MakeReady();
+  WriteFixtureFile(TopicFilePath(project, C), "<p>&nbsp;</p>");
+  Select(C);
+  settings.FontSizeBody = 17;
+  session.ApplySettingsChangeToEditor();
+  Settle();
+  EXPECT_EQ(pending.at(C), DefaultEmptyParagraphHtml(settings));
+  EXPECT_NE(page.body.find("font-size:17px"), std::string::npos);
+  EXPECT_NE(session.HeaderHtml().find("font-size:17px"), std::string::npos);
+
+  // A header with a link is the user's own and stays.
+  page.header = "<a href=\"x\">Gamma</a>";
+  host.Post(R"({"type":"headerChanged","headerHtml":"<a href=\"x\">Gamma</a>","headerBg":"#ffffff"})");
+  settings.FontSizeBody = 19;
+  session.ApplySettingsChangeToEditor();
+  Settle();
+  EXPECT_EQ(session.HeaderHtml(), "<a href=\"x\">Gamma</a>");
+}
+
+TEST_F(TTopicEditingFixture, ReadyPointsThePageAtTheProjectAndSendsDefaultsAsProgram) {
+  MakeReady();
+  const auto base = std::find_if(host.Scripts.begin(), host.Scripts.end(),
+                                 [](const std::string& s) { return StartsWith(s, "zdSetBaseHref("); });
+  ASSERT_NE(base, host.Scripts.end());
+  EXPECT_EQ(*base, "zdSetBaseHref(" + JsStringLiteral(FilePathToFileUrl(dir.Path() + "/")) + ");");
+  for (const char* cmd : {"setCssFile", "fontName", "fontSizePx", "foreColor", "lineHeight", "setPageBg"}) {
+    const auto sent = host.CommandsNamed(cmd);
+    ASSERT_FALSE(sent.empty()) << cmd;
+    EXPECT_EQ(JsonString(sent.back(), "origin", ""), "program") << cmd;
+  }
+  EXPECT_EQ(JsonFind(host.CommandsNamed("backColor").back(), "arg"), nullptr);
+}
