@@ -236,6 +236,14 @@ test('imported markup survives a getHtml round trip without editor artefacts', (
   assert.equal(await ed.getHtml(), html);
 }));
 
+test('handlers in a topic never run in the editor and come back unchanged', () => withEditor(async (ed) => {
+  const topic = '<p>x<img src="missing-picture.png" onerror="window.__ran = 1"></p><p></p>';
+  await ed.setHtml(topic);
+  await ed.page.waitForTimeout(300);
+  assert.equal(await ed.page.evaluate(() => window.__ran), undefined);
+  assert.equal(await ed.getHtml(), topic);
+}));
+
 test('pasting from a word processor keeps structure and drops Office markup', () => withEditor(async (ed) => {
   await ed.setHtml('<p>x</p>');
   await ed.caretIn('#zd-body p', 1);

@@ -7,6 +7,7 @@ import { post, parseCommand } from './protocol.js';
 import { runExec } from './commands.js';
 import { computeCursorStyle } from './cursorStyle.js';
 import { cleanPastedHtml } from './wordPaste.js';
+import { padEmptyBlocks, parkHandlersInHtml, serializeEditable } from './fastHtml.js';
 
 const REPORT_DELAY_MS = 150;
 
@@ -24,6 +25,7 @@ const ctx = {
   area: 'body',
   bodyTimer: 0,
   headerTimer: 0,
+  setHtmlGeneration: 0,
 };
 
 function areaOf(editor) {
@@ -32,10 +34,18 @@ function areaOf(editor) {
 
 // --- Reports ------------------------------------------------------------------
 
+function bodyHtml() {
+  return serializeEditable(ctx.body.getBody());
+}
+
+function headerHtml() {
+  return serializeEditable(ctx.header.getBody());
+}
+
 function reportBody(user) {
   clearTimeout(ctx.bodyTimer);
   ctx.bodyTimer = 0;
-  const html = ctx.body.getContent();
+  const html = bodyHtml();
   if (html === ctx.lastBodyHtml) return;
   ctx.lastBodyHtml = html;
   post({ type: 'htmlChanged', html, user });
@@ -44,13 +54,13 @@ function reportBody(user) {
 function reportHeader() {
   clearTimeout(ctx.headerTimer);
   ctx.headerTimer = 0;
-  const headerHtml = ctx.header.getContent();
-  ctx.lastHeaderHtml = headerHtml;
-  post({ type: 'headerChanged', headerHtml, headerBg: ctx.headerBg });
+  const html = headerHtml();
+  ctx.lastHeaderHtml = html;
+  post({ type: 'headerChanged', headerHtml: html, headerBg: ctx.headerBg });
 }
 
 function reportHeaderIfChanged() {
-  if (ctx.header.getContent() !== ctx.lastHeaderHtml) reportHeader();
+  if (headerHtml() !== ctx.lastHeaderHtml) reportHeader();
   else clearTimeout(ctx.headerTimer);
 }
 
@@ -123,10 +133,11 @@ ctx.setDefaultFor = (cmd, arg) => {
 };
 
 ctx.setHeaderHtml = (html) => {
-  ctx.header.setContent(html);
+  ctx.header.setContent(parkHandlersInHtml(html), { format: 'raw' });
+  padEmptyBlocks(ctx.header.getBody());
   ctx.header.undoManager.clear();
   ctx.header.undoManager.add();
-  ctx.lastHeaderHtml = ctx.header.getContent();
+  ctx.lastHeaderHtml = headerHtml();
 };
 
 // The host sends the header's content and then its background: one report follows the pair.
@@ -138,21 +149,37 @@ ctx.setHeaderBg = (color) => {
 
 // --- Commands -----------------------------------------------------------------
 
+// Puts a topic into the body. Only what the page needs to show it happens at once; the
+// undo baseline, the caret and the change-detection baseline follow right after.
 function setHtml(html) {
+  const text = typeof html === 'string' ? html : '';
   clearTimeout(ctx.bodyTimer);
   ctx.bodyTimer = 0;
+  const generation = ++ctx.setHtmlGeneration;
   ctx.programmatic++;
   try {
-    ctx.body.setContent(typeof html === 'string' ? html : '');
-    ctx.body.undoManager.clear();
-    ctx.body.undoManager.add();
+    ctx.body.setContent(parkHandlersInHtml(text), { format: 'raw', no_events: true });
+    padEmptyBlocks(ctx.body.getBody());
     ctx.body.setDirty(false);
-    ctx.body.selection.setCursorLocation(ctx.body.getBody(), 0);
+    ctx.body.selection.setCursorLocation(ctx.body.getBody().firstChild || ctx.body.getBody(), 0);
   } finally {
     ctx.programmatic--;
   }
   ctx.lastBodyHtml = null;
-  reportBody(false);
+  post({ type: 'htmlChanged', html: text, user: false });
+  requestAnimationFrame(() => setTimeout(() => finishSetHtml(generation), 0));
+}
+
+function finishSetHtml(generation) {
+  if (generation !== ctx.setHtmlGeneration) return;
+  ctx.programmatic++;
+  try {
+    ctx.body.undoManager.clear();
+    ctx.body.undoManager.add();
+  } finally {
+    ctx.programmatic--;
+  }
+  if (!ctx.bodyTimer && ctx.lastBodyHtml === null) ctx.lastBodyHtml = bodyHtml();
   reportCursor(ctx.active);
 }
 
@@ -166,7 +193,7 @@ function exec(command) {
     if (origin === 'program') ctx.programmatic--;
   }
   if (editor === ctx.body) reportBody(origin === 'user');
-  else if (ctx.header.getContent() !== ctx.lastHeaderHtml) reportHeader();
+  else if (headerHtml() !== ctx.lastHeaderHtml) reportHeader();
   reportCursor(editor);
 }
 
@@ -177,8 +204,8 @@ function receive(text) {
   try {
     switch (command.type) {
       case 'setHtml': setHtml(command.html); break;
-      case 'getHtml': post({ type: 'htmlResponse', html: ctx.body.getContent() }); break;
-      case 'getHeader': post({ type: 'headerChanged', headerHtml: ctx.header.getContent(), headerBg: ctx.headerBg }); break;
+      case 'getHtml': post({ type: 'htmlResponse', html: bodyHtml() }); break;
+      case 'getHeader': post({ type: 'headerChanged', headerHtml: headerHtml(), headerBg: ctx.headerBg }); break;
       case 'exec': exec(command); break;
       default: break;
     }
@@ -234,8 +261,8 @@ async function start() {
   ctx.active = body;
   wire(header);
   wire(body);
-  ctx.lastBodyHtml = body.getContent();
-  ctx.lastHeaderHtml = header.getContent();
+  ctx.lastBodyHtml = bodyHtml();
+  ctx.lastHeaderHtml = headerHtml();
   window.__zd_recv = receive;
   window.zdSetBaseHref = setBaseHref;
   post({ type: 'ready' });
