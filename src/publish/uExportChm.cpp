@@ -1,0 +1,290 @@
+#include "uExportChm.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "uCodePage1251.h"
+#include "uHtmlUtils.h"
+#include "uJpegOrientation.h"
+#include "uProjectSettings.h"
+#include "uRegex.h"
+#include "uReusableContent.h"
+#include "uSettingsCss.h"
+#include "uStorage.h"
+
+namespace {
+
+const char* const kCrLf = "\r\n";
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + kCrLf;
+  return text;
+}
+
+std::string PageName(const std::string& id) { return "topics/" + id + ".html"; }
+
+bool IncludedInChm(const TDocProject& project, const std::string& id) {
+  return project.HasTopic(id) && !project.GetTopic(id).ExcludeChm();
+}
+
+// Every topic of the project: the tree first, then topics no root reaches (by identifier),
+// so the output is the same from one export to the next.
+std::vector<const TTopic*> TopicsInTableOrder(const TDocProject& project) {
+  std::vector<const TTopic*> topics = project.TopicsInTreeOrder();
+  std::set<const TTopic*> seen(topics.begin(), topics.end());
+  std::vector<const TTopic*> rest;
+  for (const auto& [id, topic] : project.Topics()) {
+    if (!seen.count(topic.get())) rest.push_back(topic.get());
+  }
+  std::sort(rest.begin(), rest.end(), [](const TTopic* a, const TTopic* b) { return a->ID() < b->ID(); });
+  topics.insert(topics.end(), rest.begin(), rest.end());
+  return topics;
+}
+
+// A title inside a double-quoted attribute: a double quote would end the value early.
+std::string SitemapValue(const std::string& title) { return ReplaceAll(title, "\"", "&quot;"); }
+
+void AppendSitemapObject(const TTopic& topic, std::vector<std::string>& lines) {
+  lines.push_back("<LI><OBJECT type=\"text/sitemap\">");
+  lines.push_back("<param name=\"Name\" value=\"" + SitemapValue(topic.Title()) + "\">");
+  lines.push_back("<param name=\"Local\" value=\"" + PageName(topic.ID()) + "\">");
+  lines.push_back("</OBJECT>");
+}
+
+// visited guards against a damaged structure that lists a topic twice or in a cycle.
+void AppendContentsEntry(const TDocProject& project, const std::string& id, std::set<std::string>& visited,
+                         std::vector<std::string>& lines) {
+  if (!IncludedInChm(project, id) || !visited.insert(id).second) return;
+  const TTopic& topic = project.GetTopic(id);
+  AppendSitemapObject(topic, lines);
+  if (topic.Children().empty()) return;
+  lines.push_back("<UL>");
+  for (const std::string& child : topic.Children()) AppendContentsEntry(project, child, visited, lines);
+  lines.push_back("</UL>");
+}
+
+std::string ResolveDefaultPage(const TDocProject& project, const std::string& id, std::set<std::string>& visited) {
+  if (!project.HasTopic(id) || !visited.insert(id).second) return "";
+  const TTopic& topic = project.GetTopic(id);
+  if (!topic.ExcludeChm()) return PageName(id);
+  for (const std::string& child : topic.Children()) {
+    std::string page = ResolveDefaultPage(project, child, visited);
+    if (!page.empty()) return page;
+  }
+  return "";
+}
+
+std::string PageFooter(const TProjectSettings& settings) {
+  if (!settings.CopyrightEnabled || Trim(settings.CopyrightText).empty()) return "";
+  return "<div class=\"zd-footer\">" + EncodeHtmlText(settings.CopyrightText) + "</div>";
+}
+
+std::string BuildPage(const std::string& pageBackground, const TPublishHeader& header, const std::string& body,
+                      const std::string& footer) {
+  std::string page;
+  page.reserve(body.size() + header.html.size() + footer.size() + 600);
+  page += "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+          "<link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;background:";
+  page += pageBackground;
+  page += ";}.zd-header{padding:12px 16px;background:";
+  page += header.background;
+  page += ";}.zd-body{padding:16px;}.zd-body p{margin:0;}"
+          ".zd-footer{padding:10px 16px;font-size:12px;color:#666;border-top:1px solid #d0d0d0;}"
+          "</style></head><body><div class=\"zd-header\">";
+  page += header.html;
+  page += "</div><div class=\"zd-body\">";
+  page += body;
+  page += "</div>";
+  page += footer;
+  page += "</body></html>";
+  return page;
+}
+
+// One topic's page body: expanded, links and asset paths made relative, backgrounds
+// neutralised, the first table row coloured.
+std::string ChmPageBody(const TDocProject& project, const std::string& id, const std::string& headerColour) {
+  const std::string file = TopicFilePath(project, id);
+  std::string html = FileExists(file) ? ReadTextFileUtf8(file) : "";
+  html = ExpandReusableContent(project, html);
+  html = RewriteDocLinks(html, [&project](const std::string& target) {
+    return IncludedInChm(project, target) ? target + ".html" : std::string();
+  });
+  html = RewriteAssetPaths(html, TPublishForm::Chm);
+  html = NeutraliseWhiteBackgrounds(html, TPublishForm::Chm);
+  return ColourFirstTableRow(html, headerColour);
+}
+
+}  // namespace
+
+std::string ChmOutputFolder(const TDocProject& project) {
+  return PathJoin(PathJoin(project.RootPath(), "build"), "chm");
+}
+
+std::string ChmFilePath(const TDocProject& project) { return PathJoin(ChmOutputFolder(project), "help.chm"); }
+
+std::string ColourFirstTableRow(std::string_view html, const std::string& colour) {
+  TRegexMatch row;
+  if (!CachedRegex("(<tr\\b[^>]*>)(.*?)(</tr>)", roIgnoreCase | roDotAll).Search(html, row)) return std::string(html);
+  const std::string attributes = " bgcolor=\"" + colour + "\" style=\"background-color: " + colour + ";\">";
+  const std::string coloured = CachedRegex("<(td|th)\\b([^>]*)>", roIgnoreCase).Replace(row.Group(0), [&](const TRegexMatch& m) {
+    return "<" + std::string(m.Group(1)) + std::string(m.Group(2)) + attributes;
+  });
+  std::string out;
+  out.reserve(html.size() + coloured.size() - row.Group(0).size());
+  out.append(html.substr(0, row.Start()));
+  out += coloured;
+  out.append(html.substr(row.End()));
+  return out;
+}
+
+std::string StripInvisibleCharacters(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xAD) {
+      ++i;  // soft hyphen
+      continue;
+    }
+    if ((b == 0xE2 || b == 0xEF) && i + 2 < text.size()) {
+      const std::string_view seq = text.substr(i, 3);
+      if (seq == "\xEF\xBB\xBF" || seq == "\xE2\x80\x8B" || seq == "\xE2\x80\x8C" || seq == "\xE2\x80\x8D" ||
+          seq == "\xE2\x81\xA0") {
+        i += 2;
+        continue;
+      }
+    }
+    out += static_cast<char>(b);
+  }
+  return out;
+}
+
+std::string BuildChmContents(const TDocProject& project) {
+  std::vector<std::string> lines{
+      "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML//EN\">",
+      "<HTML>",
+      "<HEAD>",
+      "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">",
+      "</HEAD>",
+      "<BODY>",
+      "<OBJECT type=\"text/site properties\"></OBJECT>",
+      "<UL>",
+  };
+  std::set<std::string> visited;
+  for (const std::string& id : project.RootTopicIDs()) AppendContentsEntry(project, id, visited, lines);
+  lines.insert(lines.end(), {"</UL>", "</BODY>", "</HTML>"});
+  return JoinLines(lines);
+}
+
+std::string BuildChmIndex(const TDocProject& project) {
+  std::vector<std::string> lines{"<HTML><BODY><UL>"};
+  for (const TTopic* topic : TopicsInTableOrder(project)) {
+    if (!topic->ExcludeChm()) AppendSitemapObject(*topic, lines);
+  }
+  lines.push_back("</UL></BODY></HTML>");
+  return JoinLines(lines);
+}
+
+std::string ChmDefaultPage(const TDocProject& project) {
+  std::set<std::string> visited;
+  for (const std::string& id : project.RootTopicIDs()) {
+    std::string page = ResolveDefaultPage(project, id, visited);
+    if (!page.empty()) return page;
+  }
+  return "";
+}
+
+std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const std::string& defaultPage,
+                                const std::string& outputFolder) {
+  std::vector<std::string> lines{"[OPTIONS]", "Compiled file=help.chm", "Contents file=toc.hhc",
+                                 "Index file=index.hhk"};
+  if (!defaultPage.empty()) lines.push_back("Default topic=" + defaultPage);
+  else if (!pageList.empty()) lines.push_back("Default topic=" + pageList.front());
+  lines.insert(lines.end(), {"Full-text search=Yes", "", "[FILES]", "toc.hhc", "index.hhk"});
+  lines.insert(lines.end(), pageList.begin(), pageList.end());
+  lines.push_back("style.css");
+  const std::string assets = PathJoin(outputFolder, "assets");
+  if (DirExists(assets)) {
+    for (const std::string& rel : ListFilesRecursive(assets)) lines.push_back("assets/" + rel);
+  }
+  return JoinLines(lines);
+}
+
+TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCallback& progress) {
+  TChmProjectFiles files;
+  files.outputFolder = ChmOutputFolder(project);
+  const std::string& out = files.outputFolder;
+  EnsureDir(PathJoin(out, "topics"));
+
+  TProjectSettings settings;
+  settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
+  WriteTextFileUtf8(PathJoin(out, "style.css"), BuildChmStyleCss(&settings));
+  const std::string projectAssets = PathJoin(project.RootPath(), "assets");
+  if (DirExists(projectAssets)) CopyFolderTree(projectAssets, PathJoin(out, "assets"), TPublishForm::Chm);
+
+  std::vector<const TTopic*> topics;
+  for (const TTopic* topic : TopicsInTableOrder(project)) {
+    if (!topic->ExcludeChm()) topics.push_back(topic);
+  }
+  const int total = static_cast<int>(topics.size());
+  if (progress) progress(0, total);
+  const std::string pageBackground = ColorToHtml(settings.DefaultPageBgColor);
+  const std::string headerColour = ColorToHtml(settings.DefaultHeaderBgColor);
+  const std::string footer = PageFooter(settings);
+  TCodePage1251Encoder pageEncoder(TUnmappable::NumericReference);
+  for (const TTopic* topic : topics) {
+    const std::string body = ChmPageBody(project, topic->ID(), headerColour);
+    const TPublishHeader header = LookupTopicHeader(project, topic->ID(), TPublishForm::Chm);
+    const std::string page = StripInvisibleCharacters(BuildPage(pageBackground, header, body, footer));
+    WriteOutputFile(PathJoin(out, PageName(topic->ID())), pageEncoder.Encode(page));
+    files.pageList.push_back(PageName(topic->ID()));
+    if (progress) progress(static_cast<int>(files.pageList.size()), total);
+  }
+
+  NormaliseJpegOrientation(project, out);
+
+  TCodePage1251Encoder listEncoder(TUnmappable::CloseCharacter);
+  WriteFileAtomic(PathJoin(out, "toc.hhc"), listEncoder.Encode(BuildChmContents(project)));
+  WriteFileAtomic(PathJoin(out, "index.hhk"), listEncoder.Encode(BuildChmIndex(project)));
+  files.defaultPage = ChmDefaultPage(project);
+  files.projectFile = PathJoin(out, "project.hhp");
+  WriteFileAtomic(files.projectFile, listEncoder.Encode(BuildChmProjectFile(files.pageList, files.defaultPage, out)));
+  return files;
+}
+
+std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questions, const TProgressCallback& progress) {
+  const TChmProjectFiles files = WriteChmProject(project, progress);
+  const std::string chm = PathJoin(files.outputFolder, "help.chm");
+  // An old file would make a failed compile look like a success.
+  DeleteFileIfExists(chm);
+  const TProcessResult run = RunHtmlHelpCompiler(files.projectFile, files.outputFolder, questions);
+  std::error_code ec;
+  if (!FileExists(chm) || std::filesystem::file_size(chm, ec) == 0 || ec) {
+    std::string message = "The HTML Help compiler did not create help.chm.";
+    const std::string printed = Trim(run.output);
+    if (!printed.empty()) message += "\n" + printed;
+    throw EFolivaneError(message);
+  }
+  return ExpandFileName(chm);
+}
+
+TChmCommandResult RunChmCommand(const TDocProject& project, IChmCompilerQuestions* questions,
+                                const TProgressCallback& progress) {
+  TChmCommandResult result;
+  try {
+    EnsureDir(ChmOutputFolder(project));
+    // Windows ends running help viewers here (they lock the file); Linux replaces an open file freely.
+    result.chmPath = ExportChm(project, questions, progress);
+    result.outcome = TChmCommandResult::Done;
+    result.message = "CHM exported: " + result.chmPath;
+  } catch (const EAbort&) {
+    result.outcome = TChmCommandResult::Cancelled;
+    result.message = "CHM export cancelled";
+  } catch (const std::exception& e) {
+    result.outcome = TChmCommandResult::Failed;
+    result.message = std::string("CHM export failed: ") + e.what();
+  }
+  return result;
+}

@@ -1,0 +1,58 @@
+// The CHM export: an HTML Help project in build/chm of the project folder (pages,
+// style sheet, assets, contents, index, project file), compiled into help.chm.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uChmCompiler.h"
+#include "uDocModel.h"
+#include "uUtils.h"
+
+// build/chm of the project folder, and the compiled file in it.
+std::string ChmOutputFolder(const TDocProject& project);
+std::string ChmFilePath(const TDocProject& project);
+
+struct TChmProjectFiles {
+  std::string outputFolder;
+  std::string projectFile;            // project.hhp
+  std::vector<std::string> pageList;  // "topics/<id>.html", in the order written
+  std::string defaultPage;            // "" when there is none
+};
+
+// Writes the HTML Help project without compiling it. progress gets (pages done, pages)
+// and may cancel between pages by throwing EAbort.
+TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCallback& progress = {});
+
+// Writes the HTML Help project and compiles it; returns the full path of help.chm.
+// An old help.chm is deleted first, and a compiler that leaves none (or an empty one)
+// fails the export with what it printed. EAbort when the user declines to pick a compiler.
+std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questions = nullptr,
+                      const TProgressCallback& progress = {});
+
+// The CHM command after Save: export and compile, turned into what the window reports.
+// The window shows `message` on its status line (Done, Cancelled) or in an error box
+// (Failed), and opens chmPath when Done.
+struct TChmCommandResult {
+  enum TOutcome { Done, Cancelled, Failed } outcome = Done;
+  std::string chmPath;
+  std::string message;  // "CHM exported: <path>", "CHM export cancelled", "CHM export failed: <error>"
+};
+TChmCommandResult RunChmCommand(const TDocProject& project, IChmCompilerQuestions* questions,
+                                const TProgressCallback& progress = {});
+
+// Gives the first row of the first table the header colour as bgcolor and style
+// attributes on each of its td/th cells (the HTML Help viewer ignores the style sheet rule).
+std::string ColourFirstTableRow(std::string_view html, const std::string& colour);
+// Removes U+FEFF, U+200B, U+200C, U+200D, U+2060 and U+00AD.
+std::string StripInvisibleCharacters(std::string_view text);
+
+// The files of the HTML Help project, as UTF-8 text with CR LF line ends.
+std::string BuildChmContents(const TDocProject& project);
+std::string BuildChmIndex(const TDocProject& project);
+// The default page: the first root that resolves ("topics/<id>.html" of a topic not
+// excluded, else the first of its children that resolves, depth first); "" for none.
+std::string ChmDefaultPage(const TDocProject& project);
+std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const std::string& defaultPage,
+                                const std::string& outputFolder);

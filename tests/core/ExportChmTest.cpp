@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include "ChmTestSupport.h"
+#include "JpegTestImages.h"
+#include "uCodePage1251.h"
+#include "uExportChm.h"
+#include "uJpegOrientation.h"
+#include "uProjectSettings.h"
+#include "uStorage.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A project in a temporary folder, built in code.
+class ChmProject : public ::testing::Test {
+ protected:
+  TCompilerSandbox box;
+  TDocProject project;
+
+  void SetUp() override {
+    project.Clear();
+    project.SetRootPath(box.Path("Guide"));
+    project.SetTitle("User & Guide");
+    EnsureDir(box.Path("Guide/meta"));
+  }
+  TTopic& Add(const std::string& title, const std::string& html, const std::string& parent = "") {
+    TTopic& t = project.AddTopic(title, parent);
+    WriteFixtureFile(t.HtmlPath(), html);
+    return t;
+  }
+  std::string Out(const std::string& rel) const { return ChmOutputFolder(project) + "/" + rel; }
+  std::string Page(const TTopic& t) const { return ReadBinaryFile(Out("topics/" + t.ID() + ".html")); }
+};
+
+std::string Entry(const TTopic& t, const std::string& shownTitle = "") {
+  return "<LI><OBJECT type=\"text/sitemap\">\r\n<param name=\"Name\" value=\"" +
+         (shownTitle.empty() ? t.Title() : shownTitle) + "\">\r\n<param name=\"Local\" value=\"topics/" + t.ID() +
+         ".html\">\r\n</OBJECT>\r\n";
+}
+
+}  // namespace
+
+TEST(ChmHtmlTest, ColourFirstTableRow) {
+  const std::string c = "#abcdef";
+  const std::string attrs = " bgcolor=\"#abcdef\" style=\"background-color: #abcdef;\">";
+  struct TCase {
+    const char* name;
+    std::string html, expected;
+  } cases[] = {
+      {"no table", "<p>text</p>", "<p>text</p>"},
+      {"th and td with attributes, second table left alone",
+       "<table><tr><th>H</th><td class=\"a\">D</td></tr><tr><td>x</td></tr></table><table><tr><td>y</td></tr></table>",
+       "<table><tr><th" + attrs + "H</th><td class=\"a\"" + attrs + "D</td></tr><tr><td>x</td></tr></table><table><tr><td>y</td></tr></table>"},
+      {"thead is not a header cell", "<table><thead><tr><TH>a</TH></tr></thead></table>",
+       "<table><thead><tr><TH" + attrs + "a</TH></tr></thead></table>"},
+      {"upper case, line breaks inside the row", "<TABLE><TR class=x>\n<TD>a</TD>\n</TR></TABLE>",
+       "<TABLE><TR class=x>\n<TD" + attrs + "a</TD>\n</TR></TABLE>"},
+      {"a cell with a style gets a second one", "<tr><td style=\"color:red\">a</td></tr>",
+       "<tr><td style=\"color:red\"" + attrs + "a</td></tr>"},
+      {"tracks and trs are told apart", "<track><tr><td>a</td></tr>", "<track><tr><td" + attrs + "a</td></tr>"},
+      {"a row never closed is left alone", "<tr><td>a</td>", "<tr><td>a</td>"},
+  };
+  for (const TCase& k : cases) EXPECT_EQ(ColourFirstTableRow(k.html, c), k.expected) << k.name;
+}
+
+TEST(ChmHtmlTest, StripInvisibleCharacters) {
+  EXPECT_EQ(StripInvisibleCharacters("\xEF\xBB\xBF" "a\xE2\x80\x8B" "b\xE2\x80\x8C" "c\xE2\x80\x8D" "d\xE2\x81\xA0" "e\xC2\xAD" "f"),
+            "abcdef");
+  const std::string kept = "caf\xC3\xA9\xC2\xA0\xE2\x80\x8E\xE2\x82\xAC\xEF\xBB";  // é, no-break space, LRM, €, a cut-off tail
+  EXPECT_EQ(StripInvisibleCharacters(kept), kept);
+}
+
+TEST(ChmHtmlTest, Windows1251Conversion) {
+  struct TCase {
+    std::string utf8;
+    std::string pages;  // NumericReference
+    std::string lists;  // CloseCharacter
+  } cases[] = {
+      {"plain <b>&amp;</b>", "plain <b>&amp;</b>", "plain <b>&amp;</b>"},
+      {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC \xE2\x80\x94", "\xCF\xF0\xE8\xE2\xE5\xF2 \x88 \x97",
+       "\xCF\xF0\xE8\xE2\xE5\xF2 \x88 \x97"},
+      {"caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80!", "caf&#233; &#20013; &#128512;!", "cafe ? ?!"},
+      {"bad \xFF byte", "bad &#65533; byte", "bad ? byte"},
+  };
+  TCodePage1251Encoder pages(TUnmappable::NumericReference);
+  for (const TCase& c : cases) {
+    EXPECT_EQ(pages.Encode(c.utf8), c.pages) << c.utf8;
+    EXPECT_EQ(Utf8ToWindows1251(c.utf8, TUnmappable::CloseCharacter), c.lists) << c.utf8;
+  }
+  const std::string many(100000, 'x');
+  EXPECT_EQ(pages.Encode(many + "\xE4\xB8\xAD"), many + "&#20013;") << "growing output";
+}
+
+TEST_F(ChmProject, ContentsIndexAndDefaultPage) {
+  TTopic& a = Add("Intro \"quoted\"", "");
+  TTopic& a1 = Add("Hidden", "", a.ID());
+  TTopic& a1x = Add("Under hidden", "", a1.ID());
+  TTopic& a2 = Add("Second", "", a.ID());
+  TTopic& b = Add("All hidden", "", "");
+  TTopic& b1 = Add("Hidden child", "", b.ID());
+  a1.SetExcludeChm(true);
+  b1.SetExcludeChm(true);
+  project.RootTopicIDs().push_back("MISSINGTOPIC");
+  const std::string expectedToc =
+      "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML//EN\">\r\n<HTML>\r\n<HEAD>\r\n"
+      "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\r\n</HEAD>\r\n<BODY>\r\n"
+      "<OBJECT type=\"text/site properties\"></OBJECT>\r\n<UL>\r\n" +
+      Entry(a, "Intro &quot;quoted&quot;") + "<UL>\r\n" + Entry(a2) + "</UL>\r\n" + Entry(b) +
+      "<UL>\r\n</UL>\r\n</UL>\r\n</BODY>\r\n</HTML>\r\n";
+  EXPECT_EQ(BuildChmContents(project), expectedToc);
+  EXPECT_EQ(BuildChmIndex(project), "<HTML><BODY><UL>\r\n" + Entry(a, "Intro &quot;quoted&quot;") + Entry(a1x) +
+                                        Entry(a2) + Entry(b) + "</UL></BODY></HTML>\r\n")
+      << "the index holds every topic not excluded itself, also below an excluded one";
+
+  struct TCase {
+    const char* name;
+    std::vector<TTopic*> excluded;
+    TTopic* expected;
+  } cases[] = {
+      {"first root", {&a1, &b1}, &a},
+      {"excluded root gives way to its first child", {&a}, &a1},
+      {"depth first through an excluded child", {&a, &a1}, &a1x},
+      {"next child when a branch is all excluded", {&a, &a1, &a1x}, &a2},
+      {"next root", {&a, &a1, &a1x, &a2}, &b},
+      {"nothing resolves", {&a, &a1, &a1x, &a2, &b, &b1}, nullptr},
+  };
+  for (const TCase& c : cases) {
+    for (TTopic* t : {&a, &a1, &a1x, &a2, &b, &b1}) t->SetExcludeChm(false);
+    for (TTopic* t : c.excluded) t->SetExcludeChm(true);
+    EXPECT_EQ(ChmDefaultPage(project), c.expected ? "topics/" + c.expected->ID() + ".html" : "") << c.name;
+  }
+}
+
+TEST_F(ChmProject, ProjectFile) {
+  const std::string out = box.Path("out");
+  const std::string head = "[OPTIONS]\r\nCompiled file=help.chm\r\nContents file=toc.hhc\r\nIndex file=index.hhk\r\n";
+  const std::string files = "Full-text search=Yes\r\n\r\n[FILES]\r\ntoc.hhc\r\nindex.hhk\r\n";
+  EXPECT_EQ(BuildChmProjectFile({"topics/A.html", "topics/B.html"}, "topics/B.html", out),
+            head + "Default topic=topics/B.html\r\n" + files + "topics/A.html\r\ntopics/B.html\r\nstyle.css\r\n");
+  EXPECT_EQ(BuildChmProjectFile({"topics/A.html"}, "", out),
+            head + "Default topic=topics/A.html\r\n" + files + "topics/A.html\r\nstyle.css\r\n")
+      << "no default page: the first page";
+  EXPECT_EQ(BuildChmProjectFile({}, "", out), head + files + "style.css\r\n") << "no pages: no default topic line";
+  WriteFixtureFile(out + "/assets/logo.png", "png");
+  WriteFixtureFile(out + "/assets/img/a b.jpg", "jpg");
+  EXPECT_EQ(BuildChmProjectFile({}, "", out), head + files + "style.css\r\nassets/img/a b.jpg\r\nassets/logo.png\r\n");
+}
+
+TEST_F(ChmProject, WritesPagesInWindows1251) {
+  TProjectSettings settings;
+  settings.CopyrightEnabled = true;
+  settings.CopyrightText = " (c) Me & Co ";
+  settings.SaveToFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
+  WriteFixtureFile(box.Path("Guide/assets/images/p.jpg"),
+                   InsertAfterSoi(MakeQuadrantJpeg(32, 16, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}),
+                                  ExifSegment(6, true)));
+  TTopic& hidden = Add("Hidden", "<p>secret</p>");
+  hidden.SetExcludeChm(true);
+  TTopic& second = Add("Second", "");
+  TTopic& first = Add("First",
+                      "<p>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 caf\xC3\xA9 \xE4\xB8\xAD soft\xC2\xADhy\xE2\x80\x8Bphen</p>"
+                      "<a href=\"doc:" + second.ID() + "\">next</a><a href=\"doc:" + hidden.ID() + "\">hidden</a>"
+                      "<img src=\"assets/images/p.jpg\"><table><tr><td>h</td></tr></table>");
+  DeleteFileIfExists(second.HtmlPath());  // a missing page file is an empty page
+
+  std::vector<std::pair<int, int>> calls;
+  const TChmProjectFiles files = WriteChmProject(project, [&](int done, int total) { calls.emplace_back(done, total); });
+
+  EXPECT_EQ(files.pageList, (std::vector<std::string>{"topics/" + second.ID() + ".html", "topics/" + first.ID() + ".html"}));
+  EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {2, 2}}));
+  EXPECT_FALSE(FileExists(Out("topics/" + hidden.ID() + ".html")));
+
+  const std::string page = Page(first);
+  const std::string header = ColorToHtml(settings.DefaultHeaderBgColor);
+  EXPECT_TRUE(StartsWith(page, "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+                               "<link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;background:" +
+                                   ColorToHtml(settings.DefaultPageBgColor) + ";}.zd-header{padding:12px 16px;background:#fafafa;}"))
+      << page;
+  EXPECT_TRUE(Contains(page, "<div class=\"zd-header\"><div style=\"font-size:14px;\"><b>User &amp; Guide</b></div></div>"));
+  EXPECT_TRUE(Contains(page, "<p>\xCF\xF0\xE8\xE2\xE5\xF2 caf&#233; &#20013; softhyphen</p>")) << "Cyrillic as 1251, the rest as references";
+  EXPECT_TRUE(Contains(page, "href=\"" + second.ID() + ".html\">next"));
+  EXPECT_TRUE(Contains(page, "href=\"#\">hidden"));
+  EXPECT_TRUE(Contains(page, "src=\"../assets/images/p.jpg\""));
+  EXPECT_TRUE(Contains(page, "<td bgcolor=\"" + header + "\" style=\"background-color: " + header + ";\">h</td>"));
+  EXPECT_TRUE(EndsWith(page, "</div><div class=\"zd-footer\"> (c) Me &amp; Co </div></body></html>"));
+  EXPECT_TRUE(Contains(Page(second), "<div class=\"zd-body\"></div>"));
+
+  EXPECT_TRUE(StartsWith(ReadBinaryFile(Out("style.css")), "body{font-family:Segoe UI,Arial;line-height:1.5;}p{margin:0;}"));
+  EXPECT_EQ(ReadExifOrientation(Out("assets/images/p.jpg")), 1) << "the published photo is turned";
+  EXPECT_EQ(ReadExifOrientation(box.Path("Guide/assets/images/p.jpg")), 6) << "the project's photo is not";
+  const std::string hhp = ReadBinaryFile(files.projectFile);
+  EXPECT_FALSE(Contains(hhp, hidden.ID()));
+  EXPECT_TRUE(EndsWith(hhp, "style.css\r\nassets/images/p.jpg\r\n")) << hhp;
+  EXPECT_FALSE(Contains(ReadBinaryFile(Out("index.hhk")), hidden.ID()));
+}
+
+TEST_F(ChmProject, ProgressCanCancelBetweenPages) {
+  Add("One", "<p>1</p>");
+  Add("Two", "<p>2</p>");
+  int pagesSeen = 0;
+  const TChmCommandResult r = RunChmCommand(project, nullptr, [&](int done, int) {
+    pagesSeen = done;
+    if (done == 1) throw EAbort();
+  });
+  EXPECT_EQ(r.outcome, TChmCommandResult::Cancelled);
+  EXPECT_EQ(r.message, "CHM export cancelled");
+  EXPECT_EQ(pagesSeen, 1);
+  EXPECT_FALSE(FileExists(Out("project.hhp")));
+}
+
+TEST_F(ChmProject, CompilerThatWritesNothingFailsTheExport) {
+  Add("One", "<p>1</p>");
+  WriteFixtureFile(Out("help.chm"), "an old compiled file");
+  WriteSilentCompiler(box.PathDir() + "/chmcmd", "Error: cannot read project.hhp");
+  const TChmCommandResult r = RunChmCommand(project, nullptr);
+  EXPECT_EQ(r.outcome, TChmCommandResult::Failed);
+  EXPECT_EQ(r.message, "CHM export failed: The HTML Help compiler did not create help.chm.\nError: cannot read project.hhp");
+  EXPECT_FALSE(FileExists(Out("help.chm"))) << "the old file is gone, so it cannot pass for a new one";
+
+  WriteFakeCompiler(box.PathDir() + "/chmcmd", "help.chm", 1);
+  const TChmCommandResult ok = RunChmCommand(project, nullptr);
+  EXPECT_EQ(ok.outcome, TChmCommandResult::Done) << ok.message;
+  EXPECT_EQ(ok.chmPath, Out("help.chm"));
+  EXPECT_EQ(ok.message, "CHM exported: " + Out("help.chm"));
+}
+
+TEST_F(ChmProject, DecliningToPickACompilerCancels) {
+  Add("One", "<p>1</p>");
+  TScriptedQuestions q;
+  const TChmCommandResult r = RunChmCommand(project, &q);
+  EXPECT_EQ(r.outcome, TChmCommandResult::Cancelled);
+  const TChmCommandResult cli = RunChmCommand(project, nullptr);
+  EXPECT_EQ(cli.outcome, TChmCommandResult::Failed);
+  EXPECT_TRUE(Contains(cli.message, "fp-utils")) << cli.message;
+}
+
+TEST_F(ChmProject, DamagedPhotoFailsTheExportWithItsName) {
+  std::string photo = InsertAfterSoi("\xFF\xD8", ExifSegment(6, false)) + "broken";
+  WriteFixtureFile(box.Path("Guide/assets/bad.jpg"), photo);
+  Add("One", "<img src=\"/assets/bad.jpg\">");
+  const TChmCommandResult r = RunChmCommand(project, nullptr);
+  EXPECT_EQ(r.outcome, TChmCommandResult::Failed);
+  EXPECT_TRUE(StartsWith(r.message, "CHM export failed: Cannot decode the photo " + Out("assets/bad.jpg"))) << r.message;
+}
+
+TEST_F(ChmProject, CompilesWithChmcmdAndListsThePages) {
+  const std::string chmcmd = "/usr/bin/chmcmd";
+  const std::string lister = "/usr/bin/enum_chmLib";
+  if (!FileExists(chmcmd) || !FileExists(lister)) GTEST_SKIP() << "chmcmd or enum_chmLib is not installed";
+  StoreCompilerPath(chmcmd);
+  WriteFixtureFile(box.Path("Guide/assets/logo.png"), "\x89PNG\r\n");
+  TTopic& a = Add("\xD0\x92\xD0\xB2\xD0\xB5\xD0\xB4\xD0\xB5\xD0\xBD\xD0\xB8\xD0\xB5", "<p>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82</p><img src=\"assets/logo.png\">");
+  TTopic& b = Add("Details", "<p>Details \xE4\xB8\xAD</p>", a.ID());
+  TTopic& c = Add("Draft", "<p>draft</p>");
+  c.SetExcludeChm(true);
+
+  const std::string chm = ExportChm(project);
+  EXPECT_EQ(chm, Out("help.chm"));
+  const TProcessResult listing = RunProcessAndWait(lister, std::vector<std::string>{chm});
+  EXPECT_EQ(listing.exitCode, 0) << listing.output;
+  for (const std::string& name : std::vector<std::string>{"/topics/" + a.ID() + ".html", "/topics/" + b.ID() + ".html", "/style.css",
+                                  "/assets/logo.png", "/toc.hhc", "/index.hhk"}) {
+    EXPECT_TRUE(Contains(listing.output, name)) << name << " in\n" << listing.output;
+  }
+  EXPECT_FALSE(Contains(listing.output, c.ID())) << "an excluded topic has no page";
+}
+
+TEST_F(ChmProject, CommandLine) {
+  SetExecutableDirForTests("");
+  const std::string binary = ExecutableDir() + "/folivane-cli";
+  SetExecutableDirForTests(box.ExeDir());
+  if (!FileExists(binary)) GTEST_SKIP() << "folivane-cli is not built";
+  const std::string file = box.Path("My Docs/manual.fvp");
+  ASSERT_EQ(RunProcessAndWait(binary, std::vector<std::string>{"new", file}).exitCode, 0);
+
+  const TProcessResult missing = RunProcessAndWait(binary, std::vector<std::string>{"chm", file});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_TRUE(Contains(missing.output, "error: The HTML Help compiler was not found. Install chmcmd")) << missing.output;
+
+  WriteFakeCompiler(box.PathDir() + "/chmcmd", "help.chm");
+  const TProcessResult done = RunProcessAndWait(binary, std::vector<std::string>{"chm", file});
+  EXPECT_EQ(done.exitCode, 0) << done.output;
+  EXPECT_EQ(done.output, "CHM exported: " + box.Path("My Docs/manual/build/chm/help.chm") + "\n")
+      << "no progress line when the output is not a terminal";
+}
