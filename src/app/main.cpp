@@ -1,0 +1,30 @@
+// The program entry: title, light style, translations, then the main window.
+#include <QApplication>
+#include <QIcon>
+
+#include "uAppStyle.h"
+#include "uEditorHostQt.h"
+#include "uMain.h"
+#include "uTranslationFile.h"
+#include "uUserDialogs.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(TfrmMain::kAppTitle);
+  QApplication::setDesktopFileName("folivane");
+  QApplication::setWindowIcon(QIcon(":/icons/folivane.svg"));
+  ApplyLightStyle(app);
+  LoadTranslations();
+
+  TQtUserDialogs dialogs;
+  TMainWindowServices services;
+  services.dialogs = &dialogs;
+  auto* host = new TEditorHostQt;
+  services.editorHost = host;
+  services.editorView = host;
+  services.arguments = app.arguments().mid(1);
+  TfrmMain window(services);
+  dialogs.SetParent(&window);
+  window.showMaximized();
+  return app.exec();
+}

@@ -1,0 +1,70 @@
+#include "uEditorHostQt.h"
+
+#include <QFile>
+#include <QUrl>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+
+#include "uQtText.h"
+
+namespace {
+
+// Messages posted before the channel is up are queued and sent once it is.
+const char* kBridgeShim = R"JS(
+(function () {
+  if (window.chrome && window.chrome.webview && window.chrome.webview.__folivane) return;
+  var queue = [];
+  var host = null;
+  function send(obj) {
+    var text = (typeof obj === 'string') ? obj : JSON.stringify(obj);
+    if (host) host.postMessage(text); else queue.push(text);
+  }
+  window.chrome = window.chrome || {};
+  window.chrome.webview = { postMessage: send, __folivane: true };
+  function connect() {
+    if (typeof QWebChannel === 'undefined' || typeof qt === 'undefined' || !qt.webChannelTransport) return;
+    new QWebChannel(qt.webChannelTransport, function (channel) {
+      host = channel.objects.folivaneHost;
+      while (queue.length) host.postMessage(queue.shift());
+    });
+  }
+  connect();
+})();
+)JS";
+
+}  // namespace
+
+QString TEditorHostQt::BridgeScript() {
+  QFile file(":/qtwebchannel/qwebchannel.js");
+  QString channelJs;
+  if (file.open(QIODevice::ReadOnly)) channelJs = QString::fromUtf8(file.readAll());
+  return channelJs + "\n" + QString::fromUtf8(kBridgeShim);
+}
+
+TEditorHostQt::TEditorHostQt(QWidget* parent)
+    : QWebEngineView(parent), FChannel(new QWebChannel(this)), FEndpoint(new TEditorChannelEndpoint(this)) {
+  FChannel->registerObject(QStringLiteral("folivaneHost"), FEndpoint);
+  page()->setWebChannel(FChannel);
+  // The page loads project files (styles, images) next to it.
+  page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+  page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+
+  QWebEngineScript script;
+  script.setName(QStringLiteral("folivane-bridge"));
+  script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  script.setWorldId(QWebEngineScript::MainWorld);
+  script.setRunsOnSubFrames(false);
+  script.setSourceCode(BridgeScript());
+  page()->scripts().insert(script);
+
+  connect(FEndpoint, &TEditorChannelEndpoint::MessagePosted, this,
+          [this](const QString& json) { DeliverMessage(FromQ(json)); });
+}
+
+void TEditorHostQt::Navigate(const std::string& url) { load(QUrl(ToQ(url))); }
+
+void TEditorHostQt::ExecuteScript(const std::string& script) { page()->runJavaScript(ToQ(script)); }

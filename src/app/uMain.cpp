@@ -1,0 +1,637 @@
+// Start-up, the window's controls, the toolbar layout and the status line.
+#include "uMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "uColorButton.h"
+#include "uEditorHost.h"
+#include "uLinkLabel.h"
+#include "uPlatform.h"
+#include "uQtText.h"
+#include "uStorage.h"
+#include "uTopicTree.h"
+#include "uUserDialogs.h"
+
+namespace {
+
+constexpr int kLeftButtonSize = 44;
+constexpr int kLeftButtonGap = 4;
+constexpr int kLeftMargin = 8;
+constexpr int kToolbarHeight = 44;
+constexpr int kToolbarItemMargin = 2;  // every toolbar item is placed with this margin left and right
+
+QIcon AppIcon(const char* name) { return QIcon(QString(":/icons/%1.svg").arg(name)); }
+
+QToolButton* MakeLeftButton(QWidget* parent, const char* icon, int row, int column) {
+  auto* button = new QToolButton(parent);
+  button->setIcon(AppIcon(icon));
+  button->setIconSize(QSize(24, 24));
+  button->setAutoRaise(true);
+  button->setGeometry(kLeftMargin + column * (kLeftButtonSize + kLeftButtonGap),
+                      kLeftMargin + row * (kLeftButtonSize + kLeftButtonGap), kLeftButtonSize, kLeftButtonSize);
+  return button;
+}
+
+QToolButton* MakeToolButton(QWidget* parent, const char* icon, bool checkable = false) {
+  auto* button = new QToolButton(parent);
+  button->setIcon(AppIcon(icon));
+  button->setIconSize(QSize(20, 20));
+  button->setAutoRaise(true);
+  button->setCheckable(checkable);
+  button->setFixedSize(32, 32);
+  button->setFocusPolicy(Qt::NoFocus);  // the caret stays in the page
+  return button;
+}
+
+QFrame* MakeSeparator(QWidget* parent) {
+  auto* line = new QFrame(parent);
+  line->setFrameShape(QFrame::VLine);
+  line->setFrameShadow(QFrame::Sunken);
+  line->setFixedSize(9, 26);
+  return line;
+}
+
+QLabel* MakeToolIcon(QWidget* parent, const char* icon) {
+  auto* label = new QLabel(parent);
+  label->setPixmap(AppIcon(icon).pixmap(18, 18));
+  label->setFixedSize(22, 30);
+  label->setAlignment(Qt::AlignCenter);
+  return label;
+}
+
+QComboBox* MakeCombo(QWidget* parent, int width, const QStringList& items, bool editable = false) {
+  auto* box = new QComboBox(parent);
+  box->setEditable(editable);
+  box->addItems(items);
+  box->setFixedSize(width, 28);
+  box->setFocusPolicy(Qt::ClickFocus);
+  return box;
+}
+
+int ItemWidth(const QWidget* item) { return item->isHidden() ? 0 : item->width() + 2 * kToolbarItemMargin; }
+
+}  // namespace
+
+void ShowErrorBox(IUserDialogs& dialogs, const std::string& message) {
+  dialogs.ShowMessage(TMessageKind::Error, ErrorBoxText(message));
+}
+
+TfrmMain::TfrmMain(const TMainWindowServices& services, QWidget* parent)
+    : QMainWindow(parent),
+      FDialogs(services.dialogs),
+      FEditorHost(services.editorHost),
+      FArguments(services.arguments) {
+  setWindowTitle(kAppTitle);
+  setWindowIcon(QIcon(":/icons/folivane.svg"));
+  CreateMenus();
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  spl1 = new QSplitter(Qt::Horizontal, central);
+  spl1->setHandleWidth(6);
+  spl1->setChildrenCollapsible(false);
+  layout->addWidget(spl1);
+  setCentralWidget(central);
+  CreateLeftPanel();
+  CreateEditorArea(services.editorView);
+  CreateStatusBar();
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() { FormDestroy(); }
+
+void TfrmMain::FormCreate() {
+  lbHomepageURL->setText(kHomepageUrl);
+  FProject = std::make_unique<TDocProject>();
+  FSettings = std::make_unique<TProjectSettings>();
+  FProjectDirty = false;
+  FProjectFileName.clear();
+
+  ChooseFirstProject();
+  Guard([this] { LoadProjectSettings(); });
+
+  FillStyleProfiles();
+  const int style = cbStyle->findText(ToQ(FProject->StyleProfile()), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  {
+    const QSignalBlocker block(cbStyle);
+    cbStyle->setCurrentIndex(style >= 0 ? style : 0);
+  }
+  InitFormattingToolbar();
+  cmbFontSize->setCompleter(nullptr);
+
+  const int buttonWidth = btnVariablesConditionsSnippets->width();
+  pnlLeft->setMinimumWidth(120);
+  const int leftWidth = static_cast<int>(std::nearbyint(buttonWidth * 1.2)) + btnVariablesConditionsSnippets->x();
+  spl1->setSizes({qMax(leftWidth, 220), 1000});
+  LayoutToolbar();
+
+  if (FEditorHost) {
+    FEditorHost->SetMessageHandler([this](const std::string& json) { EditorMessageReceived(json); });
+    FEditorHost->Navigate(FilePathToFileUrl(EditorPagePath(*FProject)));
+  }
+  RebuildTopicTree();
+  SelectFirstNode();
+  UpdateCaption();
+  BuildLanguageMenu();
+  ApplyTranslation();
+}
+
+void TfrmMain::FormDestroy() {
+  if (FEditorHost) FEditorHost->SetMessageHandler(nullptr);
+  FUnsavedTopicHtml.clear();
+  FPendingTextFiles.clear();
+}
+
+// Project from the first argument, else the last project, else a fresh workspace.
+// A project that cannot be opened is reported and the next choice is taken.
+void TfrmMain::ChooseFirstProject() {
+  auto usable = [](const std::string& candidate) {
+    return !candidate.empty() && FileExists(candidate) && SameTextAscii(ExtractFileExt(candidate), ".fvp");
+  };
+  auto tryOpen = [this](const std::string& candidate) {
+    try {
+      OpenProject(candidate);
+      return true;
+    } catch (const EAbort&) {
+    } catch (const std::exception& e) {
+      ShowErrorBox(*FDialogs, e.what());
+    }
+    return false;
+  };
+  if (!FArguments.isEmpty()) {
+    const std::string candidate = NormalizeProjectPath(FromQ(FArguments.first()));
+    if (usable(candidate) && tryOpen(candidate)) return;
+  }
+  std::string last;
+  try {
+    if (FileExists(LastProjectFilePath())) last = NormalizeProjectPath(Trim(ReadTextFileUtf8(LastProjectFilePath())));
+  } catch (const std::exception&) {
+    last.clear();
+  }
+  if (usable(last) && tryOpen(last)) return;
+  SetUpDefaultWorkspaceProject();
+}
+
+void TfrmMain::SetUpDefaultWorkspaceProject() {
+  ResetWorkspaceFolder();
+  DiscardPendingTexts();
+  FProjectDirty = false;
+  FProject->Clear();
+  FProject->SetRootPath(WorkspaceFolder());
+  FProject->SetTitle("Untitled Documentation");
+  FProject->SetStyleProfile("default");
+  Guard([this] {
+    EnsureProjectFolders(*FProject);
+    InstallAppFiles(*FProject);
+  });
+  FSettings->SetDefaults();
+  SaveDefaultSettings();
+  ApplySettingsToUi();
+  FProject->AddTopic(TranslateText("Welcome"), "");
+  FProjectFileName.clear();
+}
+
+void TfrmMain::ResetWorkspaceFolder() {
+  try {
+    if (DirExists(WorkspaceFolder())) DeleteFolderTree(WorkspaceFolder());
+  } catch (const std::exception&) {
+  }
+  try {
+    EnsureDir(WorkspaceFolder());
+  } catch (const std::exception&) {
+  }
+}
+
+void TfrmMain::SaveDefaultSettings() {
+  try {
+    const std::string path = TProjectSettings::DefaultSettingsPathForProject(FProject->RootPath());
+    EnsureDir(ExtractFileDir(path));
+    FSettings->SaveToFile(path);
+  } catch (const std::exception&) {
+    // The defaults are in memory; the file is written again by the next settings change.
+  }
+}
+
+void TfrmMain::Guard(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const EAbort&) {
+  } catch (const std::exception& e) {
+    QApplication::restoreOverrideCursor();
+    ShowErrorBox(*FDialogs, e.what());
+  }
+}
+
+QString TfrmMain::StatusText() const { return lblStatus->text(); }
+
+void TfrmMain::ShowStatus(const std::string& text) { lblStatus->setText(ToQ(text)); }
+
+// --- Controls ----------------------------------------------------------------------
+
+void TfrmMain::CreateMenus() {
+  auto add = [this](QMenu* menu, const char* icon, auto handler) {
+    QAction* action = menu->addAction(icon ? AppIcon(icon) : QIcon(), QString());
+    connect(action, &QAction::triggered, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+    return action;
+  };
+  File1 = menuBar()->addMenu(QString());
+  NewProject = add(File1, "document-new", &TfrmMain::btnNewProjectClick);
+  Open1 = add(File1, "document-open", &TfrmMain::btnOpenProjectClick);
+  Save1 = add(File1, "document-save", &TfrmMain::btnSaveClick);
+  SaveProjectAs1 = add(File1, "document-save-as", &TfrmMain::btnSaveAsClick);
+  File1->addSeparator();
+  Exit1 = add(File1, "application-exit", &TfrmMain::Exit1Click);
+  NewProject->setShortcut(QKeySequence::New);
+  Open1->setShortcut(QKeySequence::Open);
+  Save1->setShortcut(QKeySequence::Save);
+  SaveProjectAs1->setShortcut(QKeySequence::SaveAs);
+  Exit1->setShortcut(QKeySequence::Quit);
+
+  Edit1 = menuBar()->addMenu(QString());
+  struct TEditItem {
+    QAction** action;
+    const char* icon;
+    const char* command;
+    QKeySequence::StandardKey key;
+  };
+  const TEditItem editItems[] = {
+      {&Undo1, "edit-undo", "undo", QKeySequence::Undo},
+      {&Redo1, "edit-redo", "redo", QKeySequence::Redo},
+      {&Cut1, "edit-cut", "cut", QKeySequence::Cut},
+      {&Copy1, "edit-copy", "copy", QKeySequence::Copy},
+      {&Paste1, "edit-paste", "paste", QKeySequence::Paste},
+      {&Delete1, "edit-delete", "delete", QKeySequence::UnknownKey},
+      {&SelectAll1, "edit-select-all", "selectAll", QKeySequence::SelectAll},
+  };
+  for (const TEditItem& item : editItems) {
+    if (item.action == &Cut1 || item.action == &SelectAll1) Edit1->addSeparator();
+    QAction* action = Edit1->addAction(AppIcon(item.icon), QString());
+    // Shown in the menu only: the keys themselves stay with the editor page.
+    if (item.key != QKeySequence::UnknownKey) action->setShortcut(item.key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    const std::string command = item.command;
+    connect(action, &QAction::triggered, this, [this, command] {
+      Guard([this, command] {
+        SendEditorCommand(command);
+        if (command != "paste") RequestEditorFocus();
+      });
+    });
+    *item.action = action;
+  }
+
+  opic1 = menuBar()->addMenu(QString());
+  NewRootTopic1 = opic1->addAction(AppIcon("topic-new-root"), QString());
+  connect(NewRootTopic1, &QAction::triggered, this, [this] { Guard([this] { btnNewSubTopicClick(true); }); });
+  NewChildTopic1 = opic1->addAction(AppIcon("topic-new-child"), QString());
+  connect(NewChildTopic1, &QAction::triggered, this, [this] { Guard([this] { btnNewSubTopicClick(false); }); });
+  RemoveTopic1 = add(opic1, "topic-remove", &TfrmMain::btnDeleteTopicClick);
+  opic1->addSeparator();
+  Move1 = opic1->addMenu(QString());
+  Up1 = add(Move1, "go-up", &TfrmMain::Up1Click);
+  Down1 = add(Move1, "go-down", &TfrmMain::Down1Click);
+  ChangeParent1 = add(Move1, "go-level-up", &TfrmMain::ChangeParent1Click);
+  Rename1 = add(opic1, "document-edit", &TfrmMain::Rename1Click);
+  opic1->addSeparator();
+  TopicProperties1 = add(opic1, "document-properties", &TfrmMain::TopicProperties1Click);
+
+  Publish1 = menuBar()->addMenu(QString());
+  WebHelp1 = add(Publish1, "publish-webhelp", &TfrmMain::btnExportWebClick);
+  CHM1 = add(Publish1, "publish-chm", &TfrmMain::btnExportChmClick);
+  PDF1 = add(Publish1, "publish-pdf", &TfrmMain::btnExportPdfClick);
+  Publish1->addSeparator();
+  OpenOutputFolder1 = add(Publish1, "folder-open", &TfrmMain::OpenOutputFolder1Click);
+  CheckLinks1 = add(Publish1, "check-links", &TfrmMain::btnCheckLinksClick);
+
+  ools1 = menuBar()->addMenu(QString());
+  ProjectSettings1 = add(ools1, "preferences", &TfrmMain::btnProjectSettingsClick);
+  VariablesSnippetsConditions1 = add(ools1, "variables", &TfrmMain::btnVariablesConditionsSnippetsClick);
+  ools1->addSeparator();
+  mmLanguage = ools1->addMenu(AppIcon("language"), QString());
+
+  Help1 = menuBar()->addMenu(QString());
+  UserManual1 = add(Help1, "help-contents", &TfrmMain::UserManual1Click);
+  Help1->addSeparator();
+  ContactUs1 = add(Help1, "contact", &TfrmMain::ContactUs1Click);
+  VisitWebsite1 = add(Help1, "website", &TfrmMain::VisitWebsite1Click);
+  Help1->addSeparator();
+  About1 = add(Help1, "help-about", &TfrmMain::About1Click);
+}
+
+void TfrmMain::CreateLeftPanel() {
+  pnlLeft = new QWidget(spl1);
+  auto* layout = new QVBoxLayout(pnlLeft);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  pnlLeft->setAutoFillBackground(true);
+
+  pnlLeftTop = new QWidget(pnlLeft);
+  pnlLeftTop->setFixedHeight(2 * kLeftMargin + 2 * kLeftButtonSize + kLeftButtonGap);
+  btnNewProject = MakeLeftButton(pnlLeftTop, "document-new", 0, 0);
+  btnOpenProject = MakeLeftButton(pnlLeftTop, "document-open", 0, 1);
+  btnSave = MakeLeftButton(pnlLeftTop, "document-save", 0, 2);
+  btnProjectSettings = MakeLeftButton(pnlLeftTop, "preferences", 0, 3);
+  btnNewRootTopic = MakeLeftButton(pnlLeftTop, "topic-new-root", 1, 0);
+  btnNewSubTopic = MakeLeftButton(pnlLeftTop, "topic-new-child", 1, 1);
+  btnDeleteTopic = MakeLeftButton(pnlLeftTop, "topic-remove", 1, 2);
+  btnVariablesConditionsSnippets = MakeLeftButton(pnlLeftTop, "variables", 1, 3);
+  layout->addWidget(pnlLeftTop);
+  auto click = [this](QToolButton* button, void (TfrmMain::*handler)()) {
+    connect(button, &QToolButton::clicked, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+  };
+  click(btnNewProject, &TfrmMain::btnNewProjectClick);
+  click(btnOpenProject, &TfrmMain::btnOpenProjectClick);
+  click(btnSave, &TfrmMain::btnSaveClick);
+  click(btnProjectSettings, &TfrmMain::btnProjectSettingsClick);
+  click(btnDeleteTopic, &TfrmMain::btnDeleteTopicClick);
+  click(btnVariablesConditionsSnippets, &TfrmMain::btnVariablesConditionsSnippetsClick);
+  connect(btnNewRootTopic, &QToolButton::clicked, this, [this] { Guard([this] { btnNewSubTopicClick(true); }); });
+  connect(btnNewSubTopic, &QToolButton::clicked, this, [this] { Guard([this] { btnNewSubTopicClick(false); }); });
+
+  splLeft = new QSplitter(Qt::Vertical, pnlLeft);
+  splLeft->setChildrenCollapsible(false);
+  layout->addWidget(splLeft, 1);
+  tvToc = new TTopicTree(splLeft);
+  tvToc->OnStartDrag = [this] { tvTocStartDrag(); };
+  tvToc->OnDragOver = [this](QTreeWidgetItem* target, int y) { return tvTocDragOver(target, y); };
+  tvToc->OnDragDrop = [this](QTreeWidgetItem* target, int y) { Guard([this, target, y] { tvTocDragDrop(target, y); }); };
+  connect(tvToc, &QTreeWidget::currentItemChanged, this, [this] {
+    if (!FRebuildingTree) Guard([this] { tvTocChange(); });
+  });
+  connect(tvToc, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
+    if (!FRebuildingTree) Guard([this, item] { tvTocEdited(item, FromQ(item->text(0))); });
+  });
+  auto* deleteKey = new QAction(tvToc);
+  deleteKey->setShortcut(QKeySequence::Delete);
+  deleteKey->setShortcutContext(Qt::WidgetShortcut);
+  connect(deleteKey, &QAction::triggered, this, [this] { Guard([this] { btnDeleteTopicClick(); }); });
+  tvToc->addAction(deleteKey);
+  auto* renameKey = new QAction(tvToc);
+  renameKey->setShortcut(QKeySequence(Qt::Key_F2));
+  renameKey->setShortcutContext(Qt::WidgetShortcut);
+  connect(renameKey, &QAction::triggered, this, [this] {
+    if (tvToc->currentItem()) tvToc->editItem(tvToc->currentItem(), 0);
+  });
+  tvToc->addAction(renameKey);
+
+  grpProperties = new QGroupBox(splLeft);
+  auto* props = new QVBoxLayout(grpProperties);
+  props->setContentsMargins(8, 8, 8, 8);
+  props->setSpacing(4);
+  lblKeywords = new QLabel(grpProperties);
+  memKeywords = new QPlainTextEdit(grpProperties);
+  lblIndex = new QLabel(grpProperties);
+  memIndex = new QPlainTextEdit(grpProperties);
+  for (QPlainTextEdit* memo : {memKeywords, memIndex}) {
+    memo->setMinimumHeight(44);
+    memo->setTabChangesFocus(true);
+  }
+  chkExcludeWeb = new QCheckBox(grpProperties);
+  chkExcludeChm = new QCheckBox(grpProperties);
+  chkExcludePdf = new QCheckBox(grpProperties);
+  btnApplyProps = new QPushButton(grpProperties);
+  lblStyle = new QLabel(grpProperties);
+  cbStyle = new QComboBox(grpProperties);
+  props->addWidget(lblKeywords);
+  props->addWidget(memKeywords, 1);
+  props->addWidget(lblIndex);
+  props->addWidget(memIndex, 1);
+  props->addWidget(chkExcludeWeb);
+  props->addWidget(chkExcludeChm);
+  props->addWidget(chkExcludePdf);
+  props->addWidget(btnApplyProps, 0, Qt::AlignRight);
+  props->addSpacing(6);
+  props->addWidget(lblStyle);
+  props->addWidget(cbStyle);
+  connect(btnApplyProps, &QPushButton::clicked, this, [this] { Guard([this] { btnApplyPropsClick(); }); });
+  connect(cbStyle, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cbStyleChange(); }); });
+  splLeft->setStretchFactor(0, 3);
+  splLeft->setStretchFactor(1, 2);
+  spl1->addWidget(pnlLeft);
+}
+
+void TfrmMain::CreateEditorArea(QWidget* editorView) {
+  pnlRight = new QWidget(spl1);
+  auto* layout = new QVBoxLayout(pnlRight);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  pnlToolbar = new QWidget(pnlRight);
+  pnlToolbar->setFixedHeight(kToolbarHeight);
+  pnlToolbar2 = new QWidget(pnlRight);
+  pnlToolbar2->setFixedHeight(kToolbarHeight);
+  pnlToolbar2->hide();
+  layout->addWidget(pnlToolbar);
+  layout->addWidget(pnlToolbar2);
+  auto* line = new QFrame(pnlRight);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  layout->addWidget(line);
+  Edge = editorView ? editorView : new QWidget(pnlRight);
+  Edge->setParent(pnlRight);
+  Edge->setMinimumSize(200, 150);
+  layout->addWidget(Edge, 1);
+  CreateFormattingToolbar();
+  spl1->addWidget(pnlRight);
+  spl1->setStretchFactor(1, 1);
+}
+
+void TfrmMain::CreateFormattingToolbar() {
+  QWidget* p = pnlToolbar;
+  btnBold = MakeToolButton(p, "format-text-bold", true);
+  btnItalic = MakeToolButton(p, "format-text-italic", true);
+  btnUnderline = MakeToolButton(p, "format-text-underline", true);
+  QFrame* bevel1 = MakeSeparator(p);
+  btnUL = MakeToolButton(p, "view-list-bullet", true);
+  btnOL = MakeToolButton(p, "view-list-ordered", true);
+  QFrame* bevel2 = MakeSeparator(p);
+  btnAlignLeft = MakeToolButton(p, "format-justify-left", true);
+  btnAlignCenter = MakeToolButton(p, "format-justify-center", true);
+  btnAlignRight = MakeToolButton(p, "format-justify-right", true);
+  QFrame* bevel3 = MakeSeparator(p);
+  btnLink = MakeToolButton(p, "insert-link");
+  btnTopicLink = MakeToolButton(p, "topic-link");
+  btnImage = MakeToolButton(p, "insert-image");
+  btnReplaceImage = MakeToolButton(p, "image-replace");
+  btnInsertTable = MakeToolButton(p, "insert-table");
+  btnTableDropdownMenu = MakeToolButton(p, "pan-down");
+  btnTableDropdownMenu->setFixedSize(18, 32);
+  btnTableDropdownMenu->setIconSize(QSize(12, 12));
+  btnImportHTML = MakeToolButton(p, "import-html");
+  QFrame* bevel4 = MakeSeparator(p);
+  VirtualImage1 = MakeToolIcon(p, "line-spacing");
+  cmbLineSpacing = MakeCombo(p, 64, {"1.0", "1.15", "1.2", "1.5", "2.0"});
+  VirtualImage2 = MakeToolIcon(p, "font-color");
+  cbTextColor = new TColorButton(p);
+  cbTextColor->setFocusPolicy(Qt::NoFocus);
+  VirtualImage3 = MakeToolIcon(p, "text-heading");
+  cmbHeading = MakeCombo(p, 120, {QString(), "H1", "H2", "H3"});
+  VirtualImage5 = MakeToolIcon(p, "font-name");
+  QStringList families = QFontDatabase::families();
+  families.removeDuplicates();
+  families.sort(Qt::CaseInsensitive);
+  cmbTextFont = MakeCombo(p, 170, families);
+  VirtualImage4 = MakeToolIcon(p, "font-size");
+  QStringList sizes;
+  for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 36, 40, 48, 60, 72}) {
+    sizes << QString::number(size);
+  }
+  cmbFontSize = MakeCombo(p, 64, sizes, true);
+  btnRemoveImage = MakeToolButton(p, "image-remove");
+  btnRemoveImage->hide();
+  mnuTable = new QMenu(this);
+
+  ToolbarItems = {btnBold,        btnItalic,     btnUnderline,  bevel1,        btnUL,          btnOL,
+                  bevel2,         btnAlignLeft,  btnAlignCenter, btnAlignRight, bevel3,         btnLink,
+                  btnTopicLink,   btnImage,      btnReplaceImage, btnInsertTable, btnTableDropdownMenu,
+                  btnImportHTML,  bevel4,        VirtualImage1, cmbLineSpacing, VirtualImage2,  cbTextColor,
+                  VirtualImage3,  cmbHeading,    VirtualImage5, cmbTextFont,   VirtualImage4,  cmbFontSize};
+  FToolbarGroups.clear();
+  for (size_t i = 0; i <= 18; ++i) FToolbarGroups.emplace_back(i, i);
+  for (size_t i = 19; i < 29; i += 2) FToolbarGroups.emplace_back(i, i + 1);
+  for (QWidget* item : ToolbarItems) item->setAutoFillBackground(false);
+  ConnectFormattingToolbar();
+}
+
+void TfrmMain::CreateStatusBar() {
+  lblStatus = new QLabel(this);
+  lblStatus->setTextFormat(Qt::PlainText);
+  lblStatus->setContentsMargins(6, 0, 6, 0);
+  statusBar()->addWidget(lblStatus, 1);
+  auto* link = new TLinkLabel(this);
+  link->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  link->setContentsMargins(6, 0, 10, 0);
+  connect(link, &TLinkLabel::Clicked, this, [this] { Guard([this] { VisitWebsite1Click(); }); });
+  lbHomepageURL = link;
+  statusBar()->addPermanentWidget(lbHomepageURL);
+  statusBar()->setSizeGripEnabled(true);
+  statusBar()->setMinimumHeight(30);
+}
+
+// --- Toolbar layout ---------------------------------------------------------------------
+
+void TfrmMain::LayoutToolbar() {
+  if (!pnlToolbar || !pnlToolbar2 || ToolbarItems.size() != 29) return;
+  const int available = pnlToolbar->contentsRect().width();
+  if (available <= 0) return;
+  size_t breakIndex = ToolbarItems.size();
+  int sum = 0;
+  for (const auto& [first, last] : FToolbarGroups) {
+    int groupWidth = 0;
+    for (size_t i = first; i <= last; ++i) groupWidth += ItemWidth(ToolbarItems[i]);
+    if (groupWidth == 0) continue;
+    if (sum > 0 && sum + groupWidth > available) {
+      breakIndex = first;
+      break;
+    }
+    sum += groupWidth;
+  }
+  if (breakIndex < ToolbarItems.size()) {
+    pnlToolbar2->show();
+    PlaceToolbarRun(pnlToolbar, 0, breakIndex);
+    PlaceToolbarRun(pnlToolbar2, breakIndex, ToolbarItems.size());
+  } else {
+    pnlToolbar2->hide();
+    PlaceToolbarRun(pnlToolbar, 0, ToolbarItems.size());
+  }
+}
+
+void TfrmMain::PlaceToolbarRun(QWidget* row, size_t first, size_t last) {
+  int x = 4;
+  for (size_t i = first; i < last; ++i) {
+    QWidget* item = ToolbarItems[i];
+    if (item->parentWidget() != row) {
+      const bool hidden = item->isHidden();
+      item->setParent(row);
+      item->setVisible(!hidden);
+    }
+    if (item->isHidden()) continue;
+    const int top = qMax(0, (row->height() - item->height()) / 2);
+    item->move(x + kToolbarItemMargin, top);
+    x += ItemWidth(item);
+  }
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  LayoutToolbar();
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The splitter settles the right pane's width only once the window is shown.
+  QTimer::singleShot(0, this, [this] { LayoutToolbar(); });
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  bool allowed = false;
+  Guard([this, &allowed] { allowed = ConfirmSaveChanges(); });
+  if (allowed) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void TfrmMain::Exit1Click() { close(); }
+
+// --- Settings shown in the window -------------------------------------------------------
+
+void TfrmMain::ApplySettingsToUi() {
+  FUpdatingUi = true;
+  struct TReset {
+    bool& flag;
+    ~TReset() { flag = false; }
+  } reset{FUpdatingUi};
+  const TProjectSettings& s = *FSettings;
+  if (cbTextColor) cbTextColor->SetColor(QColor(ToQ(ColorToHtml(s.DefaultTextColor))));
+  if (cmbTextFont) {
+    const int font = cmbTextFont->findText(ToQ(s.DefaultFontName), Qt::MatchFixedString);
+    if (font >= 0) cmbTextFont->setCurrentIndex(font);
+  }
+  if (cmbFontSize) {
+    const QString size = QString::number(s.FontSizeBody);
+    cmbFontSize->setCurrentIndex(cmbFontSize->findText(size, Qt::MatchExactly));
+    cmbFontSize->setEditText(size);
+  }
+  if (cmbLineSpacing) {
+    const QString spacing = ToQ(ReplaceAll(FloatToText(s.DefaultLineSpacing), ",", "."));
+    int found = -1;
+    for (int i = 0; i < cmbLineSpacing->count(); ++i) {
+      if (cmbLineSpacing->itemText(i).trimmed().compare(spacing, Qt::CaseInsensitive) == 0) found = i;
+    }
+    if (found >= 0) cmbLineSpacing->setCurrentIndex(found);
+  }
+  if (tvToc) {
+    QFont font = tvToc->font();
+    font.setPointSize(qMax(1, s.TocTextSize));
+    tvToc->setFont(font);
+    QPalette palette = tvToc->palette();
+    palette.setColor(QPalette::Text, QColor(ToQ(ColorToHtml(s.TocTextColor))));
+    tvToc->setPalette(palette);
+  }
+  if (pnlLeft) {
+    QPalette palette = pnlLeft->palette();
+    palette.setColor(QPalette::Window, QColor(ToQ(ColorToHtml(s.DefaultPageBgColor))));
+    pnlLeft->setPalette(palette);
+  }
+  FProject->SetTitle(s.ProjTitle);
+}

@@ -1,0 +1,285 @@
+// The main window: one open project, its topic tree, the editor area and the commands.
+// The implementation is split by concern over the uMain*.cpp files.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "uDocModel.h"
+#include "uProjectSettings.h"
+#include "uUtils.h"
+
+class IEditorHost;
+class IUserDialogs;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QToolButton;
+class QTreeWidgetItem;
+class TColorButton;
+class TTopicTree;
+
+// What the window is given instead of creating it, so tests can replace it.
+struct TMainWindowServices {
+  IUserDialogs* dialogs = nullptr;
+  IEditorHost* editorHost = nullptr;  // may be null: the editor area stays blank
+  QWidget* editorView = nullptr;      // the widget showing the page; the window takes it
+  QStringList arguments;              // program arguments without the program name
+};
+
+enum TDropMode { dmBefore, dmAfter, dmChild };
+
+class TfrmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TfrmMain(const TMainWindowServices& services, QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  static constexpr const char* kAppTitle = "Folivane";
+  static constexpr const char* kHomepageUrl = "https://www.folivane.com/";
+  static constexpr const char* kSupportUrl = "https://www.folivane.com/support.html";
+  static constexpr const char* kVersion = "2.3";
+
+  // --- State (read by the other concerns and by tests) ---------------------------
+  TDocProject& Project() { return *FProject; }
+  TProjectSettings& Settings() { return *FSettings; }
+  const std::string& ProjectFileName() const { return FProjectFileName; }
+  bool ProjectDirty() const { return FProjectDirty; }
+  std::map<std::string, std::string>& UnsavedTopicHtml() { return FUnsavedTopicHtml; }
+  const std::string& CurrentTopicID() const { return FCurrentTopicID; }
+  bool EditorReady() const { return FEditorReady; }
+  QString StatusText() const;
+  IUserDialogs& Dialogs() { return *FDialogs; }
+
+  // --- Project lifecycle (uMainProject.cpp) --------------------------------------
+  void MarkProjectDirty();
+  void UpdateCaption();
+  bool ConfirmSaveChanges();
+  void OpenProject(const std::string& fileName);
+  void FlushPendingTexts();
+  void DiscardPendingTexts();
+  void FlushProjectToDisk();
+  void LoadProjectSettings();
+  static std::string NormalizeProjectPath(const std::string& path);
+  static std::string WorkspaceFolder();
+  static std::string LastProjectFilePath();
+
+  // --- Window (uMain.cpp) ---------------------------------------------------------
+  void ShowStatus(const std::string& text);
+  void LayoutToolbar();
+  void ApplySettingsToUi();
+  // Runs a command: a silent abort shows nothing, any other error its message box.
+  void Guard(const std::function<void()>& command);
+
+  // --- Topic tree (uMainTopicTree.cpp) ----------------------------------------------
+  void RebuildTopicTree();
+  std::string SelectedTopicID() const;
+  void SelectTopicNode(const std::string& id);
+  void ShowTopicProperties(const std::string& id);
+  void ApplyTopicProperties(const std::string& id);
+  void FillStyleProfiles();
+  void tvTocStartDrag();
+  // Positions are viewport coordinates of the tree; the label's thirds decide the mode.
+  bool tvTocDragOver(QTreeWidgetItem* target, int y);
+  void tvTocDragDrop(QTreeWidgetItem* target, int y);
+  void tvTocEdited(QTreeWidgetItem* item, const std::string& newText);
+  TDropMode DropMode() const { return FDropMode; }
+
+  // --- Topic editing (uMainTopicEditing.cpp) ---------------------------------------
+  void LoadTopicIntoEditor(const std::string& id);
+  void CaptureCurrentTopicHtml();
+  bool RequestHtmlAndWait(int timeoutMs);
+  bool RequestHeaderAndWait(int timeoutMs);
+  void RequestEditorFocus();
+  void ApplyBaseHref();
+  void ApplyEditorCss();
+  void ApplySettingsToEditor();
+  void RefreshDefaultHeader();
+  std::string GetCurrentTopicHtml();
+  // Bridge events.
+  void EditorMessageReceived(const std::string& json);
+  void EditorReadyReceived();
+  void EditorHtmlChanged(const std::string& html, bool user);
+  void SendEditorCommand(const std::string& command);
+
+  // --- Translation (uMainLanguage.cpp) ----------------------------------------------
+  void BuildLanguageMenu();
+  void ApplyTranslation();
+  void LanguageItemClick(int column);
+
+  // --- Controls (named as the commands refer to them) ------------------------------
+  QWidget* pnlLeft = nullptr;
+  QWidget* pnlLeftTop = nullptr;
+  QSplitter* spl1 = nullptr;
+  QSplitter* splLeft = nullptr;
+  TTopicTree* tvToc = nullptr;
+  QWidget* pnlRight = nullptr;
+  QWidget* pnlToolbar = nullptr;
+  QWidget* pnlToolbar2 = nullptr;
+  QWidget* Edge = nullptr;
+  QLabel* lbHomepageURL = nullptr;
+  QLabel* lblStatus = nullptr;
+
+  QToolButton* btnNewProject = nullptr;
+  QToolButton* btnOpenProject = nullptr;
+  QToolButton* btnSave = nullptr;
+  QToolButton* btnProjectSettings = nullptr;
+  QToolButton* btnNewRootTopic = nullptr;
+  QToolButton* btnNewSubTopic = nullptr;
+  QToolButton* btnDeleteTopic = nullptr;
+  QToolButton* btnVariablesConditionsSnippets = nullptr;
+
+  // Formatting toolbar, in layout order.
+  QToolButton* btnBold = nullptr;
+  QToolButton* btnItalic = nullptr;
+  QToolButton* btnUnderline = nullptr;
+  QToolButton* btnUL = nullptr;
+  QToolButton* btnOL = nullptr;
+  QToolButton* btnAlignLeft = nullptr;
+  QToolButton* btnAlignCenter = nullptr;
+  QToolButton* btnAlignRight = nullptr;
+  QToolButton* btnLink = nullptr;
+  QToolButton* btnTopicLink = nullptr;
+  QToolButton* btnImage = nullptr;
+  QToolButton* btnReplaceImage = nullptr;
+  QToolButton* btnInsertTable = nullptr;
+  QToolButton* btnTableDropdownMenu = nullptr;
+  QToolButton* btnImportHTML = nullptr;
+  QToolButton* btnRemoveImage = nullptr;  // hidden; reached from the table menu's neighbour
+  QLabel* VirtualImage1 = nullptr;
+  QLabel* VirtualImage2 = nullptr;
+  QLabel* VirtualImage3 = nullptr;
+  QLabel* VirtualImage4 = nullptr;
+  QLabel* VirtualImage5 = nullptr;
+  QComboBox* cmbLineSpacing = nullptr;
+  TColorButton* cbTextColor = nullptr;
+  QComboBox* cmbHeading = nullptr;
+  QComboBox* cmbTextFont = nullptr;
+  QComboBox* cmbFontSize = nullptr;
+  QMenu* mnuTable = nullptr;
+  std::vector<QWidget*> ToolbarItems;  // the 29 items of the toolbar, in layout order
+
+  // Properties panel.
+  QGroupBox* grpProperties = nullptr;
+  QLabel* lblKeywords = nullptr;
+  QPlainTextEdit* memKeywords = nullptr;
+  QLabel* lblIndex = nullptr;
+  QPlainTextEdit* memIndex = nullptr;
+  QCheckBox* chkExcludeWeb = nullptr;
+  QCheckBox* chkExcludeChm = nullptr;
+  QCheckBox* chkExcludePdf = nullptr;
+  QPushButton* btnApplyProps = nullptr;
+  QLabel* lblStyle = nullptr;
+  QComboBox* cbStyle = nullptr;
+
+  // Menus and their items.
+  QMenu *File1 = nullptr, *opic1 = nullptr, *Move1 = nullptr, *Edit1 = nullptr, *Publish1 = nullptr,
+        *ools1 = nullptr, *mmLanguage = nullptr, *Help1 = nullptr;
+  QAction *NewProject = nullptr, *Open1 = nullptr, *Save1 = nullptr, *SaveProjectAs1 = nullptr, *Exit1 = nullptr;
+  QAction *NewRootTopic1 = nullptr, *NewChildTopic1 = nullptr, *RemoveTopic1 = nullptr, *Up1 = nullptr,
+          *Down1 = nullptr, *ChangeParent1 = nullptr, *Rename1 = nullptr, *TopicProperties1 = nullptr;
+  QAction *Undo1 = nullptr, *Redo1 = nullptr, *Cut1 = nullptr, *Copy1 = nullptr, *Paste1 = nullptr,
+          *Delete1 = nullptr, *SelectAll1 = nullptr;
+  QAction *WebHelp1 = nullptr, *CHM1 = nullptr, *PDF1 = nullptr, *OpenOutputFolder1 = nullptr,
+          *CheckLinks1 = nullptr;
+  QAction *ProjectSettings1 = nullptr, *VariablesSnippetsConditions1 = nullptr;
+  QAction *UserManual1 = nullptr, *ContactUs1 = nullptr, *VisitWebsite1 = nullptr, *About1 = nullptr;
+
+  // --- Command handlers ---------------------------------------------------------------
+  void btnNewProjectClick();
+  void btnOpenProjectClick();
+  void btnSaveClick();
+  void btnSaveAsClick();
+  void Exit1Click();
+  void btnNewSubTopicClick(bool asRoot);
+  void btnDeleteTopicClick();
+  void Up1Click();
+  void Down1Click();
+  void ChangeParent1Click();
+  void Rename1Click();
+  void TopicProperties1Click();
+  void btnApplyPropsClick();
+  void cbStyleChange();
+  void tvTocChange();
+  void btnProjectSettingsClick();
+  void btnVariablesConditionsSnippetsClick();
+  void btnExportWebClick();
+  void btnExportChmClick();
+  void btnExportPdfClick();
+  void OpenOutputFolder1Click();
+  void btnCheckLinksClick();
+  void UserManual1Click();
+  void ContactUs1Click();
+  void VisitWebsite1Click();
+  void About1Click();
+  // Formatting and insert handlers (uMainFormatting.cpp, uMainInsert.cpp).
+  void ConnectFormattingToolbar();
+  void InitFormattingToolbar();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // Start-up (uMain.cpp).
+  void FormCreate();
+  void FormDestroy();
+  void ChooseFirstProject();
+  void SetUpDefaultWorkspaceProject();
+  void CreateMenus();
+  void CreateLeftPanel();
+  void CreateEditorArea(QWidget* editorView);
+  void CreateFormattingToolbar();
+  void CreateStatusBar();
+  void PlaceToolbarRun(QWidget* row, size_t first, size_t last);
+  void ResetWorkspaceFolder();
+  void SaveDefaultSettings();
+  void WriteLastProjectFile(const std::string& path);
+  // Tree helpers (uMainTopicTree.cpp).
+  void AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::vector<std::string>& placed);
+  QTreeWidgetItem* FirstNode() const;
+  void SelectFirstNode();
+  void RebuildAndSelect(const std::string& id);
+  // Publishing helpers (uMainPublish.cpp).
+  std::string OutputFolder() const;
+  void RunExport(const std::string& caption, const std::function<void(const TProgressCallback&)>& work);
+
+  IUserDialogs* FDialogs;
+  IEditorHost* FEditorHost;
+  QStringList FArguments;
+
+  std::unique_ptr<TDocProject> FProject;
+  std::unique_ptr<TProjectSettings> FSettings;
+  std::string FProjectFileName;
+  bool FProjectDirty = false;
+  std::map<std::string, std::string> FUnsavedTopicHtml;
+  std::map<std::string, std::string> FPendingTextFiles;
+  std::string FCurrentTopicID;
+  std::string FDirtyHtml;
+  bool FEditorReady = false;
+  bool FUpdatingUi = false;
+  bool FRebuildingTree = false;
+  bool FClosingAllowed = false;
+
+  QTreeWidgetItem* FDragNode = nullptr;
+  TDropMode FDropMode = dmBefore;
+
+  std::vector<std::pair<size_t, size_t>> FToolbarGroups;  // [first, last] item indices
+  std::vector<QAction*> FLanguageItems;
+};
+
+// The last character rule of the error box, and the box itself.
+void ShowErrorBox(IUserDialogs& dialogs, const std::string& message);

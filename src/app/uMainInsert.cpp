@@ -1,0 +1,2 @@
+// Insert commands (links, images, tables, HTML import) live here with the editing logic.
+#include "uMain.h"

@@ -1,0 +1,262 @@
+// The project lifecycle: new, open, save, save as, the save question and the
+// store of pending topic texts.
+#include <QAction>
+#include <QApplication>
+#include <QToolButton>
+
+#include "uMain.h"
+#include "uPlatform.h"
+#include "uQtText.h"
+#include "uStorage.h"
+#include "uTopicHtmlDefaults.h"
+#include "uUserDialogs.h"
+
+namespace {
+
+const char* kProjectFilter = "Help Project (*.fvp)|*.fvp";
+
+}  // namespace
+
+std::string TfrmMain::WorkspaceFolder() { return IncludeTrailingDelimiter(PathJoin(UserDataDir(), "Workspace")); }
+
+std::string TfrmMain::LastProjectFilePath() { return PathJoin(UserDataDir(), "last_project.txt"); }
+
+std::string TfrmMain::NormalizeProjectPath(const std::string& path) {
+  std::string text = Trim(path);
+  // A drive-rooted path pasted behind another path: keep only the last one.
+  for (size_t p = text.size() >= 3 ? text.size() - 3 : 0; p >= 1 && p + 2 < text.size(); --p) {
+    const char c = text[p];
+    if (((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && text[p + 1] == ':' && text[p + 2] == '\\') {
+      text = text.substr(p);
+      break;
+    }
+  }
+  if (text.empty()) return text;
+  try {
+    return ExpandFileName(text);
+  } catch (const std::exception&) {
+    return text;
+  }
+}
+
+void TfrmMain::MarkProjectDirty() {
+  FProjectDirty = true;
+  UpdateCaption();
+}
+
+void TfrmMain::UpdateCaption() {
+  if (!FProject) {
+    setWindowTitle(kAppTitle);
+    return;
+  }
+  const std::string mark = FProjectDirty ? "*" : "";
+  btnSave->setEnabled(FProjectDirty);
+  Save1->setEnabled(FProjectDirty);
+  SaveProjectAs1->setEnabled(true);
+  const std::string caption =
+      FProjectFileName.empty()
+          ? FormatText("%s%s - %s", {kAppTitle, mark, FProject->Title()})
+          : FormatText("%s%s - %s [%s]", {kAppTitle, mark, FProject->Title(), FProjectFileName});
+  setWindowTitle(ToQ(caption));
+}
+
+// Yes that leaves the project modified (Save As cancelled or failed) stops the caller,
+// so nothing unsaved is thrown away.
+bool TfrmMain::ConfirmSaveChanges() {
+  if (!FProjectDirty) return true;
+  const TDialogAnswer answer = FDialogs->Ask(
+      TMessageKind::Confirmation, TranslateText("Project has been modified. Do you want to save changes?"),
+      TDialogButtons::YesNoCancel);
+  switch (answer) {
+    case TDialogAnswer::Yes:
+      btnSaveClick();
+      return !FProjectDirty;
+    case TDialogAnswer::No:
+      FUnsavedTopicHtml.clear();
+      FPendingTextFiles.clear();
+      FDirtyHtml.clear();
+      FProjectDirty = false;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TfrmMain::FlushPendingTexts() {
+  for (const auto& [id, html] : FUnsavedTopicHtml) FPendingTextFiles[TopicFilePath(*FProject, id)] = html;
+  for (const auto& [path, text] : FPendingTextFiles) {
+    EnsureDir(ExtractFileDir(path));
+    WriteTextFileUtf8(path, text);
+  }
+  FPendingTextFiles.clear();
+  FUnsavedTopicHtml.clear();
+  FDirtyHtml.clear();
+}
+
+void TfrmMain::DiscardPendingTexts() {
+  FUnsavedTopicHtml.clear();
+  FPendingTextFiles.clear();
+  FDirtyHtml.clear();
+  FCurrentTopicID.clear();
+}
+
+void TfrmMain::FlushProjectToDisk() {
+  RequestHeaderAndWait(400);
+  CaptureCurrentTopicHtml();
+  FlushPendingTexts();
+  SaveProject(*FProject);
+}
+
+void TfrmMain::WriteLastProjectFile(const std::string& path) {
+  try {
+    WriteTextFileUtf8(LastProjectFilePath(), path);
+  } catch (const std::exception&) {
+    // Only the next start's choice depends on it.
+  }
+}
+
+void TfrmMain::btnSaveClick() {
+  RequestHeaderAndWait(400);
+  CaptureCurrentTopicHtml();
+  FlushPendingTexts();
+  SaveProject(*FProject);
+  if (!Trim(FProjectFileName).empty()) {
+    SaveProjectFile(FProjectFileName, *FProject);
+    FProjectDirty = false;
+    UpdateCaption();
+    ShowStatus(TranslateText("Saved"));
+    return;
+  }
+  btnSaveAsClick();
+}
+
+void TfrmMain::btnSaveAsClick() {
+  RequestHeaderAndWait(400);
+  const std::string proposed = FProjectFileName.empty() ? "Untitled.fvp" : ExtractFileName(FProjectFileName);
+  const std::string chosen =
+      FDialogs->SaveFile(TranslateText("Save Project As"), TranslateText(kProjectFilter), "fvp",
+                         FProjectFileName.empty() ? proposed : PathJoin(ExtractFileDir(FProjectFileName), proposed));
+  if (chosen.empty()) return;
+  const std::string path = NormalizeProjectPath(chosen);
+  if (!IsRootedPath(path) || !SameTextAscii(ExtractFileExt(path), ".fvp")) {
+    FDialogs->ShowMessage(TMessageKind::Error, TranslateText("Invalid project filename: ") + path);
+    return;
+  }
+  const std::string newFolder = IncludeTrailingDelimiter(PathJoin(ExtractFileDir(path), FileNameWithoutExt(path)));
+  CaptureCurrentTopicHtml();
+  // Exact comparison: on Linux two names that differ in letter case are two folders.
+  if (ExcludeTrailingDelimiter(FProject->RootPath()) != ExcludeTrailingDelimiter(newFolder)) {
+    CopyProjectFolder(ExcludeTrailingDelimiter(FProject->RootPath()), ExcludeTrailingDelimiter(newFolder));
+    FProject->SetRootPath(newFolder);
+    EnsureProjectFolders(*FProject);
+    InstallAppFiles(*FProject);
+    ApplyBaseHref();
+  }
+  FProjectFileName = path;
+  FlushPendingTexts();
+  SaveProject(*FProject);
+  SaveProjectFile(path, *FProject);
+  FProjectDirty = false;
+  WriteLastProjectFile(path);
+  UpdateCaption();
+  ShowStatus(TranslateText("Saved As"));
+}
+
+void TfrmMain::btnOpenProjectClick() {
+  if (!ConfirmSaveChanges()) return;
+  const std::string chosen = FDialogs->OpenFile(TranslateText("Open Project"), TranslateText("Project (*.fvp)|*.fvp"),
+                                                FProjectFileName.empty() ? "" : ExtractFileDir(FProjectFileName));
+  if (chosen.empty()) return;
+  OpenProject(NormalizeProjectPath(chosen));
+}
+
+// The new project is read completely before anything of the open one is dropped: a
+// file that cannot be read leaves the window exactly as it was.
+void TfrmMain::OpenProject(const std::string& fileName) {
+  const std::string path = NormalizeProjectPath(fileName);
+  auto loaded = std::make_unique<TDocProject>();
+  TProjectFileInfo info;
+  try {
+    info = ReadProjectFile(path);
+    loaded->SetRootPath(IncludeTrailingDelimiter(info.folder));
+    EnsureProjectFolders(*loaded);
+    InstallAppFiles(*loaded);
+    LoadProject(loaded->RootPath(), *loaded);
+  } catch (const EFolivaneError& e) {
+    const std::string message = e.what();
+    if (message.find(path) != std::string::npos) throw;
+    throw EFolivaneError(message + " (" + path + ")");
+  }
+
+  DiscardPendingTexts();
+  FProjectDirty = false;
+  FProjectFileName = path;
+  FProject = std::move(loaded);
+  ApplyBaseHref();
+  if (!info.title.empty()) FProject->SetTitle(info.title);
+  if (FProject->RootTopicIDs().empty()) {
+    if (FProject->Title().empty()) FProject->SetTitle(FileNameWithoutExt(path));
+    const TTopic& welcome = FProject->AddTopic(TranslateText("Welcome"), "");
+    WriteTextFileUtf8(TopicFilePath(*FProject, welcome.ID()), DefaultEmptyParagraphHtml(*FSettings));
+    SaveProject(*FProject);
+  }
+  LoadProjectSettings();
+  FillStyleProfiles();
+  RebuildTopicTree();
+  SelectFirstNode();
+  WriteLastProjectFile(path);
+  UpdateCaption();
+}
+
+void TfrmMain::LoadProjectSettings() {
+  if (!FSettings) FSettings = std::make_unique<TProjectSettings>();
+  const std::string path = TProjectSettings::DefaultSettingsPathForProject(FProject->RootPath());
+  if (FileExists(path)) {
+    FSettings->LoadFromFile(path);
+  } else {
+    FSettings->SetDefaults();
+    SaveDefaultSettings();
+  }
+  ApplySettingsToUi();
+  if (FEditorReady) ApplySettingsToEditor();
+}
+
+void TfrmMain::btnNewProjectClick() {
+  if (!ConfirmSaveChanges()) return;
+  ResetWorkspaceFolder();
+  DiscardPendingTexts();
+  FProjectDirty = false;
+  FProject->Clear();
+  FProject->SetRootPath(WorkspaceFolder());
+  FProject->SetTitle("Untitled Documentation");
+  FProject->SetStyleProfile("default");
+  ApplyBaseHref();
+  EnsureProjectFolders(*FProject);
+  InstallAppFiles(*FProject);
+  FSettings->SetDefaults();
+  SaveDefaultSettings();
+  ApplySettingsToUi();
+  if (FEditorReady) ApplySettingsToEditor();
+  FProject->AddTopic(TranslateText("Welcome"), "");
+  FProjectFileName.clear();
+  FillStyleProfiles();
+  RebuildTopicTree();
+  SelectFirstNode();
+  UpdateCaption();
+
+  if (FDialogs->EditProjectSettings(*FSettings, FProject->RootPath())) {
+    SaveDefaultSettings();
+    ApplySettingsToUi();
+    ApplyEditorCss();
+    if (!FCurrentTopicID.empty() && IsBodyEmpty(GetCurrentTopicHtml())) {
+      const std::string html = DefaultEmptyParagraphHtml(*FSettings);
+      FUnsavedTopicHtml[FCurrentTopicID] = html;
+      WriteTextFileUtf8(TopicFilePath(*FProject, FCurrentTopicID), html);
+      LoadTopicIntoEditor(FCurrentTopicID);
+    }
+    RefreshDefaultHeader();
+    if (FEditorReady) ApplySettingsToEditor();
+  }
+  UpdateCaption();
+  ShowStatus(TranslateText("New project created (not saved)"));
+}

@@ -1,0 +1,85 @@
+// Topic editing: what the window needs from the editor page until the full editing
+// logic (page readiness, loading, capturing, headers, style sheets) replaces these
+// functions. Each does the minimum the window relies on.
+#include "uJson.h"
+#include "uMain.h"
+#include "uQtText.h"
+#include "uStorage.h"
+#include "uTopicHtmlDefaults.h"
+
+void TfrmMain::tvTocChange() {
+  const std::string id = SelectedTopicID();
+  if (id == FCurrentTopicID) return;
+  CaptureCurrentTopicHtml();
+  if (id.empty() || !FProject->HasTopic(id)) {
+    FCurrentTopicID.clear();
+    return;
+  }
+  LoadTopicIntoEditor(id);
+}
+
+void TfrmMain::LoadTopicIntoEditor(const std::string& id) {
+  if (!FProject->HasTopic(id)) return;
+  FCurrentTopicID = id;
+  FDirtyHtml.clear();
+  ShowTopicProperties(id);
+  const std::string file = TopicFilePath(*FProject, id);
+  if (FUnsavedTopicHtml.count(id) == 0 && !FileExists(file)) {
+    EnsureDir(ExtractFileDir(file));
+    WriteTextFileUtf8(file, DefaultEmptyParagraphHtml(*FSettings));
+  }
+  ShowStatus(TranslateText("Loaded: ") + FProject->GetTopic(id).Title());
+}
+
+std::string TfrmMain::GetCurrentTopicHtml() {
+  if (FCurrentTopicID.empty()) return "";
+  if (!FDirtyHtml.empty()) return FDirtyHtml;
+  const auto pending = FUnsavedTopicHtml.find(FCurrentTopicID);
+  if (pending != FUnsavedTopicHtml.end()) return pending->second;
+  const std::string file = TopicFilePath(*FProject, FCurrentTopicID);
+  return FileExists(file) ? ReadTextFileUtf8(file) : std::string();
+}
+
+void TfrmMain::CaptureCurrentTopicHtml() {
+  if (FCurrentTopicID.empty() || FDirtyHtml.empty() || !FProject->HasTopic(FCurrentTopicID)) return;
+  FUnsavedTopicHtml[FCurrentTopicID] = FDirtyHtml;
+  FDirtyHtml.clear();
+}
+
+bool TfrmMain::RequestHtmlAndWait(int) { return false; }
+
+bool TfrmMain::RequestHeaderAndWait(int) { return false; }
+
+void TfrmMain::RequestEditorFocus() {
+  if (FEditorReady && Edge) Edge->setFocus();
+}
+
+void TfrmMain::ApplyBaseHref() {}
+
+void TfrmMain::ApplyEditorCss() {}
+
+void TfrmMain::ApplySettingsToEditor() {}
+
+void TfrmMain::RefreshDefaultHeader() {}
+
+void TfrmMain::SendEditorCommand(const std::string&) {}
+
+void TfrmMain::EditorMessageReceived(const std::string& json) {
+  TJson message;
+  if (!TryParseJson(json, message) || !message.is_object()) return;
+  const std::string type = message.value("type", "");
+  if (type == "ready") {
+    EditorReadyReceived();
+  } else if (type == "htmlChanged" && message.contains("html") && message["html"].is_string()) {
+    const bool user = message.contains("user") && message["user"].is_boolean() && message["user"].get<bool>();
+    EditorHtmlChanged(message["html"].get<std::string>(), user);
+  }
+}
+
+void TfrmMain::EditorReadyReceived() { FEditorReady = true; }
+
+void TfrmMain::EditorHtmlChanged(const std::string& html, bool user) {
+  if (FCurrentTopicID.empty()) return;
+  FDirtyHtml = html;
+  if (user) MarkProjectDirty();
+}

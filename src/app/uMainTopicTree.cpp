@@ -1,0 +1,309 @@
+// The topic tree: building it from the model, the structure commands, drag and drop,
+// renaming, the topic properties and the style profile.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <algorithm>
+
+#include "uMain.h"
+#include "uQtText.h"
+#include "uStorage.h"
+#include "uTopicTree.h"
+#include "uUserDialogs.h"
+
+namespace {
+
+constexpr int kTopicIDRole = Qt::UserRole;
+
+std::string NodeID(const QTreeWidgetItem* item) {
+  return item ? FromQ(item->data(0, kTopicIDRole).toString()) : std::string();
+}
+
+QStringList NonBlankTrimmedLines(const QString& text) {
+  QStringList result;
+  for (const QString& line : text.split('\n')) {
+    const std::string trimmed = Trim(FromQ(line));
+    if (!trimmed.empty()) result << ToQ(trimmed);
+  }
+  return result;
+}
+
+TStringList ToStringList(const QStringList& lines) {
+  TStringList list;
+  for (const QString& line : lines) list.push_back(FromQ(line));
+  return list;
+}
+
+QString JoinLines(const TStringList& list) {
+  QStringList lines;
+  for (const std::string& s : list) lines << ToQ(s);
+  return lines.join('\n');
+}
+
+int IndexOf(const TStringList& list, const std::string& id) {
+  const auto it = std::find(list.begin(), list.end(), id);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+}  // namespace
+
+// --- Building ----------------------------------------------------------------------------
+
+void TfrmMain::RebuildTopicTree() {
+  FRebuildingTree = true;
+  tvToc->setUpdatesEnabled(false);
+  tvToc->SetDropTarget(nullptr, 0);
+  FDragNode = nullptr;
+  tvToc->clear();
+  std::vector<std::string> placed;
+  for (const std::string& id : FProject->RootTopicIDs()) {
+    if (FProject->HasTopic(id)) AddTopicNode(nullptr, id, placed);
+  }
+  tvToc->setCurrentItem(nullptr);
+  tvToc->setUpdatesEnabled(true);
+  FRebuildingTree = false;
+}
+
+// A topic already placed is not placed again, so a child list that leads back to an
+// ancestor (a hand-edited topics.json) cannot recurse without end.
+void TfrmMain::AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::vector<std::string>& placed) {
+  if (std::find(placed.begin(), placed.end(), id) != placed.end()) return;
+  placed.push_back(id);
+  const TTopic& topic = FProject->GetTopic(id);
+  auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvToc);
+  item->setText(0, ToQ(topic.Title()));
+  item->setData(0, kTopicIDRole, ToQ(id));
+  item->setFlags(item->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
+  for (const std::string& child : topic.Children()) {
+    if (FProject->HasTopic(child)) AddTopicNode(item, child, placed);
+  }
+}
+
+std::string TfrmMain::SelectedTopicID() const { return NodeID(tvToc->currentItem()); }
+
+void TfrmMain::SelectTopicNode(const std::string& id) {
+  for (QTreeWidgetItemIterator it(tvToc); *it; ++it) {
+    if (NodeID(*it) == id) {
+      tvToc->setCurrentItem(*it);
+      tvToc->scrollToItem(*it);
+      return;
+    }
+  }
+}
+
+QTreeWidgetItem* TfrmMain::FirstNode() const { return tvToc->topLevelItemCount() > 0 ? tvToc->topLevelItem(0) : nullptr; }
+
+void TfrmMain::SelectFirstNode() {
+  if (QTreeWidgetItem* first = FirstNode()) tvToc->setCurrentItem(first);
+}
+
+void TfrmMain::RebuildAndSelect(const std::string& id) {
+  RebuildTopicTree();
+  SelectTopicNode(id);
+}
+
+// --- Structure commands -----------------------------------------------------------------
+
+void TfrmMain::btnNewSubTopicClick(bool asRoot) {
+  const std::string parent = asRoot ? std::string() : SelectedTopicID();
+  std::string title = TranslateText("New Topic");
+  if (!FDialogs->InputBox(TranslateText("New Topic"), TranslateText("Title:"), title)) return;
+  const std::string id = FProject->AddTopic(title, parent).ID();
+  SaveProject(*FProject);
+  RebuildAndSelect(id);
+  if (FCurrentTopicID != id) LoadTopicIntoEditor(id);
+  MarkProjectDirty();
+}
+
+void TfrmMain::btnDeleteTopicClick() {
+  const std::string id = SelectedTopicID();
+  if (id.empty() || !FProject->HasTopic(id)) return;
+  if (FDialogs->Ask(TMessageKind::Warning, TranslateText("Delete this topic and its subtopics?"),
+                    TDialogButtons::YesNo) != TDialogAnswer::Yes) {
+    return;
+  }
+  std::vector<std::string> removed;
+  std::vector<std::string> pending{id};
+  while (!pending.empty()) {
+    const std::string next = pending.back();
+    pending.pop_back();
+    if (!FProject->HasTopic(next) || std::find(removed.begin(), removed.end(), next) != removed.end()) continue;
+    removed.push_back(next);
+    for (const std::string& child : FProject->GetTopic(next).Children()) pending.push_back(child);
+  }
+  FProject->DeleteTopic(id);
+  for (const std::string& gone : removed) FUnsavedTopicHtml.erase(gone);
+  FCurrentTopicID.clear();
+  FDirtyHtml.clear();
+  SaveProject(*FProject);
+  RebuildTopicTree();
+  SelectFirstNode();
+}
+
+void TfrmMain::Up1Click() {
+  const std::string id = SelectedTopicID();
+  if (id.empty() || !FProject->HasTopic(id)) return;
+  const std::string parent = FProject->GetTopic(id).ParentID();
+  const TStringList& list = parent.empty() ? FProject->RootTopicIDs() : FProject->GetTopic(parent).Children();
+  const int i = IndexOf(list, id);
+  if (i <= 0) return;
+  FProject->MoveTopic(id, parent, i - 1);
+  MarkProjectDirty();
+  SaveProject(*FProject);
+  RebuildAndSelect(id);
+}
+
+void TfrmMain::Down1Click() {
+  const std::string id = SelectedTopicID();
+  if (id.empty() || !FProject->HasTopic(id)) return;
+  const std::string parent = FProject->GetTopic(id).ParentID();
+  const TStringList& list = parent.empty() ? FProject->RootTopicIDs() : FProject->GetTopic(parent).Children();
+  const int i = IndexOf(list, id);
+  if (i < 0 || i >= static_cast<int>(list.size()) - 1) return;
+  FProject->MoveTopic(id, parent, i + 1);
+  MarkProjectDirty();
+  SaveProject(*FProject);
+  RebuildAndSelect(id);
+}
+
+void TfrmMain::ChangeParent1Click() {
+  const std::string id = SelectedTopicID();
+  if (id.empty() || !FProject->HasTopic(id)) return;
+  const std::string parent = FProject->GetTopic(id).ParentID();
+  if (parent.empty() || !FProject->HasTopic(parent)) return;
+  const std::string grand = FProject->GetTopic(parent).ParentID();
+  const TStringList& list =
+      grand.empty() || !FProject->HasTopic(grand) ? FProject->RootTopicIDs() : FProject->GetTopic(grand).Children();
+  const int j = IndexOf(list, parent);
+  const int index = j >= 0 ? j + 1 : static_cast<int>(list.size());
+  FProject->MoveTopic(id, grand, index);
+  MarkProjectDirty();
+  SaveProject(*FProject);
+  RebuildAndSelect(id);
+}
+
+void TfrmMain::Rename1Click() {
+  QTreeWidgetItem* item = tvToc->currentItem();
+  if (!item) return;
+  std::string title = FromQ(item->text(0));
+  if (!FDialogs->InputBox(TranslateText("Rename Topic"), TranslateText("Title:"), title)) return;
+  FRebuildingTree = true;
+  item->setText(0, ToQ(title));
+  FRebuildingTree = false;
+  tvTocEdited(item, title);
+}
+
+void TfrmMain::tvTocEdited(QTreeWidgetItem* item, const std::string& newText) {
+  if (!item || NodeID(item).empty()) return;
+  const std::string id = SelectedTopicID().empty() ? NodeID(item) : SelectedTopicID();
+  if (!FProject->HasTopic(id)) return;
+  FProject->GetTopic(id).SetTitle(newText);
+  MarkProjectDirty();
+}
+
+// --- Drag and drop --------------------------------------------------------------------
+
+void TfrmMain::tvTocStartDrag() { FDragNode = tvToc->currentItem(); }
+
+bool TfrmMain::tvTocDragOver(QTreeWidgetItem* target, int y) {
+  if (!FDragNode || !target || target == FDragNode) return false;
+  const std::string dragged = NodeID(FDragNode);
+  const std::string targetID = NodeID(target);
+  if (targetID == dragged || FProject->IsDescendant(targetID, dragged)) return false;
+  const QRect label = tvToc->LabelRect(target);
+  const int dy = y - label.top();
+  const int h = label.height();
+  if (dy < h / 3) {
+    FDropMode = dmBefore;
+  } else if (dy > (2 * h) / 3) {
+    FDropMode = dmAfter;
+  } else {
+    FDropMode = dmChild;
+  }
+  tvToc->SetDropTarget(target, FDropMode);
+  return true;
+}
+
+void TfrmMain::tvTocDragDrop(QTreeWidgetItem* target, int y) {
+  if (!FDragNode) return;
+  if (tvToc->DropTarget()) target = tvToc->DropTarget();
+  tvToc->SetDropTarget(nullptr, 0);
+  if (!target) return;
+  const std::string dragged = NodeID(FDragNode);
+  const std::string targetID = NodeID(target);
+  if (dragged.empty() || targetID == dragged || FProject->IsDescendant(targetID, dragged)) return;
+  std::string newParent;
+  int index = 0;
+  if (FDropMode == dmChild) {
+    newParent = targetID;
+    index = static_cast<int>(FProject->GetTopic(targetID).Children().size());
+  } else {
+    newParent = NodeID(target->parent());
+    TStringList list = newParent.empty() ? FProject->RootTopicIDs() : FProject->GetTopic(newParent).Children();
+    list.erase(std::remove(list.begin(), list.end(), dragged), list.end());
+    int k = IndexOf(list, targetID);
+    if (k < 0) k = static_cast<int>(list.size());
+    index = FDropMode == dmAfter ? k + 1 : k;
+  }
+  FProject->MoveTopic(dragged, newParent, index);
+  SaveProject(*FProject);
+  RebuildAndSelect(dragged);
+}
+
+// --- Properties and style profile -------------------------------------------------------
+
+void TfrmMain::ShowTopicProperties(const std::string& id) {
+  if (!FProject->HasTopic(id)) return;
+  const TTopic& topic = FProject->GetTopic(id);
+  memKeywords->setPlainText(JoinLines(topic.Keywords()));
+  memIndex->setPlainText(JoinLines(topic.IndexEntries()));
+  chkExcludeWeb->setChecked(topic.ExcludeWeb());
+  chkExcludeChm->setChecked(topic.ExcludeChm());
+  chkExcludePdf->setChecked(topic.ExcludePdf());
+}
+
+void TfrmMain::ApplyTopicProperties(const std::string& id) {
+  if (!FProject->HasTopic(id)) return;
+  TTopic& topic = FProject->GetTopic(id);
+  topic.Keywords() = ToStringList(NonBlankTrimmedLines(memKeywords->toPlainText()));
+  topic.IndexEntries() = ToStringList(NonBlankTrimmedLines(memIndex->toPlainText()));
+  topic.SetExcludeWeb(chkExcludeWeb->isChecked());
+  topic.SetExcludeChm(chkExcludeChm->isChecked());
+  topic.SetExcludePdf(chkExcludePdf->isChecked());
+  SaveProject(*FProject);
+}
+
+void TfrmMain::btnApplyPropsClick() {
+  const std::string id = SelectedTopicID();
+  if (!id.empty()) ApplyTopicProperties(id);
+  ShowStatus(TranslateText("Properties saved"));
+}
+
+void TfrmMain::TopicProperties1Click() {
+  grpProperties->show();
+  memKeywords->setFocus();
+}
+
+void TfrmMain::FillStyleProfiles() {
+  const QSignalBlocker block(cbStyle);
+  cbStyle->clear();
+  const std::string folder = PathJoin(FProject->RootPath(), "styles");
+  if (DirExists(folder)) {
+    for (const std::string& file : ListFiles(folder)) {
+      if (SameTextAscii(ExtractFileExt(file), ".css")) cbStyle->addItem(ToQ(FileNameWithoutExt(file)));
+    }
+  }
+  if (cbStyle->count() == 0) cbStyle->addItem("default");
+  const int current = cbStyle->findText(ToQ(FProject->StyleProfile()), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  cbStyle->setCurrentIndex(current >= 0 ? current : 0);
+}
+
+void TfrmMain::cbStyleChange() {
+  if (cbStyle->currentIndex() < 0) return;
+  const std::string profile = FromQ(cbStyle->currentText());
+  FProject->SetStyleProfile(profile);
+  SaveProject(*FProject);
+  ShowStatus(TranslateText("Style set: ") + profile);
+  ApplyEditorCss();
+}

@@ -1,0 +1,102 @@
+#include "uTopicTree.h"
+
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QMimeData>
+#include <QPainter>
+
+namespace {
+const char* kTopicMime = "application/x-folivane-topic";
+}
+
+TTopicTree::TTopicTree(QWidget* parent) : QTreeWidget(parent) {
+  setHeaderHidden(true);
+  setColumnCount(1);
+  setIndentation(19);
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  setDropIndicatorShown(false);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setDefaultDropAction(Qt::MoveAction);
+  setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setUniformRowHeights(true);
+  setExpandsOnDoubleClick(true);
+}
+
+QRect TTopicTree::LabelRect(QTreeWidgetItem* item) const {
+  const QRect row = visualItemRect(item);
+  const int width = fontMetrics().horizontalAdvance(item->text(0)) + 8;
+  return QRect(row.left(), row.top(), qMin(width, qMax(row.width(), 1)), row.height());
+}
+
+void TTopicTree::SetDropTarget(QTreeWidgetItem* target, int mode) {
+  FDropTarget = target;
+  FDropMode = mode;
+  viewport()->update();
+}
+
+// Our own drag: nothing is removed from the tree when it ends; the window rebuilds it.
+void TTopicTree::startDrag(Qt::DropActions) {
+  if (!currentItem()) return;
+  if (OnStartDrag) OnStartDrag();
+  auto* mime = new QMimeData;
+  mime->setData(kTopicMime, QByteArray());
+  auto* drag = new QDrag(this);
+  drag->setMimeData(mime);
+  FDragging = true;
+  drag->exec(Qt::MoveAction);
+  FDragging = false;
+  SetDropTarget(nullptr, 0);
+}
+
+void TTopicTree::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->source() == this && event->mimeData()->hasFormat(kTopicMime)) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TTopicTree::dragMoveEvent(QDragMoveEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  QTreeWidgetItem* target = itemAt(pos);
+  const bool ok = event->source() == this && OnDragOver && OnDragOver(target, pos.y());
+  if (ok) {
+    event->acceptProposedAction();
+  } else {
+    SetDropTarget(nullptr, 0);
+    event->ignore();
+  }
+}
+
+void TTopicTree::dragLeaveEvent(QDragLeaveEvent* event) {
+  SetDropTarget(nullptr, 0);
+  QTreeWidget::dragLeaveEvent(event);
+}
+
+void TTopicTree::dropEvent(QDropEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  QTreeWidgetItem* target = FDropTarget ? FDropTarget : itemAt(pos);
+  // Ignore keeps the view from removing the dragged row itself.
+  event->setDropAction(Qt::IgnoreAction);
+  event->accept();
+  if (event->source() == this && OnDragDrop) OnDragDrop(target, pos.y());
+  SetDropTarget(nullptr, 0);
+}
+
+void TTopicTree::paintEvent(QPaintEvent* event) {
+  QTreeWidget::paintEvent(event);
+  if (!FDropTarget) return;
+  QPainter painter(viewport());
+  const QColor accent = palette().color(QPalette::Highlight);
+  const QRect label = LabelRect(FDropTarget);
+  painter.setPen(QPen(accent, 2));
+  if (FDropMode == 2) {
+    painter.setBrush(QColor(accent.red(), accent.green(), accent.blue(), 40));
+    painter.drawRoundedRect(label.adjusted(1, 1, -1, -1), 3, 3);
+  } else {
+    const int y = FDropMode == 0 ? label.top() + 1 : label.bottom();
+    painter.drawLine(label.left(), y, viewport()->width() - 4, y);
+  }
+}

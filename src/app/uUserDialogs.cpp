@@ -1,0 +1,259 @@
+#include "uUserDialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "uQtText.h"
+#include "uTranslation.h"
+
+namespace {
+
+QString QtFilter(const std::string& filter) {
+  const std::vector<std::string> parts = SplitString(filter, '|');
+  QStringList labels;
+  for (size_t i = 0; i + 1 < parts.size(); i += 2) labels << ToQ(parts[i]);
+  if (labels.isEmpty()) labels << ToQ(filter);
+  return labels.join(";;");
+}
+
+QMessageBox::Icon IconOf(TMessageKind kind) {
+  switch (kind) {
+    case TMessageKind::Information: return QMessageBox::Information;
+    case TMessageKind::Warning: return QMessageBox::Warning;
+    case TMessageKind::Error: return QMessageBox::Critical;
+    case TMessageKind::Confirmation: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+TQtUserDialogs::TSettingsEditor& SettingsEditor() {
+  static TQtUserDialogs::TSettingsEditor editor;
+  return editor;
+}
+
+template <typename T>
+T PopFront(std::deque<T>& queue, T fallback, std::vector<std::string>& unexpected, const char* what) {
+  if (queue.empty()) {
+    unexpected.push_back(what);
+    return fallback;
+  }
+  T value = std::move(queue.front());
+  queue.pop_front();
+  return value;
+}
+
+}  // namespace
+
+std::string ErrorBoxText(const std::string& message) {
+  if (message.empty()) return message;
+  const unsigned char last = static_cast<unsigned char>(message.back());
+  return last <= '.' ? message : message + ".";
+}
+
+// --- Qt dialogs ------------------------------------------------------------------
+
+TQtUserDialogs::~TQtUserDialogs() { delete FProgress; }
+
+void TQtUserDialogs::SetSettingsEditor(TSettingsEditor editor) { SettingsEditor() = std::move(editor); }
+
+void TQtUserDialogs::ShowMessage(TMessageKind kind, const std::string& text) {
+  QMessageBox box(IconOf(kind), QApplication::applicationName(), ToQ(text), QMessageBox::Ok, FParent);
+  box.exec();
+}
+
+TDialogAnswer TQtUserDialogs::Ask(TMessageKind kind, const std::string& text, TDialogButtons buttons) {
+  QMessageBox box(IconOf(kind), QApplication::applicationName(), ToQ(text), QMessageBox::NoButton, FParent);
+  struct TButton {
+    QMessageBox::StandardButton button;
+    const char* caption;
+    TDialogAnswer answer;
+  };
+  std::vector<TButton> list;
+  switch (buttons) {
+    case TDialogButtons::Ok: list = {{QMessageBox::Ok, "OK", TDialogAnswer::Ok}}; break;
+    case TDialogButtons::OkCancel:
+      list = {{QMessageBox::Ok, "OK", TDialogAnswer::Ok}, {QMessageBox::Cancel, "Cancel", TDialogAnswer::Cancel}};
+      break;
+    case TDialogButtons::YesNo:
+      list = {{QMessageBox::Yes, "Yes", TDialogAnswer::Yes}, {QMessageBox::No, "No", TDialogAnswer::No}};
+      break;
+    case TDialogButtons::YesNoCancel:
+      list = {{QMessageBox::Yes, "Yes", TDialogAnswer::Yes},
+              {QMessageBox::No, "No", TDialogAnswer::No},
+              {QMessageBox::Cancel, "Cancel", TDialogAnswer::Cancel}};
+      break;
+  }
+  for (const TButton& b : list) box.addButton(b.button)->setText(Tr(b.caption));
+  const auto chosen = static_cast<QMessageBox::StandardButton>(box.exec());
+  for (const TButton& b : list) {
+    if (b.button == chosen) return b.answer;
+  }
+  return buttons == TDialogButtons::YesNo ? TDialogAnswer::No : TDialogAnswer::Cancel;
+}
+
+bool TQtUserDialogs::InputBox(const std::string& caption, const std::string& prompt, std::string& value) {
+  QInputDialog dialog(FParent);
+  dialog.setWindowTitle(ToQ(caption));
+  dialog.setLabelText(ToQ(prompt));
+  dialog.setTextValue(ToQ(value));
+  dialog.setOkButtonText(Tr("OK"));
+  dialog.setCancelButtonText(Tr("Cancel"));
+  dialog.resize(360, dialog.sizeHint().height());
+  if (dialog.exec() != QDialog::Accepted) return false;
+  value = FromQ(dialog.textValue());
+  return true;
+}
+
+std::string TQtUserDialogs::OpenFile(const std::string& caption, const std::string& filter,
+                                     const std::string& initialDir) {
+  return FromQ(QFileDialog::getOpenFileName(FParent, ToQ(caption), ToQ(initialDir), QtFilter(filter)));
+}
+
+std::string TQtUserDialogs::SaveFile(const std::string& caption, const std::string& filter,
+                                     const std::string& defaultExt, const std::string& proposedName) {
+  QFileDialog dialog(FParent, ToQ(caption), QString(), QtFilter(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(ToQ(defaultExt));
+  dialog.selectFile(ToQ(proposedName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return "";
+  return FromQ(dialog.selectedFiles().first());
+}
+
+bool TQtUserDialogs::PickColor(std::string& htmlColor) {
+  const QColor chosen = QColorDialog::getColor(QColor(ToQ(htmlColor)), FParent);
+  if (!chosen.isValid()) return false;
+  htmlColor = FromQ(chosen.name());
+  return true;
+}
+
+bool TQtUserDialogs::EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) {
+  return SettingsEditor() ? SettingsEditor()(FParent, settings, projectRoot) : false;
+}
+
+void TQtUserDialogs::ShowFindings(const std::string& caption, const std::string& summary,
+                                  const std::vector<TFindingRow>& rows,
+                                  std::function<void(const std::string& topicID)> onActivate) {
+  auto* dialog = new QDialog(FParent);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowTitle(ToQ(caption));
+  dialog->resize(760, 420);
+  auto* layout = new QVBoxLayout(dialog);
+  auto* label = new QLabel(ToQ(summary), dialog);
+  label->setWordWrap(true);
+  layout->addWidget(label);
+  auto* list = new QTreeWidget(dialog);
+  list->setRootIsDecorated(false);
+  list->setAlternatingRowColors(true);
+  list->setHeaderLabels({Tr("Topic"), Tr("Problem"), Tr("Details")});
+  for (const TFindingRow& row : rows) {
+    auto* item = new QTreeWidgetItem(list, {ToQ(row.topicTitle), ToQ(row.kind), ToQ(row.detail)});
+    item->setData(0, Qt::UserRole, ToQ(row.topicID));
+    item->setToolTip(2, ToQ(row.detail));
+  }
+  list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  list->header()->setStretchLastSection(true);
+  layout->addWidget(list, 1);
+  QObject::connect(list, &QTreeWidget::itemActivated, dialog, [onActivate](QTreeWidgetItem* item, int) {
+    const std::string id = FromQ(item->data(0, Qt::UserRole).toString());
+    if (!id.empty() && onActivate) onActivate(id);
+  });
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+  buttons->button(QDialogButtonBox::Close)->setText(Tr("Close"));
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+  layout->addWidget(buttons);
+  dialog->show();
+}
+
+TProgressCallback TQtUserDialogs::BeginProgress(const std::string& caption) {
+  EndProgress();
+  FProgress = new QProgressDialog(ToQ(caption), Tr("Cancel"), 0, 0, FParent);
+  FProgress->setWindowTitle(QApplication::applicationName());
+  FProgress->setWindowModality(Qt::WindowModal);
+  FProgress->setMinimumDuration(400);
+  FProgress->setAutoClose(false);
+  FProgress->setAutoReset(false);
+  QProgressDialog* dialog = FProgress;
+  const QString base = ToQ(caption);
+  return [dialog, base](int done, int total) {
+    if (total > 0 && dialog->maximum() != total) dialog->setMaximum(total);
+    dialog->setValue(done);
+    dialog->setLabelText(base + "\n" +
+                         ToQ(FormatText(TranslateText("Topic %d of %d"), {std::to_string(done), std::to_string(total)})));
+    QApplication::processEvents();
+    if (dialog->wasCanceled()) throw EAbort();
+  };
+}
+
+void TQtUserDialogs::EndProgress() {
+  delete FProgress;
+  FProgress = nullptr;
+}
+
+// --- Scripted answers ------------------------------------------------------------
+
+void TScriptedUserDialogs::ShowMessage(TMessageKind kind, const std::string& text) {
+  messages.push_back({kind, text});
+}
+
+TDialogAnswer TScriptedUserDialogs::Ask(TMessageKind kind, const std::string& text, TDialogButtons) {
+  questions.push_back({kind, text});
+  return PopFront(answers, TDialogAnswer::Cancel, unexpected, "answer");
+}
+
+bool TScriptedUserDialogs::InputBox(const std::string& caption, const std::string& prompt, std::string& value) {
+  inputPrompts.push_back(caption + "|" + prompt + "|" + value);
+  const std::optional<std::string> answer = PopFront(inputs, std::optional<std::string>(), unexpected, "input");
+  if (!answer) return false;
+  value = *answer;
+  return true;
+}
+
+std::string TScriptedUserDialogs::OpenFile(const std::string&, const std::string&, const std::string&) {
+  return PopFront(openFiles, std::string(), unexpected, "open file");
+}
+
+std::string TScriptedUserDialogs::SaveFile(const std::string&, const std::string&, const std::string&,
+                                           const std::string& proposedName) {
+  saveProposals.push_back(proposedName);
+  return PopFront(saveFiles, std::string(), unexpected, "save file");
+}
+
+bool TScriptedUserDialogs::PickColor(std::string& htmlColor) {
+  const std::optional<std::string> answer = PopFront(colors, std::optional<std::string>(), unexpected, "color");
+  if (!answer) return false;
+  htmlColor = *answer;
+  return true;
+}
+
+bool TScriptedUserDialogs::EditProjectSettings(TProjectSettings& settings, const std::string&) {
+  return settingsEditor ? settingsEditor(settings) : false;
+}
+
+void TScriptedUserDialogs::ShowFindings(const std::string&, const std::string& summary,
+                                        const std::vector<TFindingRow>& rows,
+                                        std::function<void(const std::string& topicID)> onActivate) {
+  messages.push_back({TMessageKind::Information, summary});
+  lastFindings = rows;
+  lastFindingActivate = std::move(onActivate);
+}
+
+TProgressCallback TScriptedUserDialogs::BeginProgress(const std::string&) {
+  ++progressShown;
+  return [this](int done, int total) {
+    progressCalls.emplace_back(done, total);
+    if (cancelProgressAt >= 0 && done >= cancelProgressAt) throw EAbort();
+  };
+}

@@ -1,0 +1,123 @@
+// Every question and dialog the main window shows goes through IUserDialogs, so the
+// window can be driven by tests with scripted answers.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "uUtils.h"
+
+class QWidget;
+class TProjectSettings;
+
+enum class TMessageKind { Information, Warning, Error, Confirmation };
+enum class TDialogAnswer { Ok, Yes, No, Cancel };
+enum class TDialogButtons { Ok, YesNo, YesNoCancel, OkCancel };
+
+// One line of a findings list (for example a broken link); topicID may be empty.
+struct TFindingRow {
+  std::string topicID;
+  std::string topicTitle;
+  std::string kind;
+  std::string detail;
+};
+
+class IUserDialogs {
+ public:
+  virtual ~IUserDialogs() = default;
+  virtual void ShowMessage(TMessageKind kind, const std::string& text) = 0;
+  virtual TDialogAnswer Ask(TMessageKind kind, const std::string& text, TDialogButtons buttons) = 0;
+  // False when cancelled; value holds the default on entry.
+  virtual bool InputBox(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+  // filter as "Label (*.ext)|*.ext"; "" when cancelled.
+  virtual std::string OpenFile(const std::string& caption, const std::string& filter,
+                               const std::string& initialDir) = 0;
+  // Asks before overwriting; proposedName may carry a folder. "" when cancelled.
+  virtual std::string SaveFile(const std::string& caption, const std::string& filter,
+                               const std::string& defaultExt, const std::string& proposedName) = 0;
+  virtual bool PickColor(std::string& htmlColor) = 0;
+  // The project settings dialog; true when closed with OK (settings changed in place).
+  virtual bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) = 0;
+  // A list of findings; activating a row with a topic calls onActivate with its ID.
+  virtual void ShowFindings(const std::string& caption, const std::string& summary,
+                            const std::vector<TFindingRow>& rows,
+                            std::function<void(const std::string& topicID)> onActivate) = 0;
+  // Long work: a progress display whose callback throws EAbort once the user cancels.
+  virtual TProgressCallback BeginProgress(const std::string& caption) = 0;
+  virtual void EndProgress() = 0;
+};
+
+// The real dialogs, parented to a window.
+class TQtUserDialogs : public IUserDialogs {
+ public:
+  explicit TQtUserDialogs(QWidget* parent = nullptr) : FParent(parent) {}
+  ~TQtUserDialogs() override;
+  void SetParent(QWidget* parent) { FParent = parent; }
+  // The settings dialog is another window; it is plugged in where it exists.
+  using TSettingsEditor = std::function<bool(QWidget*, TProjectSettings&, const std::string&)>;
+  static void SetSettingsEditor(TSettingsEditor editor);
+
+  void ShowMessage(TMessageKind kind, const std::string& text) override;
+  TDialogAnswer Ask(TMessageKind kind, const std::string& text, TDialogButtons buttons) override;
+  bool InputBox(const std::string& caption, const std::string& prompt, std::string& value) override;
+  std::string OpenFile(const std::string& caption, const std::string& filter, const std::string& initialDir) override;
+  std::string SaveFile(const std::string& caption, const std::string& filter, const std::string& defaultExt,
+                       const std::string& proposedName) override;
+  bool PickColor(std::string& htmlColor) override;
+  bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;
+  void ShowFindings(const std::string& caption, const std::string& summary, const std::vector<TFindingRow>& rows,
+                    std::function<void(const std::string& topicID)> onActivate) override;
+  TProgressCallback BeginProgress(const std::string& caption) override;
+  void EndProgress() override;
+
+ private:
+  QWidget* FParent;
+  class QProgressDialog* FProgress = nullptr;
+};
+
+// Answers from queues, for tests. An empty queue answers Cancel (or an empty name)
+// and records the surprise in Unexpected.
+class TScriptedUserDialogs : public IUserDialogs {
+ public:
+  struct TShown {
+    TMessageKind kind;
+    std::string text;
+  };
+  std::deque<TDialogAnswer> answers;
+  std::deque<std::optional<std::string>> inputs;  // nullopt = Cancel
+  std::deque<std::string> openFiles;
+  std::deque<std::string> saveFiles;
+  std::deque<std::optional<std::string>> colors;
+  std::function<bool(TProjectSettings&)> settingsEditor;  // none: Cancel
+  int cancelProgressAt = -1;  // the progress call (done count) that cancels; -1 never
+
+  std::vector<TShown> messages;
+  std::vector<TShown> questions;
+  std::vector<std::string> inputPrompts;
+  std::vector<std::string> saveProposals;
+  std::vector<std::string> unexpected;
+  std::vector<TFindingRow> lastFindings;
+  std::function<void(const std::string&)> lastFindingActivate;
+  std::vector<std::pair<int, int>> progressCalls;
+  int progressShown = 0;
+
+  void ShowMessage(TMessageKind kind, const std::string& text) override;
+  TDialogAnswer Ask(TMessageKind kind, const std::string& text, TDialogButtons buttons) override;
+  bool InputBox(const std::string& caption, const std::string& prompt, std::string& value) override;
+  std::string OpenFile(const std::string& caption, const std::string& filter, const std::string& initialDir) override;
+  std::string SaveFile(const std::string& caption, const std::string& filter, const std::string& defaultExt,
+                       const std::string& proposedName) override;
+  bool PickColor(std::string& htmlColor) override;
+  bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;
+  void ShowFindings(const std::string& caption, const std::string& summary, const std::vector<TFindingRow>& rows,
+                    std::function<void(const std::string& topicID)> onActivate) override;
+  TProgressCallback BeginProgress(const std::string& caption) override;
+  void EndProgress() override {}
+};
+
+// The text of an error box: the message with a full stop unless it already ends in one
+// or in a character that sorts below it.
+std::string ErrorBoxText(const std::string& message);

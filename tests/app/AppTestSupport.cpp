@@ -1,0 +1,50 @@
+#include "AppTestSupport.h"
+
+#include "uPlatform.h"
+#include "uProjectOpen.h"
+#include "uStorage.h"
+#include "uUtils.h"
+
+TAppSandbox::TAppSandbox() : FOldAppData(qgetenv("APPDATA")) {
+  qputenv("APPDATA", QByteArray::fromStdString(AppData()));
+  qputenv("FOLIVANE_NO_OPEN", "1");
+  SetExecutableDirForTests(FOLIVANE_BIN_DIR);
+  EnsureDir(AppData());
+}
+
+TAppSandbox::~TAppSandbox() { qputenv("APPDATA", FOldAppData); }
+
+std::string TAppSandbox::Path(const std::string& rel) const { return FDir.path().toStdString() + "/" + rel; }
+
+std::string TAppSandbox::MakeProject(const std::string& name, const std::vector<std::string>& rootTitles) {
+  const std::string file = Path(name + ".fvp");
+  CreateProjectFile(file, name);
+  TDocProject project;
+  TProjectSettings settings;
+  OpenProjectFile(file, project, settings);
+  for (size_t i = 1; i < rootTitles.size(); ++i) {
+    const TTopic& topic = project.AddTopic(rootTitles[i], "");
+    WriteTextFileUtf8(TopicFilePath(project, topic.ID()), "<p>" + rootTitles[i] + "</p>");
+  }
+  if (!rootTitles.empty()) project.GetTopic(project.RootTopicIDs()[0]).SetTitle(rootTitles[0]);
+  SaveProject(project);
+  return file;
+}
+
+std::unique_ptr<TfrmMain> TAppSandbox::NewWindow(const QStringList& arguments) {
+  TMainWindowServices services;
+  services.dialogs = &dialogs;
+  services.editorHost = &host;
+  services.arguments = arguments;
+  auto window = std::make_unique<TfrmMain>(services);
+  window->resize(1400, 800);
+  return window;
+}
+
+std::string ReadFile(const std::string& path) { return FileExists(path) ? ReadTextFileUtf8(path) : std::string(); }
+
+std::vector<std::string> Titles(TDocProject& project, const std::vector<std::string>& ids) {
+  std::vector<std::string> titles;
+  for (const std::string& id : ids) titles.push_back(project.GetTopic(id).Title());
+  return titles;
+}

@@ -1,0 +1,45 @@
+// Shared pieces of the window tests: a scripted editor page, a per-test user folder
+// and a window built on scripted dialogs.
+#pragma once
+
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "uEditorHost.h"
+#include "uMain.h"
+#include "uUserDialogs.h"
+
+class TFakeEditorHost : public IEditorHost {
+ public:
+  void Navigate(const std::string& url) override { navigations.push_back(url); }
+  void ExecuteScript(const std::string& script) override { scripts.push_back(script); }
+  // The page posting a message.
+  void Post(const std::string& json) { DeliverMessage(json); }
+  std::vector<std::string> navigations;
+  std::vector<std::string> scripts;
+};
+
+// A fresh per-user folder (APPDATA) and scratch folder for one test.
+class TAppSandbox {
+ public:
+  TAppSandbox();
+  ~TAppSandbox();
+  std::string Path(const std::string& rel) const;
+  std::string AppData() const { return Path("appdata"); }
+  // A saved project with the given topic titles as roots; returns the project file.
+  std::string MakeProject(const std::string& name, const std::vector<std::string>& rootTitles = {"Welcome"});
+  std::unique_ptr<TfrmMain> NewWindow(const QStringList& arguments = {});
+
+  TScriptedUserDialogs dialogs;
+  TFakeEditorHost host;
+
+ private:
+  QTemporaryDir FDir;
+  QByteArray FOldAppData;
+};
+
+std::string ReadFile(const std::string& path);
+// The IDs of the root topics, or of a topic's children.
+std::vector<std::string> Titles(TDocProject& project, const std::vector<std::string>& ids);

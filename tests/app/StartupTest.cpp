@@ -1,0 +1,109 @@
+// Start-up choices, the caption, the toolbar layout and the tree's cycle guard.
+#include <QComboBox>
+#include <QTest>
+#include <QToolButton>
+
+#include "AppTestSupport.h"
+#include "uPlatform.h"
+#include "uStorage.h"
+#include "uTopicTree.h"
+
+class StartupTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void firstArgumentOpensProject() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"Intro", "Second"});
+    auto w = box.NewWindow({QString::fromStdString("  " + file + "  ")});
+    QCOMPARE(w->ProjectFileName(), file);
+    QCOMPARE(w->windowTitle().toStdString(), "Folivane - Guide [" + file + "]");
+    QCOMPARE(w->tvToc->topLevelItemCount(), 2);
+    QCOMPARE(w->SelectedTopicID(), w->Project().RootTopicIDs()[0]);
+    QVERIFY(!w->btnSave->isEnabled());
+    QCOMPARE(ReadFile(TfrmMain::LastProjectFilePath()), file);
+    QVERIFY(!box.host.navigations.empty());
+    QVERIFY(box.host.navigations.back().find("internal/editor/editor.html") != std::string::npos);
+  }
+
+  void unusableArgumentFallsBackToLastProjectThenWorkspace() {
+    TAppSandbox box;
+    const std::string last = box.MakeProject("Last");
+    WriteTextFileUtf8(TfrmMain::LastProjectFilePath(), last);
+    WriteTextFileUtf8(box.Path("notes.txt"), "x");
+    auto w = box.NewWindow({QString::fromStdString(box.Path("notes.txt"))});
+    QCOMPARE(w->ProjectFileName(), last);
+    w.reset();
+
+    // A deleted last project: a fresh workspace, whatever it held before.
+    DeleteFileIfExists(last);
+    WriteTextFileUtf8(TfrmMain::WorkspaceFolder() + "stale.txt", "old");
+    auto fresh = box.NewWindow({QString::fromStdString(box.Path("missing.fvp"))});
+    QVERIFY(fresh->ProjectFileName().empty());
+    QCOMPARE(fresh->windowTitle(), QString("Folivane - Untitled Documentation"));
+    QCOMPARE(fresh->tvToc->topLevelItemCount(), 1);
+    QCOMPARE(fresh->tvToc->topLevelItem(0)->text(0), QString("Welcome"));
+    QVERIFY(!FileExists(TfrmMain::WorkspaceFolder() + "stale.txt"));
+    QVERIFY(FileExists(TProjectSettings::DefaultSettingsPathForProject(TfrmMain::WorkspaceFolder())));
+  }
+
+  // A damaged project file named at start-up: its message, then a usable workspace.
+  void damagedProjectAtStartupFallsBackToWorkspace() {
+    TAppSandbox box;
+    const std::string file = box.Path("Broken.fvp");
+    WriteTextFileUtf8(file, "{not json");
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    QCOMPARE(box.dialogs.messages.size(), size_t(1));
+    QVERIFY(box.dialogs.messages[0].text.find("Broken.fvp") != std::string::npos);
+    QVERIFY(w->ProjectFileName().empty());
+    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
+    QCOMPARE(w->windowTitle(), QString("Folivane - Untitled Documentation"));
+  }
+
+  void topicCycleInStructureStopsTheTree() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Loop", {"A"});
+    {
+      TDocProject p;
+      LoadProject(ProjectFolderForFile(file), p);
+      const std::string a = p.RootTopicIDs()[0];
+      const std::string b = p.AddTopic("B", a).ID();
+      p.GetTopic(b).Children().push_back(a);  // B lists its own parent as a child
+      SaveProject(p);
+    }
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
+    QTreeWidgetItem* a = w->tvToc->topLevelItem(0);
+    QCOMPARE(a->childCount(), 1);
+    QCOMPARE(a->child(0)->childCount(), 0);
+  }
+
+  void toolbarBreaksIntoTwoRowsByGroups() {
+    TAppSandbox box;
+    auto w = box.NewWindow();
+    w->show();
+    struct TCase {
+      int width;
+      bool twoRows;
+    };
+    for (const TCase c : {TCase{1800, false}, TCase{700, true}, TCase{1800, false}}) {
+      w->resize(c.width, 700);
+      QApplication::processEvents();
+      w->LayoutToolbar();
+      QCOMPARE(w->pnlToolbar2->isVisible(), c.twoRows);
+      // An icon and its box always share a row.
+      for (size_t i = 19; i < 29; i += 2) {
+        QCOMPARE(w->ToolbarItems[i]->parentWidget(), w->ToolbarItems[i + 1]->parentWidget());
+      }
+      int right = 0;
+      for (QWidget* item : w->ToolbarItems) {
+        if (item->parentWidget() == w->pnlToolbar && item->isVisible()) right = std::max(right, item->geometry().right());
+      }
+      QVERIFY2(right <= w->pnlToolbar->width(), "first row overflows");
+    }
+    QCOMPARE(w->ToolbarItems[0]->parentWidget(), w->pnlToolbar);
+  }
+};
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"
