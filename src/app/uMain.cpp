@@ -24,6 +24,7 @@
 #include <cmath>
 
 #include "uColorButton.h"
+#include "uEditorBridge.h"
 #include "uEditorHost.h"
 #include "uLinkLabel.h"
 #include "uPlatform.h"
@@ -92,6 +93,9 @@ int ItemWidth(const QWidget* item) { return item->isHidden() ? 0 : item->width()
 
 }  // namespace
 
+// The icons live in a static library, so their resource is registered by hand.
+static void InitIconResources() { Q_INIT_RESOURCE(folivane_icons); }
+
 void ShowErrorBox(IUserDialogs& dialogs, const std::string& message) {
   dialogs.ShowMessage(TMessageKind::Error, ErrorBoxText(message));
 }
@@ -101,6 +105,7 @@ TfrmMain::TfrmMain(const TMainWindowServices& services, QWidget* parent)
       FDialogs(services.dialogs),
       FEditorHost(services.editorHost),
       FArguments(services.arguments) {
+  InitIconResources();
   setWindowTitle(kAppTitle);
   setWindowIcon(QIcon(":/icons/folivane.svg"));
   CreateMenus();
@@ -146,8 +151,9 @@ void TfrmMain::FormCreate() {
   LayoutToolbar();
 
   if (FEditorHost) {
-    FEditorHost->SetMessageHandler([this](const std::string& json) { EditorMessageReceived(json); });
-    FEditorHost->Navigate(FilePathToFileUrl(EditorPagePath(*FProject)));
+    FBridge = std::make_unique<TEditorBridge>(*FEditorHost);
+    ConnectBridgeEvents();
+    FBridge->NavigateToEditor(EditorPagePath(*FProject));
   }
   RebuildTopicTree();
   SelectFirstNode();
@@ -157,6 +163,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::FormDestroy() {
+  FBridge.reset();
   if (FEditorHost) FEditorHost->SetMessageHandler(nullptr);
   FUnsavedTopicHtml.clear();
   FPendingTextFiles.clear();

@@ -15,6 +15,7 @@
 #include "uUtils.h"
 
 class IEditorHost;
+class TEditorBridge;
 class IUserDialogs;
 class QAction;
 class QCheckBox;
@@ -62,6 +63,7 @@ class TfrmMain : public QMainWindow {
   bool EditorReady() const { return FEditorReady; }
   QString StatusText() const;
   IUserDialogs& Dialogs() { return *FDialogs; }
+  TEditorBridge* Bridge() { return FBridge.get(); }
 
   // --- Project lifecycle (uMainProject.cpp) --------------------------------------
   void MarkProjectDirty();
@@ -109,7 +111,7 @@ class TfrmMain : public QMainWindow {
   void RefreshDefaultHeader();
   std::string GetCurrentTopicHtml();
   // Bridge events.
-  void EditorMessageReceived(const std::string& json);
+  void ConnectBridgeEvents();
   void EditorReadyReceived();
   void EditorHtmlChanged(const std::string& html, bool user);
   void SendEditorCommand(const std::string& command);
@@ -259,6 +261,7 @@ class TfrmMain : public QMainWindow {
 
   IUserDialogs* FDialogs;
   IEditorHost* FEditorHost;
+  std::unique_ptr<TEditorBridge> FBridge;
   QStringList FArguments;
 
   std::unique_ptr<TDocProject> FProject;

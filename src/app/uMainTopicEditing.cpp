@@ -1,7 +1,7 @@
 // Topic editing: what the window needs from the editor page until the full editing
 // logic (page readiness, loading, capturing, headers, style sheets) replaces these
 // functions. Each does the minimum the window relies on.
-#include "uJson.h"
+#include "uEditorBridge.h"
 #include "uMain.h"
 #include "uQtText.h"
 #include "uStorage.h"
@@ -62,18 +62,15 @@ void TfrmMain::ApplySettingsToEditor() {}
 
 void TfrmMain::RefreshDefaultHeader() {}
 
-void TfrmMain::SendEditorCommand(const std::string&) {}
+void TfrmMain::SendEditorCommand(const std::string& command) {
+  if (FBridge && FEditorReady) FBridge->ExecCommand(command);
+}
 
-void TfrmMain::EditorMessageReceived(const std::string& json) {
-  TJson message;
-  if (!TryParseJson(json, message) || !message.is_object()) return;
-  const std::string type = message.value("type", "");
-  if (type == "ready") {
-    EditorReadyReceived();
-  } else if (type == "htmlChanged" && message.contains("html") && message["html"].is_string()) {
-    const bool user = message.contains("user") && message["user"].is_boolean() && message["user"].get<bool>();
-    EditorHtmlChanged(message["html"].get<std::string>(), user);
-  }
+void TfrmMain::ConnectBridgeEvents() {
+  FBridge->OnReady = [this](TEditorBridge&) { Guard([this] { EditorReadyReceived(); }); };
+  FBridge->OnHtmlChanged = [this](TEditorBridge& bridge, const std::string& html) {
+    Guard([this, &bridge, &html] { EditorHtmlChanged(html, bridge.LastHtmlChangeWasUser()); });
+  };
 }
 
 void TfrmMain::EditorReadyReceived() { FEditorReady = true; }

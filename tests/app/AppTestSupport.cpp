@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "uJson.h"
 #include "uPlatform.h"
 #include "uProjectOpen.h"
 #include "uStorage.h"
@@ -47,4 +48,12 @@ std::vector<std::string> Titles(TDocProject& project, const std::vector<std::str
   std::vector<std::string> titles;
   for (const std::string& id : ids) titles.push_back(project.GetTopic(id).Title());
   return titles;
+}
+
+void TypeIntoEditor(TFakeEditorHost& host, const std::string& html) {
+  TJson m;
+  m["type"] = "htmlChanged";
+  m["html"] = html;
+  m["user"] = true;
+  host.Post(JsonWrite(m));
 }

@@ -9,6 +9,7 @@
 
 #include "uEditorHost.h"
 #include "uMain.h"
+#include "uTopicTree.h"
 #include "uUserDialogs.h"
 
 class TFakeEditorHost : public IEditorHost {
@@ -43,3 +44,6 @@ class TAppSandbox {
 std::string ReadFile(const std::string& path);
 // The IDs of the root topics, or of a topic's children.
 std::vector<std::string> Titles(TDocProject& project, const std::vector<std::string>& ids);
+
+// The page reporting that the user typed html into the current topic.
+void TypeIntoEditor(TFakeEditorHost& host, const std::string& html);

@@ -1,0 +1,220 @@
+// New, Open, Save, Save As, the save question and the pending topic texts.
+#include <QTest>
+#include <QToolButton>
+
+#include "AppTestSupport.h"
+#include "uStorage.h"
+
+namespace {
+
+std::string TopicFile(TfrmMain& w, int root) {
+  return TopicFilePath(w.Project(), w.Project().RootTopicIDs()[static_cast<size_t>(root)]);
+}
+
+}  // namespace
+
+class ProjectLifecycleTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void editMarksCaptionAndSaveOnWorkspaceAsksForName() {
+    TAppSandbox box;
+    auto w = box.NewWindow();
+    QCOMPARE(w->windowTitle(), QString("Folivane - Untitled Documentation"));
+    QVERIFY(!w->btnSave->isEnabled());
+    TypeIntoEditor(box.host, "<p>typed</p>");
+    QCOMPARE(w->windowTitle(), QString("Folivane* - Untitled Documentation"));
+    QVERIFY(w->btnSave->isEnabled());
+
+    box.dialogs.saveFiles.push_back("");  // the user cancels the name
+    w->btnSaveClick();
+    QCOMPARE(box.dialogs.saveProposals.back(), std::string("Untitled.fvp"));
+    QVERIFY(w->ProjectDirty());
+    // The workspace already holds the text: Save wrote it before asking.
+    QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>typed</p>"));
+  }
+
+  void saveAsCopiesWorkspaceWithoutBuildAndProjectFiles() {
+    TAppSandbox box;
+    auto w = box.NewWindow();
+    const std::string ws = TfrmMain::WorkspaceFolder();
+    WriteTextFileUtf8(ws + "build/webhelp/index.html", "old output");
+    WriteTextFileUtf8(ws + "assets/images/a.png", "png");
+    WriteTextFileUtf8(ws + "meta/stray.fvp", "{}");
+    TypeIntoEditor(box.host, "<p>kept</p>");
+    const std::string target = box.Path("docs/Guide.fvp");
+    EnsureDir(box.Path("docs"));
+    box.dialogs.saveFiles.push_back(target);
+    w->btnSaveAsClick();
+    const std::string folder = box.Path("docs/Guide/");
+    QCOMPARE(w->Project().RootPath(), folder);
+    QVERIFY(FileExists(target));
+    QVERIFY(FileExists(folder + "assets/images/a.png"));
+    QVERIFY(!FileExists(folder + "build/webhelp/index.html"));
+    QVERIFY(!FileExists(folder + "meta/stray.fvp"));
+    QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>kept</p>"));
+    QVERIFY(w->windowTitle().endsWith(QString::fromStdString("[" + target + "]")));
+    QVERIFY(!w->ProjectDirty());
+    QCOMPARE(w->StatusText(), QString("Saved As"));
+    QCOMPARE(ReadFile(TfrmMain::LastProjectFilePath()), target);
+
+    // Save As onto the same file copies nothing and rewrites the files.
+    TypeIntoEditor(box.host, "<p>again</p>");
+    box.dialogs.saveFiles.push_back(target);
+    w->btnSaveAsClick();
+    QCOMPARE(w->Project().RootPath(), folder);
+    QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>again</p>"));
+  }
+
+  void saveAsRefusesNamesThatAreNotProjectFiles() {
+    TAppSandbox box;
+    auto w = box.NewWindow();
+    TypeIntoEditor(box.host, "<p>x</p>");
+    const std::string bad = box.Path("Guide.txt");
+    box.dialogs.saveFiles.push_back(bad);
+    w->btnSaveAsClick();
+    QCOMPARE(box.dialogs.messages.back().text, "Invalid project filename: " + bad);
+    QVERIFY(!FileExists(bad));
+    QVERIFY(!DirExists(box.Path("Guide")));
+    QVERIFY(w->ProjectDirty());
+  }
+
+  void normalizeProjectPathKeepsLastDriveRootedPart() {
+    struct TCase {
+      const char* input;
+      const char* expectedEnd;
+    };
+    const TCase cases[] = {{"  C:\\x\\D:\\p\\a.fvp  ", "D:\\p\\a.fvp"}, {"C:\\p\\a.fvp", "C:\\p\\a.fvp"}};
+    for (const TCase& c : cases) {
+      const std::string result = TfrmMain::NormalizeProjectPath(c.input);
+      QVERIFY2(EndsWith(result, c.expectedEnd) && result.find("x\\D:") == std::string::npos, result.c_str());
+    }
+    QCOMPARE(TfrmMain::NormalizeProjectPath(" /tmp/a/../b.fvp "), std::string("/tmp/b.fvp"));
+  }
+
+  // The save question with each answer, from New.
+  void saveQuestionAnswers() {
+    struct TCase {
+      TDialogAnswer answer;
+      bool newGoesOn;
+      bool textSaved;
+    };
+    const TCase cases[] = {{TDialogAnswer::Cancel, false, false},
+                           {TDialogAnswer::No, true, false},
+                           {TDialogAnswer::Yes, true, true}};
+    for (const TCase& c : cases) {
+      TAppSandbox box;
+      const std::string file = box.MakeProject("Guide", {"One"});
+      auto w = box.NewWindow({QString::fromStdString(file)});
+      const std::string topicFile = TopicFile(*w, 0);
+      TypeIntoEditor(box.host, "<p>edited</p>");
+      box.dialogs.answers.push_back(c.answer);
+      w->btnNewProjectClick();
+      QCOMPARE(box.dialogs.questions.back().text,
+               std::string("Project has been modified. Do you want to save changes?"));
+      QCOMPARE(w->ProjectFileName().empty(), c.newGoesOn);
+      QCOMPARE(ReadFile(topicFile) == "<p>edited</p>", c.textSaved);
+      if (c.newGoesOn) {
+        QCOMPARE(w->StatusText(), QString("New project created (not saved)"));
+        QVERIFY(w->UnsavedTopicHtml().empty());
+        QVERIFY(!w->ProjectDirty());
+      } else {
+        QVERIFY(w->ProjectDirty());
+      }
+    }
+  }
+
+  // Yes, then a cancelled Save As: the project is still modified, so New stops and
+  // the workspace with its unsaved text survives.
+  void yesWithCancelledSaveAsStopsTheCaller() {
+    TAppSandbox box;
+    auto w = box.NewWindow();
+    TypeIntoEditor(box.host, "<p>unsaved</p>");
+    box.dialogs.answers.push_back(TDialogAnswer::Yes);
+    box.dialogs.saveFiles.push_back("");
+    w->btnNewProjectClick();
+    QVERIFY(w->ProjectDirty());
+    QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>unsaved</p>"));
+    QVERIFY(w->StatusText() != QString("New project created (not saved)"));
+  }
+
+  void closingAsksAndCancelKeepsWindow() {
+    TAppSandbox box;
+    auto w = box.NewWindow();
+    w->show();
+    TypeIntoEditor(box.host, "<p>x</p>");
+    box.dialogs.answers.push_back(TDialogAnswer::Cancel);
+    QVERIFY(!w->close());
+    QVERIFY(w->isVisible());
+    box.dialogs.answers.push_back(TDialogAnswer::No);
+    QVERIFY(w->close());
+  }
+
+  void pendingTextsOfTwoTopicsAreWrittenByOneSave() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"One", "Two"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    TypeIntoEditor(box.host, "<p>one</p>");
+    w->SelectTopicNode(w->Project().RootTopicIDs()[1]);
+    TypeIntoEditor(box.host, "<p>two</p>");
+    QCOMPARE(w->UnsavedTopicHtml().size(), size_t(1));
+    QVERIFY(ReadFile(TopicFile(*w, 0)).find("one") == std::string::npos);
+    w->btnSaveClick();
+    QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>one</p>"));
+    QCOMPARE(ReadFile(TopicFile(*w, 1)), std::string("<p>two</p>"));
+    QVERIFY(w->UnsavedTopicHtml().empty());
+    QCOMPARE(w->StatusText(), QString("Saved"));
+    QVERIFY(!w->btnSave->isEnabled());
+  }
+
+  // No, then Open: nothing of the old project's text reaches the new one.
+  void answeringNoDropsPendingTextsBeforeOpen() {
+    TAppSandbox box;
+    const std::string first = box.MakeProject("First", {"A"});
+    const std::string second = box.MakeProject("Second", {"B"});
+    auto w = box.NewWindow({QString::fromStdString(first)});
+    const std::string firstFile = TopicFile(*w, 0);
+    const std::string before = ReadFile(firstFile);
+    TypeIntoEditor(box.host, "<p>dropped</p>");
+    box.dialogs.answers.push_back(TDialogAnswer::No);
+    box.dialogs.openFiles.push_back(second);
+    w->btnOpenProjectClick();
+    QCOMPARE(w->ProjectFileName(), second);
+    w->btnSaveAsClick();  // cancelled dialog; nothing to write anyway
+    QVERIFY(w->UnsavedTopicHtml().empty());
+    QCOMPARE(ReadFile(firstFile), before);
+    QCOMPARE(ReadFile(TopicFile(*w, 0)).find("dropped"), std::string::npos);
+  }
+
+  // A file that cannot be read leaves the open project exactly as it was.
+  void unreadableProjectKeepsTheOpenOne() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"One"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    TypeIntoEditor(box.host, "<p>pending</p>");
+    const std::string broken = box.Path("Broken.fvp");
+    WriteTextFileUtf8(broken, "[1,2");
+    box.dialogs.answers.push_back(TDialogAnswer::Cancel);  // not asked: the project is handled below
+    w->Guard([&] { w->OpenProject(broken); });
+    QVERIFY(box.dialogs.messages.back().text.find("Broken.fvp") != std::string::npos);
+    QCOMPARE(w->ProjectFileName(), file);
+    QVERIFY(w->ProjectDirty());
+    w->btnSaveClick();
+    QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>pending</p>"));
+    QVERIFY(!FileExists(box.Path("Broken/project.json")));
+  }
+
+  void openingProjectWithoutStructureAddsWelcome() {
+    TAppSandbox box;
+    const std::string file = box.Path("Bare.fvp");
+    WriteTextFileUtf8(file, "{\"title\":\"\",\"root\":\"\"}");
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
+    QCOMPARE(w->tvToc->topLevelItem(0)->text(0), QString("Welcome"));
+    QVERIFY(FileExists(TopicFile(*w, 0)));
+    QVERIFY(FileExists(box.Path("Bare/meta/topics.json")));
+  }
+};
+
+QTEST_MAIN(ProjectLifecycleTest)
+#include "ProjectLifecycleTest.moc"
