@@ -11,6 +11,12 @@
 
 namespace fs = std::filesystem;
 
+// Whether s holds one of the two characters that fold to ASCII letters without case:
+// U+017F (long s) and U+212A (Kelvin sign).
+bool HasFoldingToAscii(std::string_view s) {
+  return s.find("\xC5\xBF") != std::string_view::npos || s.find("\xE2\x84\xAA") != std::string_view::npos;
+}
+
 namespace {
 
 const char kDocLinkPattern[] = "href\\s*=\\s*[\"']doc:([a-fA-F0-9]{32})[\"']";
@@ -38,8 +44,13 @@ size_t FindText(std::string_view s, std::string_view word, size_t from) { return
 // many elements are never closed.
 std::string_view DropScriptAndStyle(std::string_view html, std::string& buffer) {
   if (FindText(html, "<script", 0) == std::string_view::npos &&
-      FindText(html, "<style", 0) == std::string_view::npos) {
+      FindText(html, "<style", 0) == std::string_view::npos && !HasFoldingToAscii(html)) {
     return html;
+  }
+  if (HasFoldingToAscii(html)) {
+    // The pattern ignores case the Unicode way ("\u017F" matches "s"): let it decide.
+    buffer = CachedRegex("<(script|style)[^>]*>.*?</\\1>", roIgnoreCase | roDotAll).ReplaceAll(html, " ");
+    return buffer;
   }
   struct TKind {
     std::string_view open, close;

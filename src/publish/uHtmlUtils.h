@@ -17,6 +17,10 @@ enum class TPublishForm { WebHelp, Chm, Pdf };
 // lower case); npos when it does not. A skip-table search: quick on whole pages.
 size_t FindTextNoCase(std::string_view s, std::string_view lowerWord, size_t from = 0);
 
+// Whether s holds U+017F or U+212A, which a case-ignoring pattern takes for "s" and "k":
+// quick ASCII pre-checks must then leave the decision to the pattern.
+bool HasFoldingToAscii(std::string_view s);
+
 // Plain text for the search index: scripts and styles dropped, tags as spaces, the
 // common entities decoded, white space folded, trimmed.
 std::string HtmlToPlainText(std::string_view html);

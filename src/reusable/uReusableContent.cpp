@@ -398,7 +398,7 @@ bool ConditionPass(const TReusableProjectContent& store, std::string& html) {
 bool StripMarkers(std::string& html) {
   bool changed = false;
   const auto drop = [](const TRegexMatch&) { return std::string(); };
-  if ((Contains(html, "1px") || Contains(html, "#eef5ff")) && Contains(html, "style=\"")) {
+  if ((Contains(html, "1px") || Contains(html, "#eef5ff")) && (Contains(html, "style=\"") || HasFoldingToAscii(html))) {
     changed |= ApplyReplace(html, Rx(kMarkerStylePattern, roIgnoreCase), drop);
   }
   if (Contains(html, "contenteditable=\"false\"")) {

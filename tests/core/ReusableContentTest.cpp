@@ -165,6 +165,7 @@ TEST_F(Expansion, ReplacesTokensAsTheExamplesShow) {
       {"<span contenteditable=\"false\" style=\"border:1px dashed #999\" title=\"t\">v</span>", "<span>v</span>"},
       {"<img src=\"a.png\" title=\"pic\"><span style=\"background: #EEF5FF\">s</span>", "<img src=\"a.png\"><span>s</span>"},
       {"<p style=\"color:red\">keep</p>", "<p style=\"color:red\">keep</p>"},
+      {"<i \xC5\xBFtyle=\"border: 1px  dashed\">v</i>", "<i>v</i>"},
       {"{snip:Marked}", "<span>m</span>"},
   };
   for (const auto& c : cases) EXPECT_EQ(Expand(c.html), c.expanded) << c.html;
