@@ -1,6 +1,10 @@
 #include "uExportWebHelp.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <thread>
 #include <filesystem>
 #include <unordered_set>
 
@@ -90,6 +94,134 @@ std::string BuildPage(const std::string& head, const TPublishHeader& header, con
   return page;
 }
 
+// Names of the entries of a folder (files or not), read once instead of a check per topic.
+std::unordered_set<std::string> NamesInFolder(const std::string& dir) {
+  std::unordered_set<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    names.insert(it->path().filename().string());
+  }
+  return names;
+}
+
+// The page header of each topic as LookupTopicHeader gives it, with the project's
+// default header read once and the meta folder listed once for the whole export.
+class THeaderSource {
+ public:
+  explicit THeaderSource(const TDocProject& project)
+      : FProject(project),
+        FMetaNames(NamesInFolder(PathJoin(project.RootPath(), "meta"))),
+        FDefault(ResolvePublishHeader(project.RootPath(), "")),
+        FTitleBlock("<div style=\"font-size:14px;\"><b>" + project.Title() + "</b></div>") {}
+
+  TPublishHeader For(const std::string& id) const {
+    TPublishHeader h = FDefault;
+    const std::string htmlPath = HeaderHtmlPath(FProject, id);
+    if (FMetaNames.count(ExtractFileName(htmlPath))) h.html = ReadTextFileUtf8(htmlPath);
+    const std::string bgPath = HeaderBgPath(FProject, id);
+    if (FMetaNames.count(ExtractFileName(bgPath))) {
+      h.background = Trim(ReadTextFileUtf8(bgPath));
+      if (h.background.empty()) h.background = FDefaultBackground;
+    }
+    if (Trim(h.html).empty()) h.html = FTitleBlock;
+    return h;
+  }
+
+ private:
+  static constexpr const char* FDefaultBackground = "#fafafa";
+  const TDocProject& FProject;
+  std::unordered_set<std::string> FMetaNames;
+  TPublishHeader FDefault;
+  std::string FTitleBlock;  // the fallback of a blank header; WebHelp shows the title as it is
+};
+
+// What every page of one export shares.
+struct TPageContext {
+  const TDocProject& project;
+  TReusableProjectContent store;
+  THeaderSource headers;
+  std::unordered_set<std::string> pageNames;  // entries of the project's topics folder
+  std::string head;
+  std::string footer;
+  std::string topicsDir;
+};
+
+std::string ExpandPage(const TPageContext& c, const std::string& html) {
+  return ExpandReusableContent(c.store, html);
+}
+
+// Writes one topic's page; returns the plain text for the search index.
+std::string ExportPage(const TPageContext& c, const TTopic& topic) {
+  const std::string pagePath = TopicFilePath(c.project, topic.ID());
+  const std::string source =
+      c.pageNames.count(ExtractFileName(pagePath)) ? ReadTextFileUtf8(pagePath) : std::string();
+  const bool blank = Trim(source).empty();
+  std::string body = ExpandPage(c, blank ? "<h1>" + HtmlEscape(topic.Title()) + "</h1>" : source);
+
+  // The index reads the model's page path: the page just read unless the model says otherwise.
+  std::string text;
+  if (topic.HtmlPath() == pagePath) {
+    text = HtmlToPlainText(blank ? ExpandPage(c, source) : body);
+  } else {
+    text = HtmlToPlainText(ExpandPage(c, ReadIfExists(topic.HtmlPath())));
+  }
+
+  // Links resolve against this project only: relative targets in the same topics folder.
+  body = RewriteDocLinks(body, [&c](const std::string& id) -> std::string {
+    if (!c.project.HasTopic(id) || c.project.GetTopic(id).ExcludeWeb()) return std::string();
+    return id + ".html";
+  });
+  body = RewriteAssetPaths(body, TPublishForm::WebHelp);
+  body = NeutraliseWhiteBackgrounds(body, TPublishForm::WebHelp);
+  WriteOutputFile(PathJoin(c.topicsDir, topic.ID() + ".html"), BuildPage(c.head, c.headers.For(topic.ID()), body, c.footer));
+  return text;
+}
+
+// Runs work(0..count-1) on the calling thread and one helper thread. Progress is reported,
+// and may cancel, on the calling thread only; the first error stops both and is raised.
+void RunInParallel(size_t count, const TProgressCallback& progress, const std::function<void(size_t)>& work) {
+  const int total = static_cast<int>(count);
+  if (progress) progress(0, total);
+  std::atomic<size_t> next{0};
+  std::atomic<size_t> finished{0};
+  std::atomic<bool> stop{false};
+  std::exception_ptr helperError;
+  auto take = [&]() -> bool {
+    if (stop.load()) return false;
+    const size_t i = next.fetch_add(1);
+    if (i >= count) return false;
+    work(i);
+    finished.fetch_add(1);
+    return true;
+  };
+  std::thread helper;
+  if (count > 16 && std::thread::hardware_concurrency() > 1) {
+    helper = std::thread([&] {
+      try {
+        while (take()) {
+        }
+      } catch (...) {
+        helperError = std::current_exception();
+        stop.store(true);
+      }
+    });
+  }
+  int reported = 0;
+  try {
+    while (take()) {
+      const int now = static_cast<int>(finished.load());
+      for (; progress && reported < now; ++reported) progress(reported + 1, total);
+    }
+    if (helper.joinable()) helper.join();
+  } catch (...) {
+    stop.store(true);
+    if (helper.joinable()) helper.join();
+    throw;
+  }
+  if (helperError) std::rethrow_exception(helperError);
+  for (; progress && reported < total; ++reported) progress(reported + 1, total);
+}
+
 // One TOC node and its published subtree; an excluded topic takes its subtree with it.
 // A topic is listed once, even when damaged structure files name it in two places.
 TJson TocNode(const TDocProject& project, const TTopic& topic, std::unordered_set<std::string>& listed) {
@@ -176,46 +308,19 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   EnsureDir(outDir);
   TProjectSettings settings;
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
-  const std::string head = PageHead(ColorToHtml(settings.DefaultPageBgColor));
-  const std::string footer = PageFooter(settings);
 
-  const std::string topicsDir = EnsureDir(PathJoin(outDir, "topics"));
+  TPageContext context{project, TReusableProjectContent(), THeaderSource(project),
+                       NamesInFolder(PathJoin(project.RootPath(), "topics")),
+                       PageHead(ColorToHtml(settings.DefaultPageBgColor)), PageFooter(settings),
+                       EnsureDir(PathJoin(outDir, "topics"))};
+  context.store.LoadFromProject(project);
   EnsureDir(PathJoin(outDir, "assets"));
 
-  // Links resolve against this project only: relative targets in the same topics folder.
-  const TDocLinkResolver resolver = [&project](const std::string& id) -> std::string {
-    if (!project.HasTopic(id) || project.GetTopic(id).ExcludeWeb()) return std::string();
-    return id + ".html";
-  };
-
   const std::vector<const TTopic*> topics = PublishedTopics(project);
-  const int total = static_cast<int>(topics.size());
-  std::vector<TSearchEntry> search;
-  search.reserve(topics.size());
-  if (progress) progress(0, total);
-  int done = 0;
-  for (const TTopic* topic : topics) {
-    const std::string pagePath = TopicFilePath(project, topic->ID());
-    const std::string source = ReadIfExists(pagePath);
-    const bool blank = Trim(source).empty();
-    std::string body = blank ? "<h1>" + HtmlEscape(topic->Title()) + "</h1>" : source;
-    body = ExpandReusableContent(project, body);
-
-    // The index reads the model's page path; it is the page just read unless the model says otherwise.
-    if (topic->HtmlPath() == pagePath) {
-      search.push_back({topic, HtmlToPlainText(blank ? ExpandReusableContent(project, source) : body)});
-    } else {
-      search.push_back({topic, HtmlToPlainText(ExpandReusableContent(project, ReadIfExists(topic->HtmlPath())))});
-    }
-
-    body = RewriteDocLinks(body, resolver);
-    body = RewriteAssetPaths(body, TPublishForm::WebHelp);
-    body = NeutraliseWhiteBackgrounds(body, TPublishForm::WebHelp);
-    const TPublishHeader header = LookupTopicHeader(project, topic->ID(), TPublishForm::WebHelp);
-    WriteOutputFile(PathJoin(topicsDir, topic->ID() + ".html"), BuildPage(head, header, body, footer));
-    ++done;
-    if (progress) progress(done, total);
-  }
+  std::vector<TSearchEntry> search(topics.size());
+  RunInParallel(topics.size(), progress, [&](size_t i) {
+    search[i] = {topics[i], ExportPage(context, *topics[i])};
+  });
 
   const std::string assets = PathJoin(project.RootPath(), "assets");
   if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::WebHelp);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "TestHelpers.h"
 #include "uExportWebHelp.h"
+#include "uHtmlUtils.h"
 #include "uJson.h"
 #include "uReusableContent.h"
 #include "uStorage.h"
@@ -164,6 +166,37 @@ TEST(ExportWebHelp, SettingsGiveBackgroundFooterAndHeader) {
   EXPECT_EQ(s.Page(t.ID()).find("zd-page-footer"), std::string::npos) << "a blank copyright has no footer";
 }
 
+// Every combination of default and own header files gives the header LookupTopicHeader gives.
+TEST(ExportWebHelp, HeadersFollowTheProjectDefaultAndTheTopicsOwnFiles) {
+  struct TCase {
+    const char* defaultHtml;  // nullptr: no file
+    const char* defaultBg;
+    const char* ownHtml;
+    const char* ownBg;
+  };
+  const TCase cases[] = {
+      {nullptr, nullptr, nullptr, nullptr},     {"<p>Default</p>", "#111111", nullptr, nullptr},
+      {"<p>Default</p>", " ", "<p>Own</p>", nullptr}, {nullptr, nullptr, " \n", "#222222"},
+      {"<p>Default</p>", "#111111", "  ", ""},  {nullptr, "", "<p>Own</p>", " #333333 "},
+  };
+  for (const TCase& c : cases) {
+    TSite s;
+    s.project.SetTitle("Guide <b>");
+    TTopic& t = s.Add("T", "", "<p>x</p>");
+    auto put = [](const std::string& path, const char* text) {
+      if (text) WriteFixtureFile(path, text);
+    };
+    put(HeaderHtmlPath(s.project, ""), c.defaultHtml);
+    put(HeaderBgPath(s.project, ""), c.defaultBg);
+    put(HeaderHtmlPath(s.project, t.ID()), c.ownHtml);
+    put(HeaderBgPath(s.project, t.ID()), c.ownBg);
+    ExportWebHelp(s.project, s.out);
+    const TPublishHeader expected = LookupTopicHeader(s.project, t.ID(), TPublishForm::WebHelp);
+    EXPECT_EQ(s.Page(t.ID()), ExpectedPage("#ffffff", expected.background, expected.html, "<p>x</p>", ""))
+        << (c.defaultHtml ? c.defaultHtml : "-") << " " << (c.ownHtml ? c.ownHtml : "-");
+  }
+}
+
 TEST(ExportWebHelp, LinksInsideSnippetsAreRewrittenAfterExpansion) {
   TSite s;
   TTopic& target = s.Add("Target", "", "<p>t</p>");
@@ -177,7 +210,9 @@ TEST(ExportWebHelp, LinksInsideSnippetsAreRewrittenAfterExpansion) {
   EXPECT_NE(page.find("<a href=\"" + target.ID() + ".html\">go</a>"), std::string::npos) << page;
   EXPECT_NE(page.find("Widget &amp; Co"), std::string::npos) << page;
   for (const TJson& e : s.Json("search.json")["topics"]) {
-    if (e["id"] == t.ID()) EXPECT_EQ(e["text"], "Widget & Co go");
+    if (e["id"] == t.ID()) {
+      EXPECT_EQ(e["text"], "Widget & Co go");
+    }
   }
 }
 
@@ -273,4 +308,40 @@ TEST(PublishWebHelp, AMissingViewerFileIsNamedAfterTheExport) {
     EXPECT_NE(std::string(e.what()).find("internal/webhelp/app.js"), std::string::npos) << e.what();
   }
   EXPECT_TRUE(s.Exists("topics/" + t.ID() + ".html")) << "the export itself completed";
+}
+
+// Large projects are written by two threads: every page and entry is there, in the same
+// files, and progress still counts up to the total on the calling thread.
+TEST(ExportWebHelp, LargeExportsWriteEveryPageOnce) {
+  TSite s;
+  std::vector<std::string> ids;
+  for (int i = 0; i < 150; ++i) {
+    const std::string parent = i < 10 ? "" : ids[static_cast<size_t>(i % 10)];
+    ids.push_back(s.Add("T" + std::to_string(i), parent, "<p>page " + std::to_string(i) + "</p>").ID());
+  }
+  int last = -1;
+  int calls = 0;
+  ExportWebHelp(s.project, s.out, [&](int done, int total) {
+    EXPECT_EQ(total, 150);
+    EXPECT_EQ(done, last + 1);
+    last = done;
+    ++calls;
+  });
+  EXPECT_EQ(calls, 151);
+  EXPECT_EQ(ListFiles(s.out + "/topics").size(), 150u);
+  const TJson search = s.Json("search.json");
+  ASSERT_EQ(search["topics"].size(), 150u);
+  for (const TJson& e : search["topics"]) {
+    const std::string id = e["id"];
+    const size_t i = static_cast<size_t>(std::find(ids.begin(), ids.end(), id) - ids.begin());
+    ASSERT_LT(i, ids.size());
+    EXPECT_EQ(e["text"], "page " + std::to_string(i));
+    EXPECT_NE(s.Page(id).find("<p>page " + std::to_string(i) + "</p>"), std::string::npos);
+  }
+
+  TSite c;
+  for (int i = 0; i < 150; ++i) c.Add("T" + std::to_string(i), "", "<p>x</p>");
+  EXPECT_THROW(ExportWebHelp(c.project, c.out, [](int done, int) { if (done == 20) throw EAbort(); }), EAbort);
+  EXPECT_LT(ListFiles(c.out + "/topics").size(), 150u) << "a cancel stops both threads";
+  EXPECT_FALSE(c.Exists("search.json"));
 }

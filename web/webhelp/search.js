@@ -12,6 +12,13 @@ function fuzzyFor(term) {
   return term.length < 7 ? 1 : 0.2;
 }
 
+// Pages usually repeat their title as a heading; the snippet starts after it.
+function withoutLeadingTitle(doc) {
+  const title = doc.title.trim();
+  if (title && doc.text.startsWith(title) && doc.text.length > title.length) return doc.text.slice(title.length).trimStart();
+  return doc.text;
+}
+
 export function createSearch({ input, results, status, tocList, onOpen, onResultsShown }) {
   let mini = null;
   let ready = false;
@@ -120,7 +127,7 @@ export function createSearch({ input, results, status, tocList, onOpen, onResult
       const doc = entries.get(hit.id);
       const terms = hit.terms;
       const title = makeSnippet(doc.title, terms, 200);
-      const snippet = makeSnippet(doc.text, terms);
+      const snippet = makeSnippet(withoutLeadingTitle(doc), terms);
       html.push(
         '<a class="zd-hit" role="option" id="zd-hit-' + i + '" aria-selected="false" data-index="' + i +
           '" href="#' + escapeHtml(encodeURIComponent(hit.id)) + '">' +
