@@ -1,6 +1,7 @@
 // The program entry: title, light style, translations, then the main window.
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 
 #include "uAppStyle.h"
 #include "uEditorHostQt.h"
@@ -25,6 +26,10 @@ int main(int argc, char* argv[]) {
   services.arguments = app.arguments().mid(1);
   TfrmMain window(services);
   dialogs.SetParent(&window);
+  // Sized and centred first, for desktops without a window manager to maximise it.
+  const QRect screen = window.screen()->availableGeometry();
+  window.resize(screen.size());
+  window.move(screen.topLeft());
   window.showMaximized();
   return app.exec();
 }

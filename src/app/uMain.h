@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "uDocModel.h"
@@ -251,7 +252,7 @@ class TfrmMain : public QMainWindow {
   void SaveDefaultSettings();
   void WriteLastProjectFile(const std::string& path);
   // Tree helpers (uMainTopicTree.cpp).
-  void AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::vector<std::string>& placed);
+  void AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::unordered_set<std::string>& placed);
   QTreeWidgetItem* FirstNode() const;
   void SelectFirstNode();
   void RebuildAndSelect(const std::string& id);

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <algorithm>
+#include <unordered_set>
 
 #include "uMain.h"
 #include "uQtText.h"
@@ -56,7 +57,7 @@ void TfrmMain::RebuildTopicTree() {
   tvToc->SetDropTarget(nullptr, 0);
   FDragNode = nullptr;
   tvToc->clear();
-  std::vector<std::string> placed;
+  std::unordered_set<std::string> placed;
   for (const std::string& id : FProject->RootTopicIDs()) {
     if (FProject->HasTopic(id)) AddTopicNode(nullptr, id, placed);
   }
@@ -67,9 +68,8 @@ void TfrmMain::RebuildTopicTree() {
 
 // A topic already placed is not placed again, so a child list that leads back to an
 // ancestor (a hand-edited topics.json) cannot recurse without end.
-void TfrmMain::AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::vector<std::string>& placed) {
-  if (std::find(placed.begin(), placed.end(), id) != placed.end()) return;
-  placed.push_back(id);
+void TfrmMain::AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::unordered_set<std::string>& placed) {
+  if (!placed.insert(id).second) return;
   const TTopic& topic = FProject->GetTopic(id);
   auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvToc);
   item->setText(0, ToQ(topic.Title()));

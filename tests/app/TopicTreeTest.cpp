@@ -1,0 +1,231 @@
+// Tree commands, drag and drop by the thirds of a label, properties and style profiles.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "AppTestSupport.h"
+#include "uStorage.h"
+
+namespace {
+
+QTreeWidgetItem* NodeOf(TfrmMain& w, const std::string& id) {
+  for (QTreeWidgetItemIterator it(w.tvToc); *it; ++it) {
+    if ((*it)->data(0, Qt::UserRole).toString().toStdString() == id) return *it;
+  }
+  return nullptr;
+}
+
+// A y inside the given third (0 upper, 1 middle, 2 lower) of the node's label.
+int YInThird(TfrmMain& w, QTreeWidgetItem* node, int third) {
+  const QRect r = w.tvToc->LabelRect(node);
+  return r.top() + (third * 2 + 1) * r.height() / 6;
+}
+
+std::vector<std::string> RootTitles(TfrmMain& w) { return Titles(w.Project(), w.Project().RootTopicIDs()); }
+
+std::string StoredTopicsJson(TfrmMain& w) { return ReadFile(TopicsJsonPath(w.Project().RootPath())); }
+
+}  // namespace
+
+class TopicTreeTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TAppSandbox> box;
+  std::unique_ptr<TfrmMain> w;
+  std::string a, b, c;
+
+ private slots:
+  void init() {
+    box = std::make_unique<TAppSandbox>();
+    const std::string file = box->MakeProject("Tree", {"A", "B", "C"});
+    w = box->NewWindow({QString::fromStdString(file)});
+    w->show();
+    a = w->Project().RootTopicIDs()[0];
+    b = w->Project().RootTopicIDs()[1];
+    c = w->Project().RootTopicIDs()[2];
+  }
+  void cleanup() {
+    w.reset();
+    box.reset();
+  }
+
+  void dragAndDropByThirds() {
+    struct TCase {
+      const char* dragged;
+      const char* target;
+      int third;
+      TDropMode mode;
+      std::vector<std::string> roots;
+    };
+    const TCase cases[] = {
+        {"A", "C", 0, dmBefore, {"B", "A", "C"}},
+        {"A", "B", 2, dmAfter, {"B", "A", "C"}},
+        {"C", "A", 0, dmBefore, {"C", "A", "B"}},
+        {"A", "C", 1, dmChild, {"B", "C"}},
+    };
+    for (const TCase& tc : cases) {
+      cleanup();
+      init();
+      auto id = [&](const char* t) { return std::string(t) == "A" ? a : std::string(t) == "B" ? b : c; };
+      w->SelectTopicNode(id(tc.dragged));
+      w->tvTocStartDrag();
+      QTreeWidgetItem* target = NodeOf(*w, id(tc.target));
+      const int y = YInThird(*w, target, tc.third);
+      QVERIFY(w->tvTocDragOver(target, y));
+      QCOMPARE(w->DropMode(), tc.mode);
+      w->tvTocDragDrop(target, y);
+      QCOMPARE(RootTitles(*w), tc.roots);
+      QCOMPARE(w->SelectedTopicID(), id(tc.dragged));
+      QVERIFY(!w->ProjectDirty());
+      if (tc.mode == dmChild) {
+        QCOMPARE(w->Project().GetTopic(c).Children().back(), a);
+      }
+      QVERIFY(StoredTopicsJson(*w).find(id(tc.dragged)) != std::string::npos);
+    }
+  }
+
+  void dropIntoOwnSubtreeIsRefused() {
+    const std::string child = w->Project().AddTopic("A1", a).ID();
+    w->RebuildTopicTree();
+    w->SelectTopicNode(a);
+    w->tvTocStartDrag();
+    QTreeWidgetItem* target = NodeOf(*w, child);
+    QVERIFY(!w->tvTocDragOver(target, YInThird(*w, target, 1)));
+    QVERIFY(!w->tvTocDragOver(NodeOf(*w, a), YInThird(*w, NodeOf(*w, a), 1)));
+    w->tvTocDragDrop(target, YInThird(*w, target, 1));
+    QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "B", "C"}));
+    QCOMPARE(w->Project().GetTopic(child).ParentID(), a);
+  }
+
+  void moveCommandsAndTheirLimits() {
+    w->SelectTopicNode(a);
+    w->Up1Click();  // first: nothing
+    QVERIFY(!w->ProjectDirty());
+    w->SelectTopicNode(c);
+    w->Down1Click();  // last: nothing
+    QVERIFY(!w->ProjectDirty());
+    w->Up1Click();
+    QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "C", "B"}));
+    QVERIFY(w->ProjectDirty());
+    QCOMPARE(w->SelectedTopicID(), c);
+
+    // Level up: a child of the second root lands right after it.
+    const std::string child = w->Project().AddTopic("C1", c).ID();
+    w->RebuildTopicTree();
+    w->SelectTopicNode(child);
+    w->ChangeParent1Click();
+    QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "C", "C1", "B"}));
+    QVERIFY(StoredTopicsJson(*w).find("\"C1\"") != std::string::npos);
+    w->ChangeParent1Click();  // a root cannot go further up
+    QCOMPARE(RootTitles(*w).size(), size_t(4));
+  }
+
+  void newTopicAsChildAndAsRoot() {
+    w->SelectTopicNode(b);
+    box->dialogs.inputs.push_back(std::string("Child of B"));
+    w->btnNewSubTopicClick(false);
+    QCOMPARE(box->dialogs.inputPrompts.back(), std::string("New Topic|Title:|New Topic"));
+    const std::string child = w->Project().GetTopic(b).Children().back();
+    QCOMPARE(w->Project().GetTopic(child).Title(), std::string("Child of B"));
+    QCOMPARE(w->SelectedTopicID(), child);
+    QCOMPARE(w->CurrentTopicID(), child);
+    QVERIFY(FileExists(TopicFilePath(w->Project(), child)));
+    QVERIFY(w->ProjectDirty());
+    box->dialogs.inputs.push_back(std::string(""));  // an empty title is accepted
+    w->btnNewSubTopicClick(true);
+    QCOMPARE(w->Project().RootTopicIDs().size(), size_t(4));
+    box->dialogs.inputs.push_back(std::nullopt);  // Cancel
+    w->btnNewSubTopicClick(true);
+    QCOMPARE(w->Project().RootTopicIDs().size(), size_t(4));
+  }
+
+  void removeTopicDeletesSubtreeAndItsPendingTexts() {
+    const std::string a1 = w->Project().AddTopic("A1", a).ID();
+    const std::string a2 = w->Project().AddTopic("A2", a1).ID();
+    const std::string a3 = w->Project().AddTopic("A3", a).ID();
+    SaveProject(w->Project());
+    w->RebuildTopicTree();
+    std::vector<std::string> files;
+    for (const std::string& id : {a, a1, a2, a3}) {
+      w->SelectTopicNode(id);  // the first visit writes the topic's file
+      TypeIntoEditor(box->host, "<p>edit " + id + "</p>");
+      files.push_back(TopicFilePath(w->Project(), id));
+    }
+    w->SelectTopicNode(a);
+    box->dialogs.answers.push_back(TDialogAnswer::No);
+    w->btnDeleteTopicClick();
+    QCOMPARE(w->Project().RootTopicIDs().size(), size_t(3));
+    box->dialogs.answers.push_back(TDialogAnswer::Yes);
+    w->btnDeleteTopicClick();
+    QCOMPARE(box->dialogs.questions.back().text, std::string("Delete this topic and its subtopics?"));
+    QCOMPARE(RootTitles(*w), (std::vector<std::string>{"B", "C"}));
+    w->btnSaveClick();
+    for (const std::string& file : files) QVERIFY2(!FileExists(file), file.c_str());
+    QCOMPARE(w->SelectedTopicID(), b);
+  }
+
+  void renameKeepsTitleAfterSaveAndReopen() {
+    w->SelectTopicNode(b);
+    box->dialogs.inputs.push_back(std::string("  Renamed "));
+    w->Rename1Click();
+    QCOMPARE(w->tvToc->currentItem()->text(0), QString("  Renamed "));
+    QVERIFY(w->ProjectDirty());
+    QVERIFY(StoredTopicsJson(*w).find("Renamed") == std::string::npos);  // waits for the save
+    w->btnSaveClick();
+    const std::string file = w->ProjectFileName();
+    w.reset();
+    auto again = box->NewWindow({QString::fromStdString(file)});
+    QCOMPARE(again->Project().GetTopic(b).Title(), std::string("  Renamed "));
+  }
+
+  void inPlaceEditRenamesSelectedTopic() {
+    w->SelectTopicNode(c);
+    w->tvToc->currentItem()->setText(0, "Edited");  // what the label editor does
+    QCOMPARE(w->Project().GetTopic(c).Title(), std::string("Edited"));
+    QVERIFY(w->ProjectDirty());
+  }
+
+  void propertiesAreShownAndApplied() {
+    w->SelectTopicNode(a);
+    w->memKeywords->setPlainText("  alpha  \n\n beta\n   ");
+    w->memIndex->setPlainText("index one\nindex one");
+    w->chkExcludePdf->setChecked(true);
+    w->btnApplyPropsClick();
+    QCOMPARE(w->StatusText(), QString("Properties saved"));
+    const TTopic& topic = w->Project().GetTopic(a);
+    QCOMPARE(topic.Keywords(), (TStringList{"alpha", "beta"}));
+    QCOMPARE(topic.IndexEntries(), (TStringList{"index one", "index one"}));
+    QVERIFY(topic.ExcludePdf() && !topic.ExcludeWeb() && !topic.ExcludeChm());
+    QVERIFY(!w->ProjectDirty());
+    QVERIFY(StoredTopicsJson(*w).find("alpha") != std::string::npos);
+
+    w->SelectTopicNode(b);
+    QVERIFY(w->memKeywords->toPlainText().isEmpty());
+    QVERIFY(!w->chkExcludePdf->isChecked());
+    w->SelectTopicNode(a);
+    QCOMPARE(w->memKeywords->toPlainText(), QString("alpha\nbeta"));
+    QVERIFY(w->chkExcludePdf->isChecked());
+  }
+
+  void styleProfilesListCssFilesAndDefault() {
+    const std::string styles = PathJoin(w->Project().RootPath(), "styles");
+    WriteTextFileUtf8(PathJoin(styles, "print.css"), "p{}");
+    WriteTextFileUtf8(PathJoin(styles, "notes.txt"), "x");
+    w->FillStyleProfiles();
+    QCOMPARE(w->cbStyle->count(), 2);
+    w->cbStyle->setCurrentText("print");
+    QCOMPARE(w->Project().StyleProfile(), std::string("print"));
+    QCOMPARE(w->StatusText(), QString("Style set: print"));
+    QVERIFY(ReadFile(ProjectJsonPath(w->Project().RootPath())).find("print") != std::string::npos);
+    QVERIFY(!w->ProjectDirty());
+
+    DeleteFolderTree(styles);
+    w->FillStyleProfiles();
+    QCOMPARE(w->cbStyle->count(), 1);
+    QCOMPARE(w->cbStyle->itemText(0), QString("default"));
+  }
+};
+
+QTEST_MAIN(TopicTreeTest)
+#include "TopicTreeTest.moc"
