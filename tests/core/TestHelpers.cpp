@@ -24,3 +24,10 @@ void WriteFixtureFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
 }
+
+namespace {
+
+// Tests never open files on the desktop, however they are started (CTest or by hand).
+const bool kNoOpen = [] { return ::setenv("FOLIVANE_NO_OPEN", "1", 1) == 0; }();
+
+}  // namespace

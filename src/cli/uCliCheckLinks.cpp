@@ -1,0 +1,37 @@
+// folivane-cli check-links FILE.fvp
+#include <iostream>
+
+#include "uCliCommands.h"
+#include "uLinkChecker.h"
+#include "uProjectOpen.h"
+
+namespace {
+
+// Exit code when the check ran and found problems, so scripts can tell them from a failure.
+constexpr int kExitIssuesFound = 3;
+
+int RunCheckLinks(const std::vector<std::string>& args) {
+  const std::string file = ProjectFileArgument(args);
+  TDocProject project;
+  TProjectSettings settings;
+  std::vector<std::string> warnings;
+  OpenProjectFile(file, project, settings, &warnings);
+  PrintWarnings(warnings);
+
+  const std::vector<TLinkIssue> issues = CheckLinks(project, TerminalProgress("Checking links"));
+  if (issues.empty()) {
+    std::cout << "No link issues found.\n";
+    return kExitOk;
+  }
+  std::string text;
+  for (const TLinkIssue& issue : issues) text += FormatText("%s: %s", {issue.TopicTitle, issue.Issue}) + "\n";
+  std::cout << text << std::flush;
+  return kExitIssuesFound;
+}
+
+const TCliRegistrar registrar({"check-links", "check-links FILE.fvp",
+                               "Lists missing topic files, broken internal links and missing local files, "
+                               "one \"title: issue\" line each (exit code 3 when there are any).",
+                               RunCheckLinks});
+
+}  // namespace

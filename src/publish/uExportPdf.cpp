@@ -1,0 +1,382 @@
+#include "uExportPdf.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+#include <unordered_set>
+
+#include "uHtmlUtils.h"
+#include "uPlatform.h"
+#include "uProjectSettings.h"
+#include "uReusableContent.h"
+#include "uSettingsCss.h"
+#include "uStorage.h"
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+constexpr const char* kProfileFolderName = "EdgePdfProfile";
+constexpr const char* kBrowserCandidates[] = {"chromium", "chromium-browser", "google-chrome", "microsoft-edge"};
+
+struct TManualEntry {
+  const TTopic* topic;
+  int depth;
+};
+
+// Depth first in tree order; an excluded topic drops its whole subtree. An explicit
+// stack and a visited set keep a deep or cyclic stored tree from breaking the export.
+std::vector<TManualEntry> ManualEntries(const TDocProject& project) {
+  std::vector<TManualEntry> out;
+  std::unordered_set<std::string> visited;
+  std::vector<std::pair<const TStringList*, size_t>> stack{{&project.RootTopicIDs(), 0}};
+  while (!stack.empty()) {
+    auto& [list, pos] = stack.back();
+    if (pos >= list->size()) {
+      stack.pop_back();
+      continue;
+    }
+    const std::string& id = (*list)[pos++];
+    if (!project.HasTopic(id) || !visited.insert(id).second) continue;
+    const TTopic& topic = project.GetTopic(id);
+    if (topic.ExcludePdf()) continue;
+    out.push_back({&topic, static_cast<int>(stack.size()) - 1});
+    stack.push_back({&topic.Children(), 0});
+  }
+  return out;
+}
+
+std::string ReadTopicPage(const TDocProject& project, const TTopic& topic) {
+  const std::string path = TopicFilePath(project, topic.ID());
+  if (!FileExists(path)) return "";
+  try {
+    return ReadTextFileUtf8(path);
+  } catch (const EFolivaneError& e) {
+    throw EFolivaneError("Cannot read the page of topic \"" + topic.Title() + "\": " + e.what());
+  }
+}
+
+void AppendSection(std::string& out, const TDocProject& project, const TManualEntry& entry) {
+  const TTopic& topic = *entry.topic;
+  std::string body = ExpandReusableContent(project, ReadTopicPage(project, topic));
+  body = RewriteDocLinks(body, [&project](const std::string& id) {
+    return project.HasTopic(id) ? "#" + id : std::string();
+  });
+  const std::string tag = "h" + std::to_string(std::min(entry.depth + 1, 6));
+  out += "<section id=\"" + topic.ID() + "\">" + kCrLf;
+  out += "<" + tag + ">" + EncodeHtmlText(PdfHeadingTitle(project, topic)) + "</" + tag + ">" + kCrLf;
+  out += body;
+  out += kCrLf;
+  out += "</section>";
+  out += kCrLf;
+}
+
+void AppendLines(std::string& out, std::initializer_list<const char*> lines) {
+  for (const char* line : lines) {
+    out += line;
+    out += kCrLf;
+  }
+}
+
+void AppendCodePoint(std::string& out, unsigned long code) {
+  // NUL, surrogates and values past Unicode cannot stand in UTF-8 text.
+  if (code == 0 || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) code = 0xFFFD;
+  AppendUtf8(out, static_cast<char32_t>(code));
+}
+
+bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsDecDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A numeric reference "&#123;", "&#x7B;" or "&#$7B;" at text[pos]; returns its length or 0.
+size_t DecodeNumericReference(std::string_view text, size_t pos, std::string& out) {
+  size_t i = pos + 2;
+  bool hex = false;
+  if (i < text.size() && (text[i] == 'x' || text[i] == 'X' || text[i] == '$')) {
+    hex = true;
+    ++i;
+  }
+  const size_t digitsStart = i;
+  unsigned long code = 0;
+  while (i < text.size() && (hex ? IsHexDigit(text[i]) : IsDecDigit(text[i]))) {
+    const char c = text[i];
+    const unsigned digit = IsDecDigit(c) ? unsigned(c - '0') : unsigned((c | 0x20) - 'a' + 10);
+    if (code <= 0x10FFFF) code = code * (hex ? 16 : 10) + digit;  // past Unicode stays past it
+    ++i;
+  }
+  if (i == digitsStart || i >= text.size() || text[i] != ';') return 0;
+  AppendCodePoint(out, code);
+  return i + 1 - pos;
+}
+
+std::string DecodeCharacterReferences(std::string_view text) {
+  static const std::pair<std::string_view, char> kNamed[] = {
+      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] != '&') {
+      out += text[i++];
+      continue;
+    }
+    size_t used = 0;
+    if (text.substr(i, 2) == "&#") {
+      used = DecodeNumericReference(text, i, out);
+    } else {
+      for (const auto& [name, c] : kNamed) {
+        if (text.substr(i, name.size()) == name) {
+          out += c;
+          used = name.size();
+          break;
+        }
+      }
+    }
+    if (used == 0) {
+      out += '&';
+      used = 1;
+    }
+    i += used;
+  }
+  return out;
+}
+
+// Holds the shared browser profile while one print uses it. A second export at the same
+// time gets a profile of its own: Chromium refuses to start twice on one profile.
+class TBrowserProfile {
+ public:
+  TBrowserProfile() {
+    const std::string shared = PathJoin(TempDir(), kProfileFolderName);
+    EnsureDir(shared);
+    FLockFd = ::open((shared + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (FLockFd >= 0 && ::flock(FLockFd, LOCK_EX | LOCK_NB) == 0) {
+      FDir = shared;
+      return;
+    }
+    FDir = EnsureDir(shared + "-" + NewGuidHex());
+    FOwnsDir = true;
+  }
+  ~TBrowserProfile() {
+    if (FLockFd >= 0) ::close(FLockFd);  // releases the lock
+    if (FOwnsDir) {
+      try {
+        DeleteFolderTree(FDir);
+      } catch (const std::exception&) {
+        // A leftover folder in the temporary folder is harmless.
+      }
+    }
+  }
+  TBrowserProfile(const TBrowserProfile&) = delete;
+  TBrowserProfile& operator=(const TBrowserProfile&) = delete;
+  const std::string& Dir() const { return FDir; }
+
+ private:
+  std::string FDir;
+  int FLockFd = -1;
+  bool FOwnsDir = false;
+};
+
+// The browser's own error line, without its "[pid:tid:time:ERROR:file.cc:1] " prefix;
+// Chromium's complaints about a missing session bus are noise here.
+std::string BrowserErrorDetail(const std::string& output) {
+  std::string detail;
+  for (const std::string& raw : SplitString(output, '\n')) {
+    const std::string line = Trim(raw);
+    if (line.empty() || line.find("dbus") != std::string::npos) continue;
+    if (line.find(":ERROR:") == std::string::npos && line.find("rror") == std::string::npos) continue;
+    const size_t close = line.front() == '[' ? line.find("] ") : std::string::npos;
+    detail = close == std::string::npos ? line : line.substr(close + 2);
+  }
+  return detail;
+}
+
+std::string DurationText(std::chrono::milliseconds timeout) {
+  const long long ms = timeout.count();
+  if (ms % 1000 != 0) return std::to_string(ms) + " ms";
+  const long long s = ms / 1000;
+  return std::to_string(s) + (s == 1 ? " second" : " seconds");
+}
+
+void OpenIgnoringErrors(const std::string& target) {
+  try {
+    OpenWithAssociatedProgram(target);
+  } catch (const std::exception&) {
+    // Opening the result is a courtesy; the export itself has succeeded.
+  }
+}
+
+}  // namespace
+
+std::string HeaderPlainText(std::string_view html) {
+  std::string text;
+  text.reserve(html.size());
+  bool inTag = false;
+  for (const char c : html) {
+    if (c == '<') {
+      inTag = true;
+    } else if (c == '>') {
+      inTag = false;
+    } else if (!inTag) {
+      text += c;
+    }
+  }
+  return Trim(ReplaceAll(DecodeCharacterReferences(text), "\xC2\xA0", " "));
+}
+
+std::string PdfHeadingTitle(const TDocProject& project, const TTopic& topic) {
+  std::string path = HeaderHtmlPath(project, topic.ID());
+  if (!FileExists(path)) path = HeaderHtmlPath(project, "");
+  if (FileExists(path)) {
+    const std::string title = HeaderPlainText(ReadTextFileUtf8(path));
+    if (!title.empty()) return title;
+  }
+  return topic.Title();
+}
+
+std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallback& progress) {
+  const std::vector<TManualEntry> entries = ManualEntries(project);
+  const int total = static_cast<int>(entries.size());
+  std::string out;
+  out.reserve(4096 + entries.size() * 2048);
+  AppendLines(out, {"<!doctype html>", "<html>", "<head>", "<meta charset=\"utf-8\">"});
+  out += "<title>" + EncodeHtmlText(project.Title()) + "</title>" + kCrLf;
+  // The page margin lives on the body, so it needs a unit: a bare number is ignored.
+  AppendLines(out, {"<link rel=\"stylesheet\" href=\"style.css\">", "<style>", "@page {", "  size: auto;",
+                    "  margin: 0mm;", "}", "html, body { margin:20px; }", "</style>", "</head>", "<body>"});
+  if (progress) progress(0, total);
+  for (int i = 0; i < total; ++i) {
+    AppendSection(out, project, entries[static_cast<size_t>(i)]);
+    if (progress) progress(i + 1, total);
+  }
+  AppendLines(out, {"</body>", "</html>"});
+  return out;
+}
+
+std::string WritePdfManualFiles(const TDocProject& project, const std::string& outDir,
+                                const TProgressCallback& progress) {
+  EnsureDir(outDir);
+  const std::string htmlPath = PathJoin(outDir, "manual.html");
+  const std::string pdfPath = PathJoin(outDir, "manual.pdf");
+  try {
+    DeleteFileIfExists(htmlPath);
+  } catch (const EFolivaneError&) {
+    // The new manual replaces it atomically anyway.
+  }
+  // An old PDF left in place would pass for the result of a failed print.
+  try {
+    DeleteFileIfExists(pdfPath);
+  } catch (const EFolivaneError& e) {
+    throw EFolivaneError("Cannot replace the previous PDF: " + std::string(e.what()));
+  }
+
+  WriteTextFileUtf8(htmlPath, BuildPdfManualHtml(project, progress));
+
+  TProjectSettings settings;
+  settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
+  WriteTextFileUtf8(PathJoin(outDir, "style.css"), BuildPdfStyleCss(project, &settings));
+
+  const std::string assets = PathJoin(project.RootPath(), "assets");
+  if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::Pdf);
+  return htmlPath;
+}
+
+std::string ExportPdf(const TDocProject& project, const std::string& outDir, const TPdfExportOptions& options) {
+  const std::string htmlPath = WritePdfManualFiles(project, outDir, options.Progress);
+  const std::string pdfPath = PathJoin(outDir, "manual.pdf");
+  PrintWithBrowser(htmlPath, pdfPath, options.BrowserTimeout);
+  WaitForPdf(pdfPath, kPdfWaitTimeout);
+  if (options.OpenPdf) OpenIgnoringErrors(pdfPath);
+  return pdfPath;
+}
+
+std::string FindPdfBrowser() {
+  const char* chosen = std::getenv("FOLIVANE_BROWSER");
+  if (chosen && *chosen) {
+    const std::string path = FindOnPath(chosen);
+    if (path.empty() || !FileExists(path)) {
+      throw EFolivaneError(std::string("Chromium not found: FOLIVANE_BROWSER names \"") + chosen +
+                           "\", which is not a program that can be run. Set it to a Chromium-family "
+                           "browser, or unset it to use chromium from PATH");
+    }
+    return path;
+  }
+  for (const char* name : kBrowserCandidates) {
+    const std::string path = FindOnPath(name);
+    if (!path.empty()) return path;
+  }
+  throw EFolivaneError(
+      "Chromium not found. PDF export prints through a headless Chromium-family browser: install the "
+      "chromium package (sudo apt install chromium), or set FOLIVANE_BROWSER to the browser's path");
+}
+
+std::string PdfPageAddress(const std::string& htmlPath) {
+  std::string address = "file://";
+  for (const char c : ExpandFileName(htmlPath)) {
+    switch (c) {
+      case '%': address += "%25"; break;
+      case '#': address += "%23"; break;
+      case '?': address += "%3F"; break;
+      default: address += c;
+    }
+  }
+  return address;
+}
+
+std::vector<std::string> PdfBrowserArguments(const std::string& htmlPath, const std::string& pdfPath,
+                                             const std::string& profileDir) {
+  std::vector<std::string> args = {"--headless",
+                                   "--disable-gpu",
+                                   "--no-first-run",
+                                   "--no-default-browser-check",
+                                   "--disable-print-preview",
+                                   "--kiosk-printing",
+                                   "--no-pdf-header-footer",
+                                   "--generate-pdf-document-outline",
+                                   "--disable-background-networking",
+                                   "--disable-component-update",
+                                   "--disable-sync"};
+  if (RunningAsRoot()) args.push_back("--no-sandbox");  // Chromium refuses to run as root otherwise
+  args.push_back("--user-data-dir=" + profileDir);
+  args.push_back("--print-to-pdf=" + pdfPath);
+  args.push_back(PdfPageAddress(htmlPath));
+  return args;
+}
+
+void PrintWithBrowser(const std::string& htmlPath, const std::string& pdfPath, std::chrono::milliseconds timeout) {
+  const std::string browser = FindPdfBrowser();
+  const TBrowserProfile profile;
+  const TProcessResult result =
+      RunProcessAndWait(browser, PdfBrowserArguments(htmlPath, pdfPath, profile.Dir()), ExtractFileDir(htmlPath), timeout);
+  if (result.timedOut) {
+    try {
+      DeleteFileIfExists(pdfPath);  // whatever the ended browser left is no PDF to trust
+    } catch (const EFolivaneError&) {
+    }
+    throw EFolivaneError("The browser did not finish printing the manual within " + DurationText(timeout) +
+                         " and was stopped (" + browser + ")");
+  }
+  const std::string detail = BrowserErrorDetail(result.output);
+  if (result.exitCode != 0) {
+    throw EFolivaneError("The browser could not print the manual (" + browser + " exited with code " +
+                         std::to_string(result.exitCode) + (detail.empty() ? ")" : "): " + detail));
+  }
+  if (!FileExists(pdfPath) && !detail.empty()) {
+    throw EFolivaneError("PDF file was not created: the browser reported " + detail);
+  }
+}
+
+void WaitForPdf(const std::string& pdfPath, std::chrono::milliseconds timeout) {
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(pdfPath, ec);
+    if (!ec && size > 0) return;
+    if (std::chrono::steady_clock::now() - start > timeout) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  throw EFolivaneError("PDF file was not created in time");
+}

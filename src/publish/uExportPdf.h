@@ -1,0 +1,59 @@
+// The PDF output: one long HTML manual (build/pdf/manual.html) printed to manual.pdf
+// by a headless Chromium-family browser. The browser does the layout; we write the HTML.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uDocModel.h"
+#include "uUtils.h"
+
+// A browser that has not printed by then is taken as hung: it is ended and the export fails.
+constexpr std::chrono::milliseconds kBrowserPrintTimeout{120000};
+// How long the PDF file is awaited after the browser has exited.
+constexpr std::chrono::milliseconds kPdfWaitTimeout{5000};
+
+struct TPdfExportOptions {
+  bool OpenPdf = true;  // the window opens the result; the CLI does not
+  TProgressCallback Progress;  // (topics done, total); may throw EAbort between topics
+  std::chrono::milliseconds BrowserTimeout = kBrowserPrintTimeout;
+};
+
+// Writes manual.html, style.css and the assets into outDir, prints manual.pdf and
+// (when asked) opens it. Returns the full path of manual.pdf. Errors pass to the caller;
+// files written before an error stay, so manual.html can be inspected.
+std::string ExportPdf(const TDocProject& project, const std::string& outDir, const TPdfExportOptions& options = {});
+
+// Steps before printing: removes the old manual.html and manual.pdf, writes the manual,
+// its style sheet and the copy of the assets. Returns the full path of manual.html.
+std::string WritePdfManualFiles(const TDocProject& project, const std::string& outDir,
+                                const TProgressCallback& progress = nullptr);
+
+// The manual's text: head, one section per topic in tree order (depth first, not
+// nested), heading h1..h6 by depth; excluded topics drop with their subtree.
+std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallback& progress = nullptr);
+
+// The heading of a topic's section: the plain text of its header file (or the project's
+// default header file when it has none), else the topic's title.
+std::string PdfHeadingTitle(const TDocProject& project, const TTopic& topic);
+
+// Tags dropped, the five named and all numeric character references decoded, no-break
+// spaces as spaces, trimmed.
+std::string HeaderPlainText(std::string_view html);
+
+// The browser: $FOLIVANE_BROWSER when set, else the first Chromium-family browser on
+// PATH. Raises "Chromium not found" with a hint to install it.
+std::string FindPdfBrowser();
+// file:// address of the manual. Spaces stay plain; only %, # and ? are escaped, since
+// the browser would read them as an escape, a fragment or a query.
+std::string PdfPageAddress(const std::string& htmlPath);
+// Command-line arguments for printing htmlPath to pdfPath with the given profile folder.
+std::vector<std::string> PdfBrowserArguments(const std::string& htmlPath, const std::string& pdfPath,
+                                             const std::string& profileDir);
+// Runs the browser headless to print the page; ends it and raises after timeout.
+void PrintWithBrowser(const std::string& htmlPath, const std::string& pdfPath,
+                      std::chrono::milliseconds timeout = kBrowserPrintTimeout);
+// Polls until the file exists with a size above zero; raises "PDF file was not created in time".
+void WaitForPdf(const std::string& pdfPath, std::chrono::milliseconds timeout = kPdfWaitTimeout);

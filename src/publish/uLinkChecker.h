@@ -1,0 +1,24 @@
+// The link checker: missing topic files, internal links to topics the project does
+// not hold, and local references to files that do not exist. It changes nothing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "uDocModel.h"
+#include "uUtils.h"
+
+struct TLinkIssue {
+  std::string TopicID;
+  std::string TopicTitle;
+  std::string Issue;
+};
+
+// Reads every topic file from disk, topics in tree order (topics outside the tree last,
+// by identifier); within a topic the internal-link issues come first. A file that
+// exists but cannot be read raises. progress gets (topics done, total).
+std::vector<TLinkIssue> CheckLinks(const TDocProject& project, const TProgressCallback& progress = nullptr);
+
+// Whether a src/href value names a local file the checker should look for: web and
+// mail addresses, doc: links, anchors and any other URL scheme are not.
+bool IsLocalReference(const std::string& value);
