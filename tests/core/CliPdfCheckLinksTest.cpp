@@ -8,6 +8,8 @@
 #include "uProjectOpen.h"
 #include "uStorage.h"
 
+using namespace pdftest;
+
 namespace {
 
 // A project file with the given topics (title, page), saved as the CLI reads it.

@@ -7,6 +7,8 @@
 #include "uPlatform.h"
 #include "uStorage.h"
 
+using namespace pdftest;
+
 namespace {
 
 bool BrowserAvailable() {

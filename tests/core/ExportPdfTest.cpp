@@ -7,6 +7,8 @@
 #include "uExportPdf.h"
 #include "uPlatform.h"
 
+using namespace pdftest;
+
 namespace {
 
 const std::string kCrLf = "\r\n";

@@ -3,6 +3,8 @@
 #include "PdfTestProject.h"
 #include "uLinkChecker.h"
 
+using namespace pdftest;
+
 namespace {
 
 std::vector<std::string> IssueTexts(const std::vector<TLinkIssue>& issues) {

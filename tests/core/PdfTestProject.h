@@ -9,6 +9,9 @@
 #include "TestHelpers.h"
 #include "uDocModel.h"
 
+// Own namespace: other test files have helpers of the same names.
+namespace pdftest {
+
 class TPdfTestProject {
  public:
   // folderName may hold spaces and other characters a user's folder names hold.
@@ -64,3 +67,5 @@ inline std::string PrintingBrowserScript(const std::string& argsLog) {
   return "for a in \"$@\"; do echo \"$a\" >> '" + argsLog + "'; case \"$a\" in --print-to-pdf=*) "
          "printf '%%PDF-1.4 fake' > \"${a#--print-to-pdf=}\";; esac; done";
 }
+
+}  // namespace pdftest
