@@ -114,8 +114,15 @@ size_t DecodeNumericReference(std::string_view text, size_t pos, std::string& ou
 }
 
 std::string DecodeCharacterReferences(std::string_view text) {
-  static const std::pair<std::string_view, char> kNamed[] = {
-      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  // The markup five, and the typographic ones editors write into headers, which would
+  // otherwise reach the heading as literal "&nbsp;" or "&middot;".
+  static const std::pair<std::string_view, std::string_view> kNamed[] = {
+      {"&amp;", "&"},          {"&lt;", "<"},           {"&gt;", ">"},           {"&quot;", "\""},
+      {"&apos;", "'"},         {"&nbsp;", "\xC2\xA0"},  {"&middot;", "\xC2\xB7"}, {"&copy;", "\xC2\xA9"},
+      {"&reg;", "\xC2\xAE"},   {"&trade;", "\xE2\x84\xA2"}, {"&hellip;", "\xE2\x80\xA6"}, {"&ndash;", "\xE2\x80\x93"},
+      {"&mdash;", "\xE2\x80\x94"}, {"&lsquo;", "\xE2\x80\x98"}, {"&rsquo;", "\xE2\x80\x99"}, {"&ldquo;", "\xE2\x80\x9C"},
+      {"&rdquo;", "\xE2\x80\x9D"}, {"&laquo;", "\xC2\xAB"},   {"&raquo;", "\xC2\xBB"},   {"&bull;", "\xE2\x80\xA2"},
+      {"&euro;", "\xE2\x82\xAC"},  {"&deg;", "\xC2\xB0"},     {"&times;", "\xC3\x97"}};
   std::string out;
   out.reserve(text.size());
   size_t i = 0;
@@ -128,9 +135,9 @@ std::string DecodeCharacterReferences(std::string_view text) {
     if (text.substr(i, 2) == "&#") {
       used = DecodeNumericReference(text, i, out);
     } else {
-      for (const auto& [name, c] : kNamed) {
+      for (const auto& [name, decoded] : kNamed) {
         if (text.substr(i, name.size()) == name) {
-          out += c;
+          out += decoded;
           used = name.size();
           break;
         }
@@ -228,8 +235,9 @@ std::string HeaderPlainText(std::string_view html) {
 }
 
 std::string PdfHeadingTitle(const TDocProject& project, const TTopic& topic) {
-  std::string path = HeaderHtmlPath(project, topic.ID());
-  if (!FileExists(path)) path = HeaderHtmlPath(project, "");
+  // Only the topic's own header names its section: the project's default header is the
+  // same band on every page and would give every section one and the same heading.
+  const std::string path = HeaderHtmlPath(project, topic.ID());
   if (FileExists(path)) {
     const std::string title = HeaderPlainText(ReadTextFileUtf8(path));
     if (!title.empty()) return title;

@@ -35,12 +35,12 @@ std::string WritePdfManualFiles(const TDocProject& project, const std::string& o
 // nested), heading h1..h6 by depth; excluded topics drop with their subtree.
 std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallback& progress = nullptr);
 
-// The heading of a topic's section: the plain text of its header file (or the project's
-// default header file when it has none), else the topic's title.
+// The heading of a topic's section: the plain text of the topic's own header file, else
+// the topic's title.
 std::string PdfHeadingTitle(const TDocProject& project, const TTopic& topic);
 
-// Tags dropped, the five named and all numeric character references decoded, no-break
-// spaces as spaces, trimmed.
+// Tags dropped, numeric and the common named character references decoded (others stay
+// as written), no-break spaces as spaces, trimmed.
 std::string HeaderPlainText(std::string_view html);
 
 // The browser: $FOLIVANE_BROWSER when set, else the first Chromium-family browser on

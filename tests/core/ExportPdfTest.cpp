@@ -108,7 +108,9 @@ TEST(ExportPdf, HeadingTitleComesFromHeaderFiles) {
       {"no header files", std::nullopt, std::nullopt, "Topic title"},
       {"own header", "<div><b>Intro &amp; setup</b></div>", std::nullopt, "Intro &amp; setup"},
       {"own header wins", "<b>Own</b>", "<b>Default</b>", "Own"},
-      {"default header", std::nullopt, "<p>Default&#160;header</p>", "Default header"},
+      // The default header is the same band on every page: no section is named after it.
+      {"default header only", std::nullopt, "<p>Default header</p>", "Topic title"},
+      {"entities", "<b>Notes</b>&nbsp;&middot; v&#160;2", std::nullopt, "Notes \xC2\xB7 v 2"},
       {"empty own header", "", "<b>Default</b>", "Topic title"},
       {"tags only", "<div><br></div>", std::nullopt, "Topic title"},
       {"markup as text", "&lt;b&gt; x", std::nullopt, "&lt;b&gt; x"},
@@ -127,7 +129,8 @@ TEST(ExportPdf, HeaderPlainTextDecodesReferencesAndTrims) {
   const std::pair<std::string, std::string> cases[] = {
       {"  <div><b>Intro &amp; setup</b></div>\r\n", "Intro & setup"},
       {"&lt;&gt;&quot;&apos;", "<>\"'"},
-      {"&AMP; &Lt; &nbsp;", "&AMP; &Lt; &nbsp;"},
+      {"&AMP; &Lt; &unknown; &nbsp;x", "&AMP; &Lt; &unknown;  x"},
+      {"&copy; &mdash; &hellip;", "\xC2\xA9 \xE2\x80\x94 \xE2\x80\xA6"},
       {"&#65;&#x42;&#X43;&#$44;", "ABCD"},
       {"&#x1F600;", "\xF0\x9F\x98\x80"},
       {"a&#xA0;b\xC2\xA0", "a b"},
