@@ -209,7 +209,8 @@ TEST(ExportWebHelp, LinksInsideSnippetsAreRewrittenAfterExpansion) {
   const std::string page = s.Page(t.ID());
   EXPECT_NE(page.find("<a href=\"" + target.ID() + ".html\">go</a>"), std::string::npos) << page;
   EXPECT_NE(page.find("Widget &amp; Co"), std::string::npos) << page;
-  for (const TJson& e : s.Json("search.json")["topics"]) {
+  const TJson search = s.Json("search.json");
+  for (const TJson& e : search["topics"]) {
     if (e["id"] == t.ID()) {
       EXPECT_EQ(e["text"], "Widget & Co go");
     }

@@ -75,7 +75,10 @@ function pushCjk(run, out, withSingles) {
 function tokenizeWith(text, withSingles) {
   const out = [];
   if (!text) return out;
-  for (const m of String(text).matchAll(WORD_RUN)) {
+  text = String(text);
+  // Most pages hold no CJK at all: then the words are the tokens.
+  if (!CJK.test(text)) return text.match(WORD_RUN) || out;
+  for (const m of text.matchAll(WORD_RUN)) {
     const word = m[0];
     if (!CJK.test(word)) {
       out.push(word);
