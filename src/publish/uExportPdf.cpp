@@ -252,9 +252,11 @@ std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallba
   out.reserve(4096 + entries.size() * 2048);
   AppendLines(out, {"<!doctype html>", "<html>", "<head>", "<meta charset=\"utf-8\">"});
   out += "<title>" + EncodeHtmlText(project.Title()) + "</title>" + kCrLf;
-  // The page margin lives on the body, so it needs a unit: a bare number is ignored.
+  // The body margin needs a unit: a bare number is ignored. It only pads the start and the
+  // end of the body, so the pages get top and bottom margins of their own; the browser
+  // prints no header or footer into them.
   AppendLines(out, {"<link rel=\"stylesheet\" href=\"style.css\">", "<style>", "@page {", "  size: auto;",
-                    "  margin: 0mm;", "}", "html, body { margin:20px; }", "</style>", "</head>", "<body>"});
+                    "  margin: 12mm 0;", "}", "html, body { margin:20px; }", "</style>", "</head>", "<body>"});
   if (progress) progress(0, total);
   for (int i = 0; i < total; ++i) {
     AppendSection(out, project, entries[static_cast<size_t>(i)]);

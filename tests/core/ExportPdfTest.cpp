@@ -37,7 +37,7 @@ TEST(ExportPdf, ManualHeadAndSectionsFollowTheTreeDepthFirst) {
   const std::string expected =
       "<!doctype html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
       "<title>Guide &lt;1&gt; &amp; &quot;more&quot;</title>\r\n"
-      "<link rel=\"stylesheet\" href=\"style.css\">\r\n<style>\r\n@page {\r\n  size: auto;\r\n  margin: 0mm;\r\n}\r\n"
+      "<link rel=\"stylesheet\" href=\"style.css\">\r\n<style>\r\n@page {\r\n  size: auto;\r\n  margin: 12mm 0;\r\n}\r\n"
       "html, body { margin:20px; }\r\n</style>\r\n</head>\r\n<body>\r\n"
       "<section id=\"" + a.ID() + "\">\r\n<h1>A</h1>\r\n<p>a</p>\r\n</section>\r\n"
       "<section id=\"" + b.ID() + "\">\r\n<h2>B</h2>\r\n<p>line one\nline two</p>\r\n</section>\r\n"
