@@ -147,7 +147,8 @@ void TfrmMain::FormCreate() {
   const int buttonWidth = btnVariablesConditionsSnippets->width();
   pnlLeft->setMinimumWidth(120);
   const int leftWidth = static_cast<int>(std::nearbyint(buttonWidth * 1.2)) + btnVariablesConditionsSnippets->x();
-  spl1->setSizes({qMax(leftWidth, 220), 1000});
+  // Wider than the button rows: topic titles are longer than four buttons.
+  spl1->setSizes({qMax(leftWidth, 280), 1000});
   LayoutToolbar();
 
   if (FEditorHost) {
@@ -433,6 +434,7 @@ void TfrmMain::CreateLeftPanel() {
   connect(cbStyle, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cbStyleChange(); }); });
   splLeft->setStretchFactor(0, 3);
   splLeft->setStretchFactor(1, 2);
+  splLeft->setSizes({520, 300});
   spl1->addWidget(pnlLeft);
 }
 
@@ -496,6 +498,7 @@ void TfrmMain::CreateFormattingToolbar() {
   families.removeDuplicates();
   families.sort(Qt::CaseInsensitive);
   cmbTextFont = MakeCombo(p, 170, families);
+  cmbTextFont->setCurrentIndex(-1);  // blank until a project font that is installed is shown
   VirtualImage4 = MakeToolIcon(p, "font-size");
   QStringList sizes;
   for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 36, 40, 48, 60, 72}) {

@@ -28,6 +28,10 @@ void TfrmMain::LoadTopicIntoEditor(const std::string& id) {
     EnsureDir(ExtractFileDir(file));
     WriteTextFileUtf8(file, DefaultEmptyParagraphHtml(*FSettings));
   }
+  if (FBridge && FEditorReady) {
+    TProgrammaticScope programmatic(*FBridge);
+    FBridge->SetHtml(GetCurrentTopicHtml());
+  }
   ShowStatus(TranslateText("Loaded: ") + FProject->GetTopic(id).Title());
 }
 
@@ -73,7 +77,11 @@ void TfrmMain::ConnectBridgeEvents() {
   };
 }
 
-void TfrmMain::EditorReadyReceived() { FEditorReady = true; }
+void TfrmMain::EditorReadyReceived() {
+  FEditorReady = true;
+  ApplySettingsToEditor();
+  if (!FCurrentTopicID.empty()) LoadTopicIntoEditor(FCurrentTopicID);
+}
 
 void TfrmMain::EditorHtmlChanged(const std::string& html, bool user) {
   if (FCurrentTopicID.empty()) return;

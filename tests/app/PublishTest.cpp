@@ -1,0 +1,96 @@
+// The Publish menu on a small project: outputs, status texts, what is opened.
+#include <QTest>
+
+#include "AppTestSupport.h"
+#include "uPlatform.h"
+#include "uStorage.h"
+
+namespace {
+
+// The viewer template comes with the web build; a plain stand-in keeps these tests
+// independent of it.
+void EnsureViewerTemplate(const std::string& root) {
+  const std::string dir = PathJoin(root, "internal/webhelp");
+  for (const char* name : {"app.html", "app.js", "app.css"}) {
+    const std::string file = PathJoin(dir, name);
+    if (!FileExists(file)) WriteTextFileUtf8(file, std::string(name) == std::string("app.html")
+                                                       ? "<html><head><title>WebHelp</title></head></html>"
+                                                       : "/* viewer */");
+  }
+}
+
+bool Opened(const std::string& target) {
+  for (const std::string& t : RecordedOpens()) {
+    if (t == target) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+class PublishTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void webHelpFlushesPendingTextAndOpensSite() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"Intro", "Second"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    EnsureViewerTemplate(w->Project().RootPath());
+    TypeIntoEditor(box.host, "<p>fresh words</p>");
+    w->btnExportWebClick();
+    const std::string root = w->Project().RootPath();
+    const std::string index = PathJoin(root, "build/webhelp/index.html");
+    QCOMPARE(w->StatusText().toStdString(), "WebHelp exported: " + index);
+    QVERIFY(FileExists(index));
+    const std::string intro = w->Project().RootTopicIDs()[0];
+    QVERIFY(ReadFile(TopicFilePath(w->Project(), intro)).find("fresh words") != std::string::npos);
+    QVERIFY(ReadFile(PathJoin(root, "build/webhelp/topics/" + intro + ".html")).find("fresh words") !=
+            std::string::npos);
+    QVERIFY(w->ProjectDirty());  // the flush is not a save
+    QVERIFY(Opened(index));
+    QCOMPARE(box.dialogs.progressShown, 1);
+    QVERIFY(!box.dialogs.progressCalls.empty());
+
+    w->OpenOutputFolder1Click();
+    QVERIFY(Opened(PathJoin(root, "build")));
+  }
+
+  void webHelpCancelledBetweenTopicsIsSilent() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"A", "B", "C"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    EnsureViewerTemplate(w->Project().RootPath());
+    box.dialogs.cancelProgressAt = 1;
+    w->Guard([&] { w->btnExportWebClick(); });
+    QVERIFY(box.dialogs.messages.empty());
+    QVERIFY(!w->StatusText().startsWith("WebHelp exported"));
+  }
+
+  void chmIsCompiledAndOpened() {
+    if (FindOnPath("chmcmd").empty()) QSKIP("chmcmd (fp-utils) is not installed");
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"Intro", "Second"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    TypeIntoEditor(box.host, "<p>compiled words</p>");
+    w->btnExportChmClick();
+    const std::string chm = PathJoin(w->Project().RootPath(), "build/chm/help.chm");
+    QCOMPARE(w->StatusText().toStdString(), "CHM exported: " + chm);
+    QVERIFY(FileExists(chm));
+    QVERIFY(Opened(chm));
+    QVERIFY(!w->ProjectDirty());  // the command saves first
+    QVERIFY(box.dialogs.messages.empty());
+  }
+
+  void chmCancelledShowsStatus() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"A", "B"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    box.dialogs.cancelProgressAt = 0;
+    w->btnExportChmClick();
+    QCOMPARE(w->StatusText(), QString("CHM export cancelled"));
+  }
+};
+
+QTEST_MAIN(PublishTest)
+#include "PublishTest.moc"
