@@ -3,7 +3,9 @@
 
 #include "uChmCompiler.h"
 #include "uExportChm.h"
+#include "uExportPdf.h"
 #include "uExportWebHelp.h"
+#include "uLinkChecker.h"
 #include "uMain.h"
 #include "uPlatform.h"
 #include "uQtText.h"
@@ -96,11 +98,51 @@ void TfrmMain::btnExportChmClick() {
   }
 }
 
-void TfrmMain::btnExportPdfClick() {}
+void TfrmMain::btnExportPdfClick() {
+  btnSaveClick();
+  const std::string out = PathJoin(FProject->RootPath(), "build/pdf");
+  EnsureDir(out);
+  RunExport(TranslateText("Publishing PDF..."), [this, &out](const TProgressCallback& progress) {
+    TPdfExportOptions options;
+    options.OpenPdf = true;
+    options.Progress = progress;
+    ExportPdf(*FProject, out, options);
+  });
+  const std::string manual = PathJoin(out, "manual.html");
+  ShowStatus(TranslateText("Manual HTML exported: ") + manual);
+  try {
+    OpenWithAssociatedProgram(manual);
+  } catch (const std::exception&) {
+  }
+}
 
 void TfrmMain::OpenOutputFolder1Click() {
   const std::string folder = OutputFolder();
   if (DirExists(folder)) OpenWithAssociatedProgram(folder);
 }
 
-void TfrmMain::btnCheckLinksClick() {}
+// The findings go to a list (not a message box): long lists stay readable, and a
+// double-click takes the writer to the topic.
+void TfrmMain::btnCheckLinksClick() {
+  std::vector<TLinkIssue> issues;
+  RunExport(TranslateText("Checking links..."),
+            [this, &issues](const TProgressCallback& progress) { issues = CheckLinks(*FProject, progress); });
+  if (issues.empty()) {
+    FDialogs->ShowMessage(TMessageKind::Information, TranslateText("No link issues found."));
+    return;
+  }
+  std::vector<TFindingRow> rows;
+  for (const TLinkIssue& issue : issues) {
+    const size_t colon = issue.Issue.find(": ");
+    TFindingRow row{issue.TopicID, issue.TopicTitle, issue.Issue, ""};
+    if (colon != std::string::npos) {
+      row.kind = issue.Issue.substr(0, colon);
+      row.detail = issue.Issue.substr(colon + 2);
+    }
+    rows.push_back(std::move(row));
+  }
+  const std::string summary = FormatText(TranslateText("Link issues found: %d"), {std::to_string(issues.size())}) +
+                              "\n" + TranslateText("Double-click a line to open its topic.");
+  FDialogs->ShowFindings(TranslateText("Check Links"), summary, rows,
+                         [this](const std::string& id) { SelectTopicNode(id); });
+}

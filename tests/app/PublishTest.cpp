@@ -3,6 +3,7 @@
 
 #include "AppTestSupport.h"
 #include "uPlatform.h"
+#include "uExportPdf.h"
 #include "uStorage.h"
 
 namespace {
@@ -89,6 +90,42 @@ class PublishTest : public QObject {
     box.dialogs.cancelProgressAt = 0;
     w->btnExportChmClick();
     QCOMPARE(w->StatusText(), QString("CHM export cancelled"));
+  }
+
+  void pdfWritesManualAndOpensIt() {
+    try {
+      FindPdfBrowser();
+    } catch (const std::exception&) {
+      QSKIP("no Chromium-family browser");
+    }
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"Intro", "Second"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    w->btnExportPdfClick();
+    const std::string out = PathJoin(w->Project().RootPath(), "build/pdf");
+    QCOMPARE(w->StatusText().toStdString(), "Manual HTML exported: " + PathJoin(out, "manual.html"));
+    QVERIFY(FileExists(PathJoin(out, "manual.pdf")));
+    QVERIFY(Opened(PathJoin(out, "manual.html")));
+  }
+
+  void checkLinksListsFindingsAndSelectsTopic() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"Intro", "Broken"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    w->btnCheckLinksClick();
+    QCOMPARE(box.dialogs.messages.back().text, std::string("No link issues found."));
+
+    const std::string broken = w->Project().RootTopicIDs()[1];
+    WriteTextFileUtf8(TopicFilePath(w->Project(), broken),
+                      "<p><a href=\"doc:0123456789ABCDEF0123456789ABCDEF\">x</a><img src=\"missing.png\"></p>");
+    w->btnCheckLinksClick();
+    QCOMPARE(box.dialogs.lastFindings.size(), size_t(2));
+    QCOMPARE(box.dialogs.lastFindings[0].topicTitle, std::string("Broken"));
+    QVERIFY(!box.dialogs.lastFindings[0].kind.empty());
+    QVERIFY(box.dialogs.lastFindings[1].detail.find("missing.png") != std::string::npos);
+    QCOMPARE(w->SelectedTopicID(), w->Project().RootTopicIDs()[0]);
+    box.dialogs.lastFindingActivate(broken);
+    QCOMPARE(w->SelectedTopicID(), broken);
   }
 };
 
