@@ -1,8 +1,12 @@
 #include "uExportChm.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <filesystem>
 #include <set>
+#include <thread>
+#include <unordered_set>
 
 #include "uCodePage1251.h"
 #include "uHtmlUtils.h"
@@ -53,27 +57,31 @@ void AppendSitemapObject(const TTopic& topic, std::vector<std::string>& lines) {
   lines.push_back("</OBJECT>");
 }
 
-// visited guards against a damaged structure that lists a topic twice or in a cycle.
-void AppendContentsEntry(const TDocProject& project, const std::string& id, std::set<std::string>& visited,
-                         std::vector<std::string>& lines) {
-  if (!IncludedInChm(project, id) || !visited.insert(id).second) return;
-  const TTopic& topic = project.GetTopic(id);
-  AppendSitemapObject(topic, lines);
-  if (topic.Children().empty()) return;
-  lines.push_back("<UL>");
-  for (const std::string& child : topic.Children()) AppendContentsEntry(project, child, visited, lines);
-  lines.push_back("</UL>");
-}
+// Walks explicitly (a stored tree may be deep); visited guards against a damaged
+// structure that lists a topic twice or in a cycle.
+struct TListWalk {
+  const TStringList* list;
+  size_t pos;
+};
 
-std::string ResolveDefaultPage(const TDocProject& project, const std::string& id, std::set<std::string>& visited) {
-  if (!project.HasTopic(id) || !visited.insert(id).second) return "";
-  const TTopic& topic = project.GetTopic(id);
-  if (!topic.ExcludeChm()) return PageName(id);
-  for (const std::string& child : topic.Children()) {
-    std::string page = ResolveDefaultPage(project, child, visited);
-    if (!page.empty()) return page;
+void AppendContentsEntries(const TDocProject& project, std::vector<std::string>& lines) {
+  std::set<std::string> visited;
+  std::vector<TListWalk> stack{{&project.RootTopicIDs(), 0}};
+  while (!stack.empty()) {
+    TListWalk& walk = stack.back();
+    if (walk.pos >= walk.list->size()) {
+      stack.pop_back();
+      if (!stack.empty()) lines.push_back("</UL>");
+      continue;
+    }
+    const std::string& id = (*walk.list)[walk.pos++];
+    if (!IncludedInChm(project, id) || !visited.insert(id).second) continue;
+    const TTopic& topic = project.GetTopic(id);
+    AppendSitemapObject(topic, lines);
+    if (topic.Children().empty()) continue;
+    lines.push_back("<UL>");
+    stack.push_back({&topic.Children(), 0});
   }
-  return "";
 }
 
 std::string PageFooter(const TProjectSettings& settings) {
@@ -102,18 +110,121 @@ std::string BuildPage(const std::string& pageBackground, const TPublishHeader& h
   return page;
 }
 
-// One topic's page body: expanded, links and asset paths made relative, backgrounds
-// neutralised, the first table row coloured.
-std::string ChmPageBody(const TDocProject& project, const std::string& id, const std::string& headerColour) {
-  const std::string file = TopicFilePath(project, id);
-  std::string html = FileExists(file) ? ReadTextFileUtf8(file) : "";
-  html = ExpandReusableContent(project, html);
-  html = RewriteDocLinks(html, [&project](const std::string& target) {
-    return IncludedInChm(project, target) ? target + ".html" : std::string();
-  });
-  html = RewriteAssetPaths(html, TPublishForm::Chm);
-  html = NeutraliseWhiteBackgrounds(html, TPublishForm::Chm);
-  return ColourFirstTableRow(html, headerColour);
+// Names in a folder, listed once instead of a check per topic.
+std::unordered_set<std::string> NamesInFolder(const std::string& dir) {
+  std::unordered_set<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    names.insert(it->path().filename().string());
+  }
+  return names;
+}
+
+// Everything the pages of one export share: the reusable content and the default header
+// read once, the folders listed once.
+class TChmPageContext {
+ public:
+  TChmPageContext(const TDocProject& project, const TProjectSettings& settings)
+      : FProject(project),
+        FMetaNames(NamesInFolder(PathJoin(project.RootPath(), "meta"))),
+        FPageNames(NamesInFolder(PathJoin(project.RootPath(), "topics"))),
+        FDefaultHeader(ResolvePublishHeader(project.RootPath(), "")),
+        FTitleBlock("<div style=\"font-size:14px;\"><b>" + EncodeHtmlText(project.Title()) + "</b></div>"),
+        FPageBackground(ColorToHtml(settings.DefaultPageBgColor)),
+        FHeaderColour(ColorToHtml(settings.DefaultHeaderBgColor)),
+        FFooter(PageFooter(settings)) {
+    FStore.LoadFromProject(project);
+  }
+
+  // The header band as LookupTopicHeader gives it in the CHM form.
+  TPublishHeader Header(const std::string& id) const {
+    TPublishHeader h = FDefaultHeader;
+    const std::string htmlPath = HeaderHtmlPath(FProject, id);
+    if (FMetaNames.count(ExtractFileName(htmlPath)) && FileExists(htmlPath)) h.html = ReadTextFileUtf8(htmlPath);
+    const std::string bgPath = HeaderBgPath(FProject, id);
+    if (FMetaNames.count(ExtractFileName(bgPath)) && FileExists(bgPath)) {
+      h.background = Trim(ReadTextFileUtf8(bgPath));
+      if (h.background.empty()) h.background = "#fafafa";
+    }
+    if (Trim(h.html).empty()) h.html = FTitleBlock;
+    return h;
+  }
+
+  // One topic's whole page, still UTF-8.
+  std::string Page(const std::string& id) const {
+    const std::string file = TopicFilePath(FProject, id);
+    std::string html = FPageNames.count(ExtractFileName(file)) && FileExists(file) ? ReadTextFileUtf8(file) : "";
+    html = ExpandReusableContent(FStore, html);
+    html = RewriteDocLinks(html, [this](const std::string& target) {
+      return IncludedInChm(FProject, target) ? target + ".html" : std::string();
+    });
+    html = RewriteAssetPaths(html, TPublishForm::Chm);
+    html = NeutraliseWhiteBackgrounds(html, TPublishForm::Chm);
+    html = ColourFirstTableRow(html, FHeaderColour);
+    return StripInvisibleCharacters(BuildPage(FPageBackground, Header(id), html, FFooter));
+  }
+
+ private:
+  const TDocProject& FProject;
+  TReusableProjectContent FStore;
+  std::unordered_set<std::string> FMetaNames;
+  std::unordered_set<std::string> FPageNames;
+  TPublishHeader FDefaultHeader;
+  std::string FTitleBlock;
+  std::string FPageBackground;
+  std::string FHeaderColour;
+  std::string FFooter;
+};
+
+// Writes the pages on the calling thread and one helper. Progress is reported, and may
+// cancel, on the calling thread only; the first error stops both and is raised.
+void WritePages(const TChmPageContext& context, const std::vector<const TTopic*>& topics, const std::string& out,
+                const TProgressCallback& progress) {
+  const size_t count = topics.size();
+  const int total = static_cast<int>(count);
+  if (progress) progress(0, total);
+  std::atomic<size_t> next{0};
+  std::atomic<size_t> finished{0};
+  std::atomic<bool> stop{false};
+  std::exception_ptr helperError;
+  auto work = [&](TCodePage1251Encoder& encoder) -> bool {
+    if (stop.load()) return false;
+    const size_t i = next.fetch_add(1);
+    if (i >= count) return false;
+    const std::string& id = topics[i]->ID();
+    WriteOutputFile(PathJoin(out, PageName(id)), encoder.Encode(context.Page(id)));
+    finished.fetch_add(1);
+    return true;
+  };
+  std::thread helper;
+  if (count > 16 && std::thread::hardware_concurrency() > 1) {
+    helper = std::thread([&] {
+      try {
+        TCodePage1251Encoder encoder(TUnmappable::NumericReference);
+        while (work(encoder)) {
+        }
+      } catch (...) {
+        helperError = std::current_exception();
+        stop.store(true);
+      }
+    });
+  }
+  int reported = 0;
+  try {
+    TCodePage1251Encoder encoder(TUnmappable::NumericReference);
+    while (work(encoder)) {
+      for (const int now = static_cast<int>(finished.load()); progress && reported < now; ++reported) {
+        progress(reported + 1, total);
+      }
+    }
+    if (helper.joinable()) helper.join();
+  } catch (...) {
+    stop.store(true);
+    if (helper.joinable()) helper.join();
+    throw;
+  }
+  if (helperError) std::rethrow_exception(helperError);
+  for (; progress && reported < total; ++reported) progress(reported + 1, total);
 }
 
 }  // namespace
@@ -172,8 +283,7 @@ std::string BuildChmContents(const TDocProject& project) {
       "<OBJECT type=\"text/site properties\"></OBJECT>",
       "<UL>",
   };
-  std::set<std::string> visited;
-  for (const std::string& id : project.RootTopicIDs()) AppendContentsEntry(project, id, visited, lines);
+  AppendContentsEntries(project, lines);
   lines.insert(lines.end(), {"</UL>", "</BODY>", "</HTML>"});
   return JoinLines(lines);
 }
@@ -188,10 +298,20 @@ std::string BuildChmIndex(const TDocProject& project) {
 }
 
 std::string ChmDefaultPage(const TDocProject& project) {
+  // Depth first, going below a topic only while it is excluded.
   std::set<std::string> visited;
-  for (const std::string& id : project.RootTopicIDs()) {
-    std::string page = ResolveDefaultPage(project, id, visited);
-    if (!page.empty()) return page;
+  std::vector<TListWalk> stack{{&project.RootTopicIDs(), 0}};
+  while (!stack.empty()) {
+    TListWalk& walk = stack.back();
+    if (walk.pos >= walk.list->size()) {
+      stack.pop_back();
+      continue;
+    }
+    const std::string& id = (*walk.list)[walk.pos++];
+    if (!project.HasTopic(id) || !visited.insert(id).second) continue;
+    const TTopic& topic = project.GetTopic(id);
+    if (!topic.ExcludeChm()) return PageName(id);
+    stack.push_back({&topic.Children(), 0});
   }
   return "";
 }
@@ -228,20 +348,9 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
   for (const TTopic* topic : TopicsInTableOrder(project)) {
     if (!topic->ExcludeChm()) topics.push_back(topic);
   }
-  const int total = static_cast<int>(topics.size());
-  if (progress) progress(0, total);
-  const std::string pageBackground = ColorToHtml(settings.DefaultPageBgColor);
-  const std::string headerColour = ColorToHtml(settings.DefaultHeaderBgColor);
-  const std::string footer = PageFooter(settings);
-  TCodePage1251Encoder pageEncoder(TUnmappable::NumericReference);
-  for (const TTopic* topic : topics) {
-    const std::string body = ChmPageBody(project, topic->ID(), headerColour);
-    const TPublishHeader header = LookupTopicHeader(project, topic->ID(), TPublishForm::Chm);
-    const std::string page = StripInvisibleCharacters(BuildPage(pageBackground, header, body, footer));
-    WriteOutputFile(PathJoin(out, PageName(topic->ID())), pageEncoder.Encode(page));
-    files.pageList.push_back(PageName(topic->ID()));
-    if (progress) progress(static_cast<int>(files.pageList.size()), total);
-  }
+  const TChmPageContext context(project, settings);
+  WritePages(context, topics, out, progress);
+  for (const TTopic* topic : topics) files.pageList.push_back(PageName(topic->ID()));
 
   NormaliseJpegOrientation(project, out);
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ChmTestSupport.h"
 #include "JpegTestImages.h"
 #include "uCodePage1251.h"
 #include "uExportChm.h"
+#include "uHtmlUtils.h"
 #include "uJpegOrientation.h"
 #include "uProjectSettings.h"
 #include "uStorage.h"
@@ -283,4 +286,63 @@ TEST_F(ChmProject, CommandLine) {
   EXPECT_EQ(done.exitCode, 0) << done.output;
   EXPECT_EQ(done.output, "CHM exported: " + box.Path("My Docs/manual/build/chm/help.chm") + "\n")
       << "no progress line when the output is not a terminal";
+}
+
+TEST_F(ChmProject, DamagedOrDeepTreesStillEnd) {
+  TTopic& a = Add("A", "");
+  TTopic& b = Add("B", "", a.ID());
+  b.Children().push_back(a.ID());          // a cycle
+  project.RootTopicIDs().push_back(a.ID());  // and a root listed twice
+  const std::string cyclic = BuildChmContents(project);
+  EXPECT_EQ(cyclic.find(Entry(a)), cyclic.rfind(Entry(a))) << "each topic once";
+  a.SetExcludeChm(true);
+  b.SetExcludeChm(true);
+  EXPECT_EQ(ChmDefaultPage(project), "");
+
+  TDocProject deep;
+  deep.SetRootPath(box.Path("Deep"));
+  const int depth = 50000;
+  for (int i = 0; i < depth; ++i) {
+    auto t = std::make_unique<TTopic>();
+    t->SetID("T" + std::to_string(i));
+    t->SetTitle("T");
+    if (i + 1 < depth) t->Children().push_back("T" + std::to_string(i + 1));
+    deep.InsertLoadedTopic(std::move(t));
+  }
+  deep.RootTopicIDs().push_back("T0");
+  deep.GetTopic("T0").SetExcludeChm(true);
+  EXPECT_EQ(ChmDefaultPage(deep), "topics/T1.html");
+  deep.GetTopic("T0").SetExcludeChm(false);
+  const std::string toc = BuildChmContents(deep);
+  EXPECT_EQ(std::count(toc.begin(), toc.end(), '\n'), depth * 6 + 9) << "4 lines a topic, a list around each child";
+}
+
+TEST_F(ChmProject, PageHeadersFollowTheDefaultAndTopicFiles) {
+  TTopic& plain = Add("Plain", "<p>p</p>");
+  TTopic& own = Add("Own", "<p>o</p>");
+  TTopic& blankBg = Add("Blank background", "<p>b</p>");
+  const auto header = [&](const TTopic& t) {
+    const TPublishHeader h = LookupTopicHeader(project, t.ID(), TPublishForm::Chm);
+    return ".zd-header{padding:12px 16px;background:" + h.background + ";}" + std::string("|") +
+           "<div class=\"zd-header\">" + h.html + "</div>";
+  };
+  const auto expectHeaders = [&](const char* stage) {
+    WriteChmProject(project);
+    for (const TTopic* t : {&plain, &own, &blankBg}) {
+      const std::string want = header(*t);
+      const std::string page = Page(*t);
+      EXPECT_TRUE(Contains(page, want.substr(0, want.find('|')))) << stage << " " << t->Title() << "\n" << page;
+      EXPECT_TRUE(Contains(page, want.substr(want.find('|') + 1))) << stage << " " << t->Title() << "\n" << page;
+    }
+  };
+  expectHeaders("no header files");
+  WriteFixtureFile(HeaderHtmlPath(project, ""), "<i>Default</i>");
+  WriteFixtureFile(HeaderBgPath(project, ""), " #123456 ");
+  WriteFixtureFile(HeaderHtmlPath(project, own.ID()), "<b>Own</b>");
+  WriteFixtureFile(HeaderBgPath(project, own.ID()), "#654321");
+  WriteFixtureFile(HeaderBgPath(project, blankBg.ID()), "  ");
+  expectHeaders("default and topic files");
+  EXPECT_TRUE(Contains(Page(own), "<b>Own</b>"));
+  EXPECT_TRUE(Contains(Page(blankBg), "background:#fafafa;"));
+  EXPECT_TRUE(Contains(Page(plain), "background:#123456;"));
 }
