@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "ChmTestSupport.h"
 #include "JpegTestImages.h"
@@ -8,6 +9,7 @@
 #include "uExportChm.h"
 #include "uHtmlUtils.h"
 #include "uJpegOrientation.h"
+#include "uProjectOpen.h"
 #include "uProjectSettings.h"
 #include "uStorage.h"
 
@@ -345,4 +347,26 @@ TEST_F(ChmProject, PageHeadersFollowTheDefaultAndTopicFiles) {
   EXPECT_TRUE(Contains(Page(own), "<b>Own</b>"));
   EXPECT_TRUE(Contains(Page(blankBg), "background:#fafafa;"));
   EXPECT_TRUE(Contains(Page(plain), "background:#123456;"));
+}
+
+TEST(ChmSampleProject, CompilesAndListsEveryPage) {
+  const std::string sample = std::string(FOLIVANE_FIXTURES_DIR) + "/../../examples/Sample";
+  if (!FileExists(sample + "/Sample.fvp")) GTEST_SKIP() << "no sample project";
+  if (!FileExists("/usr/bin/chmcmd") || !FileExists("/usr/bin/enum_chmLib")) GTEST_SKIP() << "chmcmd or enum_chmLib missing";
+  TTempDir dir;
+  TScopedEnv appData("APPDATA", dir / "appdata");
+  std::filesystem::copy(sample, dir / "Sample", std::filesystem::copy_options::recursive);
+  StoreCompilerPath("/usr/bin/chmcmd");
+  TDocProject project;
+  TProjectSettings settings;
+  OpenProjectFile(dir / "Sample/Sample.fvp", project, settings);
+  const std::string chm = ExportChm(project);
+  const TChmProjectFiles files = WriteChmProject(project);
+  ASSERT_GT(files.pageList.size(), 10u);
+  const TProcessResult listing = RunProcessAndWait("/usr/bin/enum_chmLib", std::vector<std::string>{chm});
+  EXPECT_EQ(listing.exitCode, 0) << listing.output;
+  for (const std::string& page : files.pageList) EXPECT_TRUE(Contains(listing.output, "/" + page)) << page;
+  for (const auto& [id, topic] : project.Topics()) {
+    EXPECT_EQ(Contains(listing.output, "/topics/" + id + ".html"), !topic->ExcludeChm()) << topic->Title();
+  }
 }
