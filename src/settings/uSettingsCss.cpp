@@ -18,6 +18,19 @@ std::string LineSpacingText(double value) {
   return std::string(buffer, result.ptr);
 }
 
+// The font name inside a double-quoted CSS string: a backslash before every quote, and
+// also before every backslash, so a name ending in one cannot swallow the closing quote;
+// line breaks and other control characters, which end a CSS string, become spaces.
+std::string CssStringContent(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+  }
+  return out;
+}
+
 // The values of the settings as they enter the style sheet.
 struct TCssValues {
   std::string font, size, textColor, lineSpacing, linkColor, linkStyle;
@@ -29,7 +42,7 @@ TCssValues CssValues(const TProjectSettings& s) {
   TCssValues v;
   v.font = Trim(s.DefaultFontName);
   if (v.font.empty()) v.font = "Segoe UI";
-  v.font = ReplaceAll(v.font, "\"", "\\\"");
+  v.font = CssStringContent(v.font);
   v.size = std::to_string(s.FontSizeBody) + "px";
   v.textColor = ColorToHtml(s.DefaultTextColor);
   v.lineSpacing = LineSpacingText(s.DefaultLineSpacing);

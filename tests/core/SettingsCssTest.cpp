@@ -113,6 +113,8 @@ TEST(SettingsCss, ValueEdgeCases) {
       {"", "Arial", 2.0, "",
        {"  text-decoration-style: solid !important;", "  border-style:  !important;", "  line-height: 2 !important;"},
        {"  border-bottom-style: solid !important;", "  border: 2px  #999999 !important;"}},
+      {"none", "Odd\\", 1.5, "solid", {"  font-family: \"Odd\\\\\", Arial, sans-serif !important;"}, {}},
+      {"none", "Two\nLines", 1.5, "solid", {"  font-family: \"Two Lines\", Arial, sans-serif !important;"}, {}},
       {"dotted", "A", 0.1 + 0.2, "DOUBLE",
        {"  line-height: 0.3 !important;", "  border-style: double !important;"},
        {"  border: 2px double #999999 !important;"}},
