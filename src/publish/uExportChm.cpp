@@ -355,11 +355,11 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
   NormaliseJpegOrientation(project, out);
 
   TCodePage1251Encoder listEncoder(TUnmappable::CloseCharacter);
-  WriteFileAtomic(PathJoin(out, "toc.hhc"), listEncoder.Encode(BuildChmContents(project)));
-  WriteFileAtomic(PathJoin(out, "index.hhk"), listEncoder.Encode(BuildChmIndex(project)));
+  WriteOutputFile(PathJoin(out, "toc.hhc"), listEncoder.Encode(BuildChmContents(project)));
+  WriteOutputFile(PathJoin(out, "index.hhk"), listEncoder.Encode(BuildChmIndex(project)));
   files.defaultPage = ChmDefaultPage(project);
   files.projectFile = PathJoin(out, "project.hhp");
-  WriteFileAtomic(files.projectFile, listEncoder.Encode(BuildChmProjectFile(files.pageList, files.defaultPage, out)));
+  WriteOutputFile(files.projectFile, listEncoder.Encode(BuildChmProjectFile(files.pageList, files.defaultPage, out)));
   return files;
 }
 
