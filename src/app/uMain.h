@@ -31,6 +31,11 @@ class QToolButton;
 class QTreeWidgetItem;
 class TColorButton;
 class TTopicTree;
+class TTopicEditorSession;
+class TToolbarSync;
+class ITopicEditorWindow;
+class IToolbarView;
+struct TEditorCursorStyle;
 
 // What the window is given instead of creating it, so tests can replace it.
 struct TMainWindowServices {
@@ -60,8 +65,8 @@ class TfrmMain : public QMainWindow {
   const std::string& ProjectFileName() const { return FProjectFileName; }
   bool ProjectDirty() const { return FProjectDirty; }
   std::map<std::string, std::string>& UnsavedTopicHtml() { return FUnsavedTopicHtml; }
-  const std::string& CurrentTopicID() const { return FCurrentTopicID; }
-  bool EditorReady() const { return FEditorReady; }
+  const std::string& CurrentTopicID() const;
+  bool EditorReady() const;
   QString StatusText() const;
   IUserDialogs& Dialogs() { return *FDialogs; }
   TEditorBridge* Bridge() { return FBridge.get(); }
@@ -114,6 +119,13 @@ class TfrmMain : public QMainWindow {
   // Bridge events.
   void ConnectBridgeEvents();
   void EditorReadyReceived();
+  void EditorCursorStyle(const TEditorCursorStyle& style);
+  // After the settings dialog; the new-project flow also writes the default paragraph.
+  void ApplySettingsChangeToEditor(bool newProjectFlow = false);
+  // A project was opened or created, or the current topic removed.
+  void ForgetCurrentTopic();
+  TTopicEditorSession* Session() { return FSession.get(); }
+  TToolbarSync* ToolbarSync() { return FToolbarSync.get(); }
   void EditorHtmlChanged(const std::string& html, bool user);
   void SendEditorCommand(const std::string& command);
 
@@ -230,6 +242,21 @@ class TfrmMain : public QMainWindow {
   // Formatting and insert handlers (uMainFormatting.cpp, uMainInsert.cpp).
   void ConnectFormattingToolbar();
   void InitFormattingToolbar();
+  void ConnectInsertCommands();
+  void cmbHeadingChange();
+  void cmbTextFontChange();
+  void cbTextColorChange();
+  void ApplyFontSizeFromBox();
+  void ApplyLineSpacingFromBox();
+  void btnLinkClick();
+  void btnTopicLinkClick();
+  void btnImageClick();
+  void btnReplaceImageClick();
+  void btnRemoveImageClick();
+  void btnInsertTableClick();
+  void btnTableDropdownMenuClick();
+  void TableDropdownMenuItemClick(int tag);
+  void btnImportHTMLClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -247,6 +274,12 @@ class TfrmMain : public QMainWindow {
   void CreateEditorArea(QWidget* editorView);
   void CreateFormattingToolbar();
   void CreateStatusBar();
+  // Editing helpers (uMainTopicEditing.cpp, uMainFormatting.cpp, uMainInsert.cpp).
+  void CreateTopicEditing();
+  TTopicEditorSession* EditingSession();
+  bool ToolbarIdle() const;
+  void FillFontSizes();
+  void InsertImage(bool replace);
   void PlaceToolbarRun(QWidget* row, size_t first, size_t last);
   void ResetWorkspaceFolder();
   void SaveDefaultSettings();
@@ -271,10 +304,12 @@ class TfrmMain : public QMainWindow {
   bool FProjectDirty = false;
   std::map<std::string, std::string> FUnsavedTopicHtml;
   std::map<std::string, std::string> FPendingTextFiles;
-  std::string FCurrentTopicID;
-  std::string FDirtyHtml;
-  bool FEditorReady = false;
   bool FUpdatingUi = false;
+  // Topic editing and the toolbar's sync (uMainTopicEditing.cpp, uMainFormatting.cpp).
+  std::shared_ptr<ITopicEditorWindow> FEditorWindow;
+  std::shared_ptr<TTopicEditorSession> FSession;
+  std::shared_ptr<IToolbarView> FToolbarView;
+  std::shared_ptr<TToolbarSync> FToolbarSync;
   bool FRebuildingTree = false;
   bool FClosingAllowed = false;
 

@@ -1,2 +1,149 @@
-// Insert commands (links, images, tables, HTML import) live here with the editing logic.
+// Insert commands: links, topic links, images, tables and their rows and columns, and
+// HTML pages. Files are placed by the core (uAssetImport, uHtmlImport).
+#include <QMenu>
+#include <QToolButton>
+
+#include "uAssetImport.h"
+#include "uDlgPickTopic.h"
+#include "uEditorBridge.h"
+#include "uHtmlImport.h"
+#include "uJson.h"
 #include "uMain.h"
+#include "uQtText.h"
+#include "uUserDialogs.h"
+
+namespace {
+
+const char* const kImageFilter = "Images (*.png *.jpg *.jpeg *.gif *.bmp *.webp)|*.png;*.jpg;*.jpeg;*.gif;*.bmp;*.webp";
+const char* const kHtmlFilter =
+    "HTML files (*.html *.htm)|*.html;*.htm|All files (*)|*.*";
+
+// "3, 4" gives rows 3 and columns 4; no comma gives nothing.
+bool ParseTableAnswer(const std::string& answer, int& rows, int& cols) {
+  const size_t comma = answer.find(',');
+  if (comma == std::string::npos) return false;
+  const auto whole = [](const std::string& s) {
+    try {
+      size_t used = 0;
+      const int v = std::stoi(Trim(s), &used);
+      return used == Trim(s).size() ? v : 0;
+    } catch (const std::exception&) {
+      return 0;
+    }
+  };
+  rows = whole(answer.substr(0, comma));
+  cols = whole(answer.substr(comma + 1));
+  return true;
+}
+
+}  // namespace
+
+void TfrmMain::ConnectInsertCommands() {
+  const auto on = [this](QToolButton* button, void (TfrmMain::*handler)()) {
+    connect(button, &QToolButton::clicked, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+  };
+  on(btnLink, &TfrmMain::btnLinkClick);
+  on(btnTopicLink, &TfrmMain::btnTopicLinkClick);
+  on(btnImage, &TfrmMain::btnImageClick);
+  on(btnReplaceImage, &TfrmMain::btnReplaceImageClick);
+  on(btnRemoveImage, &TfrmMain::btnRemoveImageClick);
+  on(btnInsertTable, &TfrmMain::btnInsertTableClick);
+  on(btnTableDropdownMenu, &TfrmMain::btnTableDropdownMenuClick);
+  on(btnImportHTML, &TfrmMain::btnImportHTMLClick);
+  btnLink->setToolTip(Tr("Create Link..."));
+  btnTopicLink->setToolTip(Tr("Create Topic Link..."));
+  btnImage->setToolTip(Tr("Add Image..."));
+  btnReplaceImage->setToolTip(Tr("Replace Image..."));
+  btnRemoveImage->setText(Tr("Remove Image"));
+  btnInsertTable->setToolTip(Tr("Add Table..."));
+  btnImportHTML->setToolTip(Tr("Add HTML..."));
+}
+
+void TfrmMain::btnLinkClick() {
+  std::string url = "https://";
+  if (!FDialogs->InputBox(TranslateText("Insert Link"), TranslateText("URL:"), url)) return;
+  if (FBridge) FBridge->ExecCommand("link", url);
+}
+
+void TfrmMain::btnTopicLinkClick() {
+  std::string id;
+  if (!TfrmPickTopic::Execute(this, FProject.get(), id) || id.empty() || !FProject->HasTopic(id)) return;
+  TJson link;
+  link["href"] = "doc:" + id;
+  link["text"] = FProject->GetTopic(id).Title();
+  if (FBridge) FBridge->ExecCommand("topicLink", JsonWrite(link));
+}
+
+void TfrmMain::InsertImage(bool replace) {
+  if (!EditorReady() || !FBridge) return;
+  const std::string file = FDialogs->OpenFile(TranslateText(replace ? "Replace Image" : "Add Image"), kImageFilter, "");
+  if (file.empty()) return;
+  const std::string url = ImportImageAsset(FProject->RootPath(), file);
+  if (replace) FBridge->ReplaceSelectedImage(url);
+  else FBridge->ExecCommand("image", url);
+  RequestEditorFocus();
+}
+
+void TfrmMain::btnImageClick() { InsertImage(false); }
+
+void TfrmMain::btnReplaceImageClick() { InsertImage(true); }
+
+void TfrmMain::btnRemoveImageClick() {
+  if (!EditorReady() || !FBridge) return;
+  FBridge->RemoveSelectedImage();
+  RequestEditorFocus();
+}
+
+void TfrmMain::btnInsertTableClick() {
+  if (!EditorReady() || !FBridge) return;
+  std::string answer = "2,2";
+  if (!FDialogs->InputBox(TranslateText("Insert Table"), TranslateText("Rows,Cols"), answer)) return;
+  int rows = 0, cols = 0;
+  if (!ParseTableAnswer(answer, rows, cols)) return;
+  if (rows > 0 && cols > 0) FBridge->InsertTable(rows, cols);
+  RequestEditorFocus();
+}
+
+void TfrmMain::btnTableDropdownMenuClick() {
+  mnuTable->clear();
+  const std::pair<const char*, int> items[] = {
+      {"Insert Row", 1}, {"Remove Row", 2}, {"Insert Column", 3}, {"Remove Column", 4}};
+  for (const auto& [caption, tag] : items) {
+    QAction* action = mnuTable->addAction(Tr(caption));
+    connect(action, &QAction::triggered, this, [this, tag = tag] { Guard([this, tag] { TableDropdownMenuItemClick(tag); }); });
+  }
+  mnuTable->popup(btnTableDropdownMenu->mapToGlobal(QPoint(0, btnTableDropdownMenu->height())));
+}
+
+void TfrmMain::TableDropdownMenuItemClick(int tag) {
+  if (!EditorReady() || !FBridge) return;
+  static const char* const kCommands[] = {"insertTableRowAfter", "removeTableRow", "insertTableColumnAfter",
+                                          "removeTableColumn"};
+  if (tag < 1 || tag > 4) return;
+  FBridge->ExecCommand(kCommands[tag - 1]);
+  RequestEditorFocus();
+}
+
+void TfrmMain::btnImportHTMLClick() {
+  if (Trim(FProject->RootPath()).empty() || CurrentTopicID().empty()) {
+    FDialogs->ShowMessage(TMessageKind::Information,
+                          TranslateText("Please open or create a project and select a topic first."));
+    return;
+  }
+  if (!EditorReady() || !FBridge) {
+    FDialogs->ShowMessage(TMessageKind::Information, TranslateText("The editor is not ready yet."));
+    return;
+  }
+  const std::string file = FDialogs->OpenFile(TranslateText("Add HTML"), kHtmlFilter, "");
+  if (file.empty()) return;
+  const std::string fragment = ImportHtmlFragment(FProject->RootPath(), file);
+  if (Trim(fragment).empty()) {
+    FDialogs->ShowMessage(TMessageKind::Information,
+                          TranslateText("The selected HTML file does not contain importable body content."));
+    return;
+  }
+  FBridge->ExecCommand("insertHTML", fragment);
+  MarkProjectDirty();
+  ShowStatus(TranslateText("Inserted HTML: ") + ExtractFileName(file));
+  RequestEditorFocus();
+}

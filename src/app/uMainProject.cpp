@@ -74,7 +74,6 @@ bool TfrmMain::ConfirmSaveChanges() {
     case TDialogAnswer::No:
       FUnsavedTopicHtml.clear();
       FPendingTextFiles.clear();
-      FDirtyHtml.clear();
       FProjectDirty = false;
       return true;
     default:
@@ -90,14 +89,12 @@ void TfrmMain::FlushPendingTexts() {
   }
   FPendingTextFiles.clear();
   FUnsavedTopicHtml.clear();
-  FDirtyHtml.clear();
 }
 
 void TfrmMain::DiscardPendingTexts() {
   FUnsavedTopicHtml.clear();
   FPendingTextFiles.clear();
-  FDirtyHtml.clear();
-  FCurrentTopicID.clear();
+  ForgetCurrentTopic();
 }
 
 void TfrmMain::FlushProjectToDisk() {
@@ -192,6 +189,7 @@ void TfrmMain::OpenProject(const std::string& fileName) {
   FProjectDirty = false;
   FProjectFileName = path;
   FProject = std::move(loaded);
+  EditingSession();
   ApplyBaseHref();
   if (!info.title.empty()) FProject->SetTitle(info.title);
   if (FProject->RootTopicIDs().empty()) {
@@ -218,7 +216,7 @@ void TfrmMain::LoadProjectSettings() {
     SaveDefaultSettings();
   }
   ApplySettingsToUi();
-  if (FEditorReady) ApplySettingsToEditor();
+  if (EditorReady()) ApplySettingsToEditor();
 }
 
 void TfrmMain::btnNewProjectClick() {
@@ -236,7 +234,7 @@ void TfrmMain::btnNewProjectClick() {
   FSettings->SetDefaults();
   SaveDefaultSettings();
   ApplySettingsToUi();
-  if (FEditorReady) ApplySettingsToEditor();
+  if (EditorReady()) ApplySettingsToEditor();
   FProject->AddTopic(TranslateText("Welcome"), "");
   FProjectFileName.clear();
   FillStyleProfiles();
@@ -247,15 +245,7 @@ void TfrmMain::btnNewProjectClick() {
   if (FDialogs->EditProjectSettings(*FSettings, FProject->RootPath())) {
     SaveDefaultSettings();
     ApplySettingsToUi();
-    ApplyEditorCss();
-    if (!FCurrentTopicID.empty() && IsBodyEmpty(GetCurrentTopicHtml())) {
-      const std::string html = DefaultEmptyParagraphHtml(*FSettings);
-      FUnsavedTopicHtml[FCurrentTopicID] = html;
-      WriteTextFileUtf8(TopicFilePath(*FProject, FCurrentTopicID), html);
-      LoadTopicIntoEditor(FCurrentTopicID);
-    }
-    RefreshDefaultHeader();
-    if (FEditorReady) ApplySettingsToEditor();
+    ApplySettingsChangeToEditor(true);
   }
   UpdateCaption();
   ShowStatus(TranslateText("New project created (not saved)"));

@@ -9,8 +9,7 @@ void TfrmMain::btnProjectSettingsClick() {
   EnsureDir(ExtractFileDir(path));
   FSettings->SaveToFile(path);
   ApplySettingsToUi();
-  ApplyEditorCss();
-  if (FEditorReady) ApplySettingsToEditor();
+  ApplySettingsChangeToEditor();
   MarkProjectDirty();
 }
 

@@ -1,90 +1,163 @@
-// Topic editing: what the window needs from the editor page until the full editing
-// logic (page readiness, loading, capturing, headers, style sheets) replaces these
-// functions. Each does the minimum the window relies on.
+// Topic editing in the window: the session logic lives in the core
+// (TTopicEditorSession); this file gives it the window's waits, deferred calls, focus
+// and status line, and routes the bridge's events to it.
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
 #include "uEditorBridge.h"
 #include "uMain.h"
 #include "uQtText.h"
-#include "uStorage.h"
-#include "uTopicHtmlDefaults.h"
+#include "uSettingsCss.h"
+#include "uToolbarSync.h"
+#include "uTopicEditorSession.h"
+
+namespace {
+
+// What the session needs from the window.
+class TMainEditorWindow : public ITopicEditorWindow {
+ public:
+  explicit TMainEditorWindow(TfrmMain& form) : F(form) {}
+  void MarkProjectDirty() override { F.MarkProjectDirty(); }
+  void ShowStatus(const std::string& text) override { F.ShowStatus(text); }
+  void ShowTopicProperties(const std::string& topicID) override { F.ShowTopicProperties(topicID); }
+
+  // The window keeps working while it waits: page messages, paints and user input.
+  void WaitProcessingEvents(const std::function<bool()>& done, int timeoutMs) override {
+    if (done()) return;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+      if (done()) loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start();
+    loop.exec(QEventLoop::AllEvents);
+  }
+
+  void Defer(std::function<void()> fn) override {
+    QTimer::singleShot(0, &F, [this, fn = std::move(fn)] { F.Guard(fn); });
+  }
+
+  void FocusEditorControl() override {
+    if (F.Edge && F.Edge->isVisible() && F.Edge->isEnabled()) F.Edge->setFocus(Qt::OtherFocusReason);
+  }
+
+  std::string WriteEditorEffectiveCss() override { return ::WriteEditorEffectiveCss(F.Settings(), F.Project()); }
+
+ private:
+  TfrmMain& F;
+};
+
+}  // namespace
+
+void TfrmMain::CreateTopicEditing() {
+  FEditorWindow = std::make_shared<TMainEditorWindow>(*this);
+  FSession = std::make_shared<TTopicEditorSession>(*FEditorWindow, *FBridge, FUnsavedTopicHtml);
+  FSession->SetProject(FProject.get(), FSettings.get());
+  FSession->SetToolbarSync(FToolbarSync.get());
+}
+
+// The session, pointed at the project objects the window holds now (opening a project
+// replaces them).
+TTopicEditorSession* TfrmMain::EditingSession() {
+  if (FSession) FSession->SetProject(FProject.get(), FSettings.get());
+  return FSession.get();
+}
+
+const std::string& TfrmMain::CurrentTopicID() const {
+  static const std::string none;
+  return FSession ? FSession->CurrentTopicID() : none;
+}
+
+bool TfrmMain::EditorReady() const { return FSession && FSession->IsEditorReady(); }
+
+void TfrmMain::ForgetCurrentTopic() {
+  if (auto* session = EditingSession()) session->ForgetCurrentTopic();
+}
 
 void TfrmMain::tvTocChange() {
-  const std::string id = SelectedTopicID();
-  if (id == FCurrentTopicID) return;
-  CaptureCurrentTopicHtml();
-  if (id.empty() || !FProject->HasTopic(id)) {
-    FCurrentTopicID.clear();
-    return;
-  }
-  LoadTopicIntoEditor(id);
+  auto* session = EditingSession();
+  if (FRebuildingTree || !session) return;
+  std::string id = SelectedTopicID();
+  if (!id.empty() && !FProject->HasTopic(id)) id.clear();
+  if (id == CurrentTopicID() && !session->IsBusy()) return;
+  session->TopicSelectionChanged(id);
 }
 
 void TfrmMain::LoadTopicIntoEditor(const std::string& id) {
-  if (!FProject->HasTopic(id)) return;
-  FCurrentTopicID = id;
-  FDirtyHtml.clear();
-  ShowTopicProperties(id);
-  const std::string file = TopicFilePath(*FProject, id);
-  if (FUnsavedTopicHtml.count(id) == 0 && !FileExists(file)) {
-    EnsureDir(ExtractFileDir(file));
-    WriteTextFileUtf8(file, DefaultEmptyParagraphHtml(*FSettings));
-  }
-  if (FBridge && FEditorReady) {
-    TProgrammaticScope programmatic(*FBridge);
-    FBridge->SetHtml(GetCurrentTopicHtml());
-  }
-  ShowStatus(TranslateText("Loaded: ") + FProject->GetTopic(id).Title());
+  auto* session = EditingSession();
+  if (!session) return;
+  // Only the current topic is ever shown in the page.
+  if (id != CurrentTopicID()) session->TopicSelectionChanged(id);
+  else session->LoadTopicIntoEditor(id);
 }
 
-std::string TfrmMain::GetCurrentTopicHtml() {
-  if (FCurrentTopicID.empty()) return "";
-  if (!FDirtyHtml.empty()) return FDirtyHtml;
-  const auto pending = FUnsavedTopicHtml.find(FCurrentTopicID);
-  if (pending != FUnsavedTopicHtml.end()) return pending->second;
-  const std::string file = TopicFilePath(*FProject, FCurrentTopicID);
-  return FileExists(file) ? ReadTextFileUtf8(file) : std::string();
-}
+std::string TfrmMain::GetCurrentTopicHtml() { auto* session = EditingSession();
+  return session ? session->GetCurrentTopicHtml() : std::string(); }
 
 void TfrmMain::CaptureCurrentTopicHtml() {
-  if (FCurrentTopicID.empty() || FDirtyHtml.empty() || !FProject->HasTopic(FCurrentTopicID)) return;
-  FUnsavedTopicHtml[FCurrentTopicID] = FDirtyHtml;
-  FDirtyHtml.clear();
+  if (auto* session = EditingSession()) session->CaptureCurrentTopicHtml();
 }
 
-bool TfrmMain::RequestHtmlAndWait(int) { return false; }
+bool TfrmMain::RequestHtmlAndWait(int timeoutMs) {
+  auto* session = EditingSession();
+  if (!session) return false;
+  session->RequestHtmlAndWait(timeoutMs);
+  return !session->WaitingHtmlResponse();
+}
 
-bool TfrmMain::RequestHeaderAndWait(int) { return false; }
+bool TfrmMain::RequestHeaderAndWait(int timeoutMs) {
+  auto* session = EditingSession();
+  if (!session) return false;
+  session->RequestHeaderAndWait(timeoutMs);
+  return !session->WaitingHeaderResponse();
+}
 
 void TfrmMain::RequestEditorFocus() {
-  if (FEditorReady && Edge) Edge->setFocus();
+  if (auto* session = EditingSession()) session->RequestEditorFocus();
 }
 
-void TfrmMain::ApplyBaseHref() {}
+void TfrmMain::ApplyBaseHref() {
+  if (auto* session = EditingSession()) session->ApplyBaseHref();
+}
 
-void TfrmMain::ApplyEditorCss() {}
+void TfrmMain::ApplyEditorCss() {
+  if (auto* session = EditingSession()) session->ApplyEditorCss();
+}
 
-void TfrmMain::ApplySettingsToEditor() {}
+void TfrmMain::ApplySettingsToEditor() {
+  if (auto* session = EditingSession()) session->ApplySettingsToEditor();
+}
 
-void TfrmMain::RefreshDefaultHeader() {}
+void TfrmMain::RefreshDefaultHeader() {
+  if (auto* session = EditingSession()) session->RefreshDefaultHeader();
+}
+
+void TfrmMain::ApplySettingsChangeToEditor(bool newProjectFlow) {
+  if (auto* session = EditingSession()) session->ApplySettingsChangeToEditor(newProjectFlow);
+}
 
 void TfrmMain::SendEditorCommand(const std::string& command) {
-  if (FBridge && FEditorReady) FBridge->ExecCommand(command);
+  if (FBridge) FBridge->ExecCommand(command);
 }
 
 void TfrmMain::ConnectBridgeEvents() {
+  CreateTopicEditing();
   FBridge->OnReady = [this](TEditorBridge&) { Guard([this] { EditorReadyReceived(); }); };
   FBridge->OnHtmlChanged = [this](TEditorBridge& bridge, const std::string& html) {
     Guard([this, &bridge, &html] { EditorHtmlChanged(html, bridge.LastHtmlChangeWasUser()); });
   };
+  FBridge->OnHeaderChanged = [this](TEditorBridge&, const std::string& headerHtml, const std::string& headerBg) {
+    Guard([&] { EditingSession()->EditorHeaderChanged(headerHtml, headerBg); });
+  };
+  FBridge->OnCursorStyle = [this](TEditorBridge&, const TEditorCursorStyle& style) {
+    Guard([&] { EditorCursorStyle(style); });
+  };
+  FBridge->OnAreaChanged = [this](TEditorBridge&, const std::string& area) { EditingSession()->EditorAreaChanged(area); };
 }
 
-void TfrmMain::EditorReadyReceived() {
-  FEditorReady = true;
-  ApplySettingsToEditor();
-  if (!FCurrentTopicID.empty()) LoadTopicIntoEditor(FCurrentTopicID);
-}
+void TfrmMain::EditorReadyReceived() { EditingSession()->EditorReady(); }
 
-void TfrmMain::EditorHtmlChanged(const std::string& html, bool user) {
-  if (FCurrentTopicID.empty()) return;
-  FDirtyHtml = html;
-  if (user) MarkProjectDirty();
-}
+void TfrmMain::EditorHtmlChanged(const std::string& html, bool) { EditingSession()->EditorHtmlChanged(html); }

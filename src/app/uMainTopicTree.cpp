@@ -112,7 +112,7 @@ void TfrmMain::btnNewSubTopicClick(bool asRoot) {
   const std::string id = FProject->AddTopic(title, parent).ID();
   SaveProject(*FProject);
   RebuildAndSelect(id);
-  if (FCurrentTopicID != id) LoadTopicIntoEditor(id);
+  if (CurrentTopicID() != id) LoadTopicIntoEditor(id);
   MarkProjectDirty();
 }
 
@@ -134,8 +134,7 @@ void TfrmMain::btnDeleteTopicClick() {
   }
   FProject->DeleteTopic(id);
   for (const std::string& gone : removed) FUnsavedTopicHtml.erase(gone);
-  FCurrentTopicID.clear();
-  FDirtyHtml.clear();
+  ForgetCurrentTopic();
   SaveProject(*FProject);
   RebuildTopicTree();
   SelectFirstNode();
