@@ -112,7 +112,7 @@ void TfrmMain::btnNewSubTopicClick(bool asRoot) {
   const std::string id = FProject->AddTopic(title, parent).ID();
   SaveProject(*FProject);
   RebuildAndSelect(id);
-  if (CurrentTopicID() != id) LoadTopicIntoEditor(id);
+  LoadTopicIntoEditor(id);  // a new topic gets its file even before the page is ready
   MarkProjectDirty();
 }
 
