@@ -52,6 +52,9 @@ TEditorHostQt::TEditorHostQt(QWidget* parent)
   // The page loads project files (styles, images) next to it.
   page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
   page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+  // The Edit menu's Cut, Copy and Paste run inside the page, which needs the clipboard.
+  page()->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
+  page()->settings()->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
 
   QWebEngineScript script;
   script.setName(QStringLiteral("folivane-bridge"));
