@@ -37,11 +37,7 @@ class TFirstKeyWinsBuilder : public nlohmann::json_sax<TJson> {
   }
 
   bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
-    std::string what = ex.what();
-    const size_t close = what.find("] ");
-    if (close != std::string::npos) what = what.substr(close + 2);
-    if (StartsWith(what, "parse error at ")) what = what.substr(15);
-    error = what;
+    error = JsonParseErrorText(ex);
     return false;
   }
 
@@ -141,6 +137,14 @@ void AppendQuoted(std::string& out, std::string_view text) {
 }
 
 }  // namespace
+
+std::string JsonParseErrorText(const std::exception& ex) {
+  std::string what = ex.what();
+  const size_t close = what.find("] ");
+  if (close != std::string::npos) what = what.substr(close + 2);
+  if (StartsWith(what, "parse error at ")) what = what.substr(15);
+  return what;
+}
 
 bool TryParseJson(std::string_view text, TJson& out, std::string* error) {
   TFirstKeyWinsBuilder builder;

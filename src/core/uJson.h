@@ -14,6 +14,9 @@ using TJson = nlohmann::ordered_json;
 // when error is given, a short reason with line and column.
 bool TryParseJson(std::string_view text, TJson& out, std::string* error = nullptr);
 
+// The reason of a parser error without the library's prefix: "line 1, column 5: ...".
+std::string JsonParseErrorText(const std::exception& error);
+
 // The one writer: compact, keys in their order, pure ASCII ("/" escaped, every
 // character outside U+0020..U+007F as \u with four upper-case hex digits).
 std::string JsonWrite(const TJson& value);

@@ -60,11 +60,7 @@ class TTopicsReader : public TSax {
   }
 
   bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
-    std::string what = ex.what();
-    const size_t close = what.find("] ");
-    if (close != std::string::npos) what = what.substr(close + 2);
-    if (StartsWith(what, "parse error at ")) what = what.substr(15);
-    parseError = what;
+    parseError = JsonParseErrorText(ex);
     return false;
   }
 
