@@ -11,6 +11,10 @@ import { padEmptyBlocks, parkHandlersInHtml, serializeEditable } from './fastHtm
 
 const REPORT_DELAY_MS = 150;
 
+// The window draws every control, so the page needs no icons; an empty pack stops
+// TinyMCE from fetching its default one from beside the page, where none is copied.
+tinymce.IconManager.add('default', { icons: {} });
+
 const ctx = {
   body: null,
   header: null,

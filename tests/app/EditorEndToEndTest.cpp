@@ -1,0 +1,98 @@
+// The whole path a writer takes: the real window with the real editor page in Qt
+// WebEngine; select a topic, type, make a word bold, save, and the topic file holds it.
+#include <QAction>
+#include <QEventLoop>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <optional>
+
+#include "AppTestSupport.h"
+#include "uEditorHostQt.h"
+#include "uStorage.h"
+
+namespace {
+
+// Runs a script in the page and waits for its value as text.
+std::optional<QString> Evaluate(QWebEngineView& view, const QString& script, int timeoutMs = 10000) {
+  std::optional<QString> result;
+  QEventLoop loop;
+  view.page()->runJavaScript(script, [&](const QVariant& value) {
+    result = value.toString();
+    loop.quit();
+  });
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  loop.exec();
+  return result;
+}
+
+QString BodyText(QWebEngineView& view) {
+  return Evaluate(view, "(document.getElementById('zd-body') || {}).innerText || ''").value_or(QString());
+}
+
+}  // namespace
+
+class EditorEndToEndTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void typeBoldSaveReachesTheTopicFile() {
+    TAppSandbox sandbox;
+    const std::string projectFile = sandbox.MakeProject("Guide", {"Welcome", "Second"});
+
+    auto* page = new TEditorHostQt;  // the window takes the view
+    TMainWindowServices services;
+    services.dialogs = &sandbox.dialogs;
+    services.editorHost = page;
+    services.editorView = page;
+    services.arguments = {QString::fromStdString(projectFile)};
+    TfrmMain window(services);
+    window.resize(1400, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+
+    const std::string second = window.Project().RootTopicIDs().at(1);
+    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("Second"), 20000);
+    QCOMPARE(window.CurrentTopicID(), second);
+
+    // The caret at the end of the text, then real keystrokes into the page.
+    window.RequestEditorFocus();
+    QVERIFY(Evaluate(*page,
+                     "(() => { const ed = tinymce.get('zd-body'); ed.focus();"
+                     " ed.selection.select(ed.getBody(), true); ed.selection.collapse(false); return 'ok'; })()")
+                .has_value());
+    QWidget* input = page->focusProxy() ? page->focusProxy() : page;
+    QTest::keyClicks(input, " Hello");
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("Second Hello"), 10000);
+
+    // Select the typed word and press the toolbar's Bold.
+    QTest::keyClick(input, Qt::Key_Left, Qt::ShiftModifier | Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*page, "tinymce.get('zd-body').selection.getContent({format:'text'})")
+                                     .value_or(QString()) == "Hello",
+                             10000);
+    window.btnBold->click();
+    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*page, "document.querySelector('#zd-body strong')?.textContent || ''")
+                                     .value_or(QString()) == "Hello",
+                             10000);
+
+    window.Save1->trigger();
+    QVERIFY(sandbox.dialogs.messages.empty());
+    const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
+    QVERIFY2(saved.find("<strong>Hello</strong>") != std::string::npos, saved.c_str());
+    QVERIFY2(saved.find("Second") != std::string::npos, saved.c_str());
+    QVERIFY(!window.ProjectDirty());
+
+    // The Edit menu's Copy and Paste go through the page's clipboard access.
+    window.Copy1->trigger();
+    QVERIFY(Evaluate(*page,
+                     "(() => { const ed = tinymce.get('zd-body'); ed.selection.collapse(false); return 'ok'; })()")
+                .has_value());
+    window.Paste1->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("HelloHello"), 10000);
+  }
+};
+
+QTEST_MAIN(EditorEndToEndTest)
+#include "EditorEndToEndTest.moc"
