@@ -23,10 +23,21 @@ bool BrowserAvailable() {
   }
 }
 
+// The text with every run of blanks and line breaks as one space: how a long heading
+// wraps depends on the fonts the machine has.
 std::string PdfText(const std::string& pdf) {
   const TProcessResult r = RunProcessAndWait("pdftotext", {"-enc", "UTF-8", pdf, "-"});
   EXPECT_EQ(r.exitCode, 0) << r.output;
-  return r.output;
+  std::string text;
+  for (const char c : r.output) {
+    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f';
+    if (!blank) {
+      text += c;
+    } else if (!text.empty() && text.back() != ' ') {
+      text += ' ';
+    }
+  }
+  return text;
 }
 
 }  // namespace
