@@ -257,6 +257,8 @@ class TfrmMain : public QMainWindow {
   void btnTableDropdownMenuClick();
   void TableDropdownMenuItemClick(int tag);
   void btnImportHTMLClick();
+  // Sends a reusable-content token to the caret (uMainReusableContent.cpp).
+  void InsertReusableToken(const std::string& token);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -12,6 +12,3 @@ void TfrmMain::btnProjectSettingsClick() {
   ApplySettingsChangeToEditor();
   MarkProjectDirty();
 }
-
-// The reusable content dialog plugs in here.
-void TfrmMain::btnVariablesConditionsSnippetsClick() {}
