@@ -1,4 +1,4 @@
-// The program entry: title, light style, translations, then the main window.
+// The program entry: title, light style, translations, the update check, then the main window.
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
@@ -6,6 +6,7 @@
 #include "uAppStyle.h"
 #include "uEditorHostQt.h"
 #include "uMain.h"
+#include "uNewVersionCheck.h"
 #include "uTranslationFile.h"
 #include "uUserDialogs.h"
 
@@ -16,6 +17,17 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(":/icons/folivane.svg"));
   ApplyLightStyle(app);
   LoadTranslations();
+
+  const TUpdateCheckResult check = CheckForNewVersion();
+  if (check.Show) {
+    TQtUserDialogs updateDialogs;
+    TNewVersionServices updateServices;
+    updateServices.dialogs = &updateDialogs;
+    TfrmNewVersion form(check, updateServices);
+    updateDialogs.SetParent(&form);
+    form.exec();
+    if (form.Tag == 0) return 0;
+  }
 
   TQtUserDialogs dialogs;
   TMainWindowServices services;

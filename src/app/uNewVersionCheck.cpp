@@ -1,0 +1,195 @@
+#include "uNewVersionCheck.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QSvgRenderer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <thread>
+
+#include "uMain.h"
+#include "uPlatform.h"
+#include "uQtText.h"
+#include "uUserDialogs.h"
+
+namespace {
+
+QPixmap UpdatePicture(QSize size, qreal ratio) {
+  QPixmap pixmap(size * ratio);
+  pixmap.setDevicePixelRatio(ratio);
+  pixmap.fill(Qt::transparent);
+  QSvgRenderer svg(QStringLiteral(":/icons/update-icon.svg"));
+  QPainter painter(&pixmap);
+  const int side = qMin(size.width(), size.height());
+  svg.render(&painter, QRectF((size.width() - side) / 2.0, (size.height() - side) / 2.0, side, side));
+  return pixmap;
+}
+
+}  // namespace
+
+TfrmNewVersion::TfrmNewVersion(const TUpdateCheckResult& check, const TNewVersionServices& services, QWidget* parent)
+    : QDialog(parent), UpdateRequired(check.UpdateRequired), NewVersionMessage(check.NewVersionMessage),
+      FServices(services) {
+  if (!FServices.open) FServices.open = OpenWithAssociatedProgram;
+  if (FServices.baseUrl.empty()) FServices.baseUrl = UpdateBaseUrl();
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+  VirtualImage1 = new QLabel(this);
+  VirtualImage1->setFixedSize(70, 75);
+  VirtualImage1->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+  VirtualImage1->setPixmap(UpdatePicture(QSize(64, 64), devicePixelRatioF()));
+
+  // A long change list scrolls instead of being cut off.
+  Label1 = new QLabel;
+  Label1->setWordWrap(true);
+  Label1->setTextFormat(Qt::PlainText);
+  Label1->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidget(Label1);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setMinimumSize(289, 83);
+
+  ProgressBar1 = new QProgressBar(this);
+  ProgressBar1->setRange(0, 100);
+  ProgressBar1->setValue(0);
+  ProgressBar1->setFixedHeight(17);
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->hide();
+
+  btUpdateNow = new QPushButton(this);
+  btUpdateNow->setMinimumSize(100, 25);
+  btCancel = new QPushButton(this);
+  btCancel->setMinimumSize(75, 25);
+  connect(btUpdateNow, &QPushButton::clicked, this, [this] { btUpdateNowClick(); });
+  connect(btCancel, &QPushButton::clicked, this, [this] { btCancelClick(); });
+
+  auto* top = new QHBoxLayout;
+  top->setSpacing(11);
+  top->addWidget(VirtualImage1, 0, Qt::AlignTop);
+  top->addWidget(scroll, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(13);
+  buttons->addStretch(1);
+  buttons->addWidget(btUpdateNow);
+  buttons->addWidget(btCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(9, 11, 18, 8);
+  layout->setSpacing(8);
+  layout->addLayout(top, 1);
+  layout->addWidget(ProgressBar1);
+  layout->addLayout(buttons);
+  resize(397, 164);
+}
+
+TfrmNewVersion::~TfrmNewVersion() = default;
+
+void TfrmNewVersion::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TfrmNewVersion::FormShow() {
+  Tag = 1;
+  setWindowTitle(" " + QApplication::applicationName());
+  btUpdateNow->setText(Tr("Update Now"));
+  btCancel->setText(UpdateRequired ? Tr("Exit") : Tr("Skip"));
+  Label1->setText(ToQ(NewVersionMessage));
+}
+
+void TfrmNewVersion::FormClose() {
+  if (UpdateRequired) Tag = 0;
+}
+
+void TfrmNewVersion::done(int result) {
+  // Closing while the installer downloads means Abort; the download's end closes the window.
+  if (FDownloading) {
+    DownloadCancelled = true;
+    return;
+  }
+  FormClose();
+  QDialog::done(result);
+}
+
+void TfrmNewVersion::btCancelClick() {
+  if (FDownloading) {  // the button reads "Abort"
+    DownloadCancelled = true;
+  } else {
+    close();
+  }
+}
+
+void TfrmNewVersion::Open(const std::string& target) { FServices.open(target); }
+
+void TfrmNewVersion::btUpdateNowClick() {
+  if (FDownloading) return;
+  UpdateRequired = true;
+  DownloadCancelled = false;
+  btCancel->setText(Tr("Abort"));
+  btUpdateNow->setEnabled(false);
+  ProgressBar1->setValue(0);
+  ProgressBar1->show();
+
+  // The transfer runs on a worker thread while this thread keeps serving the window:
+  // libcurl calls back only about once a second while the server is silent, which
+  // would freeze a window that processed its events from the callback alone.
+  FDownloading = true;
+  std::string failure;
+  try {
+    const std::string folder =
+        FServices.downloadFolder.empty() ? MakeUpdateDownloadFolder() : FServices.downloadFolder;
+    const std::string cancelledText = TranslateText("Download is cancelled. Please download manually.");
+    const std::string baseUrl = FServices.baseUrl;
+    QEventLoop wait;
+    std::string file;
+    std::thread worker([&, this] {
+      int shown = 0;
+      try {
+        file = DownloadInstaller(baseUrl, folder, [&, this](int64_t done, int64_t total) {
+          if (DownloadCancelled) throw EFolivaneError(cancelledText);
+          if (total <= 0) return;
+          const int percent = static_cast<int>(std::clamp<int64_t>(done * 100 / total, 0, 100));
+          if (percent == shown) return;
+          shown = percent;
+          QMetaObject::invokeMethod(this, [this, percent] { ProgressBar1->setValue(percent); },
+                                    Qt::QueuedConnection);
+        });
+      } catch (const std::exception& e) {
+        failure = e.what();
+      }
+      QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    wait.exec();
+    worker.join();
+    if (failure.empty()) {
+      if (!FileExists(file)) throw EFolivaneError(TranslateText("Cannot find downloaded file."));
+      FDownloadedFile = file;
+      Open(file);
+    }
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  FDownloading = false;
+  if (!failure.empty()) {
+    if (FServices.dialogs) {
+      FServices.dialogs->ShowMessage(
+          TMessageKind::Error,
+          TranslateText("Failed to download update. Please download manually on website.") + "\n\n" + failure);
+    }
+    try {
+      Open(TfrmMain::kHomepageUrl);
+    } catch (const std::exception&) {
+    }
+  }
+  close();
+}
