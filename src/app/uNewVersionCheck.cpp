@@ -22,6 +22,11 @@
 
 namespace {
 
+constexpr int kClientWidth = 397;
+constexpr int kClientHeight = 164;
+constexpr int kLabelWidth = 289;
+constexpr int kLabelHeight = 83;
+
 QPixmap UpdatePicture(QSize size, qreal ratio) {
   QPixmap pixmap(size * ratio);
   pixmap.setDevicePixelRatio(ratio);
@@ -58,7 +63,7 @@ TfrmNewVersion::TfrmNewVersion(const TUpdateCheckResult& check, const TNewVersio
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroll->setMinimumSize(289, 83);
+  scroll->setMinimumSize(kLabelWidth, kLabelHeight);
 
   ProgressBar1 = new QProgressBar(this);
   ProgressBar1->setRange(0, 100);
@@ -89,7 +94,7 @@ TfrmNewVersion::TfrmNewVersion(const TUpdateCheckResult& check, const TNewVersio
   layout->addLayout(top, 1);
   layout->addWidget(ProgressBar1);
   layout->addLayout(buttons);
-  resize(397, 164);
+  resize(kClientWidth, kClientHeight);
 }
 
 TfrmNewVersion::~TfrmNewVersion() = default;
@@ -105,6 +110,12 @@ void TfrmNewVersion::FormShow() {
   btUpdateNow->setText(Tr("Update Now"));
   btCancel->setText(UpdateRequired ? Tr("Exit") : Tr("Skip"));
   Label1->setText(ToQ(NewVersionMessage));
+  // Taller for a longer change list, up to a limit past which it scrolls.
+  const int needed = Label1->fontMetrics()
+                         .boundingRect(QRect(0, 0, kLabelWidth, 10000), Qt::TextWordWrap, Label1->text().trimmed())
+                         .height();
+  const int extra = qBound(0, needed - kLabelHeight, 320);
+  resize(width(), kClientHeight + extra);
 }
 
 void TfrmNewVersion::FormClose() {
