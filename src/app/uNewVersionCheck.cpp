@@ -163,6 +163,7 @@ void TfrmNewVersion::btUpdateNowClick() {
     const std::string baseUrl = FServices.baseUrl;
     QEventLoop wait;
     std::string file;
+    std::atomic<bool> finished{false};
     std::thread worker([&, this] {
       int shown = 0;
       try {
@@ -178,9 +179,12 @@ void TfrmNewVersion::btUpdateNowClick() {
       } catch (const std::exception& e) {
         failure = e.what();
       }
+      finished = true;
       QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
     });
     wait.exec();
+    // The loop also ends when the application quits: then the transfer must stop too.
+    if (!finished) DownloadCancelled = true;
     worker.join();
     if (failure.empty()) {
       if (!FileExists(file)) throw EFolivaneError(TranslateText("Cannot find downloaded file."));
