@@ -45,7 +45,7 @@ TfrmNewVersion::TfrmNewVersion(const TUpdateCheckResult& check, const TNewVersio
       FServices(services) {
   if (!FServices.open) FServices.open = OpenWithAssociatedProgram;
   if (FServices.baseUrl.empty()) FServices.baseUrl = UpdateBaseUrl();
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
   VirtualImage1 = new QLabel(this);
   VirtualImage1->setFixedSize(70, 75);
