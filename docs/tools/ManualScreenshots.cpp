@@ -1,0 +1,204 @@
+// Takes the screenshots of the user manual: starts the real window on a scratch copy of
+// examples/Sample, drives it and grabs what the X server shows (so the editor page, menus
+// and dialogs are captured as the user sees them). Run under Xvfb by take-screenshots.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "uAppStyle.h"
+#include "uEditorHostQt.h"
+#include "uMain.h"
+#include "uTopicTree.h"
+#include "uTranslationFile.h"
+#include "uUserDialogs.h"
+#include "uUtils.h"
+
+namespace {
+
+QString gOutDir;
+
+void Pause(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    Pause(50);
+  }
+  return true;
+}
+
+// What the X server shows in a rectangle of global coordinates: popups and the
+// web engine's content included.
+void Save(const QRect& global, const char* name) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QPixmap shot = screen->grabWindow(0, global.x(), global.y(), global.width(), global.height());
+  const QString path = QDir(gOutDir).filePath(name);
+  if (!shot.save(path, "PNG", 0)) {  // lossless; 0 asks for the strongest compression
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::exit(1);
+  }
+  std::printf("%s %dx%d\n", qPrintable(path), shot.width(), shot.height());
+}
+
+QRect GlobalRect(const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
+
+std::string TopicByTitle(TfrmMain& window, const std::string& title) {
+  for (const auto& [id, topic] : window.Project().Topics()) {
+    if (topic->Title() == title) return id;
+  }
+  std::fprintf(stderr, "no topic \"%s\" in the sample\n", title.c_str());
+  std::exit(1);
+}
+
+void ShowTopic(TfrmMain& window, const std::string& title) {
+  window.SelectTopicNode(TopicByTitle(window, title));
+  WaitFor([&] { return window.StatusText().contains(QString::fromStdString(title)); }, 5000);
+  Pause(1500);  // the page lays out and paints its pictures
+}
+
+// Two faults for the link check to find: a picture that is not in the project and a
+// link to a topic that no longer exists.
+void BreakTwoLinks(const std::string& root, const std::string& topicFile) {
+  const std::string path = PathJoin(PathJoin(root, "topics"), topicFile);
+  std::string html = ReadTextFileUtf8(path);
+  html = ReplaceAll(html, "backup-flow.png", "backup-flow-old.png");
+  html += "<p>See <a href=\"doc:0F1E2D3C4B5A69788796A5B4C3D2E1F0\">the old restore guide</a>.</p>";
+  WriteTextFileUtf8(path, html);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: folivane-manual-screenshots SAMPLE_DIR OUTPUT_DIR\n");
+    return 2;
+  }
+  // A per-user folder of its own: the user's last project, workspace and language stay untouched.
+  QTemporaryDir scratch;
+  qputenv("APPDATA", QDir(scratch.path()).filePath("appdata").toUtf8());
+  qputenv("LANGUAGE", "en");
+  qputenv("FOLIVANE_NO_OPEN", "1");
+  if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(TfrmMain::kAppTitle);
+  ApplyLightStyle(app);
+  LoadTranslations();
+  gOutDir = QString::fromLocal8Bit(argv[2]);
+  QDir().mkpath(gOutDir);
+
+  const std::filesystem::path sample = QDir(scratch.path()).filePath("Sample").toStdString();
+  std::filesystem::copy(argv[1], sample, std::filesystem::copy_options::recursive);
+
+  TQtUserDialogs dialogs;
+  auto* host = new TEditorHostQt;
+  TMainWindowServices services;
+  services.dialogs = &dialogs;
+  services.editorHost = host;
+  services.editorView = host;
+  services.arguments = {QString::fromStdString((sample / "Sample.fvp").string())};
+  TfrmMain window(services);
+  dialogs.SetParent(&window);
+  window.move(0, 0);
+  window.resize(1180, 780);
+  window.show();
+  if (!WaitFor([&] { return window.EditorReady(); }, 30000)) {
+    std::fprintf(stderr, "the editor page did not become ready\n");
+    return 1;
+  }
+  window.spl1->setSizes({300, 880});
+  window.tvToc->expandAll();
+
+  // The keys the menus show, for the manual's shortcut table.
+  for (QAction* a : {window.NewProject, window.Open1, window.Save1, window.SaveProjectAs1, window.Exit1,
+                     window.Undo1, window.Redo1, window.Cut1, window.Copy1, window.Paste1, window.SelectAll1}) {
+    std::printf("%-22s %s\n", qPrintable(a->text()), qPrintable(a->shortcut().toString()));
+  }
+
+  ShowTopic(window, "Welcome");
+  Save(GlobalRect(&window), "main-window.png");
+
+  ShowTopic(window, "Your first backup");
+  const QRect editor = GlobalRect(window.pnlRight);
+  Save(QRect(editor.topLeft(), QSize(editor.width(), std::min(editor.height(), 560))), "topic-editing.png");
+  const QRect toolbar = GlobalRect(window.pnlToolbar).united(
+      window.pnlToolbar2->isVisible() ? GlobalRect(window.pnlToolbar2) : QRect());
+  Save(toolbar, "formatting-toolbar.png");
+
+  ShowTopic(window, "Installing Harbor Sync");
+  Save(GlobalRect(window.pnlLeft), "topic-tree.png");
+
+  // Menus: the menu bar's item and the open menu.
+  const auto grabMenu = [&](QMenu* menu, QMenu* sub, const char* name) {
+    const QRect item = window.menuBar()->actionGeometry(menu->menuAction());
+    const QPoint at = window.menuBar()->mapToGlobal(item.bottomLeft());
+    menu->popup(at);
+    Pause(400);
+    QRect area = QRect(window.menuBar()->mapToGlobal(item.topLeft()), item.size()).united(menu->geometry());
+    if (sub) {
+      menu->setActiveAction(sub->menuAction());
+      sub->popup(menu->mapToGlobal(menu->actionGeometry(sub->menuAction()).topRight()));
+      Pause(400);
+      area = area.united(sub->geometry());
+    }
+    Save(area.adjusted(-4, -4, 8, 8), name);
+    if (sub) sub->hide();
+    menu->hide();
+    Pause(200);
+  };
+  grabMenu(window.Publish1, nullptr, "publish-menu.png");
+  grabMenu(window.ools1, window.mmLanguage, "language-menu.png");
+
+  // Check Links reads the files on disk; the findings window is modeless.
+  BreakTwoLinks((sample / "Sample").string(), "5A3D1E0C7B9F4E21A6C8000000001002.html");
+  window.btnCheckLinksClick();
+  QDialog* findings = nullptr;
+  WaitFor([&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) findings = d;
+    }
+    return findings != nullptr;
+  }, 5000);
+  if (!findings) {
+    std::fprintf(stderr, "the Check Links window did not open\n");
+    return 1;
+  }
+  findings->resize(720, 230);
+  Pause(400);
+  Save(GlobalRect(findings), "link-check.png");
+  findings->close();
+  Pause(200);
+
+  // The topic picker is modal: grabbed from inside its own loop, then cancelled.
+  QTimer::singleShot(800, [] {
+    if (QWidget* picker = QApplication::activeModalWidget()) {
+      picker->resize(380, 400);
+      Pause(400);
+      Save(GlobalRect(picker), "topic-picker.png");
+      if (auto* d = qobject_cast<QDialog*>(picker)) d->reject();
+    }
+  });
+  window.btnTopicLinkClick();
+
+  return 0;  // the scratch project goes with its folder; nothing is saved
+}
