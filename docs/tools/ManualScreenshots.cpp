@@ -202,5 +202,16 @@ int main(int argc, char* argv[]) {
   });
   window.btnTopicLinkClick();
 
+  // The reusable content dialog, on the Variables tab: modal as well, and cancelled.
+  QTimer::singleShot(800, [] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      dialog->resize(1090, 540);  // room for the row of insert buttons
+      Pause(400);
+      Save(GlobalRect(dialog), "reusable-dialog.png");
+      if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
+    }
+  });
+  window.btnVariablesConditionsSnippetsClick();
+
   return 0;  // the scratch project goes with its folder; nothing is saved
 }
