@@ -46,7 +46,10 @@ class TMainToolbarView : public IToolbarView {
   void SelectHeadingIndex(int index) override { F.cmbHeading->setCurrentIndex(index); }
   void SelectFontName(const std::string& name) override {
     const int i = F.cmbTextFont->findText(ToQ(name), Qt::MatchFixedString);
-    if (i >= 0) F.cmbTextFont->setCurrentIndex(i);
+    // A font this machine lacks (a project from another system) is shown greyed by
+    // name rather than leaving some other font selected as if it were the caret's.
+    F.cmbTextFont->setPlaceholderText(i >= 0 ? QString() : ToQ(name));
+    F.cmbTextFont->setCurrentIndex(i);
   }
   void ShowFontSize(const std::string& text) override {
     F.cmbFontSize->setCurrentIndex(F.cmbFontSize->findText(ToQ(text), Qt::MatchExactly));

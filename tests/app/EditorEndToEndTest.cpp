@@ -1,6 +1,7 @@
 // The whole path a writer takes: the real window with the real editor page in Qt
 // WebEngine; select a topic, type, make a word bold, save, and the topic file holds it.
 #include <QAction>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
@@ -66,6 +67,13 @@ class EditorEndToEndTest : public QObject {
     QWidget* input = page->focusProxy() ? page->focusProxy() : page;
     QTest::keyClicks(input, " Hello");
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("Second Hello"), 10000);
+    // The caret's font follows the project default; one this machine lacks is shown by
+    // name, not replaced by whichever font happens to head the list.
+    const QString font = QString::fromStdString(window.Settings().DefaultFontName);
+    if (window.cmbTextFont->findText(font, Qt::MatchFixedString) < 0) {
+      QTRY_COMPARE_WITH_TIMEOUT(window.cmbTextFont->placeholderText(), font, 10000);
+      QCOMPARE(window.cmbTextFont->currentIndex(), -1);
+    }
 
     // Select the typed word and press the toolbar's Bold.
     QTest::keyClick(input, Qt::Key_Left, Qt::ShiftModifier | Qt::ControlModifier);
