@@ -361,8 +361,15 @@ std::string RewriteAssetPaths(std::string_view html, TPublishForm form) {
       return ReplaceAll(step, "href=\"assets/", "href=\"../assets/");
     }
     case TPublishForm::Chm: {
-      const std::string step = ReplaceAllText(html, "src=\"assets/", "src=\"../assets/");
-      return ReplaceAllText(step, "src=\"/assets/", "src=\"../assets/");
+      // Links too (imported style sheets, attached files): left as they were, they would
+      // point into topics/ inside the compiled file, where nothing lies.
+      std::string out(html);
+      for (const char* attribute : {"src", "href"}) {
+        const std::string quoted = std::string(attribute) + "=\"";
+        out = ReplaceAllText(out, quoted + "assets/", quoted + "../assets/");
+        out = ReplaceAllText(out, quoted + "/assets/", quoted + "../assets/");
+      }
+      return out;
     }
     case TPublishForm::Pdf:
       break;

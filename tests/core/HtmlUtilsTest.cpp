@@ -118,7 +118,9 @@ TEST(RewriteAssetPaths, WebHelpIsExactAndChmIgnoresCase) {
       {"<img src=\"assets/a.png\">", "<img src=\"../assets/a.png\">", "<img src=\"../assets/a.png\">"},
       {"<img SRC=\"assets/a.png\">", "<img SRC=\"assets/a.png\">", "<img src=\"../assets/a.png\">"},
       {"<img src=\"/assets/a.png\">", "<img src=\"/assets/a.png\">", "<img src=\"../assets/a.png\">"},
-      {"<a href=\"assets/f.pdf\">", "<a href=\"../assets/f.pdf\">", "<a href=\"assets/f.pdf\">"},
+      {"<a href=\"assets/f.pdf\">", "<a href=\"../assets/f.pdf\">", "<a href=\"../assets/f.pdf\">"},
+      {"<link rel=\"stylesheet\" HREF=\"/assets/css/p.css\">", "<link rel=\"stylesheet\" HREF=\"/assets/css/p.css\">",
+       "<link rel=\"stylesheet\" href=\"../assets/css/p.css\">"},
       {"<img src='assets/a.png'>", "<img src='assets/a.png'>", "<img src='assets/a.png'>"},
   };
   for (const auto& c : cases) {
