@@ -19,19 +19,6 @@ TTranslationState& State() {
   return state;
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.emplace_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
-  return lines;
-}
-
 bool ParseCount(const std::string& line, int& count) {
   if (line.empty() || line.size() > 6) return false;
   count = 0;
@@ -77,9 +64,7 @@ int TTranslationTable::IndexOfCode(const std::string& code) const {
 
 bool ParseTranslationText(const std::string& text, TTranslationTable& table) {
   table.columns.clear();
-  std::string_view body(text);
-  if (StartsWith(body, "\xEF\xBB\xBF")) body.remove_prefix(3);
-  const std::vector<std::string> lines = SplitLines(body);
+  const std::vector<std::string> lines = SplitTextLines(text);
   int n = 0;
   if (lines.empty() || !ParseCount(lines[0], n)) return false;
   const size_t rows = (lines.size() - 1) / static_cast<size_t>(n);

@@ -189,21 +189,6 @@ std::string UpdateEndpointUrl(const std::string& baseUrl, const std::string& pat
   return base + path;
 }
 
-std::vector<std::string> SplitTextLines(const std::string& text) {
-  std::string_view s = text;
-  if (StartsWith(s, "\xEF\xBB\xBF")) s.remove_prefix(3);
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '\r' && s[i] != '\n') continue;
-    lines.emplace_back(s.substr(start, i - start));
-    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < s.size()) lines.emplace_back(s.substr(start));
-  return lines;
-}
-
 TVersionFileInfo ParseVersionFile(const std::string& text) {
   const std::vector<std::string> lines = SplitTextLines(text);
   if (lines.empty()) throw EFolivaneError("The version file is empty");

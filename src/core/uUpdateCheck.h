@@ -29,8 +29,6 @@ struct TVersionFileInfo {
   int minimum = 0;
 };
 
-// The lines of a text file: CR LF, LF or CR end a line; a UTF-8 byte-order mark is skipped.
-std::vector<std::string> SplitTextLines(const std::string& text);
 // The first line "latest/minimum", both decimal whole numbers. Raises EFolivaneError.
 TVersionFileInfo ParseVersionFile(const std::string& text);
 // One change per line; empty lines are dropped, lines of blanks are kept.

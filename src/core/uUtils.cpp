@@ -493,3 +493,17 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   }
   return out;
 }
+
+std::vector<std::string> SplitTextLines(std::string_view text) {
+  if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}

@@ -85,6 +85,8 @@ bool EndsWithText(std::string_view s, std::string_view suffix);    // ASCII case
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
 std::string ReplaceAllText(std::string_view s, std::string_view from, std::string_view to);  // ASCII case ignored
 std::vector<std::string> SplitString(std::string_view s, char sep);
+// The lines of a text file: CR LF, LF or CR end a line; a UTF-8 byte-order mark is skipped.
+std::vector<std::string> SplitTextLines(std::string_view text);
 // Replaces each %s (and %d) in order with the next argument; %% is a percent sign.
 std::string FormatText(std::string_view format, const std::vector<std::string>& args);
 // Shortest decimal form with "." ("1.5", "2", "0.1").
