@@ -10,14 +10,18 @@ TColorButton::TColorButton(QWidget* parent) : QToolButton(parent) {
   SetColor(Qt::black);
 }
 
-void TColorButton::SetColor(const QColor& color) {
-  FColor = color;
-  QPixmap swatch(28, 16);
+QPixmap ColorSwatch(const QColor& color, QSize size) {
+  QPixmap swatch(size);
   swatch.fill(Qt::transparent);
   QPainter painter(&swatch);
   painter.setPen(QColor(120, 120, 120));
   painter.setBrush(color);
-  painter.drawRoundedRect(QRectF(0.5, 0.5, 27, 15), 3, 3);
+  painter.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 3, 3);
   painter.end();
-  setIcon(QIcon(swatch));
+  return swatch;
+}
+
+void TColorButton::SetColor(const QColor& color) {
+  FColor = color;
+  setIcon(QIcon(ColorSwatch(color)));
 }

@@ -2,7 +2,11 @@
 #pragma once
 
 #include <QColor>
+#include <QPixmap>
 #include <QToolButton>
+
+// A rounded colour sample with a grey outline, as the colour controls show it.
+QPixmap ColorSwatch(const QColor& color, QSize size = QSize(28, 16));
 
 class TColorButton : public QToolButton {
   Q_OBJECT
