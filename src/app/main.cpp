@@ -5,6 +5,7 @@
 
 #include "uAppStyle.h"
 #include "uEditorHostQt.h"
+#include "uFrmProjectSettings.h"
 #include "uMain.h"
 #include "uNewVersionCheck.h"
 #include "uTranslationFile.h"
@@ -29,6 +30,9 @@ int main(int argc, char* argv[]) {
     if (form.Tag == 0) return 0;
   }
 
+  TQtUserDialogs::SetSettingsEditor([](QWidget* owner, TProjectSettings& settings, const std::string&) {
+    return TfrmProjectSettings::Execute(owner, settings);
+  });
   TQtUserDialogs dialogs;
   TMainWindowServices services;
   services.dialogs = &dialogs;

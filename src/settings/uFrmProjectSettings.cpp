@@ -1,0 +1,393 @@
+#include "uFrmProjectSettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "uColorBox.h"
+#include "uQtText.h"
+#include "uUserDialogs.h"
+
+namespace {
+
+const char* const kPresetFilter = "Settings preset (*.json)|*.json|All files (*.*)|*.*";
+const char* const kLinkStyles[] = {"none", "solid", "dashed", "dotted", "double"};
+const char* const kTableBorderStyles[] = {"solid", "dashed", "dotted", "double"};
+const int kFontSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 36, 40, 48, 60, 72};
+// What a body font size is raised to, as when a settings file is read.
+constexpr int kMinFontSize = 8;
+
+// Trimmed text holding a decimal 32-bit integer and nothing else.
+std::optional<std::int32_t> ParseInteger(const QString& text) {
+  const std::string t = Trim(FromQ(text));
+  std::int32_t value = 0;
+  const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), value);
+  if (t.empty() || error != std::errc() || end != t.data() + t.size()) return std::nullopt;
+  return value;
+}
+
+// A decimal number whatever the locale: "," is read as the decimal separator too.
+std::optional<double> ParseSpacing(const QString& text) {
+  const std::string t = ReplaceAll(Trim(FromQ(text)), ",", ".");
+  if (t.empty() || t.find_first_not_of("0123456789.+-eE") != std::string::npos) return std::nullopt;
+  double value = 0;
+  const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), value);
+  if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+QString SpacingText(double spacing) { return ToQ(ReplaceAll(FloatToText(spacing), ",", ".")); }
+
+template <size_t N>
+QStringList ListOf(const char* const (&items)[N]) {
+  QStringList list;
+  for (const char* item : items) list << item;
+  return list;
+}
+
+QStringList ScreenFonts() {
+  QStringList families = QFontDatabase::families();
+  families.sort(Qt::CaseInsensitive);
+  families.removeDuplicates();
+  return families;
+}
+
+QComboBox* NewCombo(QWidget* parent, const QStringList& items, bool editable) {
+  auto* combo = new QComboBox(parent);
+  combo->addItems(items);
+  combo->setEditable(editable);
+  if (editable) combo->setInsertPolicy(QComboBox::NoInsert);
+  return combo;
+}
+
+// Selects the entry equal to text, letter case ignored; fallback when there is none.
+void SelectText(QComboBox* combo, const std::string& text, int fallback) {
+  const int found = combo->findText(ToQ(text), Qt::MatchFixedString);
+  combo->setCurrentIndex(found >= 0 ? found : fallback);
+}
+
+std::string SelectedOr(const QComboBox* combo, const char* fallback) {
+  return combo->currentIndex() >= 0 ? FromQ(combo->currentText()) : fallback;
+}
+
+}  // namespace
+
+TfrmProjectSettings::TfrmProjectSettings(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs)
+    : QDialog(owner), FSettings(settings), FValues(settings), FDialogs(dialogs) {
+  if (!FDialogs) {
+    FOwnDialogs = std::make_unique<TQtUserDialogs>(this);
+    FDialogs = FOwnDialogs.get();
+  }
+  setWindowTitle(Tr("Project Settings"));
+  setFont(QFont("Segoe UI", 9));
+  setSizeGripEnabled(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  FScroll = new QScrollArea(this);
+  FScroll->setFrameShape(QFrame::NoFrame);
+  FScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  FScroll->setWidgetResizable(true);
+  FContent = new QWidget(FScroll);
+  FBottom = new QWidget(this);
+  FBottom->setFixedHeight(S(56));
+  layout->addWidget(FScroll, 1);
+  layout->addWidget(FBottom);
+  CreateControls();
+  LayOutRows();
+  FScroll->setWidget(FContent);
+  CreateButtons();
+  SizeToScreen();
+  SettingsToControls(FValues);
+}
+
+TfrmProjectSettings::~TfrmProjectSettings() = default;
+
+bool TfrmProjectSettings::Execute(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs) {
+  TfrmProjectSettings dialog(owner, settings, dialogs);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+int TfrmProjectSettings::S(int n) const {
+  const int dpi = logicalDpiY() < 1 ? 96 : logicalDpiY();
+  return static_cast<int>(std::lround(n * dpi / 96.0));
+}
+
+int TfrmProjectSettings::RowHeight() const { return std::max(S(24), fontMetrics().height() + S(8)); }
+
+// --- Building -----------------------------------------------------------------------------
+
+QLineEdit* TfrmProjectSettings::NewEdit(bool visible) {
+  auto* edit = new QLineEdit(FContent);
+  edit->setVisible(visible);
+  return edit;
+}
+
+TColorBox* TfrmProjectSettings::NewColorBox() {
+  auto* box = new TColorBox(FContent);
+  box->SetPicker([this](std::string& color) { return FDialogs->PickColor(color); });
+  return box;
+}
+
+void TfrmProjectSettings::CreateControls() {
+  edProjTitle = NewEdit();
+  // The heading sizes have no visible control: they travel through the dialog unchanged.
+  edH1 = NewEdit(false);
+  edH2 = NewEdit(false);
+  edH3 = NewEdit(false);
+  edBody = NewEdit(false);
+  edFontName = NewEdit(false);
+  edLineSpacing = NewEdit();
+  cbTextColor = NewColorBox();
+  cbHeaderBg = NewColorBox();
+  cbPageBg = NewColorBox();
+  cmbFontName = NewCombo(FContent, ScreenFonts(), false);
+  QStringList sizes;
+  for (int size : kFontSizes) sizes << QString::number(size);
+  cmbBodyFontSize = NewCombo(FContent, sizes, true);
+  cbTocTextColor = NewColorBox();
+  edTocTextSize = NewEdit();
+  chkCopyright = new QCheckBox(Tr("Enable copyright footer"), FContent);
+  edCopyrightText = NewEdit();
+  cbLinkColor = NewColorBox();
+  cmbLinkStyle = NewCombo(FContent, ListOf(kLinkStyles), false);
+  cbTableBorderColor = NewColorBox();
+  cmbTableBorderStyle = NewCombo(FContent, ListOf(kTableBorderStyles), false);
+  edTableBorderWidth = NewEdit();
+}
+
+void TfrmProjectSettings::LayOutRows() {
+  struct TRow {
+    const char* section;  // starts a section when set
+    const char* label;    // none: the control is a check box spanning the row
+    QWidget* control;
+    int width;
+  };
+  const TRow rows[] = {
+      {"Project Title", "Title:", edProjTitle, 260},
+      {"Default Font", "Font title:", cmbFontName, 260},
+      {nullptr, "Font size:", cmbBodyFontSize, 90},
+      {nullptr, "Font Color:", cbTextColor, 220},
+      {nullptr, "Default line interval (e.g. 1.5):", edLineSpacing, 90},
+      {"Background Colors (WebHelp, CHM)", "Page background color:", cbPageBg, 220},
+      {nullptr, "Header background color:", cbHeaderBg, 220},
+      {"Content tree appearance", "Tree text color:", cbTocTextColor, 220},
+      {nullptr, "Tree text size:", edTocTextSize, 90},
+      {"WebHelp footer", nullptr, chkCopyright, 320},
+      {nullptr, "Footer text:", edCopyrightText, 260},
+      {"Link style", "Link color:", cbLinkColor, 220},
+      {nullptr, "Link style:", cmbLinkStyle, 140},
+      {"Table style", "Border style:", cmbTableBorderStyle, 140},
+      {nullptr, "Border width (px):", edTableBorderWidth, 90},
+      {nullptr, "Border color:", cbTableBorderColor, 220},
+  };
+  const int textHeight = fontMetrics().height();
+  int y = S(12);
+  int right = 0;
+  for (const TRow& row : rows) {
+    if (row.section) {
+      y += S(8);
+      auto* heading = new QLabel(Tr(row.section), FContent);
+      QFont bold = heading->font();
+      bold.setBold(true);
+      heading->setFont(bold);
+      heading->move(S(12), y);
+      y += textHeight + S(14);
+    }
+    const int x = row.label ? S(330) : S(12);
+    if (row.label) {
+      auto* label = new QLabel(Tr(row.label), FContent);
+      label->setGeometry(S(12), y + S(4), S(300), textHeight + S(4));
+      label->setBuddy(row.control);
+    }
+    row.control->setGeometry(x, y, S(row.width), RowHeight());
+    right = std::max(right, x + S(row.width));
+    y += std::max(S(30), textHeight + S(12));
+  }
+  y += S(20);
+  FContent->setMinimumSize(right + S(12), y);
+}
+
+void TfrmProjectSettings::CreateButtons() {
+  auto button = [this](const char* caption, int width) {
+    auto* b = new QPushButton(Tr(caption), FBottom);
+    b->resize(S(width), RowHeight() + S(4));
+    return b;
+  };
+  btnOk = button("OK", 90);
+  btnOk->setDefault(true);
+  btnCancel = button("Cancel", 90);
+  btnSavePreset = button("Save preset...", 120);
+  btnLoadPreset = button("Load preset...", 120);
+  connect(btnOk, &QPushButton::clicked, this, &TfrmProjectSettings::btnOkClick);
+  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(btnSavePreset, &QPushButton::clicked, this, &TfrmProjectSettings::btnSavePresetClick);
+  connect(btnLoadPreset, &QPushButton::clicked, this, &TfrmProjectSettings::btnLoadPresetClick);
+  PlaceButtons();
+}
+
+void TfrmProjectSettings::PlaceButtons() {
+  const int w = width();
+  btnOk->move(w - S(200), S(10));
+  btnCancel->move(w - S(100), S(10));
+  btnSavePreset->move(S(12), S(10));
+  btnLoadPreset->move(S(140), S(10));
+}
+
+void TfrmProjectSettings::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (btnOk) PlaceButtons();
+}
+
+void TfrmProjectSettings::SizeToScreen() {
+  QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1040);
+  // Never larger than the work area: the rows scroll instead.
+  const int width = std::min(std::max(S(660), area.width() / 4), area.width());
+  const int height = std::min(std::max(S(780), area.height() * 3 / 4), area.height());
+  setMinimumSize(std::min(S(660), area.width()), std::min(S(560), area.height()));
+  resize(width, height);
+  move(area.center() - rect().center());
+  PlaceButtons();
+}
+
+// --- Values -------------------------------------------------------------------------------
+
+void TfrmProjectSettings::SettingsToControls(const TProjectSettings& s) {
+  edH1->setText(QString::number(s.FontSizeH1));
+  edH2->setText(QString::number(s.FontSizeH2));
+  edH3->setText(QString::number(s.FontSizeH3));
+  edBody->setText(QString::number(s.FontSizeBody));
+  edFontName->setText(ToQ(s.DefaultFontName));
+  SelectText(cmbFontName, s.DefaultFontName, -1);
+  const QString size = QString::number(s.FontSizeBody);
+  cmbBodyFontSize->setCurrentIndex(cmbBodyFontSize->findText(size));
+  cmbBodyFontSize->setEditText(size);
+  edLineSpacing->setText(SpacingText(s.DefaultLineSpacing));
+  cbTextColor->SetSelected(s.DefaultTextColor);
+  cbPageBg->SetSelected(s.DefaultPageBgColor);
+  cbHeaderBg->SetSelected(s.DefaultHeaderBgColor);
+  cbTocTextColor->SetSelected(s.TocTextColor);
+  cbLinkColor->SetSelected(s.LinkColor);
+  cbTableBorderColor->SetSelected(s.TableBorderColor);
+  edTocTextSize->setText(QString::number(s.TocTextSize));
+  edTableBorderWidth->setText(QString::number(s.TableBorderWidth));
+  edProjTitle->setText(ToQ(s.ProjTitle));
+  chkCopyright->setChecked(s.CopyrightEnabled);
+  edCopyrightText->setText(ToQ(s.CopyrightText));
+  SelectText(cmbLinkStyle, s.LinkStyle, 1);
+  SelectText(cmbTableBorderStyle, s.TableBorderStyle, 0);
+}
+
+bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** invalid) const {
+  QWidget* firstInvalid = nullptr;
+  auto integer = [&firstInvalid](QWidget* control, const QString& text) {
+    const std::optional<std::int32_t> value = ParseInteger(text);
+    if (!value && !firstInvalid) firstInvalid = control;
+    return value.value_or(0);
+  };
+  const std::int32_t h1 = integer(edH1, edH1->text());
+  const std::int32_t h2 = integer(edH2, edH2->text());
+  const std::int32_t h3 = integer(edH3, edH3->text());
+  const bool sizeGiven = !cmbBodyFontSize->currentText().trimmed().isEmpty();
+  const std::int32_t body = sizeGiven ? integer(cmbBodyFontSize, cmbBodyFontSize->currentText())
+                                      : integer(edBody, edBody->text());
+  const std::optional<double> spacing = ParseSpacing(edLineSpacing->text());
+  if (!spacing && !firstInvalid) firstInvalid = edLineSpacing;
+  const std::int32_t tocSize = integer(edTocTextSize, edTocTextSize->text());
+  const std::int32_t borderWidth = integer(edTableBorderWidth, edTableBorderWidth->text());
+  if (invalid) *invalid = firstInvalid;
+  if (firstInvalid) return false;
+
+  s.ProjTitle = Trim(FromQ(edProjTitle->text()));
+  s.FontSizeH1 = h1;
+  s.FontSizeH2 = h2;
+  s.FontSizeH3 = h3;
+  // A smaller size would hide the text in the editor until the file is read again.
+  s.FontSizeBody = std::max(body, kMinFontSize);
+  std::string font = Trim(FromQ(cmbFontName->currentText()));
+  if (font.empty()) font = Trim(FromQ(edFontName->text()));
+  s.DefaultFontName = font.empty() ? "Segoe UI" : font;
+  s.DefaultTextColor = cbTextColor->Selected();
+  s.DefaultLineSpacing = std::clamp(*spacing, 1.0, 5.0);
+  s.DefaultPageBgColor = cbPageBg->Selected();
+  s.DefaultHeaderBgColor = cbHeaderBg->Selected();
+  s.TocTextColor = cbTocTextColor->Selected();
+  s.TocTextSize = std::clamp(tocSize, 6, 36);
+  s.CopyrightEnabled = chkCopyright->isChecked();
+  s.CopyrightText = Trim(FromQ(edCopyrightText->text()));
+  s.LinkColor = cbLinkColor->Selected();
+  s.LinkStyle = SelectedOr(cmbLinkStyle, "solid");
+  s.TableBorderStyle = SelectedOr(cmbTableBorderStyle, "solid");
+  s.TableBorderWidth = std::clamp(borderWidth, 1, 12);
+  s.TableBorderColor = cbTableBorderColor->Selected();
+  return true;
+}
+
+// --- Buttons ------------------------------------------------------------------------------
+
+void TfrmProjectSettings::ShowError(const std::string& text) { FDialogs->ShowMessage(TMessageKind::Error, text); }
+
+// Invalid values keep the dialog open, so the other changes are not lost.
+void TfrmProjectSettings::btnOkClick() {
+  TProjectSettings values = FValues;
+  QWidget* invalid = nullptr;
+  if (!ControlsToSettings(values, &invalid)) {
+    ShowError(TranslateText("Some values are invalid. Please fix them."));
+    if (invalid) invalid->setFocus();
+    return;
+  }
+  FSettings = values;
+  accept();
+}
+
+// Presets hold what the dialog shows; the caller's settings change only on OK.
+void TfrmProjectSettings::btnSavePresetClick() {
+  TProjectSettings values = FValues;
+  if (!ControlsToSettings(values)) {
+    ShowError(TranslateText("Some values are invalid. Please fix them first."));
+    return;
+  }
+  const std::string file =
+      FDialogs->SaveFile(TranslateText("Save preset..."), TranslateText(kPresetFilter), "json", "");
+  if (file.empty()) return;
+  try {
+    values.SavePreset(file);
+  } catch (const std::exception& e) {
+    ShowError(ErrorBoxText(TranslateText("Failed to save preset: ") + e.what()));
+    return;
+  }
+  FDialogs->ShowMessage(TMessageKind::Information, TranslateText("Preset saved."));
+}
+
+void TfrmProjectSettings::btnLoadPresetClick() {
+  const std::string file = FDialogs->OpenFile(TranslateText("Load preset..."), TranslateText(kPresetFilter), "");
+  if (file.empty()) return;
+  // Keys the preset lacks keep what the dialog shows (or, when that is invalid, the
+  // values it was opened with); a failed load changes nothing.
+  TProjectSettings loaded = FValues;
+  ControlsToSettings(loaded);
+  try {
+    if (!loaded.LoadPreset(file)) {
+      ShowError(TranslateText("Preset file is invalid."));
+      return;
+    }
+  } catch (const std::exception& e) {
+    ShowError(ErrorBoxText(TranslateText("Failed to load preset: ") + e.what()));
+    return;
+  }
+  FValues = loaded;
+  SettingsToControls(FValues);
+  FDialogs->ShowMessage(TMessageKind::Information, TranslateText("Preset loaded."));
+}

@@ -1,0 +1,90 @@
+// The project settings dialog. Its controls are built in code from a table of
+// sections and rows, in a scrolling area above the button panel.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+#include <string>
+
+#include "uProjectSettings.h"
+
+class IUserDialogs;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QScrollArea;
+class TColorBox;
+
+class TfrmProjectSettings : public QDialog {
+  Q_OBJECT
+
+ public:
+  // dialogs shows the message boxes, file dialogs and colour picker; null: the Qt ones.
+  TfrmProjectSettings(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs = nullptr);
+  ~TfrmProjectSettings() override;
+
+  // True when confirmed; only then does settings hold the new values.
+  static bool Execute(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs = nullptr);
+
+  void SettingsToControls(const TProjectSettings& settings);
+  // Validates every control and stores them all into settings only when all are valid;
+  // invalid (when given) receives the first control that is not.
+  bool ControlsToSettings(TProjectSettings& settings, QWidget** invalid = nullptr) const;
+
+  void btnOkClick();
+  void btnSavePresetClick();
+  void btnLoadPresetClick();
+
+  // n pixels at 96 dots per inch, scaled to this dialog's density.
+  int S(int n) const;
+
+  QLineEdit* edProjTitle = nullptr;
+  QLineEdit* edH1 = nullptr;
+  QLineEdit* edH2 = nullptr;
+  QLineEdit* edH3 = nullptr;
+  QLineEdit* edBody = nullptr;
+  QLineEdit* edFontName = nullptr;
+  QLineEdit* edLineSpacing = nullptr;
+  TColorBox* cbTextColor = nullptr;
+  TColorBox* cbHeaderBg = nullptr;
+  TColorBox* cbPageBg = nullptr;
+  QComboBox* cmbFontName = nullptr;
+  QComboBox* cmbBodyFontSize = nullptr;
+  TColorBox* cbTocTextColor = nullptr;
+  QLineEdit* edTocTextSize = nullptr;
+  QCheckBox* chkCopyright = nullptr;
+  QLineEdit* edCopyrightText = nullptr;
+  TColorBox* cbLinkColor = nullptr;
+  QComboBox* cmbLinkStyle = nullptr;
+  TColorBox* cbTableBorderColor = nullptr;
+  QComboBox* cmbTableBorderStyle = nullptr;
+  QLineEdit* edTableBorderWidth = nullptr;
+  QPushButton* btnOk = nullptr;
+  QPushButton* btnCancel = nullptr;
+  QPushButton* btnSavePreset = nullptr;
+  QPushButton* btnLoadPreset = nullptr;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void CreateControls();
+  void LayOutRows();
+  void CreateButtons();
+  void PlaceButtons();
+  void SizeToScreen();
+  int RowHeight() const;
+  QLineEdit* NewEdit(bool visible = true);
+  TColorBox* NewColorBox();
+  void ShowError(const std::string& text);
+
+  TProjectSettings& FSettings;
+  // The caller's values, replaced by each loaded preset: carries what has no control.
+  TProjectSettings FValues;
+  std::unique_ptr<IUserDialogs> FOwnDialogs;
+  IUserDialogs* FDialogs;
+  QScrollArea* FScroll = nullptr;
+  QWidget* FContent = nullptr;
+  QWidget* FBottom = nullptr;
+};
