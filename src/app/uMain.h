@@ -80,6 +80,8 @@ class TfrmMain : public QMainWindow {
   void DiscardPendingTexts();
   void FlushProjectToDisk();
   void LoadProjectSettings();
+  // Gives every topic's header the colour (meta/headerbg_*.txt); failures are skipped.
+  void ApplyHeaderBgToAllTopics(const std::string& color);
   static std::string NormalizeProjectPath(const std::string& path);
   static std::string WorkspaceFolder();
   static std::string LastProjectFilePath();
@@ -285,6 +287,8 @@ class TfrmMain : public QMainWindow {
   void PlaceToolbarRun(QWidget* row, size_t first, size_t last);
   void ResetWorkspaceFolder();
   void SaveDefaultSettings();
+  // After the settings dialog: a failure is shown, the settings stay in effect.
+  void SaveConfirmedSettings();
   void WriteLastProjectFile(const std::string& path);
   // Tree helpers (uMainTopicTree.cpp).
   void AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::unordered_set<std::string>& placed);

@@ -243,7 +243,7 @@ void TfrmMain::btnNewProjectClick() {
   UpdateCaption();
 
   if (FDialogs->EditProjectSettings(*FSettings, FProject->RootPath())) {
-    SaveDefaultSettings();
+    SaveConfirmedSettings();
     ApplySettingsToUi();
     ApplySettingsChangeToEditor(true);
   }
