@@ -270,7 +270,9 @@ void TfrmProjectSettings::SettingsToControls(const TProjectSettings& s) {
   edH3->setText(QString::number(s.FontSizeH3));
   edBody->setText(QString::number(s.FontSizeBody));
   edFontName->setText(ToQ(s.DefaultFontName));
+  // A font that is not installed selects nothing; its name still shows, greyed.
   SelectText(cmbFontName, s.DefaultFontName, -1);
+  cmbFontName->setPlaceholderText(ToQ(s.DefaultFontName));
   const QString size = QString::number(s.FontSizeBody);
   cmbBodyFontSize->setCurrentIndex(cmbBodyFontSize->findText(size));
   cmbBodyFontSize->setEditText(size);
