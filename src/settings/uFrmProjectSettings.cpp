@@ -347,7 +347,10 @@ void TfrmProjectSettings::btnOkClick() {
   QWidget* invalid = nullptr;
   if (!ControlsToSettings(values, &invalid)) {
     ShowError(TranslateText("Some values are invalid. Please fix them."));
-    if (invalid) invalid->setFocus();
+    if (invalid) {
+      FScroll->ensureWidgetVisible(invalid);
+      invalid->setFocus();
+    }
     return;
   }
   FSettings = values;

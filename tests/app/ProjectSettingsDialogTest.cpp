@@ -295,6 +295,32 @@ class ProjectSettingsDialogTest : public QObject {
     QVERIFY(!w->ProjectDirty());
   }
 
+  // New opens the dialog once; OK gives the new project its look without marking it
+  // modified, and the welcome topic's empty paragraph follows the new size.
+  void newProjectOpensTheDialog() {
+    TAppSandbox box;
+    auto w = box.NewWindow();
+    int opened = 0;
+    box.dialogs.settingsEditor = [&w, &opened](TProjectSettings& settings) {
+      ++opened;
+      WhenDialogOpens([](TfrmProjectSettings& d) {
+        d.edProjTitle->setText("Manual");
+        d.cmbBodyFontSize->setEditText("20");
+        d.btnOk->click();
+      });
+      return TfrmProjectSettings::Execute(w.get(), settings, &w->Dialogs());
+    };
+    w->btnNewProjectClick();
+    QCOMPARE(opened, 1);
+    QCOMPARE(w->windowTitle(), QString("Folivane - Manual"));
+    QVERIFY(!w->ProjectDirty());
+    TProjectSettings saved;
+    QVERIFY(saved.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(w->Project().RootPath())));
+    QCOMPARE(saved.FontSizeBody, 20);
+    const std::string welcome = TopicFilePath(w->Project(), w->Project().RootTopicIDs()[0]);
+    QVERIFY(ReadFile(welcome).find("font-size:20px") != std::string::npos);
+  }
+
   // A settings file that cannot be written is reported; the new settings stay in use.
   void unsavableSettingsAreReported() {
     TAppSandbox box;
