@@ -247,6 +247,9 @@ class ProjectSettingsDialogTest : public QObject {
     box.dialogs.settingsEditor = [&w](TProjectSettings& settings) {
       WhenDialogOpens([](TfrmProjectSettings& d) {
         d.edProjTitle->setText("  Renamed Guide ");
+        d.edLineSpacing->setText("2");
+        d.edTocTextSize->setText("17");
+        d.cbPageBg->SetSelected(RGBColor(255, 255, 0));
         d.cbHeaderBg->setCurrentIndex(TColorBox::kCustomIndex);
         emit d.cbHeaderBg->activated(TColorBox::kCustomIndex);
         d.btnOk->click();
@@ -259,6 +262,9 @@ class ProjectSettingsDialogTest : public QObject {
     QCOMPARE(w->Settings().ProjTitle, std::string("Renamed Guide"));
     QCOMPARE(w->windowTitle(), QString::fromStdString("Folivane* - Renamed Guide [" + file + "]"));
     QVERIFY(w->ProjectDirty());
+    QCOMPARE(w->cmbLineSpacing->currentText(), QString("2.0"));
+    QCOMPARE(w->tvToc->font().pointSize(), 17);
+    QCOMPARE(w->pnlLeft->palette().color(QPalette::Window), QColor(255, 255, 0));
     for (const std::string& id : std::vector<std::string>{"", ids[0], ids[1]}) {
       QCOMPARE(ReadFile(HeaderBgPath(project, id)), std::string("#c0ffee"));
     }
