@@ -192,31 +192,35 @@ void TfrmProjectSettings::LayOutRows() {
       {nullptr, "Border width (px):", edTableBorderWidth, 90},
       {nullptr, "Border color:", cbTableBorderColor, 220},
   };
-  const int textHeight = fontMetrics().height();
   int y = S(12);
   int right = 0;
   for (const TRow& row : rows) {
-    if (row.section) {
-      y += S(8);
-      auto* heading = new QLabel(Tr(row.section), FContent);
-      QFont bold = heading->font();
-      bold.setBold(true);
-      heading->setFont(bold);
-      heading->move(S(12), y);
-      y += textHeight + S(14);
-    }
-    const int x = row.label ? S(330) : S(12);
-    if (row.label) {
-      auto* label = new QLabel(Tr(row.label), FContent);
-      label->setGeometry(S(12), y + S(4), S(300), textHeight + S(4));
-      label->setBuddy(row.control);
-    }
-    row.control->setGeometry(x, y, S(row.width), RowHeight());
-    right = std::max(right, x + S(row.width));
-    y += std::max(S(30), textHeight + S(12));
+    if (row.section) y = AddHeading(row.section, y);
+    y = AddRow(row.label, row.control, row.width, y);
+    right = std::max(right, row.control->geometry().right());
   }
-  y += S(20);
-  FContent->setMinimumSize(right + S(12), y);
+  FContent->setMinimumSize(right + S(12), y + S(20));
+}
+
+int TfrmProjectSettings::AddHeading(const char* caption, int y) {
+  y += S(8);
+  auto* heading = new QLabel(Tr(caption), FContent);
+  QFont bold = heading->font();
+  bold.setBold(true);
+  heading->setFont(bold);
+  heading->move(S(12), y);
+  return y + fontMetrics().height() + S(14);
+}
+
+int TfrmProjectSettings::AddRow(const char* label, QWidget* control, int width, int y) {
+  const int textHeight = fontMetrics().height();
+  if (label) {
+    auto* caption = new QLabel(Tr(label), FContent);
+    caption->setGeometry(S(12), y + S(4), S(300), textHeight + S(4));
+    caption->setBuddy(control);
+  }
+  control->setGeometry(label ? S(330) : S(12), y, S(width), RowHeight());
+  return y + std::max(S(30), textHeight + S(12));
 }
 
 void TfrmProjectSettings::CreateButtons() {

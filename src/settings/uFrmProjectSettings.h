@@ -71,6 +71,9 @@ class TfrmProjectSettings : public QDialog {
  private:
   void CreateControls();
   void LayOutRows();
+  // Each returns the y below what it placed.
+  int AddHeading(const char* caption, int y);
+  int AddRow(const char* label, QWidget* control, int width, int y);
   void CreateButtons();
   void PlaceButtons();
   void SizeToScreen();
