@@ -226,7 +226,8 @@ int TfrmProjectSettings::AddRow(const char* label, QWidget* control, int width, 
 void TfrmProjectSettings::CreateButtons() {
   auto button = [this](const char* caption, int width) {
     auto* b = new QPushButton(Tr(caption), FBottom);
-    b->resize(S(width), RowHeight() + S(4));
+    // Wider where a translated caption needs it.
+    b->resize(std::max(S(width), b->sizeHint().width()), RowHeight() + S(4));
     return b;
   };
   btnOk = button("OK", 90);
@@ -246,7 +247,7 @@ void TfrmProjectSettings::PlaceButtons() {
   btnOk->move(w - S(200), S(10));
   btnCancel->move(w - S(100), S(10));
   btnSavePreset->move(S(12), S(10));
-  btnLoadPreset->move(S(140), S(10));
+  btnLoadPreset->move(std::max(S(140), btnSavePreset->geometry().right() + 1 + S(8)), S(10));
 }
 
 void TfrmProjectSettings::resizeEvent(QResizeEvent* event) {
