@@ -1,9 +1,7 @@
 // The project settings dialog: validation, presets, the colour box, and what the
 // window does when the dialog is confirmed or cancelled.
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
