@@ -23,6 +23,7 @@
 
 #include "uAppStyle.h"
 #include "uEditorHostQt.h"
+#include "uFrmProjectSettings.h"
 #include "uMain.h"
 #include "uTopicTree.h"
 #include "uTranslationFile.h"
@@ -112,6 +113,9 @@ int main(int argc, char* argv[]) {
   const std::filesystem::path sample = QDir(scratch.path()).filePath("Sample").toStdString();
   std::filesystem::copy(argv[1], sample, std::filesystem::copy_options::recursive);
 
+  TQtUserDialogs::SetSettingsEditor([](QWidget* owner, TProjectSettings& settings, const std::string&) {
+    return TfrmProjectSettings::Execute(owner, settings);
+  });
   TQtUserDialogs dialogs;
   auto* host = new TEditorHostQt;
   TMainWindowServices services;
@@ -212,6 +216,17 @@ int main(int argc, char* argv[]) {
     }
   });
   window.btnVariablesConditionsSnippetsClick();
+
+  // The project settings dialog, cancelled as well.
+  QTimer::singleShot(800, [] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      dialog->resize(640, 720);
+      Pause(400);
+      Save(GlobalRect(dialog), "project-settings.png");
+      if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
+    }
+  });
+  window.btnProjectSettingsClick();
 
   return 0;  // the scratch project goes with its folder; nothing is saved
 }
