@@ -31,6 +31,35 @@ QString BodyText(QWebEngineView& view) {
   return Evaluate(view, "(document.getElementById('zd-body') || {}).innerText || ''").value_or(QString());
 }
 
+// The real window on a two-topic project, with the page ready.
+struct TLiveWindow {
+  TAppSandbox sandbox;
+  TEditorHostQt* page = new TEditorHostQt;  // the window takes the view
+  std::unique_ptr<TfrmMain> window;
+
+  bool Start() {
+    const std::string projectFile = sandbox.MakeProject("Guide", {"Welcome", "Second"});
+    TMainWindowServices services;
+    services.dialogs = &sandbox.dialogs;
+    services.editorHost = page;
+    services.editorView = page;
+    services.arguments = {QString::fromStdString(projectFile)};
+    window = std::make_unique<TfrmMain>(services);
+    window->resize(1400, 800);
+    window->show();
+    return QTest::qWaitForWindowExposed(window.get());
+  }
+  std::string RootID(size_t i) { return window->Project().RootTopicIDs().at(i); }
+  // Real key events go to the page's input widget.
+  QWidget* Input() { return page->focusProxy() ? page->focusProxy() : page; }
+  bool CaretToEnd() {
+    return Evaluate(*page,
+                    "(() => { const ed = tinymce.get('zd-body'); ed.focus();"
+                    " ed.selection.select(ed.getBody(), true); ed.selection.collapse(false); return 'ok'; })()")
+        .has_value();
+  }
+};
+
 }  // namespace
 
 class EditorEndToEndTest : public QObject {
@@ -38,33 +67,21 @@ class EditorEndToEndTest : public QObject {
 
  private slots:
   void typeBoldSaveReachesTheTopicFile() {
-    TAppSandbox sandbox;
-    const std::string projectFile = sandbox.MakeProject("Guide", {"Welcome", "Second"});
-
-    auto* page = new TEditorHostQt;  // the window takes the view
-    TMainWindowServices services;
-    services.dialogs = &sandbox.dialogs;
-    services.editorHost = page;
-    services.editorView = page;
-    services.arguments = {QString::fromStdString(projectFile)};
-    TfrmMain window(services);
-    window.resize(1400, 800);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TLiveWindow live;
+    QVERIFY(live.Start());
+    TfrmMain& window = *live.window;
+    TEditorHostQt* page = live.page;
     QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
 
-    const std::string second = window.Project().RootTopicIDs().at(1);
+    const std::string second = live.RootID(1);
     window.SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("Second"), 20000);
     QCOMPARE(window.CurrentTopicID(), second);
 
     // The caret at the end of the text, then real keystrokes into the page.
     window.RequestEditorFocus();
-    QVERIFY(Evaluate(*page,
-                     "(() => { const ed = tinymce.get('zd-body'); ed.focus();"
-                     " ed.selection.select(ed.getBody(), true); ed.selection.collapse(false); return 'ok'; })()")
-                .has_value());
-    QWidget* input = page->focusProxy() ? page->focusProxy() : page;
+    QVERIFY(live.CaretToEnd());
+    QWidget* input = live.Input();
     QTest::keyClicks(input, " Hello");
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("Second Hello"), 10000);
     // The caret's font follows the project default; one this machine lacks is shown by
@@ -86,7 +103,7 @@ class EditorEndToEndTest : public QObject {
                              10000);
 
     window.Save1->trigger();
-    QVERIFY(sandbox.dialogs.messages.empty());
+    QVERIFY(live.sandbox.dialogs.messages.empty());
     const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
     QVERIFY2(saved.find("<strong>Hello</strong>") != std::string::npos, saved.c_str());
     QVERIFY2(saved.find("Second") != std::string::npos, saved.c_str());
@@ -99,6 +116,31 @@ class EditorEndToEndTest : public QObject {
                 .has_value());
     window.Paste1->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("HelloHello"), 10000);
+  }
+
+  // Typing and switching away at once: the keystrokes still belong to the topic left.
+  void keystrokesRightBeforeASwitchAreKept() {
+    TLiveWindow live;
+    QVERIFY(live.Start());
+    TfrmMain& window = *live.window;
+    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    const std::string first = live.RootID(0);
+    const std::string second = live.RootID(1);
+    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second"), 20000);
+
+    window.RequestEditorFocus();
+    QVERIFY(live.CaretToEnd());
+    QTest::keyClicks(live.Input(), " quick");
+    window.SelectTopicNode(first);
+    QTRY_COMPARE_WITH_TIMEOUT(window.CurrentTopicID(), first, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!BodyText(*live.page).contains("Second"), 20000);
+
+    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second quick"), 20000);
+    window.Save1->trigger();
+    const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
+    QVERIFY2(saved.find("Second quick") != std::string::npos, saved.c_str());
   }
 };
 
