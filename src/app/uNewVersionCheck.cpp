@@ -151,60 +151,65 @@ void TfrmNewVersion::btUpdateNowClick() {
   ProgressBar1->setValue(0);
   ProgressBar1->show();
 
-  // The transfer runs on a worker thread while this thread keeps serving the window:
-  // libcurl calls back only about once a second while the server is silent, which
-  // would freeze a window that processed its events from the callback alone.
   FDownloading = true;
   std::string failure;
   try {
-    const std::string folder =
-        FServices.downloadFolder.empty() ? MakeUpdateDownloadFolder() : FServices.downloadFolder;
-    const std::string cancelledText = TranslateText("Download is cancelled. Please download manually.");
-    const std::string baseUrl = FServices.baseUrl;
-    QEventLoop wait;
-    std::string file;
-    std::atomic<bool> finished{false};
-    std::thread worker([&, this] {
-      int shown = 0;
-      try {
-        file = DownloadInstaller(baseUrl, folder, [&, this](int64_t done, int64_t total) {
-          if (DownloadCancelled) throw EFolivaneError(cancelledText);
-          if (total <= 0) return;
-          const int percent = static_cast<int>(std::clamp<int64_t>(done * 100 / total, 0, 100));
-          if (percent == shown) return;
-          shown = percent;
-          QMetaObject::invokeMethod(this, [this, percent] { ProgressBar1->setValue(percent); },
-                                    Qt::QueuedConnection);
-        });
-      } catch (const std::exception& e) {
-        failure = e.what();
-      }
-      finished = true;
-      QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    wait.exec();
-    // The loop also ends when the application quits: then the transfer must stop too.
-    if (!finished) DownloadCancelled = true;
-    worker.join();
-    if (failure.empty()) {
-      if (!FileExists(file)) throw EFolivaneError(TranslateText("Cannot find downloaded file."));
-      FDownloadedFile = file;
-      Open(file);
-    }
+    const std::string file = DownloadInstallerKeepingWindowAlive();
+    if (!FileExists(file)) throw EFolivaneError(TranslateText("Cannot find downloaded file."));
+    FDownloadedFile = file;
+    Open(file);
   } catch (const std::exception& e) {
     failure = e.what();
   }
   FDownloading = false;
-  if (!failure.empty()) {
-    if (FServices.dialogs) {
-      FServices.dialogs->ShowMessage(
-          TMessageKind::Error,
-          TranslateText("Failed to download update. Please download manually on website.") + "\n\n" + failure);
-    }
-    try {
-      Open(TfrmMain::kHomepageUrl);
-    } catch (const std::exception&) {
-    }
-  }
+  if (!failure.empty()) ReportDownloadFailure(failure);
   close();
+}
+
+// The transfer runs on a worker thread while this thread keeps serving the window:
+// libcurl calls back only about once a second while the server is silent, which
+// would freeze a window that processed its events from the callback alone.
+std::string TfrmNewVersion::DownloadInstallerKeepingWindowAlive() {
+  const std::string folder = FServices.downloadFolder.empty() ? MakeUpdateDownloadFolder() : FServices.downloadFolder;
+  const std::string cancelledText = TranslateText("Download is cancelled. Please download manually.");
+  const std::string baseUrl = FServices.baseUrl;
+  QEventLoop wait;
+  std::string file;
+  std::string failure;
+  std::atomic<bool> finished{false};
+  std::thread worker([&, this] {
+    int shown = 0;
+    try {
+      file = DownloadInstaller(baseUrl, folder, [&, this](int64_t done, int64_t total) {
+        if (DownloadCancelled) throw EFolivaneError(cancelledText);
+        if (total <= 0) return;
+        const int percent = static_cast<int>(std::clamp<int64_t>(done * 100 / total, 0, 100));
+        if (percent == shown) return;
+        shown = percent;
+        QMetaObject::invokeMethod(this, [this, percent] { ProgressBar1->setValue(percent); }, Qt::QueuedConnection);
+      });
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
+    finished = true;
+    QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  wait.exec();
+  // The loop also ends when the application quits: then the transfer must stop too.
+  if (!finished) DownloadCancelled = true;
+  worker.join();
+  if (!failure.empty()) throw EFolivaneError(failure);
+  return file;
+}
+
+void TfrmNewVersion::ReportDownloadFailure(const std::string& failure) {
+  if (FServices.dialogs) {
+    FServices.dialogs->ShowMessage(
+        TMessageKind::Error,
+        TranslateText("Failed to download update. Please download manually on website.") + "\n\n" + failure);
+  }
+  try {
+    Open(TfrmMain::kHomepageUrl);
+  } catch (const std::exception&) {
+  }
 }

@@ -58,6 +58,9 @@ class TfrmNewVersion : public QDialog {
   void done(int result) override;
 
  private:
+  // The installer's path; raises with the failure's own message.
+  std::string DownloadInstallerKeepingWindowAlive();
+  void ReportDownloadFailure(const std::string& failure);
   void Open(const std::string& target);
 
   TNewVersionServices FServices;
