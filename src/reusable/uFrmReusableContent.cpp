@@ -184,15 +184,28 @@ QPushButton* TfrmReusableContent::AddButton(const QString& caption, int left, in
   return button;
 }
 
-// Save and Cancel keep to the bottom-right corner of the panel.
-void TfrmReusableContent::PlaceCloseButtons() {
+// Save and Cancel keep to the bottom-right corner of the panel; the insert buttons
+// narrow together when the panel is too narrow for all four.
+void TfrmReusableContent::PlaceButtons() {
+  QPushButton* const inserts[] = {btnInsVar, btnInsSnip, btnInsCondBegin, btnInsCondEnd};
+  const int widths[] = {Scaled(250), Scaled(250), Scaled(280), Scaled(250)};
+  const int gap = Scaled(8);
+  const int room = pnlBottom->width() - 5 * gap;
+  const int wanted = widths[0] + widths[1] + widths[2] + widths[3];
+  const double factor = room > 0 && room < wanted ? double(room) / wanted : 1.0;
+  int left = gap;
+  for (int i = 0; i < 4; ++i) {
+    const int width = static_cast<int>(widths[i] * factor);
+    inserts[i]->setGeometry(left, inserts[i]->y(), width, inserts[i]->height());
+    left += width + gap;
+  }
   const int top = pnlBottom->height() - static_cast<int>(std::lround(1.3 * btnSave->height()));
   btnSave->move(pnlBottom->width() - Scaled(208), top);
   btnCancel->move(pnlBottom->width() - Scaled(104), top);
 }
 
 bool TfrmReusableContent::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == pnlBottom && event->type() == QEvent::Resize) PlaceCloseButtons();
+  if (watched == pnlBottom && event->type() == QEvent::Resize) PlaceButtons();
   return QDialog::eventFilter(watched, event);
 }
 

@@ -114,7 +114,7 @@ class TfrmReusableContent : public QDialog {
                      QLabel*& label, TReusableGrid*& grid);
   void CreateBottomPanel();
   QPushButton* AddButton(const QString& caption, int left, int width);
-  void PlaceCloseButtons();
+  void PlaceButtons();
   void ApplyColumnWidths(int clientWidth);
   void CloseWith(int result);
 

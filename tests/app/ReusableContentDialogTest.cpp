@@ -199,6 +199,21 @@ class ReusableContentDialogTest : public QObject {
     QVERIFY(dialog.btnSave->isEnabled() && dialog.btnCancel->isEnabled());
   }
 
+  // At its smallest the dialog still shows every insert button with its whole caption.
+  void narrowDialogKeepsEveryInsertButtonInView() {
+    LoadTranslationsFrom(std::string(FOLIVANE_SOURCE_DIR) + "/resources/transl.zd", "de");
+    TReusableProjectContent store;
+    TfrmReusableContent dialog(nullptr, store);
+    dialog.show();
+    dialog.resize(dialog.minimumSize());
+    QApplication::processEvents();
+    QCOMPARE(dialog.width(), dialog.minimumWidth());
+    for (const QPushButton* b : {dialog.btnInsVar, dialog.btnInsSnip, dialog.btnInsCondBegin, dialog.btnInsCondEnd}) {
+      QVERIFY2(b->geometry().right() < dialog.pnlBottom->width(), qPrintable(b->text()));
+      QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
+    }
+  }
+
   void tokenComesFromTheCurrentRow() {
     TReusableProjectContent store;
     store.Variables() = {{"First", "1"}, {"A&B <x>", "2"}};
