@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -165,6 +166,12 @@ void TfrmProjectSettings::CreateControls() {
   cbTableBorderColor = NewColorBox();
   cmbTableBorderStyle = NewCombo(FContent, ListOf(kTableBorderStyles), false);
   edTableBorderWidth = NewEdit();
+  // Scrolling the rows past a list must not change its value: the wheel turns a list
+  // only once the user has put the focus on it.
+  for (QComboBox* combo : FContent->findChildren<QComboBox*>()) {
+    combo->setFocusPolicy(Qt::StrongFocus);
+    combo->installEventFilter(this);
+  }
 }
 
 void TfrmProjectSettings::LayOutRows() {
@@ -253,6 +260,16 @@ void TfrmProjectSettings::PlaceButtons() {
 void TfrmProjectSettings::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   if (btnOk) PlaceButtons();
+}
+
+bool TfrmProjectSettings::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel) {
+    if (auto* combo = qobject_cast<QComboBox*>(watched); combo && !combo->hasFocus()) {
+      event->ignore();  // goes on to the scrolling area
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TfrmProjectSettings::SizeToScreen() {

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <functional>
 
 #include "AppTestSupport.h"
@@ -157,6 +158,33 @@ class ProjectSettingsDialogTest : public QObject {
     QCOMPARE(offered, (std::vector<std::string>{"#0000ff", "#0000ff"}));
     QCOMPARE(box.currentIndex(), TColorBox::kCustomIndex);
     QCOMPARE(ColorToHtml(box.Selected()), std::string("#abcdef"));
+  }
+
+  // Wheeling over the rows scrolls them; a list changes only once the user has focused it.
+  void wheelTurnsOnlyAFocusedList() {
+    TProjectSettings settings;
+    TScriptedUserDialogs dialogs;
+    TfrmProjectSettings dialog(nullptr, settings, &dialogs);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const auto wheel = [](QComboBox* combo) {
+      QWheelEvent event(QPointF(5, 5), combo->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                        Qt::NoModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(combo, &event);
+    };
+    for (QComboBox* combo : std::initializer_list<QComboBox*>{dialog.cmbLinkStyle, dialog.cbLinkColor,
+                                                              dialog.cmbFontName, dialog.cmbBodyFontSize}) {
+      const int before = combo->currentIndex();
+      wheel(combo);
+      QCOMPARE(combo->currentIndex(), before);
+    }
+    dialog.cmbLinkStyle->setFocus();
+    wheel(dialog.cmbLinkStyle);
+    QCOMPARE(dialog.cmbLinkStyle->currentText(), QString("dashed"));
+    dialog.btnOkClick();
+    QCOMPARE(settings.LinkStyle, std::string("dashed"));
+    QCOMPARE(ColorToHtml(settings.LinkColor), std::string("#0000ff"));
   }
 
   // Save, change, load: the controls show the preset again; the caller's settings
