@@ -201,10 +201,14 @@ void TfrmProjectSettings::LayOutRows() {
   };
   int y = S(12);
   int right = 0;
+  QWidget* previous = nullptr;
   for (const TRow& row : rows) {
     if (row.section) y = AddHeading(row.section, y);
     y = AddRow(row.label, row.control, row.width, y);
     right = std::max(right, row.control->geometry().right());
+    // Tab follows the rows from the top, not the order the controls were made in.
+    if (previous) setTabOrder(previous, row.control);
+    previous = row.control;
   }
   FContent->setMinimumSize(right + S(12), y + S(20));
 }

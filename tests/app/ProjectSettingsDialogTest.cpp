@@ -1,6 +1,7 @@
 // The project settings dialog: validation, presets, the colour box, and what the
 // window does when the dialog is confirmed or cancelled.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -158,6 +159,30 @@ class ProjectSettingsDialogTest : public QObject {
     QCOMPARE(offered, (std::vector<std::string>{"#0000ff", "#0000ff"}));
     QCOMPARE(box.currentIndex(), TColorBox::kCustomIndex);
     QCOMPARE(ColorToHtml(box.Selected()), std::string("#abcdef"));
+  }
+
+  // Tab walks the rows from the top down.
+  void tabFollowsTheRows() {
+    TProjectSettings settings;
+    TScriptedUserDialogs dialogs;
+    TfrmProjectSettings dialog(nullptr, settings, &dialogs);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const std::vector<QWidget*> rows = {
+        dialog.edProjTitle,    dialog.cmbFontName,     dialog.cmbBodyFontSize, dialog.cbTextColor,
+        dialog.edLineSpacing,  dialog.cbPageBg,        dialog.cbHeaderBg,      dialog.cbTocTextColor,
+        dialog.edTocTextSize,  dialog.chkCopyright,    dialog.edCopyrightText, dialog.cbLinkColor,
+        dialog.cmbLinkStyle,   dialog.cmbTableBorderStyle, dialog.edTableBorderWidth, dialog.cbTableBorderColor,
+        dialog.btnOk};
+    dialog.edProjTitle->setFocus();
+    for (size_t i = 1; i < rows.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focused = QApplication::focusWidget();
+      // An editable list's line edit stands for the list.
+      if (focused && focused->parentWidget() == dialog.cmbBodyFontSize) focused = dialog.cmbBodyFontSize;
+      QVERIFY2(focused == rows[i], qPrintable(QString("step %1: %2").arg(i).arg(focused ? focused->metaObject()->className() : "none")));
+    }
   }
 
   // Wheeling over the rows scrolls them; a list changes only once the user has focused it.
