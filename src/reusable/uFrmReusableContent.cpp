@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -71,6 +72,15 @@ void TReusableGrid::SetCell(int row, int column, const QString& text) {
 
 void TReusableGrid::CommitOpenEditor() {
   if (QWidget* editor = indexWidget(currentIndex())) commitData(editor);
+}
+
+void TReusableGrid::keyPressEvent(QKeyEvent* event) {
+  const bool erase = event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace;
+  if (erase && event->modifiers() == Qt::NoModifier && state() != EditingState && currentIndex().isValid()) {
+    SetCell(currentRow(), currentColumn(), QString());
+    return;
+  }
+  QTableWidget::keyPressEvent(event);
 }
 
 // --- TfrmReusableContent: building ---------------------------------------------------------

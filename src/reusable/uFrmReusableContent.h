@@ -57,6 +57,10 @@ class TReusableGrid : public QTableWidget {
   void SetCell(int row, int column, const QString& text);
   // Hands the text of an open cell editor to the grid, so a save sees what was typed.
   void CommitOpenEditor();
+
+ protected:
+  // Delete on a cell whose editor is closed (after Enter) empties the cell.
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 class TfrmReusableContent : public QDialog {

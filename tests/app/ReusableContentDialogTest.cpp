@@ -181,6 +181,36 @@ class ReusableContentDialogTest : public QObject {
     QCOMPARE(store.Variables()[0].Name, std::string("Typed"));
   }
 
+  // The keys of a grid: Tab moves to the next cell, Enter keeps the text and the
+  // dialog, Delete empties the cell whether or not its editor is open.
+  void gridKeys() {
+    TReusableProjectContent store;
+    store.Variables() = {{"A", "one"}, {"B", "two"}};
+    TfrmReusableContent dialog(nullptr, store);
+    dialog.FillGrids();
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    TReusableGrid* grid = dialog.grdVars;
+    grid->setFocus();
+    grid->setCurrentCell(0, 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);  // the open editor's text is selected
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(grid->Cell(0, 1), QString());
+    QCOMPARE(grid->currentRow(), 1);
+    QTest::keyClicks(QApplication::focusWidget(), "C");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();  // the editor hands its text over once Enter is handled
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(grid->Cell(1, 0), QString("C"));
+    QCOMPARE(QApplication::focusWidget(), grid);
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(grid->Cell(1, 0), QString());
+    dialog.SaveGridsToStore();
+    QCOMPARE(store.Variables().size(), size_t(1));
+    QCOMPARE(store.Variables()[0].Value, std::string());
+  }
+
   void tabGuardFollowsTheVisibleTab() {
     TReusableProjectContent store;
     TfrmReusableContent dialog(nullptr, store);
