@@ -1,5 +1,6 @@
 // The variables, snippets and conditions dialog: its grids over the store, the save
 // rules, the tab guard, and what the window does with each way of closing it.
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -384,6 +385,28 @@ class ReusableContentDialogTest : public QObject {
     QVERIFY(o.box.dialogs.messages.empty());
     QCOMPARE(o.page->htmlRequests, 0);
     QVERIFY(o.page->Inserted().empty());
+  }
+
+  // A file that does not parse would read as empty lists and be replaced by the next
+  // save: the dialog does not open, and the file stays as it is.
+  void damagedFileIsNeitherShownEmptyNorReplaced() {
+    const std::string content = "<<<<<<< HEAD\n{\"variables\":[{\"name\":\"Version\",\"value\":\"4.2\"}]}";
+    TOpenWindow o(content);
+    bool shown = false;
+    QTimer saveIfShown;
+    connect(&saveIfShown, &QTimer::timeout, [&] {
+      if (auto* d = qobject_cast<TfrmReusableContent*>(QApplication::activeModalWidget())) {
+        shown = true;
+        d->btnSave->click();
+      }
+    });
+    saveIfShown.start(2);
+    o.w->VariablesSnippetsConditions1->trigger();
+    QVERIFY(!shown);
+    QCOMPARE(ReadFile(o.file), content);
+    QCOMPARE(o.box.dialogs.messages.size(), size_t(1));
+    QCOMPARE(o.box.dialogs.messages[0].kind, TMessageKind::Error);
+    QVERIFY(QString::fromStdString(o.box.dialogs.messages[0].text).endsWith(QString::fromStdString(o.file) + "."));
   }
 
   // A save that cannot be written keeps the dialog and its edits; the next try saves.
