@@ -210,7 +210,24 @@ void TfrmMain::LoadProjectSettings() {
   if (!FSettings) FSettings = std::make_unique<TProjectSettings>();
   const std::string path = TProjectSettings::DefaultSettingsPathForProject(FProject->RootPath());
   if (FileExists(path)) {
-    FSettings->LoadFromFile(path);
+    // Read into a copy: a file that cannot be read must neither leave the previous
+    // project's settings (and title) in place nor stop the opening half-way.
+    TProjectSettings loaded = *FSettings;
+    std::string problem;
+    try {
+      if (!loaded.LoadFromFile(path)) problem = path;
+    } catch (const std::exception& e) {
+      problem = e.what();
+    }
+    if (problem.empty()) {
+      *FSettings = loaded;
+    } else {
+      FSettings->SetDefaults();
+      FSettings->ProjTitle = FProject->Title();
+      ShowErrorBox(*FDialogs, TranslateText("The project settings cannot be read; the defaults are used until the "
+                                            "settings are confirmed again: ") +
+                                  problem);
+    }
   } else {
     FSettings->SetDefaults();
     SaveDefaultSettings();

@@ -1,4 +1,5 @@
 // New, Open, Save, Save As, the save question and the pending topic texts.
+#include <QAction>
 #include <QTest>
 #include <QToolButton>
 
@@ -32,6 +33,36 @@ class ProjectLifecycleTest : public QObject {
     QVERIFY(w->ProjectDirty());
     // The workspace already holds the text: Save wrote it before asking.
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>typed</p>"));
+  }
+
+  // An unreadable settings file: the project still opens whole, under its own title
+  // with the default settings, the problem is reported and the file is left for repair.
+  void unreadableSettingsFileOpensWithDefaults() {
+    for (const std::string bad : {"{not json", R"({"ProjTitle":"Other","FontSizeH1":12.5})"}) {
+      TAppSandbox box;
+      const std::string alpha = box.MakeProject("Alpha");
+      const std::string beta = box.MakeProject("Beta", {"Welcome", "Two"});
+      auto w = box.NewWindow({QString::fromStdString(alpha)});
+      TProjectSettings alphaSettings = w->Settings();
+      alphaSettings.FontSizeH1 = 50;
+      alphaSettings.SaveToFile(box.Path("Alpha/meta/project_settings.json"));
+      box.dialogs.openFiles.push_back(alpha);
+      w->Open1->trigger();
+      QCOMPARE(w->Settings().FontSizeH1, 50);
+
+      const std::string betaSettings = box.Path("Beta/meta/project_settings.json");
+      WriteTextFileUtf8(betaSettings, bad);
+      box.dialogs.openFiles.push_back(beta);
+      w->Open1->trigger();
+      QCOMPARE(w->Project().Title(), std::string("Beta"));
+      QCOMPARE(w->windowTitle(), QString::fromStdString("Folivane - Beta [" + beta + "]"));
+      QCOMPARE(w->Settings().FontSizeH1, 32);
+      QCOMPARE(w->tvToc->topLevelItemCount(), 2);
+      QCOMPARE(box.dialogs.messages.size(), size_t(1));
+      QCOMPARE(box.dialogs.messages[0].kind, TMessageKind::Error);
+      QVERIFY(box.dialogs.messages[0].text.find(betaSettings) != std::string::npos);
+      QCOMPARE(ReadFile(betaSettings), bad);
+    }
   }
 
   void saveAsCopiesWorkspaceWithoutBuildAndProjectFiles() {
