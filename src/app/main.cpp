@@ -18,6 +18,7 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(":/icons/folivane.svg"));
   ApplyLightStyle(app);
   LoadTranslations();
+  InstallQtTranslation();
 
   const TUpdateCheckResult check = CheckForNewVersion();
   if (check.Show) {

@@ -326,5 +326,8 @@ class TfrmMain : public QMainWindow {
   std::vector<QAction*> FLanguageItems;
 };
 
+// Lets Qt's own dialogs (colour picker, file dialogs) speak the current UI language.
+void InstallQtTranslation();
+
 // The last character rule of the error box, and the box itself.
 void ShowErrorBox(IUserDialogs& dialogs, const std::string& message);

@@ -3,11 +3,15 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTranslator>
+#include <memory>
 
 #include "uColorButton.h"
 #include "uMain.h"
@@ -32,9 +36,25 @@ void TfrmMain::BuildLanguageMenu() {
   mmLanguage->setEnabled(!FLanguageItems.empty());
 }
 
+void InstallQtTranslation() {
+  static QTranslator* installed = nullptr;
+  if (installed) {
+    QCoreApplication::removeTranslator(installed);
+    delete installed;
+    installed = nullptr;
+  }
+  const QString code = ToQ(CurrentLanguage()).toLower();
+  if (code.isEmpty() || code == "en") return;
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load("qtbase_" + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) return;
+  installed = translator.release();
+  QCoreApplication::installTranslator(installed);
+}
+
 void TfrmMain::LanguageItemClick(int column) {
   for (QAction* item : FLanguageItems) item->setChecked(item->data().toInt() == column);
   SelectLanguageIndex(column);
+  InstallQtTranslation();
   SaveLanguageSetting();
   ApplyTranslation();
 }

@@ -57,6 +57,11 @@ class TranslationTest : public QObject {
     items[1]->trigger();
     QCOMPARE(w->Exit1->text(), QString("Beenden"));
     QCOMPARE(TIniFile(UserSettingsIniPath()).ReadString("UI", "CurrentLanguage", ""), std::string("de"));
+    // Qt's own dialogs (the colour picker of "Custom...") follow the choice too.
+    const auto qtText = [] { return QCoreApplication::translate("QColorDialog", "&Add to Custom Colors"); };
+    QVERIFY(qtText() != QString("&Add to Custom Colors"));
+    items[0]->trigger();
+    QCOMPARE(qtText(), QString("&Add to Custom Colors"));
   }
 
   void missingFileLeavesEmptyDisabledMenu() {
