@@ -307,6 +307,8 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TDocProject> FProject;
   std::unique_ptr<TProjectSettings> FSettings;
   std::string FProjectFileName;
+  // The unreadable settings file last reported: start-up reads the settings twice.
+  std::string FSettingsProblemShown;
   bool FProjectDirty = false;
   std::map<std::string, std::string> FUnsavedTopicHtml;
   std::map<std::string, std::string> FPendingTextFiles;

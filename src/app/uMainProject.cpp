@@ -221,12 +221,16 @@ void TfrmMain::LoadProjectSettings() {
     }
     if (problem.empty()) {
       *FSettings = loaded;
+      FSettingsProblemShown.clear();
     } else {
       FSettings->SetDefaults();
       FSettings->ProjTitle = FProject->Title();
-      ShowErrorBox(*FDialogs, TranslateText("The project settings cannot be read; the defaults are used until the "
-                                            "settings are confirmed again: ") +
-                                  problem);
+      if (problem != FSettingsProblemShown) {
+        FSettingsProblemShown = problem;
+        ShowErrorBox(*FDialogs, TranslateText("The project settings cannot be read; the defaults are used until the "
+                                              "settings are confirmed again: ") +
+                                    problem);
+      }
     }
   } else {
     FSettings->SetDefaults();

@@ -62,6 +62,13 @@ class ProjectLifecycleTest : public QObject {
       QCOMPARE(box.dialogs.messages[0].kind, TMessageKind::Error);
       QVERIFY(box.dialogs.messages[0].text.find(betaSettings) != std::string::npos);
       QCOMPARE(ReadFile(betaSettings), bad);
+
+      // Started with that project: it opens, and the problem is reported once.
+      box.dialogs.messages.clear();
+      auto started = box.NewWindow({QString::fromStdString(beta)});
+      QCOMPARE(started->Project().Title(), std::string("Beta"));
+      QCOMPARE(started->Project().RootPath(), box.Path("Beta/"));
+      QCOMPARE(box.dialogs.messages.size(), size_t(1));
     }
   }
 
