@@ -164,6 +164,7 @@ void TfrmMain::btnOpenProjectClick() {
   const std::string chosen = FDialogs->OpenFile(TranslateText("Open Project"), TranslateText("Project (*.fvp)|*.fvp"),
                                                 FProjectFileName.empty() ? "" : ExtractFileDir(FProjectFileName));
   if (chosen.empty()) return;
+  FSettingsProblemShown.clear();  // each Open reports a damaged settings file anew
   OpenProject(NormalizeProjectPath(chosen));
 }
 

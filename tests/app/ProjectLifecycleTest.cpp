@@ -62,6 +62,9 @@ class ProjectLifecycleTest : public QObject {
       QCOMPARE(box.dialogs.messages[0].kind, TMessageKind::Error);
       QVERIFY(box.dialogs.messages[0].text.find(betaSettings) != std::string::npos);
       QCOMPARE(ReadFile(betaSettings), bad);
+      box.dialogs.openFiles.push_back(beta);
+      w->Open1->trigger();
+      QCOMPARE(box.dialogs.messages.size(), size_t(2));  // reported again
 
       // Started with that project: it opens, and the problem is reported once.
       box.dialogs.messages.clear();
