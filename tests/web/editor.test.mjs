@@ -83,7 +83,7 @@ test('cursorStyle describes bold 18 px red text in a list', () => withEditor(asy
   assert.equal(s.area, 'body');
   assert.equal(typeof s.fontName, 'string');
   assert.equal(s.backColor, '');
-  assert.match(s.lineHeight, /^(\d+px|[\d.]+|)$/);
+  assert.match(s.lineHeight, /^([\d.]+px|[\d.]+|)$/);
 
   await ed.caretIn('#zd-body h2', 2);
   const h = await ed.lastCursorStyle();
@@ -92,6 +92,14 @@ test('cursorStyle describes bold 18 px red text in a list', () => withEditor(asy
   assert.equal(h.lineHeight, '1.5');
   assert.equal(h.listType, '');
   assert.equal(h.bold, true, 'headings are bold');
+
+  // A project default of 1.15 at 16 px must read back as 1.15, not as a rounded 18px.
+  await ed.exec('setDefaultFontSizePx', '16', 'program');
+  await ed.exec('setDefaultLineHeight', '1.15', 'program');
+  await ed.setHtml('<p>plain</p><p>second</p>');
+  await ed.caretIn('#zd-body p:last-child', 2);
+  await ed.caretIn('#zd-body p', 2);
+  assert.equal((await ed.lastCursorStyle()).lineHeight, '18.4px');
 }));
 
 test('headerChanged follows setHeaderHtml and setHeaderBg once, and answers getHeader', () => withEditor(async (ed) => {

@@ -44,7 +44,8 @@ function lineHeightOf(block, computed) {
   }
   const lh = computed.lineHeight;
   if (!lh || lh === 'normal') return '';
-  return Math.round(parseFloat(lh)) + 'px';
+  // Fractions kept: 1.15 of 16 px is 18.4px, and rounding would report 1.13 to the host.
+  return Math.round(parseFloat(lh) * 100) / 100 + 'px';
 }
 
 export function computeCursorStyle(editor, area) {
