@@ -63,12 +63,16 @@ class TMainToolbarView : public IToolbarView {
     F.btnAlignRight->setChecked(align == "right");
   }
   void ShowLineSpacing(const std::string& text) override {
-    for (int i = 0; i < F.cmbLineSpacing->count(); ++i) {
-      if (F.cmbLineSpacing->itemText(i).trimmed().compare(ToQ(text), Qt::CaseInsensitive) == 0) {
-        F.cmbLineSpacing->setCurrentIndex(i);
-        break;
-      }
+    // The page writes 2 where the list says "2.0": entries match by value. A value the
+    // list lacks is shown by name, not left to look like the previous paragraph's.
+    const double value = ReadDecimal(text);
+    int found = -1;
+    for (int i = 0; i < F.cmbLineSpacing->count() && found < 0; ++i) {
+      const std::string item = Trim(FromQ(F.cmbLineSpacing->itemText(i)));
+      if (SameTextAscii(item, text) || (value > 0 && ReadDecimal(item) == value)) found = i;
     }
+    F.cmbLineSpacing->setPlaceholderText(found >= 0 ? QString() : ToQ(text));
+    F.cmbLineSpacing->setCurrentIndex(found);
     if (F.cmbLineSpacing->isEditable()) F.cmbLineSpacing->setEditText(ToQ(text));
   }
 

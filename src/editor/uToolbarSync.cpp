@@ -143,9 +143,12 @@ void TToolbarSync::ApplyLineHeight(const TEditorCursorStyle& style, std::uint32_
     const double px = ReadDecimal(h);
     if (px > 0) h = FormatLineHeight(std::max(px / style.FontSizePx, 1.0));
   }
-  if (!Reached(now, FIgnoreLineHeightSyncUntil) && !FLastAppliedLineHeight.empty() &&
-      !SameTextAscii(h, FLastAppliedLineHeight))
-    return;
-  if (!FLastAppliedLineHeight.empty() && SameTextAscii(h, FLastAppliedLineHeight)) FIgnoreLineHeightSyncUntil = 0;
+  // The box says "2.0" where the page says 2: the same spacing.
+  const double value = ReadDecimal(h);
+  const bool confirmed = !FLastAppliedLineHeight.empty() &&
+                         (SameTextAscii(h, FLastAppliedLineHeight) ||
+                          (value > 0 && value == ReadDecimal(FLastAppliedLineHeight)));
+  if (!Reached(now, FIgnoreLineHeightSyncUntil) && !FLastAppliedLineHeight.empty() && !confirmed) return;
+  if (confirmed) FIgnoreLineHeightSyncUntil = 0;
   if (!h.empty()) FView.ShowLineSpacing(h);
 }

@@ -58,6 +58,16 @@ struct TLiveWindow {
                     " ed.selection.select(ed.getBody(), true); ed.selection.collapse(false); return 'ok'; })()")
         .has_value();
   }
+  // Puts the caret inside the first occurrence of a word in the body.
+  bool CaretIn(const QString& word) {
+    return Evaluate(*page, QString("(() => { const ed = tinymce.get('zd-body'); ed.focus();"
+                                   " const walk = document.createTreeWalker(ed.getBody(), NodeFilter.SHOW_TEXT);"
+                                   " for (let n; (n = walk.nextNode());) { const i = n.data.indexOf('%1');"
+                                   " if (i >= 0) { ed.selection.setCursorLocation(n, i + 1); ed.nodeChanged(); return 'ok'; } }"
+                                   " return 'missing'; })()")
+                                   .arg(word))
+               .value_or(QString()) == "ok";
+  }
 };
 
 }  // namespace
@@ -141,6 +151,34 @@ class EditorEndToEndTest : public QObject {
     window.Save1->trigger();
     const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
     QVERIFY2(saved.find("Second quick") != std::string::npos, saved.c_str());
+  }
+
+  // The line-spacing box follows the caret between paragraphs, also to a value the page
+  // writes without the list's trailing ".0".
+  void lineSpacingBoxFollowsTheCaret() {
+    TLiveWindow live;
+    QVERIFY(live.Start());
+    TfrmMain& window = *live.window;
+    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    window.SelectTopicNode(live.RootID(1));
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second"), 20000);
+    window.RequestEditorFocus();
+    QVERIFY(live.CaretToEnd());
+    QTest::keyClick(live.Input(), Qt::Key_Return);
+    QTest::keyClicks(live.Input(), "spaced");
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("spaced"), 10000);
+
+    QComboBox* box = window.cmbLineSpacing;
+    const int wide = box->findText("2.0");
+    box->setCurrentIndex(wide);
+    emit box->activated(wide);
+    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*live.page, "document.querySelector('#zd-body p:last-child').style.lineHeight")
+                                     .value_or(QString()) == "2",
+                             10000);
+    QVERIFY(live.CaretIn("Second"));
+    QTRY_COMPARE_WITH_TIMEOUT(box->currentText(), QString("1.5"), 10000);
+    QVERIFY(live.CaretIn("spaced"));
+    QTRY_COMPARE_WITH_TIMEOUT(box->currentText(), QString("2.0"), 10000);
   }
 };
 

@@ -86,6 +86,14 @@ TEST_F(TToolbarSyncFixture, LineHeightsInPixelsBecomeFactors) {
   s.LineHeight = "1.5";
   sync.ApplyCursorStyle(s);
   EXPECT_EQ(view.LineSpacing, "1.33") << "rejected while the user's value is fresh";
+  // The page confirms "2.0" as 2: the filter ends, and the next paragraph's value shows.
+  s.LineHeight = "2";
+  sync.ApplyCursorStyle(s);
+  EXPECT_EQ(view.LineSpacing, "2");
+  EXPECT_EQ(sync.IgnoreLineHeightSyncUntil(), 0u);
+  s.LineHeight = "1.5";
+  sync.ApplyCursorStyle(s);
+  EXPECT_EQ(view.LineSpacing, "1.5");
 }
 
 TEST_F(TToolbarSyncFixture, ColoursHeadingsAlignmentAndLists) {
