@@ -212,6 +212,18 @@ test('character, block, list, alignment and colour commands', () => withEditor(a
   assert.doesNotMatch(await ed.getHtml(), /alpha/);
 }));
 
+test('a heading chosen at the caret keeps its size to itself', () => withEditor(async (ed) => {
+  // The host sends the block command and then the heading's size, as the heading box does.
+  await ed.setHtml('<p>Title</p>');
+  await ed.caretIn('#zd-body p', 5);
+  await ed.exec('h1');
+  const size = await ed.page.evaluate(() => getComputedStyle(document.querySelector('#zd-body h1')).fontSize);
+  await ed.exec('fontSizePx', String(parseInt(size, 10)));
+  await ed.page.keyboard.press('Enter');
+  await ed.page.keyboard.type('body text');
+  assert.equal(await ed.getHtml(), '<h1>Title</h1><p>body text</p>');
+}));
+
 test('program defaults change the typing defaults, not the topic', () => withEditor(async (ed) => {
   const topic = '<p style="line-height: 2;">keep me</p>';
   await ed.setHtml(topic);

@@ -46,6 +46,13 @@ function styleNewTable(editor, border) {
   table.querySelectorAll('td, th').forEach((cell) => editor.dom.setAttrib(cell, 'style', line));
 }
 
+function sizeAtCaret(editor) {
+  let node = editor.selection.getNode();
+  if (node && node.nodeType !== 1) node = node.parentNode;
+  if (!node) return 0;
+  return Math.round(parseFloat(editor.getWin().getComputedStyle(node).fontSize) || 0);
+}
+
 function clipboard(editor, name) {
   editor.focus();
   try {
@@ -78,9 +85,15 @@ export function runExec(ctx, editor, cmd, arg, origin) {
     case 'fontName':
       if (hasArg) editor.execCommand('FontName', false, arg);
       return;
-    case 'fontSizePx':
-      if (hasArg && parseInt(arg, 10) > 0) editor.execCommand('FontSize', false, parseInt(arg, 10) + 'px');
+    case 'fontSizePx': {
+      const px = parseInt(arg, 10);
+      if (!hasArg || !(px > 0)) return;
+      // A heading the host has just made already has its size. At a bare caret the size
+      // would only become a pending format that leaks into the paragraph after Enter.
+      if (editor.selection.isCollapsed() && sizeAtCaret(editor) === px) return;
+      editor.execCommand('FontSize', false, px + 'px');
       return;
+    }
     case 'foreColor':
       if (hasArg) editor.execCommand('ForeColor', false, arg);
       return;
