@@ -49,7 +49,7 @@ test('setHtml reports with user false, user commands with user true', () => with
   await ed.clearPosted();
   await ed.caretIn('#zd-body p', 5);
   await ed.page.keyboard.type('XYZ');
-  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'htmlChanged'));
+  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'htmlChanged' && /XYZ/.test(m.html)));
   changes = await ed.posted('htmlChanged');
   assert.equal(changes.at(-1).user, true);
   assert.match(changes.at(-1).html, /XYZ/);
@@ -60,10 +60,13 @@ test('a pending typing report goes out before the answer to getHtml', () => with
   await ed.caretIn('#zd-body p', 3);
   await ed.clearPosted();
   await ed.page.keyboard.type('d');
+  // The first keystroke is reported at once, so the host can offer Save straight away.
+  assert.deepEqual((await ed.posted('htmlChanged')).map((m) => m.html), ['<p>abcd</p>']);
+  await ed.page.keyboard.type('e');
   await ed.send({ type: 'getHtml' });
   const types = (await ed.posted()).filter((m) => m.type !== 'cursorStyle').map((m) => m.type + ':' + (m.user ?? ''));
-  assert.deepEqual(types, ['htmlChanged:true', 'htmlResponse:']);
-  assert.equal((await ed.posted('htmlResponse'))[0].html, '<p>abcd</p>');
+  assert.deepEqual(types, ['htmlChanged:true', 'htmlChanged:true', 'htmlResponse:']);
+  assert.equal((await ed.posted('htmlResponse'))[0].html, '<p>abcde</p>');
 }));
 
 test('cursorStyle describes bold 18 px red text in a list', () => withEditor(async (ed) => {

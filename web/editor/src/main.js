@@ -28,6 +28,7 @@ const ctx = {
   lastCursor: '',
   area: 'body',
   bodyTimer: 0,
+  bodyBurst: false,
   headerTimer: 0,
   setHtmlGeneration: 0,
 };
@@ -49,6 +50,7 @@ function headerHtml() {
 function reportBody(user) {
   clearTimeout(ctx.bodyTimer);
   ctx.bodyTimer = 0;
+  ctx.bodyBurst = false;
   const html = bodyHtml();
   if (html === ctx.lastBodyHtml) return;
   ctx.lastBodyHtml = html;
@@ -69,10 +71,17 @@ function reportHeaderIfChanged() {
 }
 
 // User edits are reported a moment later, so typing does not serialise the page on every key.
-function scheduleUserReport(editor) {
+// The first keystroke of a burst goes out at once: the host enables Save only once it
+// knows of an edit, and a Ctrl+S right after typing must not find Save still disabled.
+function scheduleUserReport(editor, typed) {
   if (ctx.programmatic) return;
   if (editor === ctx.body) {
     clearTimeout(ctx.bodyTimer);
+    ctx.bodyTimer = 0;
+    if (typed && !ctx.bodyBurst) {
+      reportBody(true);
+      ctx.bodyBurst = true;
+    }
     ctx.bodyTimer = setTimeout(() => reportBody(true), REPORT_DELAY_MS);
   } else {
     clearTimeout(ctx.headerTimer);
@@ -159,6 +168,7 @@ function setHtml(html) {
   const text = typeof html === 'string' ? html : '';
   clearTimeout(ctx.bodyTimer);
   ctx.bodyTimer = 0;
+  ctx.bodyBurst = false;
   const generation = ++ctx.setHtmlGeneration;
   ctx.programmatic++;
   try {
@@ -226,7 +236,7 @@ function setBaseHref(url) {
 
 function wire(editor) {
   editor.on('focus', () => setActive(editor));
-  editor.on('input change keyup Undo Redo ExecCommand drop cut paste', () => scheduleUserReport(editor));
+  editor.on('input change keyup Undo Redo ExecCommand drop cut paste', (e) => scheduleUserReport(editor, e.type === 'input'));
   editor.on('NodeChange', () => reportCursor(editor));
 }
 
