@@ -215,6 +215,19 @@ test('character, block, list, alignment and colour commands', () => withEditor(a
   assert.doesNotMatch(await ed.getHtml(), /alpha/);
 }));
 
+test('undo right after a topic is loaded never brings back the previous topic', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>one</p>');
+  await ed.caretIn('#zd-body p', 3);
+  await ed.page.keyboard.type('X');
+  await ed.exec('bold');
+  // The next topic and an Undo arrive together, before the page has drawn a frame.
+  await ed.page.evaluate(() => {
+    window.__zd_recv(JSON.stringify({ type: 'setHtml', html: '<p>two</p>' }));
+    window.__zd_recv(JSON.stringify({ type: 'exec', cmd: 'undo', origin: 'user' }));
+  });
+  assert.equal(await ed.getHtml(), '<p>two</p>');
+}));
+
 test('a heading chosen at the caret keeps its size to itself', () => withEditor(async (ed) => {
   // The host sends the block command and then the heading's size, as the heading box does.
   await ed.setHtml('<p>Title</p>');

@@ -173,6 +173,9 @@ function setHtml(html) {
   ctx.programmatic++;
   try {
     ctx.body.setContent(parkHandlersInHtml(text), { format: 'raw', no_events: true });
+    // Emptied at once (cheap); only the new baseline waits. An Undo in between would
+    // otherwise restore the previous topic into this one.
+    ctx.body.undoManager.clear();
     padEmptyBlocks(ctx.body.getBody());
     ctx.body.setDirty(false);
     ctx.body.selection.setCursorLocation(ctx.body.getBody().firstChild || ctx.body.getBody(), 0);
