@@ -33,7 +33,11 @@ bool CopyAssetTarget(const std::string& projectFolder, const std::string& source
   out = TAssetTarget();
   if (projectFolder.empty() || sourceFile.empty() || folderPath.empty() || folderUrl.empty()) return false;
   const std::string folder = EnsureDir(PathJoin(projectFolder, folderPath));
-  const std::string fileName = ExtractFileName(sourceFile);
+  // Topics name the copy in a URL as it stands: "#" would cut it off and "%" start an
+  // escape, so neither may stay in the name.
+  std::string fileName = ExtractFileName(sourceFile);
+  std::replace(fileName.begin(), fileName.end(), '#', '_');
+  std::replace(fileName.begin(), fileName.end(), '%', '_');
   const std::string ext = ExtractFileExt(fileName);
   const std::string base = fileName.substr(0, fileName.size() - ext.size());
   std::string name = fileName;
