@@ -105,6 +105,15 @@ test('cursorStyle describes bold 18 px red text in a list', () => withEditor(asy
   assert.equal((await ed.lastCursorStyle()).lineHeight, '18.4px');
 }));
 
+test('a loaded topic puts the caret into its first text', () => withEditor(async (ed) => {
+  await ed.clearPosted();
+  await ed.setHtml('<div><style>.a{color:blue}</style></div><h1><span style="color: #ff0000;">Red title</span></h1><p>text</p>');
+  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'cursorStyle'));
+  const s = await ed.lastCursorStyle();
+  assert.equal(s.blockTag, 'h1');
+  assert.equal(s.textColor, '#ff0000');
+}));
+
 test('headerChanged follows setHeaderHtml and setHeaderBg once, and answers getHeader', () => withEditor(async (ed) => {
   await ed.clearPosted();
   await ed.exec('setHeaderHtml', '<div><b>My topic</b></div>', 'program');

@@ -162,6 +162,16 @@ ctx.setHeaderBg = (color) => {
 
 // --- Commands -----------------------------------------------------------------
 
+// The caret goes into the first text, where typing lands: the toolbar then shows that
+// text's colour and font, not those of the block around it.
+function firstCaretNode(root) {
+  const walker = root.ownerDocument.createTreeWalker(root, NodeFilter.SHOW_TEXT);
+  for (let t = walker.nextNode(); t; t = walker.nextNode()) {
+    if (t.data.trim() !== '' && !/^(STYLE|SCRIPT)$/.test(t.parentNode.nodeName)) return t;
+  }
+  return root.firstChild || root;
+}
+
 // Puts a topic into the body. Only what the page needs to show it happens at once; the
 // undo baseline, the caret and the change-detection baseline follow right after.
 function setHtml(html) {
@@ -178,7 +188,7 @@ function setHtml(html) {
     ctx.body.undoManager.clear();
     padEmptyBlocks(ctx.body.getBody());
     ctx.body.setDirty(false);
-    ctx.body.selection.setCursorLocation(ctx.body.getBody().firstChild || ctx.body.getBody(), 0);
+    ctx.body.selection.setCursorLocation(firstCaretNode(ctx.body.getBody()), 0);
   } finally {
     ctx.programmatic--;
   }
