@@ -34,10 +34,11 @@ bool CopyAssetTarget(const std::string& projectFolder, const std::string& source
   if (projectFolder.empty() || sourceFile.empty() || folderPath.empty() || folderUrl.empty()) return false;
   const std::string folder = EnsureDir(PathJoin(projectFolder, folderPath));
   // Topics name the copy in a URL as it stands: "#" would cut it off and "%" start an
-  // escape, so neither may stay in the name.
+  // escape. Characters project paths refuse (legal in Linux file names) go the same way.
   std::string fileName = ExtractFileName(sourceFile);
-  std::replace(fileName.begin(), fileName.end(), '#', '_');
-  std::replace(fileName.begin(), fileName.end(), '%', '_');
+  for (char& c : fileName) {
+    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("#%?*\"<>|", c)) c = '_';
+  }
   const std::string ext = ExtractFileExt(fileName);
   const std::string base = fileName.substr(0, fileName.size() - ext.size());
   std::string name = fileName;

@@ -17,6 +17,7 @@ TEST(AssetImport, NamesAreFreeAndFoldersFollowTheExtension) {
       {"README", {"assets/files/README", "assets/files/README_2", "assets/files/README_3"}},
       {"My Logo.svg", {"assets/images/My Logo.svg"}},
       {"Q1#2 100%.png", {"assets/images/Q1_2 100_.png", "assets/images/Q1_2 100__2.png"}},
+      {"Why? \"Me\".jpg", {"assets/images/Why_ _Me_.jpg"}},
       {"font.WOFF2", {"assets/fonts/font.WOFF2", "assets/fonts/font_2.WOFF2"}},
       {"clip.webm", {"assets/media/clip.webm"}},
       {"site.css", {"assets/css/site.css"}},
