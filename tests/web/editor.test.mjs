@@ -237,7 +237,7 @@ test('undo right after a topic is loaded never brings back the previous topic', 
   assert.equal(await ed.getHtml(), '<p>two</p>');
 }));
 
-test('a heading chosen at the caret keeps its size to itself', () => withEditor(async (ed) => {
+test('a heading chosen in the heading box keeps its size to itself', () => withEditor(async (ed) => {
   // The host sends the block command and then the heading's size, as the heading box does.
   await ed.setHtml('<p>Title</p>');
   await ed.caretIn('#zd-body p', 5);
@@ -247,6 +247,19 @@ test('a heading chosen at the caret keeps its size to itself', () => withEditor(
   await ed.page.keyboard.press('Enter');
   await ed.page.keyboard.type('body text');
   assert.equal(await ed.getHtml(), '<h1>Title</h1><p>body text</p>');
+
+  // With a word selected, and back to standard text: no size is pinned either way.
+  await ed.setHtml('<p>alpha beta</p>');
+  await ed.select('#zd-body p');
+  await ed.exec('h2');
+  await ed.exec('fontSizePx', await ed.page.evaluate(() => String(parseInt(getComputedStyle(document.querySelector('#zd-body h2')).fontSize, 10))));
+  await ed.exec('p');
+  await ed.exec('fontSizePx', '16');
+  assert.equal(await ed.getHtml(), '<p>alpha beta</p>');
+  // A size chosen in the size box still applies to the selection.
+  await ed.select('#zd-body p');
+  await ed.exec('fontSizePx', '16');
+  assert.match(await ed.getHtml(), /font-size: 16px/);
 }));
 
 test('program defaults change the typing defaults, not the topic', () => withEditor(async (ed) => {

@@ -47,7 +47,7 @@ function styleNewTable(editor, border) {
 }
 
 function sizeAtCaret(editor) {
-  let node = editor.selection.getNode();
+  let node = editor.selection.isCollapsed() ? editor.selection.getNode() : editor.selection.getStart();
   if (node && node.nodeType !== 1) node = node.parentNode;
   if (!node) return 0;
   return Math.round(parseFloat(editor.getWin().getComputedStyle(node).fontSize) || 0);
@@ -65,6 +65,9 @@ function clipboard(editor, name) {
 // Runs one exec command. ctx gives the editors, the defaults and the page state.
 export function runExec(ctx, editor, cmd, arg, origin) {
   const hasArg = typeof arg === 'string' && arg !== '';
+  // The heading box sends a block command and then that block's size.
+  const afterBlockFormat = ctx.afterBlockFormat;
+  ctx.afterBlockFormat = false;
   // The project defaults the host sends after loading a topic must not reformat the
   // topic: program-origin character formatting sets the typing defaults instead.
   if (origin === 'program' && ctx.setDefaultFor(cmd, arg)) return;
@@ -75,6 +78,7 @@ export function runExec(ctx, editor, cmd, arg, origin) {
   switch (cmd) {
     case 'p': case 'h1': case 'h2': case 'h3':
       editor.execCommand('FormatBlock', false, cmd);
+      ctx.afterBlockFormat = true;
       return;
     case 'align':
       if (ALIGN_COMMANDS[arg]) editor.execCommand(ALIGN_COMMANDS[arg]);
@@ -88,9 +92,9 @@ export function runExec(ctx, editor, cmd, arg, origin) {
     case 'fontSizePx': {
       const px = parseInt(arg, 10);
       if (!hasArg || !(px > 0)) return;
-      // A heading the host has just made already has its size. At a bare caret the size
-      // would only become a pending format that leaks into the paragraph after Enter.
-      if (editor.selection.isCollapsed() && sizeAtCaret(editor) === px) return;
+      // A heading the host has just made already has its size: a span would only pin it
+      // (and, at a bare caret, leak into the paragraph typed after Enter).
+      if ((afterBlockFormat || editor.selection.isCollapsed()) && sizeAtCaret(editor) === px) return;
       editor.execCommand('FontSize', false, px + 'px');
       return;
     }
