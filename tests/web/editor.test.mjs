@@ -262,6 +262,27 @@ test('a heading chosen in the heading box keeps its size to itself', () => withE
   assert.match(await ed.getHtml(), /font-size: 16px/);
 }));
 
+test('a list turned back into paragraphs keeps their alignment and line spacing', () => withEditor(async (ed) => {
+  await ed.setHtml('<p style="text-align: center; line-height: 2;">one</p><p style="line-height: 1.5;">two</p>');
+  await ed.page.evaluate(() => {
+    const ed = window.tinymce.get('zd-body');
+    const ps = ed.getBody().querySelectorAll('p');
+    const r = document.createRange();
+    r.setStart(ps[0].firstChild, 0);
+    r.setEnd(ps[1].firstChild, 3);
+    ed.focus();
+    ed.selection.setRng(r);
+  });
+  await ed.exec('ul');
+  assert.match(await ed.getHtml(), /^<ul>/);
+  await ed.exec('ul');
+  assert.equal(await ed.getHtml(), '<p style="text-align: center; line-height: 2;">one</p><p style="line-height: 1.5;">two</p>');
+  await ed.exec('undo');
+  assert.match(await ed.getHtml(), /^<ul>/);
+  await ed.exec('redo');
+  assert.match(await ed.getHtml(), /^<p style="text-align: center; line-height: 2;">/);
+}));
+
 test('program defaults change the typing defaults, not the topic', () => withEditor(async (ed) => {
   const topic = '<p style="line-height: 2;">keep me</p>';
   await ed.setHtml(topic);

@@ -46,6 +46,24 @@ function styleNewTable(editor, border) {
   table.querySelectorAll('td, th').forEach((cell) => editor.dom.setAttrib(cell, 'style', line));
 }
 
+const BLOCK_STYLES = ['textAlign', 'lineHeight'];
+
+// Taking paragraphs out of a list makes new blocks without the items' alignment and
+// line spacing: they are carried over, block by block.
+function toggleListKeepingBlockStyles(editor, command) {
+  const before = editor.selection.getSelectedBlocks().map((b) => BLOCK_STYLES.map((name) => b.style[name]));
+  editor.undoManager.transact(() => {
+    editor.execCommand(command);
+    const after = editor.selection.getSelectedBlocks();
+    if (after.length !== before.length) return;
+    after.forEach((block, i) => {
+      BLOCK_STYLES.forEach((name, k) => {
+        if (before[i][k] && !block.style[name]) editor.dom.setStyle(block, name, before[i][k]);
+      });
+    });
+  });
+}
+
 function sizeAtCaret(editor) {
   let node = editor.selection.isCollapsed() ? editor.selection.getNode() : editor.selection.getStart();
   if (node && node.nodeType !== 1) node = node.parentNode;
@@ -71,6 +89,10 @@ export function runExec(ctx, editor, cmd, arg, origin) {
   // The project defaults the host sends after loading a topic must not reformat the
   // topic: program-origin character formatting sets the typing defaults instead.
   if (origin === 'program' && ctx.setDefaultFor(cmd, arg)) return;
+  if (cmd === 'ul' || cmd === 'ol') {
+    toggleListKeepingBlockStyles(editor, ENGINE_COMMANDS[cmd]);
+    return;
+  }
   if (ENGINE_COMMANDS[cmd]) {
     editor.execCommand(ENGINE_COMMANDS[cmd]);
     return;
