@@ -148,6 +148,7 @@ void TfrmMain::btnSaveAsClick() {
     EnsureProjectFolders(*FProject);
     InstallAppFiles(*FProject);
     ApplyBaseHref();
+    ApplyEditorCss();  // the old folder's style sheet may be deleted or changed later
   }
   FProjectFileName = path;
   FlushPendingTexts();

@@ -107,6 +107,30 @@ class ProjectLifecycleTest : public QObject {
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>again</p>"));
   }
 
+  // The page keeps working on the copy: its base address and style sheet move along.
+  void saveAsPointsTheEditorAtTheCopy() {
+    TAppSandbox box;
+    auto w = box.NewWindow();
+    box.host.Post(R"({"type":"ready"})");
+    QTRY_VERIFY(w->EditorReady());
+    const std::string target = box.Path("docs/Guide.fvp");
+    EnsureDir(box.Path("docs"));
+    box.dialogs.saveFiles.push_back(target);
+    box.host.scripts.clear();
+    w->btnSaveAsClick();
+    const std::string folder = box.Path("docs/Guide/");
+    bool baseMoved = false;
+    bool cssMoved = false;
+    for (std::string script : box.host.scripts) {
+      std::erase(script, '\\');  // the path sits inside escaped JSON
+      const bool inCopy = script.find(folder) != std::string::npos;
+      baseMoved = baseMoved || (inCopy && script.find("zdSetBaseHref") != std::string::npos);
+      cssMoved = cssMoved || (inCopy && script.find("setCssFile") != std::string::npos);
+    }
+    QVERIFY(baseMoved);
+    QVERIFY(cssMoved);
+  }
+
   void saveAsRefusesNamesThatAreNotProjectFiles() {
     TAppSandbox box;
     auto w = box.NewWindow();
