@@ -65,6 +65,19 @@ void Save(const QRect& global, const char* name) {
 
 QRect GlobalRect(const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); }
 
+// Opens a modal dialog, sizes it, grabs it from inside its loop and cancels it.
+void GrabModalDialog(QSize size, const char* name, const std::function<void()>& open) {
+  QTimer::singleShot(800, [size, name] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      dialog->resize(size);
+      Pause(400);
+      Save(GlobalRect(dialog), name);
+      if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
+    }
+  });
+  open();
+}
+
 std::string TopicByTitle(TfrmMain& window, const std::string& title) {
   for (const auto& [id, topic] : window.Project().Topics()) {
     if (topic->Title() == title) return id;
@@ -195,38 +208,11 @@ int main(int argc, char* argv[]) {
   findings->close();
   Pause(200);
 
-  // The topic picker is modal: grabbed from inside its own loop, then cancelled.
-  QTimer::singleShot(800, [] {
-    if (QWidget* picker = QApplication::activeModalWidget()) {
-      picker->resize(380, 400);
-      Pause(400);
-      Save(GlobalRect(picker), "topic-picker.png");
-      if (auto* d = qobject_cast<QDialog*>(picker)) d->reject();
-    }
-  });
-  window.btnTopicLinkClick();
-
-  // The reusable content dialog, on the Variables tab: modal as well, and cancelled.
-  QTimer::singleShot(800, [] {
-    if (QWidget* dialog = QApplication::activeModalWidget()) {
-      dialog->resize(1090, 540);  // room for the row of insert buttons
-      Pause(400);
-      Save(GlobalRect(dialog), "reusable-dialog.png");
-      if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
-    }
-  });
-  window.btnVariablesConditionsSnippetsClick();
-
-  // The project settings dialog, cancelled as well.
-  QTimer::singleShot(800, [] {
-    if (QWidget* dialog = QApplication::activeModalWidget()) {
-      dialog->resize(640, 720);
-      Pause(400);
-      Save(GlobalRect(dialog), "project-settings.png");
-      if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
-    }
-  });
-  window.btnProjectSettingsClick();
+  // The dialogs are modal: each is grabbed from inside its own loop, then cancelled.
+  GrabModalDialog(QSize(380, 400), "topic-picker.png", [&] { window.btnTopicLinkClick(); });
+  // The reusable content dialog on its Variables tab, with room for the row of insert buttons.
+  GrabModalDialog(QSize(1090, 540), "reusable-dialog.png", [&] { window.btnVariablesConditionsSnippetsClick(); });
+  GrabModalDialog(QSize(640, 720), "project-settings.png", [&] { window.btnProjectSettingsClick(); });
 
   return 0;  // the scratch project goes with its folder; nothing is saved
 }
