@@ -57,7 +57,7 @@ class TfrmMain : public QMainWindow {
   static constexpr const char* kAppTitle = "Folivane";
   static constexpr const char* kHomepageUrl = "https://www.folivane.com/";
   static constexpr const char* kSupportUrl = "https://www.folivane.com/support.html";
-  static constexpr const char* kVersion = "2.3";
+  static constexpr const char* kVersion = FOLIVANE_VERSION;  // the project version in CMakeLists.txt
 
   // --- State (read by the other concerns and by tests) ---------------------------
   TDocProject& Project() { return *FProject; }
