@@ -27,6 +27,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
+class QTimer;
 class QToolButton;
 class QTreeWidgetItem;
 class TColorButton;
@@ -318,6 +319,7 @@ class TfrmMain : public QMainWindow {
   std::shared_ptr<TTopicEditorSession> FSession;
   std::shared_ptr<IToolbarView> FToolbarView;
   std::shared_ptr<TToolbarSync> FToolbarSync;
+  QTimer* FToolbarReplay = nullptr;  // replays a caret report a hold rejected
   bool FRebuildingTree = false;
   bool FClosingAllowed = false;
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolButton>
 
 #include "uColorButton.h"
@@ -127,6 +128,12 @@ void TfrmMain::InitFormattingToolbar() {
 void TfrmMain::ConnectFormattingToolbar() {
   FToolbarView = std::make_shared<TMainToolbarView>(*this);
   FToolbarSync = std::make_shared<TToolbarSync>(*FToolbarView);
+  FToolbarReplay = new QTimer(this);
+  FToolbarReplay->setSingleShot(true);
+  connect(FToolbarReplay, &QTimer::timeout, this, [this] {
+    if (FUpdatingUi) return;
+    Guard([this] { FToolbarSync->ReplayHeldReport(); });
+  });
   for (QToolButton* b : {btnBold, btnItalic, btnUnderline, btnUL, btnOL, btnAlignLeft, btnAlignCenter, btnAlignRight})
     b->setCheckable(true);
 
@@ -254,4 +261,5 @@ void TfrmMain::cbTextColorChange() {
 void TfrmMain::EditorCursorStyle(const TEditorCursorStyle& style) {
   if (FUpdatingUi || !FToolbarSync) return;
   FToolbarSync->ApplyCursorStyle(style);
+  if (const std::uint32_t due = FToolbarSync->HeldReportDueInMs()) FToolbarReplay->start(static_cast<int>(due) + 10);
 }

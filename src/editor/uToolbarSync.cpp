@@ -95,10 +95,14 @@ void TToolbarSync::ApplyCursorStyle(const TEditorCursorStyle& style) {
     ~TReset() { flag = false; }
   } reset{FUpdatingUi};
   const std::uint32_t now = FTicks();
+  FLastReport = style;
+  FHeldUntil = 0;
 
   if (Reached(now, FIgnoreStyleSyncUntil))
     FView.SetStyleButtons(style.Bold, style.Italic, style.Underline, SameTextAscii(style.ListType, "ul"),
                          SameTextAscii(style.ListType, "ol"));
+  else
+    Held(FIgnoreStyleSyncUntil);
 
   if (!FView.HasFocus(TToolbarControl::Heading)) {
     int index = 0;
@@ -111,14 +115,18 @@ void TToolbarSync::ApplyCursorStyle(const TEditorCursorStyle& style) {
   if (!FView.HasFocus(TToolbarControl::FontName) && !FView.IsListOpen(TToolbarControl::FontName)) {
     const bool accept = Reached(now, FIgnoreFontNameSyncUntil) || SameTextAscii(style.FontName, FLastAppliedFontName);
     if (accept && !style.FontName.empty()) FView.SelectFontName(style.FontName);
+    if (!accept && !style.FontName.empty()) Held(FIgnoreFontNameSyncUntil);
   }
 
-  if (!FView.HasFocus(TToolbarControl::FontSize) && style.FontSizePx > 0 &&
-      (Reached(now, FIgnoreFontSizeSyncUntil) || FLastAppliedFontSize <= 0 ||
-       style.FontSizePx == FLastAppliedFontSize)) {
-    // The page has confirmed the size: the filter ends early.
-    if (FLastAppliedFontSize > 0 && FLastAppliedFontSize == style.FontSizePx) FIgnoreFontSizeSyncUntil = 0;
-    FView.ShowFontSize(std::to_string(style.FontSizePx));
+  if (!FView.HasFocus(TToolbarControl::FontSize) && style.FontSizePx > 0) {
+    if (Reached(now, FIgnoreFontSizeSyncUntil) || FLastAppliedFontSize <= 0 ||
+        style.FontSizePx == FLastAppliedFontSize) {
+      // The page has confirmed the size: the filter ends early.
+      if (FLastAppliedFontSize > 0 && FLastAppliedFontSize == style.FontSizePx) FIgnoreFontSizeSyncUntil = 0;
+      FView.ShowFontSize(std::to_string(style.FontSizePx));
+    } else {
+      Held(FIgnoreFontSizeSyncUntil);
+    }
   }
 
   if (!FView.HasFocus(TToolbarControl::TextColor) && !FView.IsListOpen(TToolbarControl::TextColor)) {
@@ -126,6 +134,7 @@ void TToolbarSync::ApplyCursorStyle(const TEditorCursorStyle& style) {
         Reached(now, FIgnoreTextColorSyncUntil) || SameTextAscii(style.TextColorHtml, FLastAppliedTextColor);
     if (accept && !style.TextColorHtml.empty())
       FView.SelectTextColor(HtmlColorToColor(style.TextColorHtml, FView.SelectedTextColor()));
+    if (!accept && !style.TextColorHtml.empty()) Held(FIgnoreTextColorSyncUntil);
   }
 
   if (SameTextAscii(style.Align, "left") || style.Align.empty()) FView.SetAlignButtons("left");
@@ -148,7 +157,22 @@ void TToolbarSync::ApplyLineHeight(const TEditorCursorStyle& style, std::uint32_
   const bool confirmed = !FLastAppliedLineHeight.empty() &&
                          (SameTextAscii(h, FLastAppliedLineHeight) ||
                           (value > 0 && value == ReadDecimal(FLastAppliedLineHeight)));
-  if (!Reached(now, FIgnoreLineHeightSyncUntil) && !FLastAppliedLineHeight.empty() && !confirmed) return;
+  if (!Reached(now, FIgnoreLineHeightSyncUntil) && !FLastAppliedLineHeight.empty() && !confirmed) {
+    if (!h.empty()) Held(FIgnoreLineHeightSyncUntil);
+    return;
+  }
   if (confirmed) FIgnoreLineHeightSyncUntil = 0;
   if (!h.empty()) FView.ShowLineSpacing(h);
+}
+
+std::uint32_t TToolbarSync::HeldReportDueInMs() const {
+  if (FHeldUntil == 0) return 0;
+  const std::uint32_t now = FTicks();
+  return Reached(now, FHeldUntil) ? 1 : FHeldUntil - now;
+}
+
+void TToolbarSync::ReplayHeldReport() {
+  if (FHeldUntil == 0) return;
+  const TEditorCursorStyle report = FLastReport;
+  ApplyCursorStyle(report);
 }

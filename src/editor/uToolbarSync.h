@@ -3,6 +3,7 @@
 // Qt-free: the toolbar is reached through IToolbarView and time through a tick source.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -68,6 +69,12 @@ class TToolbarSync {
 
   // A cursorStyle report.
   void ApplyCursorStyle(const TEditorCursorStyle& style);
+  // A hold can reject the only report the page sends for a while (the first one after a
+  // topic loads, say). The last report is kept: once its holds have run out it still
+  // describes the caret, unless a newer one came.
+  // Milliseconds until the last report can be replayed; 0 when nothing was held back.
+  std::uint32_t HeldReportDueInMs() const;
+  void ReplayHeldReport();
 
   int LastAppliedFontSize() const { return FLastAppliedFontSize; }
   const std::string& LastAppliedLineHeight() const { return FLastAppliedLineHeight; }
@@ -78,6 +85,8 @@ class TToolbarSync {
 
  private:
   void ApplyLineHeight(const TEditorCursorStyle& style, std::uint32_t now);
+  // Notes that a value of the current report was held back until deadline.
+  void Held(std::uint32_t deadline) { FHeldUntil = std::max(FHeldUntil, deadline); }
   bool Reached(std::uint32_t now, std::uint32_t deadline) const { return now >= deadline; }
 
   IToolbarView& FView;
@@ -92,4 +101,6 @@ class TToolbarSync {
   std::uint32_t FIgnoreStyleSyncUntil = 0;
   std::string FLastAppliedFontName;
   std::uint32_t FIgnoreFontNameSyncUntil = 0;
+  TEditorCursorStyle FLastReport;
+  std::uint32_t FHeldUntil = 0;  // 0: the last report was applied whole
 };

@@ -145,6 +145,33 @@ TEST_F(TToolbarSyncFixture, SettingsHoldAndReentrantReportsAreDropped) {
   EXPECT_EQ(view.FontName, "Arial");
 }
 
+// The first report after a topic loads falls inside the settings hold; the page sends no
+// other until the caret moves, so the held report is replayed once the hold is over.
+TEST_F(TToolbarSyncFixture, AHeldReportIsReplayedWhenItsHoldEnds) {
+  TProjectSettings settings;
+  settings.FontSizeBody = 15;
+  sync.NoteSettingsApplied(settings);
+  EXPECT_EQ(sync.HeldReportDueInMs(), 0u);
+  now += 200;
+  TEditorCursorStyle heading = Report(32);
+  heading.LineHeight = "1.25";
+  sync.ApplyCursorStyle(heading);
+  EXPECT_EQ(view.SizeText, "");
+  EXPECT_EQ(sync.HeldReportDueInMs(), TToolbarSync::kSettingsHoldMs - 200);
+
+  now += TToolbarSync::kSettingsHoldMs;
+  sync.ReplayHeldReport();
+  EXPECT_EQ(view.SizeText, "32");
+  EXPECT_EQ(view.LineSpacing, "1.25");
+  EXPECT_EQ(sync.HeldReportDueInMs(), 0u) << "nothing held any more";
+
+  // A report applied whole leaves nothing to replay, even after a later user command.
+  sync.ApplyCursorStyle(Report(20));
+  sync.NoteFontSize(40);
+  sync.ReplayHeldReport();
+  EXPECT_EQ(view.SizeText, "20");
+}
+
 TEST(ToolbarSyncText, BoxTextsAndFormatting) {
   EXPECT_EQ(FontSizeFromBoxText(" 250 "), 200);
   EXPECT_EQ(FontSizeFromBoxText("3"), 8);
