@@ -60,8 +60,6 @@ const TNamedColor kSystemColors[] = {
     {"Menu Bar", SystemColor(30)},
 };
 
-QColor ToQColor(TColor color) { return QColor(ToQ(ColorToHtml(color))); }
-
 }  // namespace
 
 TColorBox::TColorBox(QWidget* parent) : QComboBox(parent) {

@@ -10,6 +10,13 @@ TColorButton::TColorButton(QWidget* parent) : QToolButton(parent) {
   SetColor(Qt::black);
 }
 
+QColor ToQColor(TColor color) {
+  const TColor rgb = ResolveColor(color);
+  return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+TColor FromQColor(const QColor& color) { return RGBColor(color.red(), color.green(), color.blue()); }
+
 QPixmap ColorSwatch(const QColor& color, QSize size) {
   QPixmap swatch(size);
   swatch.fill(Qt::transparent);

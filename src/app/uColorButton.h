@@ -5,6 +5,12 @@
 #include <QPixmap>
 #include <QToolButton>
 
+#include "uProjectSettings.h"
+
+// The settings' colours as Qt's; system colours are resolved to their RGB value.
+QColor ToQColor(TColor color);
+TColor FromQColor(const QColor& color);
+
 // A rounded colour sample with a grey outline, as the colour controls show it.
 QPixmap ColorSwatch(const QColor& color, QSize size = QSize(28, 16));
 

@@ -623,15 +623,7 @@ void TfrmMain::ApplySettingsToUi() {
     cmbFontSize->setEditText(size);
   }
   if (cmbLineSpacing) {
-    const QString spacing = ToQ(ReplaceAll(FloatToText(s.DefaultLineSpacing), ",", "."));
-    int found = -1;
-    for (int i = 0; i < cmbLineSpacing->count() && found < 0; ++i) {
-      const QString item = cmbLineSpacing->itemText(i).trimmed();
-      // By value too, so 2 finds the entry "2.0".
-      bool number = false;
-      const double value = item.toDouble(&number);
-      if (item.compare(spacing, Qt::CaseInsensitive) == 0 || (number && value == s.DefaultLineSpacing)) found = i;
-    }
+    const int found = LineSpacingIndex(ReplaceAll(FloatToText(s.DefaultLineSpacing), ",", "."));
     if (found >= 0) cmbLineSpacing->setCurrentIndex(found);
   }
   if (tvToc) {

@@ -91,6 +91,8 @@ class TfrmMain : public QMainWindow {
   void ShowStatus(const std::string& text);
   void LayoutToolbar();
   void ApplySettingsToUi();
+  // The line-spacing entry for a value, by text or by number ("2" finds "2.0"); -1 when none.
+  int LineSpacingIndex(const std::string& text) const;
   // Runs a command: a silent abort shows nothing, any other error its message box.
   void Guard(const std::function<void()>& command);
 

@@ -21,9 +21,6 @@ namespace {
 const QStringList kFontSizes = {"8", "9", "10", "11", "12", "14", "16", "18", "20", "22",
                                 "24", "26", "28", "32", "36", "40", "48", "60", "72"};
 
-QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
-
 // The toolbar's controls as the sync sees them.
 class TMainToolbarView : public IToolbarView {
  public:
@@ -64,14 +61,9 @@ class TMainToolbarView : public IToolbarView {
     F.btnAlignRight->setChecked(align == "right");
   }
   void ShowLineSpacing(const std::string& text) override {
-    // The page writes 2 where the list says "2.0": entries match by value. A value the
-    // list lacks is shown by name, not left to look like the previous paragraph's.
-    const double value = ReadDecimal(text);
-    int found = -1;
-    for (int i = 0; i < F.cmbLineSpacing->count() && found < 0; ++i) {
-      const std::string item = Trim(FromQ(F.cmbLineSpacing->itemText(i)));
-      if (SameTextAscii(item, text) || (value > 0 && ReadDecimal(item) == value)) found = i;
-    }
+    // The page writes 2 where the list says "2.0". A value the list lacks is shown by
+    // name, not left to look like the previous paragraph's.
+    const int found = F.LineSpacingIndex(text);
     F.cmbLineSpacing->setPlaceholderText(found >= 0 ? QString() : ToQ(text));
     F.cmbLineSpacing->setCurrentIndex(found);
     if (F.cmbLineSpacing->isEditable()) F.cmbLineSpacing->setEditText(ToQ(text));
@@ -92,6 +84,15 @@ class TMainToolbarView : public IToolbarView {
 };
 
 }  // namespace
+
+int TfrmMain::LineSpacingIndex(const std::string& text) const {
+  const double value = ReadDecimal(text);
+  for (int i = 0; i < cmbLineSpacing->count(); ++i) {
+    const std::string item = Trim(FromQ(cmbLineSpacing->itemText(i)));
+    if (SameTextAscii(item, text) || (value > 0 && ReadDecimal(item) == value)) return i;
+  }
+  return -1;
+}
 
 bool TfrmMain::ToolbarIdle() const { return !FUpdatingUi && !(FToolbarSync && FToolbarSync->UpdatingUi()); }
 

@@ -2,7 +2,6 @@
 // content, and the token it may insert at the editor's caret.
 #include "uEditorBridge.h"
 #include "uFrmReusableContent.h"
-#include "uJson.h"
 #include "uMain.h"
 #include "uTranslation.h"
 #include "uUserDialogs.h"
@@ -18,18 +17,15 @@ void TfrmMain::btnVariablesConditionsSnippetsClick() {
   if (Trim(FProject->RootPath()).empty()) return;
   // A file that does not parse reads as empty lists, and saving them would replace
   // every entry it still holds (a merge conflict left in it, say).
-  const std::string file = ReusableContentPath(*FProject);
-  TJson parsed;
-  if (FileExists(file) && !TryParseJson(ReadTextFileUtf8(file), parsed)) {
+  TReusableProjectContent store;
+  if (!store.LoadFromProject(*FProject)) {
     throw EFolivaneError(TranslateText("The file of variables, snippets and conditions is damaged (not valid JSON); "
                                        "fix or remove it first: ") +
-                         file);
+                         ReusableContentPath(*FProject));
   }
   if (EditorReady() && !CurrentTopicID().empty()) RequestHtmlAndWait(kHtmlBeforeDialogMs);
 
-  TReusableProjectContent store;
   TfrmReusableContent dialog(this, store);
-  store.LoadFromProject(*FProject);
   dialog.FillGrids();
   dialog.SetSaveHandler([this, &store] {
     bool saved = false;

@@ -211,23 +211,24 @@ std::vector<std::string> ParseChangesFile(const std::string& text) {
 
 std::string DisplayedVersion(int number) { return std::to_string(number / 10) + "." + std::to_string(number % 10); }
 
+bool AnnouncesUpdate(const TVersionFileInfo& info, int ownVersion) {
+  return info.minimum > ownVersion || info.latest > ownVersion;
+}
+
 TUpdateCheckResult EvaluateUpdateFiles(const std::string& versionText, const std::string& changesText,
                                        int ownVersion) {
   const TVersionFileInfo info = ParseVersionFile(versionText);
   TUpdateCheckResult result;
+  if (!AnnouncesUpdate(info, ownVersion)) return result;
   const std::string version = DisplayedVersion(info.latest);
-  if (info.minimum > ownVersion) {
-    result.UpdateRequired = true;
-    result.NewVersionMessage = FormatText(TranslateText("This version of the software is out of date. You must "
-                                                        "download the current version %s to continue using the "
-                                                        "software."),
-                                          {version});
-  } else if (info.latest > ownVersion) {
-    result.NewVersionMessage = FormatText(TranslateText("The new version %s is available"), {version});
-  } else {
-    return result;
-  }
   result.Show = true;
+  result.UpdateRequired = info.minimum > ownVersion;
+  result.NewVersionMessage =
+      result.UpdateRequired ? FormatText(TranslateText("This version of the software is out of date. You must "
+                                                       "download the current version %s to continue using the "
+                                                       "software."),
+                                         {version})
+                            : FormatText(TranslateText("The new version %s is available"), {version});
   result.NewVersionMessage += "\n\n" + TranslateText("What's new:") + "\n";
   for (const std::string& change : ParseChangesFile(SanitizeUtf8(changesText))) {
     result.NewVersionMessage += change + "\n";
@@ -280,9 +281,8 @@ TUpdateCheckResult CheckForNewVersion(const std::string& baseUrl) {
   try {
     const THttpOptions options = HttpOptionsFor(baseUrl);
     const std::string versionText = HttpGetText(UpdateEndpointUrl(baseUrl, kVersionFilePath), options);
-    const TVersionFileInfo info = ParseVersionFile(versionText);
     // Nothing to announce: the change list is not needed, which saves a round trip at start-up.
-    if (info.minimum <= kOwnVersionNumber && info.latest <= kOwnVersionNumber) return {};
+    if (!AnnouncesUpdate(ParseVersionFile(versionText))) return {};
     const std::string changesText = HttpGetText(UpdateEndpointUrl(baseUrl, kChangesFilePath), options);
     return EvaluateUpdateFiles(versionText, changesText);
   } catch (...) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-// The running version as the version file counts it (version times ten).
-constexpr int kOwnVersionNumber = 23;
+// The running version as the version file counts it (version times ten, from CMakeLists.txt).
+constexpr int kOwnVersionNumber = FOLIVANE_VERSION_NUMBER;
 constexpr const char* kUpdateUserAgent = "Mozilla/4.0 (compatible; MyApp)";
 constexpr const char* kVersionFilePath = "/download/version/folivane-version.html";
 constexpr const char* kChangesFilePath = "/download/version/folivane-changes.html";
@@ -41,6 +41,9 @@ struct TUpdateCheckResult {
   bool UpdateRequired = false;  // the running version is no longer supported
   std::string NewVersionMessage;
 };
+
+// Whether the server's versions call for the window: a newer one, or this one unsupported.
+bool AnnouncesUpdate(const TVersionFileInfo& info, int ownVersion = kOwnVersionNumber);
 
 // The decision and the window's text from the two files' contents. Raises
 // EFolivaneError when the version file cannot be read.

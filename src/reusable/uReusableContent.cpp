@@ -50,18 +50,18 @@ void TReusableProjectContent::Clear() {
   FConditions.clear();
 }
 
-void TReusableProjectContent::LoadFromProject(const TDocProject& project) {
+bool TReusableProjectContent::LoadFromProject(const TDocProject& project) {
   Clear();
-  if (project.RootPath().empty()) return;
+  if (project.RootPath().empty()) return true;
   const std::string path = ReusableContentPath(project);
-  if (!FileExists(path)) return;
-  LoadFromJsonText(ReadTextFileUtf8(path), path);
+  if (!FileExists(path)) return true;
+  return LoadFromJsonText(ReadTextFileUtf8(path), path);
 }
 
-void TReusableProjectContent::LoadFromJsonText(std::string_view text, const std::string& fileNameForErrors) {
+bool TReusableProjectContent::LoadFromJsonText(std::string_view text, const std::string& fileNameForErrors) {
   Clear();
   TJson doc;
-  if (!TryParseJson(text, doc)) return;
+  if (!TryParseJson(text, doc)) return false;
   if (!doc.is_object()) {
     throw EFolivaneError("Invalid reusable content file" +
                          (fileNameForErrors.empty() ? "" : " " + fileNameForErrors) + ": the file holds " +
@@ -88,6 +88,7 @@ void TReusableProjectContent::LoadFromJsonText(std::string_view text, const std:
       if (!c.Name.empty()) FConditions.push_back(std::move(c));
     }
   }
+  return true;
 }
 
 std::string TReusableProjectContent::ToJsonText() const {

@@ -40,9 +40,10 @@ class TReusableProjectContent {
   // Replaces the contents with the project's file. No root path, no file or text that is
   // not JSON leave the store empty; a top level that is not an object, or a list member
   // that is not an array, raises EFolivaneError (entries read before it stay).
-  void LoadFromProject(const TDocProject& project);
+  // False only for text that is not JSON, which a caller about to save must not replace.
+  bool LoadFromProject(const TDocProject& project);
   // Fills the store from the text of a reusable_content.json file (same rules).
-  void LoadFromJsonText(std::string_view text, const std::string& fileNameForErrors = "");
+  bool LoadFromJsonText(std::string_view text, const std::string& fileNameForErrors = "");
   // Writes compact pure-ASCII JSON; entries with a blank name are not written.
   void SaveToProject(const TDocProject& project) const;
   std::string ToJsonText() const;

@@ -26,8 +26,6 @@ const char* const kPresetFilter = "Settings preset (*.json)|*.json|All files (*.
 const char* const kLinkStyles[] = {"none", "solid", "dashed", "dotted", "double"};
 const char* const kTableBorderStyles[] = {"solid", "dashed", "dotted", "double"};
 const int kFontSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 36, 40, 48, 60, 72};
-// What a body font size is raised to, as when a settings file is read.
-constexpr int kMinFontSize = 8;
 
 // Trimmed text holding a decimal 32-bit integer and nothing else.
 std::optional<std::int32_t> ParseInteger(const QString& text) {
@@ -343,7 +341,7 @@ bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** inva
   s.FontSizeH2 = h2;
   s.FontSizeH3 = h3;
   // A smaller size would hide the text in the editor until the file is read again.
-  s.FontSizeBody = std::max(body, kMinFontSize);
+  s.FontSizeBody = std::max(body, kMinFontSizePx);
   std::string font = Trim(FromQ(cmbFontName->currentText()));
   if (font.empty()) font = Trim(FromQ(edFontName->text()));
   s.DefaultFontName = font.empty() ? "Segoe UI" : font;

@@ -162,7 +162,7 @@ void TProjectSettings::FromJson(const TJson& o) {
   ReadInteger(o, "TableBorderWidth", TableBorderWidth);
   ReadColor(o, "TableBorderColor", TableBorderColor);
 
-  for (std::int32_t* size : {&FontSizeH1, &FontSizeH2, &FontSizeH3, &FontSizeBody}) *size = std::max(*size, 8);
+  for (std::int32_t* size : {&FontSizeH1, &FontSizeH2, &FontSizeH3, &FontSizeBody}) *size = std::max(*size, kMinFontSizePx);
   TocTextSize = std::clamp(TocTextSize, 6, 36);
   DefaultLineSpacing = std::clamp(DefaultLineSpacing, 1.0, 5.0);
   LinkStyle = OneOf(LinkStyle, kLinkStyles);

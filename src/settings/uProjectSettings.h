@@ -19,6 +19,9 @@ TColor ColorFromHtml(const std::string& text, TColor fallback);
 // The RGB value of a colour, resolving system colours.
 TColor ResolveColor(TColor color);
 
+// The smallest font size in pixels the settings keep; smaller ones are raised to it.
+constexpr std::int32_t kMinFontSizePx = 8;
+
 class TProjectSettings {
  public:
   std::string ProjTitle;
