@@ -294,7 +294,6 @@ class TfrmMain : public QMainWindow {
   void SaveConfirmedSettings();
   void WriteLastProjectFile(const std::string& path);
   // Tree helpers (uMainTopicTree.cpp).
-  void AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::unordered_set<std::string>& placed);
   QTreeWidgetItem* FirstNode() const;
   void SelectFirstNode();
   void RebuildAndSelect(const std::string& id);

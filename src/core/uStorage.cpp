@@ -42,7 +42,7 @@ std::string ProjectJsonPath(const std::string& folder) { return PathJoin(folder,
 std::string TopicsJsonPath(const std::string& folder) { return PathJoin(PathJoin(folder, "meta"), "topics.json"); }
 
 std::string TopicFilePath(const std::string& projectRoot, const std::string& id) {
-  return IncludeTrailingDelimiter(projectRoot) + "topics/" + SafeFileName(id) + ".html";
+  return TopicPagePath(projectRoot, id);
 }
 std::string TopicFilePath(const TDocProject& project, const std::string& id) {
   return TopicFilePath(project.RootPath(), id);

@@ -8,8 +8,7 @@
 
 std::string ProjectJsonPath(const std::string& folder);
 std::string TopicsJsonPath(const std::string& folder);
-// root + "topics/" + id + ".html". The id passes through SafeFileName, so an id read
-// from a file can never name a path outside the topics folder.
+// The topic's page: TopicPagePath of the model.
 std::string TopicFilePath(const std::string& projectRoot, const std::string& id);
 std::string TopicFilePath(const TDocProject& project, const std::string& id);
 // meta/header_<id>.html, or meta/header_default.html for an empty id.

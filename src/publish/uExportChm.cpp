@@ -57,31 +57,17 @@ void AppendSitemapObject(const TTopic& topic, std::vector<std::string>& lines) {
   lines.push_back("</OBJECT>");
 }
 
-// Walks explicitly (a stored tree may be deep); visited guards against a damaged
-// structure that lists a topic twice or in a cycle.
-struct TListWalk {
-  const TStringList* list;
-  size_t pos;
-};
-
+// Nested lists as the contents file wants them: a topic with children opens one.
 void AppendContentsEntries(const TDocProject& project, std::vector<std::string>& lines) {
-  std::set<std::string> visited;
-  std::vector<TListWalk> stack{{&project.RootTopicIDs(), 0}};
-  while (!stack.empty()) {
-    TListWalk& walk = stack.back();
-    if (walk.pos >= walk.list->size()) {
-      stack.pop_back();
-      if (!stack.empty()) lines.push_back("</UL>");
-      continue;
-    }
-    const std::string& id = (*walk.list)[walk.pos++];
-    if (!IncludedInChm(project, id) || !visited.insert(id).second) continue;
-    const TTopic& topic = project.GetTopic(id);
-    AppendSitemapObject(topic, lines);
-    if (topic.Children().empty()) continue;
-    lines.push_back("<UL>");
-    stack.push_back({&topic.Children(), 0});
-  }
+  project.WalkTopics(
+      [&](const TTopic& topic, int) {
+        if (topic.ExcludeChm()) return TWalkAction::SkipChildren;
+        AppendSitemapObject(topic, lines);
+        if (topic.Children().empty()) return TWalkAction::SkipChildren;
+        lines.push_back("<UL>");
+        return TWalkAction::Descend;
+      },
+      [&](const TTopic&, int) { lines.push_back("</UL>"); });
 }
 
 std::string PageFooter(const TProjectSettings& settings) {
@@ -299,21 +285,13 @@ std::string BuildChmIndex(const TDocProject& project) {
 
 std::string ChmDefaultPage(const TDocProject& project) {
   // Depth first, going below a topic only while it is excluded.
-  std::set<std::string> visited;
-  std::vector<TListWalk> stack{{&project.RootTopicIDs(), 0}};
-  while (!stack.empty()) {
-    TListWalk& walk = stack.back();
-    if (walk.pos >= walk.list->size()) {
-      stack.pop_back();
-      continue;
-    }
-    const std::string& id = (*walk.list)[walk.pos++];
-    if (!project.HasTopic(id) || !visited.insert(id).second) continue;
-    const TTopic& topic = project.GetTopic(id);
-    if (!topic.ExcludeChm()) return PageName(id);
-    stack.push_back({&topic.Children(), 0});
-  }
-  return "";
+  std::string page;
+  project.WalkTopics([&](const TTopic& topic, int) {
+    if (topic.ExcludeChm()) return TWalkAction::Descend;
+    page = PageName(topic.ID());
+    return TWalkAction::Stop;
+  });
+  return page;
 }
 
 std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const std::string& defaultPage,

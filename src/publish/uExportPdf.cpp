@@ -29,25 +29,14 @@ struct TManualEntry {
   int depth;
 };
 
-// Depth first in tree order; an excluded topic drops its whole subtree. An explicit
-// stack and a visited set keep a deep or cyclic stored tree from breaking the export.
+// Depth first in tree order; an excluded topic drops its whole subtree.
 std::vector<TManualEntry> ManualEntries(const TDocProject& project) {
   std::vector<TManualEntry> out;
-  std::unordered_set<std::string> visited;
-  std::vector<std::pair<const TStringList*, size_t>> stack{{&project.RootTopicIDs(), 0}};
-  while (!stack.empty()) {
-    auto& [list, pos] = stack.back();
-    if (pos >= list->size()) {
-      stack.pop_back();
-      continue;
-    }
-    const std::string& id = (*list)[pos++];
-    if (!project.HasTopic(id) || !visited.insert(id).second) continue;
-    const TTopic& topic = project.GetTopic(id);
-    if (topic.ExcludePdf()) continue;
-    out.push_back({&topic, static_cast<int>(stack.size()) - 1});
-    stack.push_back({&topic.Children(), 0});
-  }
+  project.WalkTopics([&out](const TTopic& topic, int depth) {
+    if (topic.ExcludePdf()) return TWalkAction::SkipChildren;
+    out.push_back({&topic, depth});
+    return TWalkAction::Descend;
+  });
   return out;
 }
 

@@ -222,24 +222,6 @@ void RunInParallel(size_t count, const TProgressCallback& progress, const std::f
   for (; progress && reported < total; ++reported) progress(reported + 1, total);
 }
 
-// One TOC node and its published subtree; an excluded topic takes its subtree with it.
-// A topic is listed once, even when damaged structure files name it in two places.
-TJson TocNode(const TDocProject& project, const TTopic& topic, std::unordered_set<std::string>& listed) {
-  TJson node = TJson::object();
-  node["id"] = topic.ID();
-  node["title"] = topic.Title();
-  node["file"] = TopicFileMember(topic.ID());
-  TJson children = TJson::array();
-  for (const std::string& childID : topic.Children()) {
-    if (!project.HasTopic(childID)) continue;
-    const TTopic& child = project.GetTopic(childID);
-    if (child.ExcludeWeb() || !listed.insert(childID).second) continue;
-    children.push_back(TocNode(project, child, listed));
-  }
-  node["children"] = std::move(children);
-  return node;
-}
-
 // The JSON text wrapped for a <script> include: prefix + json + ";".
 std::string ScriptOf(const char* prefix, const std::string& json) {
   std::string js;
@@ -292,13 +274,21 @@ std::string WebHelpOutputFolder(const TDocProject& project) {
 
 std::string BuildWebHelpTocJson(const TDocProject& project) {
   TJson roots = TJson::array();
-  std::unordered_set<std::string> listed;
-  for (const std::string& id : project.RootTopicIDs()) {
-    if (!project.HasTopic(id)) continue;
-    const TTopic& topic = project.GetTopic(id);
-    if (topic.ExcludeWeb() || !listed.insert(id).second) continue;
-    roots.push_back(TocNode(project, topic, listed));
-  }
+  // The children array of each open level. Only the innermost one grows while deeper
+  // levels are open, so the pointers stay valid.
+  std::vector<TJson*> levels{&roots};
+  project.WalkTopics([&](const TTopic& topic, int depth) {
+    if (topic.ExcludeWeb()) return TWalkAction::SkipChildren;  // takes its subtree with it
+    levels.resize(static_cast<size_t>(depth) + 1);
+    TJson node = TJson::object();
+    node["id"] = topic.ID();
+    node["title"] = topic.Title();
+    node["file"] = TopicFileMember(topic.ID());
+    node["children"] = TJson::array();
+    levels.back()->push_back(std::move(node));
+    levels.push_back(&levels.back()->back()["children"]);
+    return TWalkAction::Descend;
+  });
   TJson root = TJson::object();
   root["roots"] = std::move(roots);
   return JsonWrite(root);
