@@ -3,6 +3,7 @@
 #include "uJson.h"
 #include "uPlatform.h"
 #include "uTopicsJson.h"
+#include "uTranslation.h"
 #include "uUtils.h"
 
 namespace {
@@ -15,13 +16,20 @@ std::string StripBom(std::string text) {
   return text;
 }
 
-// Reads a structure file; a missing file gives false, text that is not JSON a warning and false.
-bool ReadStructureFile(const std::string& path, TJson& out, std::vector<std::string>* warnings) {
+// Opening a project whose structure file is damaged (a merge-conflict marker left in it,
+// say) must fail: carrying on with defaults would replace the file on the next save.
+[[noreturn]] void RaiseNotJson(const std::string& path, const std::string& error) {
+  throw EFolivaneError(FormatText(TranslateText("%s is not valid JSON (%s); fix or restore the file, then open the "
+                                                "project again"),
+                                  {path, error}));
+}
+
+// Reads a structure file; a missing file gives false.
+bool ReadStructureFile(const std::string& path, TJson& out) {
   if (!FileExists(path)) return false;
   std::string error;
-  if (TryParseJson(StripBom(ReadTextFileUtf8(path)), out, &error)) return true;
-  if (warnings) warnings->push_back(path + " is not valid JSON and was ignored (" + error + ")");
-  return false;
+  if (!TryParseJson(StripBom(ReadTextFileUtf8(path)), out, &error)) RaiseNotJson(path, error);
+  return true;
 }
 
 TJson ProjectJsonObject(const TDocProject& project) {
@@ -76,13 +84,13 @@ void SaveProject(const TDocProject& project) {
   WriteTextFileUtf8(TopicsJsonPath(project.RootPath()), TopicsJsonText(project));
 }
 
-void LoadProject(const std::string& folder, TDocProject& project, std::vector<std::string>* warnings) {
+void LoadProject(const std::string& folder, TDocProject& project) {
   project.Clear();
   project.SetRootPath(folder);
 
   const std::string projectPath = ProjectJsonPath(folder);
   TJson doc;
-  if (ReadStructureFile(projectPath, doc, warnings) && doc.is_object()) {
+  if (ReadStructureFile(projectPath, doc) && doc.is_object()) {
     project.SetTitle(JsonString(doc, "title", project.Title()));
     const std::string profile = JsonString(doc, "styleProfile", "default");
     project.SetStyleProfile(profile.empty() ? "default" : profile);
@@ -91,8 +99,8 @@ void LoadProject(const std::string& folder, TDocProject& project, std::vector<st
   const std::string topicsPath = TopicsJsonPath(folder);
   if (!FileExists(topicsPath)) return;
   std::string error;
-  if (!ReadTopicsJson(StripBom(ReadTextFileUtf8(topicsPath)), topicsPath, folder, project, &error) && warnings) {
-    warnings->push_back(topicsPath + " is not valid JSON and was ignored (" + error + ")");
+  if (!ReadTopicsJson(StripBom(ReadTextFileUtf8(topicsPath)), topicsPath, folder, project, &error)) {
+    RaiseNotJson(topicsPath, error);
   }
 }
 
@@ -144,7 +152,9 @@ TProjectFileInfo ReadProjectFile(const std::string& fileName) {
     (std::string(key) == "title" ? info.title : info.folder) = JsonValueText(*v);
   }
   const std::string sibling = ProjectFolderForFile(fileName);
-  if (info.folder.empty()) info.folder = sibling;
+  // A root written on another system ("D:\Docs\Guide") would be taken relative to the
+  // working folder; like an empty root, it means the folder beside the file.
+  if (!IsRootedPath(info.folder)) info.folder = sibling;
   if (!FileExists(ProjectJsonPath(info.folder)) && FileExists(ProjectJsonPath(sibling))) info.folder = sibling;
   return info;
 }

@@ -21,10 +21,10 @@ std::string EditorPagePath(const TDocProject& project);
 
 // Writes project.json and meta/topics.json into the project's RootPath.
 void SaveProject(const TDocProject& project);
-// Clears the project and fills it from the structure files of folder. Files that are
-// not JSON are ignored (each adds a line to warnings when given); values of the wrong
-// kind and duplicate topic IDs raise.
-void LoadProject(const std::string& folder, TDocProject& project, std::vector<std::string>* warnings = nullptr);
+// Clears the project and fills it from the structure files of folder; missing files leave
+// the defaults. A file that is not JSON, values of the wrong kind and duplicate topic IDs
+// raise EFolivaneError naming the file, and the files stay as they are.
+void LoadProject(const std::string& folder, TDocProject& project);
 
 struct TProjectFileInfo {
   std::string folder;  // no trailing delimiter

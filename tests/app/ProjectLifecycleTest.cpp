@@ -245,10 +245,45 @@ class ProjectLifecycleTest : public QObject {
     box.dialogs.openFiles.push_back(second);
     w->btnOpenProjectClick();
     QCOMPARE(w->ProjectFileName(), second);
-    w->btnSaveAsClick();  // cancelled dialog; nothing to write anyway
     QVERIFY(w->UnsavedTopicHtml().empty());
+    // Both projects written in full: the text is in neither.
+    const std::string copy = box.Path("Copy.fvp");
+    box.dialogs.saveFiles.push_back(copy);
+    w->btnSaveAsClick();
+    QCOMPARE(w->ProjectFileName(), copy);
+    w->btnSaveClick();
     QCOMPARE(ReadFile(firstFile), before);
+    QVERIFY(FileExists(TopicFile(*w, 0)));
     QCOMPARE(ReadFile(TopicFile(*w, 0)).find("dropped"), std::string::npos);
+    QCOMPARE(ReadFile(TopicFilePath(box.Path("Second/"), w->Project().RootTopicIDs()[0])).find("dropped"),
+             std::string::npos);
+  }
+
+  // A topics.json left damaged (a merge conflict) is reported by name and left as it is;
+  // the open project stays, and at start-up the next choice is taken.
+  void damagedTopicsFileIsReportedAndKeepsTheOpenProject() {
+    TAppSandbox box;
+    const std::string good = box.MakeProject("Good", {"One"});
+    const std::string damaged = box.MakeProject("Damaged", {"A", "B"});
+    const std::string topics = TopicsJsonPath(box.Path("Damaged/"));
+    const std::string text = "<<<<<<< HEAD\n" + ReadFile(topics);
+    WriteTextFileUtf8(topics, text);
+    auto w = box.NewWindow({QString::fromStdString(good)});
+    TypeIntoEditor(box.host, "<p>pending</p>");
+    w->Guard([&] { w->OpenProject(damaged); });
+    QCOMPARE(box.dialogs.messages.back().kind, TMessageKind::Error);
+    QVERIFY2(StartsWith(box.dialogs.messages.back().text, topics + " is not valid JSON"),
+             box.dialogs.messages.back().text.c_str());
+    QCOMPARE(ReadFile(topics), text);
+    QCOMPARE(w->ProjectFileName(), good);
+    QVERIFY(w->ProjectDirty());
+    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
+
+    box.dialogs.messages.clear();
+    auto started = box.NewWindow({QString::fromStdString(damaged)});
+    QCOMPARE(box.dialogs.messages.size(), size_t(1));
+    QVERIFY(started->ProjectFileName() != damaged);
+    QCOMPARE(ReadFile(topics), text);
   }
 
   // A file that cannot be read leaves the open project exactly as it was.

@@ -97,3 +97,28 @@ TEST(CliPdfInBrowser, TwoExportsAtOnceBothPrint) {
     EXPECT_TRUE(FileExists(ProjectFolder(files[i]) + "/build/pdf/manual.pdf")) << i;
   }
 }
+
+// A structure file left damaged (a merge conflict, say) fails every command that opens the
+// project, names the file, and publishes nothing; a damaged settings file is only a warning.
+TEST(CliOpen, DamagedStructureFileFailsAndNamesIt) {
+  TTempDir dir;
+  const std::string file = MakeProjectFile(dir, "Guide", {{"Intro", "<p>x</p>"}});
+  const std::string topics = TopicsJsonPath(ProjectFolder(file));
+  const std::string damaged = "<<<<<<< HEAD\n" + ReadTextFileUtf8(topics);
+  WriteFixtureFile(topics, damaged);
+  for (const char* command : {"webhelp", "chm", "pdf", "check-links"}) {
+    const TProcessResult r = RunCli({command, file});
+    EXPECT_EQ(r.exitCode, 1) << command << ": " << r.output;
+    EXPECT_TRUE(StartsWith(r.output, "error: " + topics + " is not valid JSON")) << command << ": " << r.output;
+  }
+  EXPECT_FALSE(DirExists(PathJoin(ProjectFolder(file), "build/webhelp")));
+  EXPECT_EQ(ReadTextFileUtf8(topics), damaged);
+
+  WriteFixtureFile(topics, damaged.substr(13));
+  const std::string settings = PathJoin(ProjectFolder(file), "meta/project_settings.json");
+  WriteFixtureFile(settings, "{\"ProjTitle\":");
+  const TProcessResult r = RunCli({"webhelp", file});
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_TRUE(StartsWith(r.output, "warning: The project settings cannot be read; the defaults are used until the "
+                                   "settings are confirmed again: " + settings)) << r.output;
+}
