@@ -160,6 +160,39 @@ TEST_F(StorageTest, DamagedStructureFiles) {
   EXPECT_TRUE(p.Topics().empty());
 }
 
+// Topic IDs name files: a received project must not reach outside its folder through one.
+TEST_F(StorageTest, TopicIdsMustBePlainFileNames) {
+  struct Case { std::string id; std::string shown; };
+  const Case refused[] = {
+      {"../../../ESCAPED", "../../../ESCAPED"},
+      {"/tmp/x", "/tmp/x"},
+      {"..", ".."},
+      {"a.b", "a.b"},
+      {"a b", "a b"},
+      {"a\\\\b", "a\\b"},
+      {"caf\u00e9", "caf\xC3\xA9"},
+      {"line\\nbreak", "line?break"},
+      {std::string(129, 'A'), std::string(60, 'A') + "..."},
+      {std::string(10000, 'B'), std::string(60, 'B') + "..."},
+  };
+  for (const Case& c : refused) {
+    WriteTopics("{\"rootTopicIds\":[\"OK\"],\"topics\":[{\"id\":\"OK\"},{\"id\":\"" + c.id + "\",\"title\":\"T\"}]}");
+    TDocProject p;
+    try {
+      LoadProject(Root(), p);
+      ADD_FAILURE() << c.shown << ": no error";
+    } catch (const EFolivaneError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot load " + Root() + "meta/topics.json: the topic ID \"" + c.shown +
+                                           "\" is not a plain file name (letters, digits, - and _ only, at most 128 characters)");
+    }
+  }
+  const std::string made = NewTopicID();
+  WriteTopics("{\"topics\":[{\"id\":\"" + made + "\"},{\"id\":\"my-topic_2\"},{\"id\":\"" + std::string(128, 'C') + "\"}]}");
+  TDocProject p;
+  LoadProject(Root(), p);
+  EXPECT_EQ(p.Topics().size(), 3u) << "IDs the program makes, and other plain names, load";
+}
+
 TEST_F(StorageTest, ProjectFileIsWrittenWithByteOrderMark) {
   TDocProject p;
   p.Clear();
