@@ -323,8 +323,9 @@ void CopyThroughTemporaryFile(const std::string& source, const std::string& dest
   if (!S_ISREG(st.st_mode)) throw TCopyFailure{0, "it is not a regular file"};
   ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
 
+  // The temporary name stays short: dest's own name may already be as long as names go.
   const std::string dir = ExtractFileDir(dest);
-  std::string tmp = (dir.empty() ? std::string(".") : dir) + "/." + ExtractFileName(dest) + ".XXXXXX";
+  std::string tmp = (dir.empty() ? std::string(".") : dir) + "/." + ExtractFileName(dest).substr(0, 100) + ".XXXXXX";
   TFd out(::mkstemp(tmp.data()));
   if (out.Get() < 0) RaiseCopyFailure(errno);
   try {

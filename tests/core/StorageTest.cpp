@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "TestHelpers.h"
 #include "uJson.h"
 #include "uPlatform.h"
@@ -307,6 +309,18 @@ TEST_F(StorageTest, CopyProjectFolderSkipsBuildAndProjectFiles) {
   WriteFixtureFile(dir / "dst/only-here.txt", "stay");
   CopyProjectFolder(dir / "src", dir / "dst");
   EXPECT_EQ(ListFilesRecursive(dir / "dst"), (Strings{"assets/build/keep.png", "only-here.txt", "topics/a.html"}));
+}
+
+// Save As copies the project's own files: a link to a file elsewhere must not bring that
+// file into the new project; links within the project are copied as the files they name.
+TEST_F(StorageTest, CopyProjectFolderLeavesOutLinksThatLeadOutside) {
+  WriteFixtureFile(dir / "secret.txt", "secret");
+  WriteFixtureFile(dir / "src/assets/logo.png", "logo");
+  ASSERT_EQ(::symlink((dir / "secret.txt").c_str(), (dir / "src/assets/out.png").c_str()), 0);
+  ASSERT_EQ(::symlink("logo.png", (dir / "src/assets/in.png").c_str()), 0);
+  CopyProjectFolder(dir / "src", dir / "dst");
+  EXPECT_EQ(ListFilesRecursive(dir / "dst"), (Strings{"assets/in.png", "assets/logo.png"}));
+  EXPECT_EQ(ReadTextFileUtf8(dir / "dst/assets/in.png"), "logo");
 }
 
 TEST_F(StorageTest, PublishHeaderPrecedence) {
