@@ -8,6 +8,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "uChmNames.h"
 #include "uCodePage1251.h"
 #include "uHtmlUtils.h"
 #include "uJpegOrientation.h"
@@ -124,9 +125,11 @@ std::unordered_set<std::string> NamesInFolder(const std::string& dir) {
 // read once, the folders listed once.
 class TChmPageContext {
  public:
-  TChmPageContext(const TDocProject& project, const TProjectSettings& settings, TPublishGuard& guard)
+  TChmPageContext(const TDocProject& project, const TProjectSettings& settings, TPublishGuard& guard,
+                  const TChmAssetNames& assetNames)
       : FProject(project),
         FGuard(guard),
+        FAssetNames(assetNames),
         FMetaNames(NamesInFolder(PathJoin(project.RootPath(), "meta"))),
         FPageNames(NamesInFolder(PathJoin(project.RootPath(), "topics"))),
         FDefaultHeader(ResolvePublishHeader(project.RootPath(), "",
@@ -164,6 +167,7 @@ class TChmPageContext {
       return IncludedInChm(FProject, target) ? target + ".html" : std::string();
     });
     html = RewriteAssetPaths(html, TPublishForm::Chm);
+    html = FAssetNames.RewritePage(html);
     html = NeutraliseWhiteBackgrounds(html, TPublishForm::Chm);
     html = ColourFirstTableRow(html, FHeaderColour);
     return StripInvisibleCharacters(BuildPage(FPageBackground, Header(id), html, FFooter));
@@ -172,6 +176,7 @@ class TChmPageContext {
  private:
   const TDocProject& FProject;
   TPublishGuard& FGuard;
+  const TChmAssetNames& FAssetNames;
   TReusableProjectContent FStore;
   std::unordered_set<std::string> FMetaNames;
   std::unordered_set<std::string> FPageNames;
@@ -333,7 +338,10 @@ std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const 
   lines.push_back("style.css");
   const std::string assets = PathJoin(outputFolder, "assets");
   if (DirExists(assets)) {
-    for (const std::string& rel : ListFilesRecursive(assets)) lines.push_back("assets/" + rel);
+    for (const std::string& rel : ListFilesRecursive(assets)) {
+      // The export gives every copy a name chmcmd can open; others are left from older exports.
+      if (IsChmSafeName(rel)) lines.push_back("assets/" + rel);
+    }
   }
   return JoinLines(lines);
 }
@@ -351,17 +359,23 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
   WriteTextFileUtf8(output("style.css"), BuildChmStyleCss(&settings));
   const std::string projectAssets = PathJoin(project.RootPath(), "assets");
-  if (DirExists(projectAssets)) CopyFolderTree(projectAssets, PathJoin(out, "assets"), TPublishForm::Chm, guard);
+  const std::string assets = PathJoin(out, "assets");
+  // Copied under their own names first (the photos are turned by those), renamed below.
+  const TChmAssetNames assetNames(CopyFolderTree(projectAssets, assets, TPublishForm::Chm, guard));
 
   std::vector<const TTopic*> topics;
   for (const TTopic* topic : TopicsInTableOrder(project)) {
     if (!topic->ExcludeChm()) topics.push_back(topic);
   }
-  const TChmPageContext context(project, settings, guard);
+  const TChmPageContext context(project, settings, guard, assetNames);
   WritePages(context, topics, out, progress);
   for (const TTopic* topic : topics) files.pageList.push_back(PageName(topic->ID()));
 
   NormaliseJpegOrientation(project, out);
+  if (assetNames.RenamesAny()) {
+    assetNames.RenameCopies(assets);
+    assetNames.RewriteStyleSheets(assets);
+  }
 
   TCodePage1251Encoder listEncoder(TUnmappable::CloseCharacter);
   WriteOutputFile(output("toc.hhc"), listEncoder.Encode(BuildChmContents(project)));

@@ -22,7 +22,8 @@ struct TChmProjectFiles {
   std::vector<std::string> warnings;  // one line for each project file left out
 };
 
-// Writes the HTML Help project without compiling it. progress gets (pages done, pages)
+// Writes the HTML Help project without compiling it. The copies of the assets get names
+// chmcmd can open (see uChmNames), and the pages refer to them by those. progress gets (pages done, pages)
 // and may cancel between pages by throwing EAbort. Project files that lead outside the
 // project through a symbolic link are left out (see warnings); nothing is written outside
 // the output folder (raises).
@@ -59,5 +60,7 @@ std::string BuildChmIndex(const TDocProject& project);
 // The default page: the first root that resolves ("topics/<id>.html" of a topic not
 // excluded, else the first of its children that resolves, depth first); "" for none.
 std::string ChmDefaultPage(const TDocProject& project);
+// The file list holds the pages, style.css and the files below assets/ in the output folder
+// whose names chmcmd can open.
 std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const std::string& defaultPage,
                                 const std::string& outputFolder);

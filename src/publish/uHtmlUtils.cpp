@@ -179,16 +179,19 @@ void MakeOutputFolder(const fs::path& folder, const TPublishGuard& guard) {
   EnsureDir(folder.string());
 }
 
-void CopyTreeWithFolders(const fs::path& source, const fs::path& destination, TPublishGuard& guard,
-                         std::set<fs::path>& visited) {
+void CopyTreeWithFolders(const fs::path& source, const fs::path& destination, const fs::path& rel,
+                         TPublishGuard& guard, std::set<fs::path>& visited, std::vector<std::string>& copied) {
   std::error_code ec;
   const fs::path canonical = fs::canonical(source, ec);
   if (!ec && !visited.insert(canonical).second) return;  // a linked folder seen before
   MakeOutputFolder(destination, guard);
   const TFolderEntries entries = ReadableEntries(source, guard);
-  for (const fs::path& file : entries.files) CopyInto(file, destination / file.filename(), guard);
+  for (const fs::path& file : entries.files) {
+    CopyInto(file, destination / file.filename(), guard);
+    copied.push_back((rel / file.filename()).generic_string());
+  }
   for (const fs::path& folder : entries.folders) {
-    CopyTreeWithFolders(folder, destination / folder.filename(), guard, visited);
+    CopyTreeWithFolders(folder, destination / folder.filename(), rel / folder.filename(), guard, visited, copied);
   }
 }
 
@@ -202,17 +205,20 @@ void ListFilesBelow(const fs::path& root, const fs::path& folder, std::vector<fs
   for (const fs::path& sub : entries.folders) ListFilesBelow(root, sub, out, guard, visited);
 }
 
-void CopyFilesOnly(const fs::path& source, const fs::path& destination, TPublishGuard& guard) {
+std::vector<std::string> CopyFilesOnly(const fs::path& source, const fs::path& destination, TPublishGuard& guard) {
   std::vector<fs::path> files;
   std::set<fs::path> visited;
   ListFilesBelow(source, source, files, guard, visited);
   std::sort(files.begin(), files.end());
   MakeOutputFolder(destination, guard);
+  std::vector<std::string> copied;
   for (const fs::path& rel : files) {
     const fs::path target = destination / rel;
     MakeOutputFolder(target.parent_path(), guard);
     CopyInto(source / rel, target, guard);
+    copied.push_back(rel.generic_string());
   }
+  return copied;
 }
 
 }  // namespace
@@ -411,14 +417,13 @@ TPublishHeader LookupTopicHeader(const TDocProject& project, const std::string& 
   return header;
 }
 
-void CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form,
-                    TPublishGuard& guard) {
-  if (!DirExists(source)) return;
-  if (!guard.MayRead(ExcludeTrailingDelimiter(source))) return;
-  if (form == TPublishForm::Pdf) {
-    CopyFilesOnly(fs::path(source), fs::path(destination), guard);
-    return;
-  }
+std::vector<std::string> CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form,
+                                        TPublishGuard& guard) {
+  if (!DirExists(source)) return {};
+  if (!guard.MayRead(ExcludeTrailingDelimiter(source))) return {};
+  if (form == TPublishForm::Pdf) return CopyFilesOnly(fs::path(source), fs::path(destination), guard);
   std::set<fs::path> visited;
-  CopyTreeWithFolders(fs::path(source), fs::path(destination), guard, visited);
+  std::vector<std::string> copied;
+  CopyTreeWithFolders(fs::path(source), fs::path(destination), fs::path(), guard, visited, copied);
+  return copied;
 }

@@ -61,5 +61,6 @@ TPublishHeader LookupTopicHeader(const TDocProject& project, const std::string& 
 // folders that receive files. A missing source folder copies nothing. Files and folders
 // that lead outside the project through a link are left out and noted in guard; links
 // that stay inside are followed. Nothing is written outside the guard's output folder (raises).
-void CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form,
-                    TPublishGuard& guard);
+// Returns the files copied, as paths relative to destination ("images/a.png").
+std::vector<std::string> CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form,
+                                        TPublishGuard& guard);
