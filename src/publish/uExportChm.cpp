@@ -190,7 +190,7 @@ class TChmPageContext {
 // Writes the pages on the calling thread and one helper. Progress is reported, and may
 // cancel, on the calling thread only; the first error stops both and is raised.
 void WritePages(const TChmPageContext& context, const std::vector<const TTopic*>& topics, const std::string& out,
-                const TProgressCallback& progress) {
+                const TPublishGuard& guard, const TProgressCallback& progress) {
   const size_t count = topics.size();
   const int total = static_cast<int>(count);
   if (progress) progress(0, total);
@@ -203,7 +203,7 @@ void WritePages(const TChmPageContext& context, const std::vector<const TTopic*>
     const size_t i = next.fetch_add(1);
     if (i >= count) return false;
     const std::string& id = topics[i]->ID();
-    WriteOutputFile(CheckedOutputPath(out, PathJoin(out, PageName(id))), encoder.Encode(context.Page(id)));
+    WriteOutputFile(guard.Output(PathJoin(out, PageName(id))), encoder.Encode(context.Page(id)));
     finished.fetch_add(1);
     return true;
   };
@@ -368,7 +368,7 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
     if (!topic->ExcludeChm()) topics.push_back(topic);
   }
   const TChmPageContext context(project, settings, guard, assetNames);
-  WritePages(context, topics, out, progress);
+  WritePages(context, topics, out, guard, progress);
   for (const TTopic* topic : topics) files.pageList.push_back(PageName(topic->ID()));
 
   NormaliseJpegOrientation(project, out);

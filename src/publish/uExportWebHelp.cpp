@@ -149,7 +149,6 @@ struct TPageContext {
   std::unordered_set<std::string> pageNames;  // entries of the project's topics folder
   std::string head;
   std::string footer;
-  std::string outDir;
   std::string topicsDir;
 };
 
@@ -181,7 +180,7 @@ std::string ExportPage(const TPageContext& c, const TTopic& topic) {
   });
   body = RewriteAssetPaths(body, TPublishForm::WebHelp);
   body = NeutraliseWhiteBackgrounds(body, TPublishForm::WebHelp);
-  WriteOutputFile(CheckedOutputPath(c.outDir, PathJoin(c.topicsDir, topic.ID() + ".html")),
+  WriteOutputFile(c.guard.Output(PathJoin(c.topicsDir, topic.ID() + ".html")),
                   BuildPage(c.head, c.headers.For(topic.ID()), body, c.footer));
   return text;
 }
@@ -323,7 +322,7 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
 
   TPageContext context{project, guard, TReusableProjectContent(), THeaderSource(project, guard),
                        NamesInFolder(PathJoin(project.RootPath(), "topics")),
-                       PageHead(ColorToHtml(settings.DefaultPageBgColor)), PageFooter(settings), outDir,
+                       PageHead(ColorToHtml(settings.DefaultPageBgColor)), PageFooter(settings),
                        EnsureDir(CheckedOutputPath(outDir, PathJoin(outDir, "topics")))};
   context.store.LoadFromProject(project);
   EnsureDir(CheckedOutputPath(outDir, PathJoin(outDir, "assets")));

@@ -10,6 +10,18 @@
 TPublishGuard::TPublishGuard(const std::string& projectRoot, const std::string& outDir)
     : FBoundary(projectRoot), FOutDir(outDir) {}
 
+const std::string& TPublishGuard::Output(const std::string& path) const {
+  const std::string folder = ExtractFileDir(path);
+  if (IsLexicallyInside(path, FOutDir) && path != FOutDir) {
+    std::lock_guard<std::mutex> guard(FLock);
+    if (FOutputFolders.count(folder)) return path;
+  }
+  CheckedOutputPath(FOutDir, path);
+  std::lock_guard<std::mutex> guard(FLock);
+  FOutputFolders.insert(folder);
+  return path;
+}
+
 bool TPublishGuard::FolderHolds(const std::string& folder) {
   {
     std::lock_guard<std::mutex> guard(FLock);

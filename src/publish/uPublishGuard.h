@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,8 +19,9 @@ class TPublishGuard {
   TPublishGuard& operator=(const TPublishGuard&) = delete;
 
   const TFolderBoundary& Boundary() const { return FBoundary; }
-  // path itself when it lies inside the output folder (see CheckedOutputPath); raises otherwise.
-  const std::string& Output(const std::string& path) const { return CheckedOutputPath(FOutDir, path); }
+  // path itself when it lies inside the output folder (see CheckedOutputPath); raises
+  // otherwise. Each folder is resolved once. Thread-safe.
+  const std::string& Output(const std::string& path) const;
   // Whether the file or folder at path may be read. A missing path may (reading it finds
   // nothing); one that leads outside the project is noted and gives false. Thread-safe.
   bool MayRead(const std::string& path);
@@ -36,6 +38,7 @@ class TPublishGuard {
   TFolderBoundary FBoundary;
   std::string FOutDir;
   mutable std::mutex FLock;
-  std::map<std::string, bool> FFolders;  // folders already judged
+  std::map<std::string, bool> FFolders;  // project folders already judged
+  mutable std::set<std::string> FOutputFolders;  // output folders found inside the output folder
   std::vector<std::string> FSkipped;
 };
