@@ -1,5 +1,6 @@
 #include "uStorage.h"
 
+#include "uContainment.h"
 #include "uJson.h"
 #include "uPlatform.h"
 #include "uTopicsJson.h"
@@ -193,8 +194,10 @@ void InstallAppFiles(const TDocProject& project) {
 
 void CopyProjectFolder(const std::string& source, const std::string& destination) {
   EnsureDir(destination);
+  const TFolderBoundary inside(source);  // a link to a file elsewhere is not the project's to copy
   for (const std::string& rel : ListFilesRecursive(source)) {
     if (StartsWithText(rel, "build/") || SameTextAscii(ExtractFileExt(rel), ".fvp")) continue;
+    if (!inside.Holds(IncludeTrailingDelimiter(source) + rel)) continue;
     // Plain concatenation: names on disk may hold characters PathJoin refuses.
     const std::string target = IncludeTrailingDelimiter(destination) + rel;
     EnsureDir(ExtractFileDir(target));
@@ -202,15 +205,17 @@ void CopyProjectFolder(const std::string& source, const std::string& destination
   }
 }
 
-TPublishHeader ResolvePublishHeader(const std::string& projectRoot, const std::string& topicID) {
+TPublishHeader ResolvePublishHeader(const std::string& projectRoot, const std::string& topicID,
+                                    const std::function<bool(const std::string&)>& mayRead) {
+  const auto readable = [&mayRead](const std::string& path) { return !mayRead || mayRead(path); };
   TPublishHeader header{"", kDefaultBackground};
   const std::string defaultHtml = HeaderHtmlPath(projectRoot, "");
-  if (FileExists(defaultHtml)) header.html = ReadTextFileUtf8(defaultHtml);
-  ReadTrimmedIfExists(HeaderBgPath(projectRoot, ""), header.background);
+  if (FileExists(defaultHtml) && readable(defaultHtml)) header.html = ReadTextFileUtf8(defaultHtml);
+  if (readable(HeaderBgPath(projectRoot, ""))) ReadTrimmedIfExists(HeaderBgPath(projectRoot, ""), header.background);
   if (!topicID.empty()) {
     const std::string topicHtml = HeaderHtmlPath(projectRoot, topicID);
-    if (FileExists(topicHtml)) header.html = ReadTextFileUtf8(topicHtml);
-    ReadTrimmedIfExists(HeaderBgPath(projectRoot, topicID), header.background);
+    if (FileExists(topicHtml) && readable(topicHtml)) header.html = ReadTextFileUtf8(topicHtml);
+    if (readable(HeaderBgPath(projectRoot, topicID))) ReadTrimmedIfExists(HeaderBgPath(projectRoot, topicID), header.background);
   }
   if (header.background.empty()) header.background = kDefaultBackground;
   return header;

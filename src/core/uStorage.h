@@ -1,6 +1,7 @@
 // The project folder on disk: structure files, project file, paths and application files.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,8 @@ TProjectFileInfo ReadProjectFile(const std::string& fileName);
 void EnsureProjectFolders(const TDocProject& project);
 // Copies the application's editor page, viewer template and default profile into the project.
 void InstallAppFiles(const TDocProject& project);
-// Copies a project folder for Save As: everything but the top-level build folder and *.fvp files.
+// Copies a project folder for Save As: everything but the top-level build folder, *.fvp
+// files and links that lead outside the source folder.
 void CopyProjectFolder(const std::string& source, const std::string& destination);
 
 // The header band of a published page, after the project default and the topic's own files.
@@ -49,4 +51,6 @@ struct TPublishHeader {
   std::string html;
   std::string background;
 };
-TPublishHeader ResolvePublishHeader(const std::string& projectRoot, const std::string& topicID);
+// mayRead, when given, may refuse a file (one that leads outside the project): it then counts as missing.
+TPublishHeader ResolvePublishHeader(const std::string& projectRoot, const std::string& topicID,
+                                    const std::function<bool(const std::string&)>& mayRead = nullptr);

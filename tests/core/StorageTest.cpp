@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "TestHelpers.h"
 #include "uJson.h"
 #include "uPlatform.h"
@@ -161,6 +163,39 @@ TEST_F(StorageTest, ProjectJsonThatIsNotJsonFailsTheLoad) {
                 "again");
 }
 
+// Topic IDs name files: a received project must not reach outside its folder through one.
+TEST_F(StorageTest, TopicIdsMustBePlainFileNames) {
+  struct Case { std::string id; std::string shown; };
+  const Case refused[] = {
+      {"../../../ESCAPED", "../../../ESCAPED"},
+      {"/tmp/x", "/tmp/x"},
+      {"..", ".."},
+      {"a.b", "a.b"},
+      {"a b", "a b"},
+      {"a\\\\b", "a\\b"},
+      {"caf\u00e9", "caf\xC3\xA9"},
+      {"line\\nbreak", "line?break"},
+      {std::string(129, 'A'), std::string(60, 'A') + "..."},
+      {std::string(10000, 'B'), std::string(60, 'B') + "..."},
+  };
+  for (const Case& c : refused) {
+    WriteTopics("{\"rootTopicIds\":[\"OK\"],\"topics\":[{\"id\":\"OK\"},{\"id\":\"" + c.id + "\",\"title\":\"T\"}]}");
+    TDocProject p;
+    try {
+      LoadProject(Root(), p);
+      ADD_FAILURE() << c.shown << ": no error";
+    } catch (const EFolivaneError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot load " + Root() + "meta/topics.json: the topic ID \"" + c.shown +
+                                           "\" is not a plain file name (letters, digits, - and _ only, at most 128 characters)");
+    }
+  }
+  const std::string made = NewTopicID();
+  WriteTopics("{\"topics\":[{\"id\":\"" + made + "\"},{\"id\":\"my-topic_2\"},{\"id\":\"" + std::string(128, 'C') + "\"}]}");
+  TDocProject p;
+  LoadProject(Root(), p);
+  EXPECT_EQ(p.Topics().size(), 3u) << "IDs the program makes, and other plain names, load";
+}
+
 TEST_F(StorageTest, ProjectFileIsWrittenWithByteOrderMark) {
   TDocProject p;
   p.Clear();
@@ -270,6 +305,18 @@ TEST_F(StorageTest, CopyProjectFolderSkipsBuildAndProjectFiles) {
   WriteFixtureFile(dir / "dst/only-here.txt", "stay");
   CopyProjectFolder(dir / "src", dir / "dst");
   EXPECT_EQ(ListFilesRecursive(dir / "dst"), (Strings{"assets/build/keep.png", "only-here.txt", "topics/a.html"}));
+}
+
+// Save As copies the project's own files: a link to a file elsewhere must not bring that
+// file into the new project; links within the project are copied as the files they name.
+TEST_F(StorageTest, CopyProjectFolderLeavesOutLinksThatLeadOutside) {
+  WriteFixtureFile(dir / "secret.txt", "secret");
+  WriteFixtureFile(dir / "src/assets/logo.png", "logo");
+  ASSERT_EQ(::symlink((dir / "secret.txt").c_str(), (dir / "src/assets/out.png").c_str()), 0);
+  ASSERT_EQ(::symlink("logo.png", (dir / "src/assets/in.png").c_str()), 0);
+  CopyProjectFolder(dir / "src", dir / "dst");
+  EXPECT_EQ(ListFilesRecursive(dir / "dst"), (Strings{"assets/in.png", "assets/logo.png"}));
+  EXPECT_EQ(ReadTextFileUtf8(dir / "dst/assets/in.png"), "logo");
 }
 
 TEST_F(StorageTest, PublishHeaderPrecedence) {
