@@ -17,8 +17,9 @@ TAppSandbox::~TAppSandbox() { qputenv("APPDATA", FOldAppData); }
 
 std::string TAppSandbox::Path(const std::string& rel) const { return FDir.path().toStdString() + "/" + rel; }
 
-std::string TAppSandbox::MakeProject(const std::string& name, const std::vector<std::string>& rootTitles) {
-  const std::string file = Path(name + ".fvp");
+std::string TAppSandbox::MakeProject(const std::string& name, const std::vector<std::string>& rootTitles,
+                                     const std::string& folder) {
+  const std::string file = Path((folder.empty() ? "" : folder + "/") + name + ".fvp");
   CreateProjectFile(file, name);
   TDocProject project;
   TProjectSettings settings;

@@ -29,8 +29,10 @@ class TAppSandbox {
   ~TAppSandbox();
   std::string Path(const std::string& rel) const;
   std::string AppData() const { return Path("appdata"); }
-  // A saved project with the given topic titles as roots; returns the project file.
-  std::string MakeProject(const std::string& name, const std::vector<std::string>& rootTitles = {"Welcome"});
+  // A saved project with the given topic titles as roots, in the sandbox or a folder of
+  // it; returns the project file.
+  std::string MakeProject(const std::string& name, const std::vector<std::string>& rootTitles = {"Welcome"},
+                          const std::string& folder = "");
   std::unique_ptr<TfrmMain> NewWindow(const QStringList& arguments = {});
 
   TScriptedUserDialogs dialogs;
