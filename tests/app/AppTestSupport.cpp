@@ -58,3 +58,24 @@ void TypeIntoEditor(TFakeEditorHost& host, const std::string& html) {
   m["user"] = true;
   host.Post(JsonWrite(m));
 }
+
+std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::string& cmd) {
+  const std::string prefix = "window.__zd_recv && window.__zd_recv(\"";
+  std::vector<TJson> out;
+  for (const std::string& script : host.scripts) {
+    if (!StartsWith(script, prefix) || !EndsWith(script, "\");")) continue;
+    std::string json;
+    for (size_t i = prefix.size(); i + 3 < script.size(); ++i) {
+      const char c = script[i];
+      if (c != '\\') {
+        json += c;
+        continue;
+      }
+      const char next = script[++i];
+      json += next == 'r' ? '\r' : next == 'n' ? '\n' : next;
+    }
+    TJson m;
+    if (TryParseJson(json, m) && JsonString(m, "type", "") == "exec" && JsonString(m, "cmd", "") == cmd) out.push_back(m);
+  }
+  return out;
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "uEditorHost.h"
+#include "uJson.h"
 #include "uMain.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
@@ -46,6 +47,9 @@ class TAppSandbox {
 std::string ReadFile(const std::string& path);
 // The IDs of the root topics, or of a topic's children.
 std::vector<std::string> Titles(TDocProject& project, const std::vector<std::string>& ids);
+
+// The exec commands named cmd that the window sent the page, in order, as the page decodes them.
+std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::string& cmd);
 
 // The page reporting that the user typed html into the current topic.
 void TypeIntoEditor(TFakeEditorHost& host, const std::string& html);
