@@ -105,6 +105,48 @@ test('cursorStyle describes bold 18 px red text in a list', () => withEditor(asy
   assert.equal((await ed.lastCursorStyle()).lineHeight, '18.4px');
 }));
 
+test('a formatting change on a selection reports the style of the selected text', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>Hello world</p><p>Second line</p>');
+  await ed.caretIn('#zd-body p', 2);
+  await ed.page.keyboard.press('Control+A');
+  await ed.clearPosted();
+  await ed.page.keyboard.press('Control+I');
+  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'cursorStyle'));
+  assert.equal((await ed.lastCursorStyle()).italic, true);
+  await ed.clearPosted();
+  await ed.page.keyboard.press('Control+I');
+  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'cursorStyle'));
+  assert.equal((await ed.lastCursorStyle()).italic, false);
+
+  await ed.clearPosted();
+  await ed.exec('selectAll');
+  await ed.exec('underline');
+  const s = await ed.lastCursorStyle();
+  assert.equal(s.underline, true);
+  assert.equal(s.italic, false);
+  // A user command that changes nothing is still answered: the toolbar flipped its button.
+  await ed.clearPosted();
+  await ed.exec('align', 'left');
+  assert.equal((await ed.posted('cursorStyle')).length, 1);
+
+  // A selection that begins at the end of one paragraph shows the text it covers.
+  await ed.setHtml('<p>plain</p><h2><span style="font-size: 30px;">big</span> tail</h2>');
+  await ed.page.evaluate(() => {
+    const ed = window.tinymce.get('zd-body');
+    const [plain, big] = [...document.querySelectorAll('#zd-body p, #zd-body span')].map((e) => e.firstChild);
+    const rng = document.createRange();
+    rng.setStart(plain, plain.length);
+    rng.setEnd(big, 2);
+    ed.focus();
+    ed.selection.setRng(rng);
+    ed.nodeChanged();
+  });
+  const big = await ed.lastCursorStyle();
+  assert.equal(big.fontSizePx, 30);
+  assert.equal(big.blockTag, 'h2');
+  assert.equal(big.bold, true);
+}));
+
 test('a loaded topic puts the caret into its first text', () => withEditor(async (ed) => {
   await ed.clearPosted();
   await ed.setHtml('<div><style>.a{color:blue}</style></div><h1><span style="color: #ff0000;">Red title</span></h1><p>text</p>');

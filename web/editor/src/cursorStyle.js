@@ -48,10 +48,54 @@ function lineHeightOf(block, computed) {
   return Math.round(parseFloat(lh) * 100) / 100 + 'px';
 }
 
+// The last node of node's subtree in document order.
+function lastDescendant(node) {
+  let last = node;
+  while (last.lastChild) last = last.lastChild;
+  return last;
+}
+
+// The first text inside the range that shows something, or null. A selection starts
+// between blocks or at the end of a text more often than not (select all, Shift+Down).
+function firstSelectedText(rng, root) {
+  const walker = root.ownerDocument.createTreeWalker(root, NodeFilter.SHOW_TEXT);
+  const start = rng.startContainer;
+  let first;
+  if (start.nodeType === 3) {
+    first = start;
+  } else if (start.childNodes[rng.startOffset]) {
+    walker.currentNode = start.childNodes[rng.startOffset];
+    first = walker.currentNode.nodeType === 3 ? walker.currentNode : walker.nextNode();
+  } else {
+    walker.currentNode = lastDescendant(start);
+    first = walker.nextNode();
+  }
+  if (first) walker.currentNode = first;
+  for (let t = first; t; t = walker.nextNode()) {
+    if (t === rng.endContainer ? rng.endOffset === 0 : rng.comparePoint(t, 0) > 0) return null;
+    const from = t === start ? rng.startOffset : 0;
+    const to = t === rng.endContainer ? rng.endOffset : t.length;
+    if (t.data.slice(from, to).trim() !== '') return t;
+  }
+  return null;
+}
+
+// The element whose formatting the toolbar shows: the caret's, or for a selection that
+// of its first text, where a Bold or Italic toggle decides to add or remove.
+function styleNode(editor, root) {
+  const selection = editor.selection;
+  if (!selection.isCollapsed()) {
+    const text = firstSelectedText(selection.getRng(), root);
+    if (text) return text.parentNode;
+  }
+  let node = selection.getNode() || root;
+  if (node.nodeType !== 1) node = node.parentNode;
+  return node;
+}
+
 export function computeCursorStyle(editor, area) {
   const root = editor.getBody();
-  let node = editor.selection.getNode() || root;
-  if (node.nodeType !== 1) node = node.parentNode;
+  const node = styleNode(editor, root);
   const win = root.ownerDocument.defaultView;
   const cs = win.getComputedStyle(node);
   const block = closest(node, root, (n) => BLOCKS.test(n.nodeName)) || root;

@@ -95,11 +95,14 @@ function flushUserReports() {
   if (ctx.headerTimer) reportHeaderIfChanged();
 }
 
-function reportCursor(editor) {
+// Sent when the style differs from the last one sent, or always (force) after a user
+// command: the host's toolbar has already flipped the button it drew, and only a report
+// puts it right when the command changed nothing.
+function reportCursor(editor, force = false) {
   if (!editor || !editor.initialized) return;
   const style = computeCursorStyle(editor, areaOf(editor));
   const key = JSON.stringify(style);
-  if (key === ctx.lastCursor) return;
+  if (key === ctx.lastCursor && !force) return;
   ctx.lastCursor = key;
   post(style);
 }
@@ -221,7 +224,7 @@ function exec(command) {
   }
   if (editor === ctx.body) reportBody(origin === 'user');
   else if (headerHtml() !== ctx.lastHeaderHtml) reportHeader();
-  reportCursor(editor);
+  reportCursor(editor, origin === 'user');
 }
 
 function receive(text) {
