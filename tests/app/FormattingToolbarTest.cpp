@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 
 #include "AppTestSupport.h"
 
@@ -64,6 +65,30 @@ class FormattingToolbarTest : public QObject {
     box->setCurrentIndex(box->findText("1.15"));
     QTest::keyClick(box, Qt::Key_Enter);
     QCOMPARE(t.UserArgs("lineHeight"), (TArgs{"2", "1.15"}));
+  }
+
+  // A size no topic's table needs is refused with a message and asked again, keeping the
+  // answer to correct; Cancel sends nothing.
+  void insertTableRefusesSizesBeyondTheLimits() {
+    TReadyWindow t;
+    QVERIFY(t.w->EditorReady());
+    t.box.dialogs.inputs = {"1000,1000", "101,2", "2,31", "0,3", "three,4", "100,30"};
+    t.w->btnInsertTable->click();
+    QCOMPARE(t.UserArgs("table"), (TArgs{"100,30"}));
+    QCOMPARE(t.box.dialogs.messages.size(), size_t(5));
+    for (const auto& m : t.box.dialogs.messages) {
+      QVERIFY(m.kind == TMessageKind::Warning);
+      QCOMPARE(m.text, std::string("A table has 1 to 100 rows and 1 to 30 columns. Enter the two numbers separated "
+                                   "by a comma, for example 3,4."));
+    }
+    // The second question shows the refused answer, ready to correct.
+    QCOMPARE(t.box.dialogs.inputPrompts.at(1), std::string("Insert Table|Rows,Cols|1000,1000"));
+
+    t.box.dialogs.messages.clear();
+    t.box.dialogs.inputs = {"500,2", std::nullopt};
+    t.w->btnInsertTable->click();
+    QCOMPARE(t.UserArgs("table"), (TArgs{"100,30"}));
+    QCOMPARE(t.box.dialogs.messages.size(), size_t(1));
   }
 };
 

@@ -207,6 +207,21 @@ test('table commands add and remove rows and columns', () => withEditor(async (e
   assert.equal(await ed.page.evaluate(() => document.querySelectorAll('#zd-body table').length), 1);
 }));
 
+test('a table beyond 100 rows or 30 columns is refused', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>text</p>');
+  await ed.caretIn('#zd-body p', 4);
+  for (const size of ['101,2', '2,31']) {
+    await ed.exec('table', size);
+    assert.doesNotMatch(await ed.getHtml(), /<table/, size);
+  }
+  await ed.exec('table', '100,30');
+  const shape = await ed.page.evaluate(() => {
+    const table = document.querySelector('#zd-body table');
+    return [table.rows.length, table.rows[0].cells.length];
+  });
+  assert.deepEqual(shape, [100, 30]);
+}));
+
 test('links, topic links and images', () => withEditor(async (ed) => {
   await ed.setHtml('<p>see </p>');
   await ed.caretIn('#zd-body p', 4);
