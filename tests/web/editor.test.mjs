@@ -96,13 +96,18 @@ test('cursorStyle describes bold 18 px red text in a list', () => withEditor(asy
   assert.equal(h.listType, '');
   assert.equal(h.bold, true, 'headings are bold');
 
-  // A project default of 1.15 at 16 px must read back as 1.15, not as a rounded 18px.
+  // A project default of 1.15 at 16 px must read back as 1.15, not as a rounded 18px; a
+  // larger word in the paragraph does not change the paragraph's spacing.
   await ed.exec('setDefaultFontSizePx', '16', 'program');
   await ed.exec('setDefaultLineHeight', '1.15', 'program');
-  await ed.setHtml('<p>plain</p><p>second</p>');
+  await ed.setHtml('<p>plain</p><p>second <span style="font-size: 30px;">big</span></p>');
   await ed.caretIn('#zd-body p:last-child', 2);
   await ed.caretIn('#zd-body p', 2);
-  assert.equal((await ed.lastCursorStyle()).lineHeight, '18.4px');
+  assert.equal((await ed.lastCursorStyle()).lineHeight, '1.15');
+  await ed.caretIn('#zd-body span', 1);
+  const big = await ed.lastCursorStyle();
+  assert.equal(big.fontSizePx, 30);
+  assert.equal(big.lineHeight, '1.15');
 }));
 
 test('a formatting change on a selection reports the style of the selected text', () => withEditor(async (ed) => {

@@ -31,7 +31,7 @@ function closest(node, root, test) {
 
 const BLOCKS = /^(P|H[1-6]|LI|DIV|PRE|BLOCKQUOTE|TD|TH|ADDRESS|DT|DD|FIGCAPTION|CAPTION)$/;
 
-// A line height as the user set it: a factor when written as one, else pixels.
+// A line height as a factor of the block's font size.
 function lineHeightOf(block, computed) {
   for (let n = block; n && n.nodeType === 1; n = n.parentNode) {
     const own = n.style && n.style.lineHeight;
@@ -44,8 +44,13 @@ function lineHeightOf(block, computed) {
   }
   const lh = computed.lineHeight;
   if (!lh || lh === 'normal') return '';
-  // Fractions kept: 1.15 of 16 px is 18.4px, and rounding would report 1.13 to the host.
-  return Math.round(parseFloat(lh) * 100) / 100 + 'px';
+  // The browser gives pixels; the factor is that of the block's own font size. Left to the
+  // host, it would divide by the caret's size, and a larger word in a 1.5 paragraph
+  // would show 1.2. Two decimals: 1.15 of 16 px is 18.4px and must read back as 1.15.
+  const px = parseFloat(lh);
+  const font = parseFloat(computed.fontSize);
+  if (!(font > 0)) return Math.round(px * 100) / 100 + 'px';
+  return String(Math.round((px / font) * 100) / 100);
 }
 
 // The last node of node's subtree in document order.
