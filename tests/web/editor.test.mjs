@@ -2,6 +2,9 @@
 // through the host's postMessage.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { launchEditorBrowser, openEditor } from './lib/editor-page.mjs';
 
 let browser;
@@ -411,6 +414,23 @@ test('pasting from a word processor keeps structure and drops Office markup', ()
   assert.match(html, /<ul>\s*<li>First<\/li>\s*<li>Second<\/li>\s*<\/ul>/);
   assert.match(html, /<table[^>]*>[\s\S]*cell/);
   assert.doesNotMatch(html, /mso-|Mso|o:p|\[if/i);
+}));
+
+test('the caret is reported again once the project style sheet has loaded', () => withEditor(async (ed) => {
+  const dir = mkdtempSync(join(tmpdir(), 'folivane-css-'));
+  try {
+    const css = join(dir, 'editor_effective.css');
+    writeFileSync(css, '#zd-body h1 { line-height: 1.25; font-size: 40px; }');
+    await ed.setHtml('<h1>Title</h1><p>text</p>');
+    await ed.caretIn('#zd-body h1', 2);
+    assert.notEqual((await ed.lastCursorStyle()).fontSizePx, 40);
+    await ed.clearPosted();
+    await ed.exec('setCssFile', css, 'program');
+    await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'cursorStyle' && m.fontSizePx === 40), null, { timeout: 5000 });
+    assert.equal((await ed.lastCursorStyle()).lineHeight, '1.25');
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
 }));
 
 test('base href and the project style sheet apply to the content', () => withEditor(async (ed) => {

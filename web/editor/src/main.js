@@ -293,6 +293,9 @@ async function start() {
   wire(body);
   ctx.lastBodyHtml = bodyHtml();
   ctx.lastHeaderHtml = headerHtml();
+  // The project's style sheet arrives after the topic it styles: the caret's line
+  // spacing or font may only now be what the report said before.
+  document.getElementById('zd-project-css').addEventListener('load', () => reportCursor(ctx.active));
   window.__zd_recv = receive;
   window.zdSetBaseHref = setBaseHref;
   post({ type: 'ready' });
