@@ -154,6 +154,23 @@ class EditorEndToEndTest : public QObject {
         QString("13px"), 10000);
   }
 
+  // The project's style sheet loads after the topic: the toolbar then shows the heading's
+  // own line spacing, not the page's default.
+  void toolbarFollowsTheStyleSheetLoadedAfterTheTopic() {
+    TLiveWindow live;
+    QVERIFY(live.Start());
+    TfrmMain& window = *live.window;
+    WriteTextFileUtf8(PathJoin(window.Project().RootPath(), "styles/default.css"),
+                      "h1 { line-height: 1.25; font-size: 40px; }");
+    const std::string second = live.RootID(1);
+    WriteTextFileUtf8(TopicFilePath(window.Project(), second), "<h1>Heading</h1><p>Second</p>");
+    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Heading"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.cmbFontSize->currentText(), QString("40"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.cmbLineSpacing->placeholderText(), QString("1.25"), 10000);
+  }
+
   // Typing and switching away at once: the keystrokes still belong to the topic left.
   void keystrokesRightBeforeASwitchAreKept() {
     TLiveWindow live;

@@ -425,9 +425,14 @@ test('the caret is reported again once the project style sheet has loaded', () =
     await ed.caretIn('#zd-body h1', 2);
     assert.notEqual((await ed.lastCursorStyle()).fontSizePx, 40);
     await ed.clearPosted();
+    await ed.exec('setCssFile', join(dir, 'missing.css'), 'program');
     await ed.exec('setCssFile', css, 'program');
     await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'cursorStyle' && m.fontSizePx === 40), null, { timeout: 5000 });
     assert.equal((await ed.lastCursorStyle()).lineHeight, '1.25');
+    // One sheet is left: the newest.
+    const links = await ed.page.evaluate(() => [...document.querySelectorAll('link.zd-project-css')].map((l) => l.id + ' ' + l.getAttribute('href')));
+    assert.equal(links.length, 1);
+    assert.match(links[0], /^zd-project-css file:\/\/.*\/editor_effective\.css\?t=\d+$/);
   } finally {
     rmSync(dir, { recursive: true, force: true });
   }

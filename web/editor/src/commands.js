@@ -183,7 +183,7 @@ export function runExec(ctx, editor, cmd, arg, origin) {
       if (hasArg) editor.insertContent(arg);
       return;
     case 'setCssFile':
-      document.getElementById('zd-project-css').href = hasArg ? filePathToUrl(arg) + '?t=' + Date.now() : 'data:text/css,';
+      ctx.setProjectCss(hasArg ? filePathToUrl(arg) + '?t=' + Date.now() : 'data:text/css,');
       return;
     case 'setHeaderHtml':
       ctx.setHeaderHtml(arg || '');

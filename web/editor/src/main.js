@@ -156,6 +156,28 @@ ctx.setHeaderHtml = (html) => {
   ctx.lastHeaderHtml = headerHtml();
 };
 
+// The project's style sheet arrives after the topic it styles, so the caret is reported
+// again once it has loaded. Each sheet gets a link of its own: Qt WebEngine fires no load
+// event when a link's address changes. The previous sheet stays until the newest one has
+// loaded (or failed), so the page never shows unstyled in between.
+ctx.setProjectCss = (href) => {
+  const link = document.createElement('link');
+  link.rel = 'stylesheet';
+  link.className = 'zd-project-css';
+  const settle = () => {
+    if (link.id !== 'zd-project-css') return;  // a newer sheet is on its way
+    document.querySelectorAll('link.zd-project-css').forEach((l) => { if (l !== link) l.remove(); });
+    reportCursor(ctx.active);
+  };
+  link.addEventListener('load', settle);
+  link.addEventListener('error', settle);
+  const current = document.getElementById('zd-project-css');
+  current.removeAttribute('id');
+  link.id = 'zd-project-css';
+  link.href = href;
+  current.after(link);
+};
+
 // The host sends the header's content and then its background: one report follows the pair.
 ctx.setHeaderBg = (color) => {
   ctx.headerBg = color;
@@ -293,9 +315,6 @@ async function start() {
   wire(body);
   ctx.lastBodyHtml = bodyHtml();
   ctx.lastHeaderHtml = headerHtml();
-  // The project's style sheet arrives after the topic it styles: the caret's line
-  // spacing or font may only now be what the report said before.
-  document.getElementById('zd-project-css').addEventListener('load', () => reportCursor(ctx.active));
   window.__zd_recv = receive;
   window.zdSetBaseHref = setBaseHref;
   post({ type: 'ready' });
