@@ -51,7 +51,9 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
-    std::cout << "Usage: folivane-cli " << command->usage << "\n" << command->summary << "\n\n" << ExitCodesHelp({*command});
+    std::cout << "Usage: folivane-cli " << command->usage << "\n"
+              << command->summary << "\n\n"
+              << ExitCodesHelp({*command});
     return kExitOk;
   }
   try {
