@@ -253,5 +253,22 @@ void StoreUiLanguage(const std::string& code) {
 bool RunningAsRoot() { return ::geteuid() == 0; }
 
 std::string FilePathToFileUrl(const std::string& path) {
-  return "file://" + ReplaceAll(ExpandFileName(path), " ", "%20");
+  // What RFC 3986 allows in a path segment stays; the rest ("#", "?", "%", spaces,
+  // non-ASCII bytes) is escaped, so the browser reads no fragment or query into a folder name.
+  static const char hex[] = "0123456789ABCDEF";
+  const auto plain = [](unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           (c != 0 && std::strchr("/-._~!$&'()*+,;=:@", c) != nullptr);
+  };
+  std::string url = "file://";
+  for (const unsigned char c : ExpandFileName(path)) {
+    if (plain(c)) {
+      url += static_cast<char>(c);
+    } else {
+      url += '%';
+      url += hex[c >> 4];
+      url += hex[c & 0xF];
+    }
+  }
+  return url;
 }

@@ -47,5 +47,7 @@ void StoreUiLanguage(const std::string& code);
 std::string UserSettingsIniPath();
 
 bool RunningAsRoot();
-// "file://" + absolute path, with spaces as %20.
+// "file://" + absolute path, percent-encoded as a URL path: letters, digits, "/" and the
+// characters RFC 3986 allows in a path stay; anything else (space, "#", "?", "%", non-ASCII
+// UTF-8 bytes) becomes %XX. "/tmp/C# 1?/ä" gives "file:///tmp/C%23%201%3F/%C3%A4".
 std::string FilePathToFileUrl(const std::string& path);

@@ -25,6 +25,13 @@ struct TEditorCursorStyle {
 
 enum class TTextAlign { taLeft, taCenter, taRight, taJustify };
 
+// The largest table Insert Table makes. Wider than 30 columns leaves a column a few
+// millimetres of a printed page; beyond 100 rows a table is data to link, not a topic's
+// table; and the page builds every cell at once, which a huge size would freeze.
+// The editor page holds the same limits.
+constexpr int kMaxTableRows = 100;
+constexpr int kMaxTableColumns = 30;
+
 class TEditorBridge;
 using TEditorNotifyEvent = std::function<void(TEditorBridge& sender)>;
 using TEditorHtmlEvent = std::function<void(TEditorBridge& sender, const std::string& html)>;

@@ -41,6 +41,21 @@ TEST(CliCheckLinks, ListsIssuesInOrderWithExitCodeThree) {
   EXPECT_EQ(r.output, "Broken: Missing local reference: assets/nope.png\nBroken: Missing local reference: x.html\n");
 }
 
+// A script reading --help learns every code a command can end with, check-links' 3 included.
+TEST(CliHelp, ListsEveryExitCode) {
+  const TProcessResult all = RunCli({"--help"});
+  EXPECT_EQ(all.exitCode, 0) << all.output;
+  const TProcessResult one = RunCli({"check-links", "--help"});
+  EXPECT_EQ(one.exitCode, 0) << one.output;
+  for (const std::string& line : {"  0  success\n", "  1  failure (message on stderr)\n", "  2  wrong arguments\n",
+                                  "  3  check-links: the check ran and found link problems\n"}) {
+    EXPECT_NE(all.output.find(line), std::string::npos) << line << all.output;
+    EXPECT_NE(one.output.find(line), std::string::npos) << line << one.output;
+  }
+  const TProcessResult other = RunCli({"webhelp", "--help"});
+  EXPECT_EQ(other.output.find("  3  "), std::string::npos) << other.output;
+}
+
 TEST(CliCheckLinks, CleanProjectAndErrors) {
   TTempDir dir;
   const std::string clean = MakeProjectFile(dir, "Clean", {{"Fine", "<a href=\"https://example.com\">web</a>"}});

@@ -2,6 +2,7 @@
 
 #include "FakeEditorHost.h"
 #include "uEditorBridge.h"
+#include "uPlatform.h"
 #include "uUtils.h"
 
 namespace {
@@ -104,7 +105,23 @@ TEST(EditorBridge, JsStringLiteralAndBaseHref) {
   bridge.SetBaseHref("file:///p/x y/");
   EXPECT_EQ(host.Scripts.back(), "zdSetBaseHref(\"file:///p/x y/\");");
   bridge.NavigateToEditor("/tmp/My Docs/#1/editor.html");
-  EXPECT_EQ(host.Urls.back(), "file:///tmp/My%20Docs/#1/editor.html");
+  EXPECT_EQ(host.Urls.back(), "file:///tmp/My%20Docs/%231/editor.html");
+}
+
+// A folder name must never read as a fragment, a query or an escape once in a URL.
+TEST(FileUrl, EscapesWhatAUrlPathReserves) {
+  const struct {
+    const char* path;
+    const char* url;
+  } cases[] = {
+      {"/tmp/plain/editor.html", "file:///tmp/plain/editor.html"},
+      {"/tmp/My Docs/a b.html", "file:///tmp/My%20Docs/a%20b.html"},
+      {"/tmp/C# notes/?draft/100%/x.html", "file:///tmp/C%23%20notes/%3Fdraft/100%25/x.html"},
+      {"/tmp/\xC3\xA4rger/\xD0\xB4\xD0\xB0/", "file:///tmp/%C3%A4rger/%D0%B4%D0%B0/"},
+      {"/tmp/a[1]{2}<3>|\"^`\\/", "file:///tmp/a%5B1%5D%7B2%7D%3C3%3E%7C%22%5E%60%5C/"},
+      {"/tmp/keep-._~!$&'()*+,;=:@/", "file:///tmp/keep-._~!$&'()*+,;=:@/"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FilePathToFileUrl(c.path), c.url) << c.path;
 }
 
 TEST(EditorBridge, IncomingMessagesRaiseTheirEvents) {
