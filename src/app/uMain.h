@@ -100,6 +100,8 @@ class TfrmMain : public QMainWindow {
   void RebuildTopicTree();
   std::string SelectedTopicID() const;
   void SelectTopicNode(const std::string& id);
+  // Selects the topic's node (none for "") without switching topics.
+  void ShowTopicSelectedQuietly(const std::string& id);
   void ShowTopicProperties(const std::string& id);
   void ApplyTopicProperties(const std::string& id);
   void FillStyleProfiles();

@@ -74,6 +74,15 @@ void TfrmMain::SelectTopicNode(const std::string& id) {
   }
 }
 
+void TfrmMain::ShowTopicSelectedQuietly(const std::string& id) {
+  const bool rebuilding = FRebuildingTree;
+  FRebuildingTree = true;  // no switch follows
+  tvToc->setCurrentItem(nullptr);
+  SelectTopicNode(id);
+  FRebuildingTree = rebuilding;
+  if (!id.empty() && FProject->HasTopic(id)) ShowTopicProperties(id);
+}
+
 QTreeWidgetItem* TfrmMain::FirstNode() const { return tvToc->topLevelItemCount() > 0 ? tvToc->topLevelItem(0) : nullptr; }
 
 void TfrmMain::SelectFirstNode() {

@@ -72,6 +72,22 @@ test('a pending typing report goes out before the answer to getHtml', () => with
   assert.equal((await ed.posted('htmlResponse'))[0].html, '<p>abcde</p>');
 }));
 
+// The host attributes every message to a topic by the number of the last command taken
+// before it was posted: typing flushed ahead of a command still carries the number before.
+test('every message carries the number of the last command the page took', () => withEditor(async (ed) => {
+  await ed.send({ type: 'setHtml', html: '<p>abc</p>', seq: 7 });
+  await ed.caretIn('#zd-body p', 3);
+  await ed.clearPosted();
+  await ed.page.keyboard.type('de');
+  await ed.send({ type: 'getHtml', seq: 8 });
+  await ed.send({ type: 'exec', cmd: 'setHeaderBg', arg: '#ffeedd', origin: 'program', seq: 9 });
+  const seen = (await ed.posted()).filter((m) => m.type !== 'cursorStyle').map((m) => `${m.type}:${m.seq}`);
+  // The typing goes out in one or two reports, depending on how fast the page runs.
+  assert.deepEqual(seen.filter((m, i) => m !== seen[i - 1]), ['htmlChanged:7', 'htmlResponse:8', 'headerChanged:9']);
+  await ed.send({ type: 'getHtml', seq: 'x' });
+  assert.equal((await ed.posted('htmlResponse')).at(-1).seq, 9, 'a number that is not one is ignored');
+}));
+
 test('cursorStyle describes bold 18 px red text in a list', () => withEditor(async (ed) => {
   await ed.setHtml('<ul><li>one <strong><span style="font-size: 18px; color: #ff0000;">red</span></strong></li></ul>'
     + '<h2 style="text-align: center; line-height: 1.5;">Title</h2>');

@@ -3,7 +3,7 @@ import tinymce from 'tinymce/tinymce';
 import 'tinymce/models/dom';
 import 'tinymce/plugins/lists';
 import 'tinymce/plugins/table';
-import { post, parseCommand } from './protocol.js';
+import { post, parseCommand, noteCommandSeq } from './protocol.js';
 import { runExec } from './commands.js';
 import { computeCursorStyle } from './cursorStyle.js';
 import { cleanPastedHtml } from './wordPaste.js';
@@ -252,7 +252,9 @@ function exec(command) {
 function receive(text) {
   const command = parseCommand(text);
   if (!command) return;
+  // Edits typed before this command are reported as what they were: before it.
   flushUserReports();
+  noteCommandSeq(command.seq);
   try {
     switch (command.type) {
       case 'setHtml': setHtml(command.html); break;
