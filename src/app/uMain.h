@@ -291,6 +291,7 @@ class TfrmMain : public QMainWindow {
   void InsertImage(bool replace);
   void PlaceToolbarRun(QWidget* row, size_t first, size_t last);
   void ResetWorkspaceFolder();
+  std::string ProjectWorkspaceFolder();
   void SaveDefaultSettings();
   // After the settings dialog: a failure is shown, the settings stay in effect.
   void SaveConfirmedSettings();
@@ -311,6 +312,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TDocProject> FProject;
   std::unique_ptr<TProjectSettings> FSettings;
   std::string FProjectFileName;
+  std::string FWorkspaceFallback;  // the temporary workspace when the per-user one cannot be made
   // The unreadable settings file last reported: start-up reads the settings twice.
   std::string FSettingsProblemShown;
   bool FProjectDirty = false;

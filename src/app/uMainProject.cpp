@@ -252,7 +252,7 @@ void TfrmMain::btnNewProjectClick() {
   DiscardPendingTexts();
   FProjectDirty = false;
   FProject->Clear();
-  FProject->SetRootPath(WorkspaceFolder());
+  FProject->SetRootPath(ProjectWorkspaceFolder());
   FProject->SetTitle("Untitled Documentation");
   FProject->SetStyleProfile("default");
   ApplyBaseHref();

@@ -271,7 +271,10 @@ void TfrmMain::FillStyleProfiles() {
   const std::string folder = PathJoin(FProject->RootPath(), "styles");
   if (DirExists(folder)) {
     for (const std::string& file : ListFiles(folder)) {
-      if (SameTextAscii(ExtractFileExt(file), ".css")) cbStyle->addItem(ToQ(FileNameWithoutExt(file)));
+      const std::string name = FileNameWithoutExt(file);
+      // A name the outputs cannot carry ("print?.css") would stop every topic switch and export.
+      const bool usable = std::none_of(name.begin(), name.end(), [](char c) { return IsInvalidPathChar(c); });
+      if (usable && SameTextAscii(ExtractFileExt(file), ".css")) cbStyle->addItem(ToQ(name));
     }
   }
   if (cbStyle->count() == 0) cbStyle->addItem("default");

@@ -84,6 +84,14 @@ std::string TempDir() {
   return ExcludeTrailingDelimiter(dir);
 }
 
+std::string MakePrivateTempFolder(const std::string& prefix) {
+  std::string tmpl = TempDir() + "/" + prefix + "-XXXXXX";
+  if (!::mkdtemp(tmpl.data())) {
+    throw EFolivaneError("Cannot create a folder in " + TempDir() + ": " + std::strerror(errno));
+  }
+  return tmpl;
+}
+
 std::string NewGuidHex() {
   unsigned char bytes[16];
   std::ifstream random("/dev/urandom", std::ios::binary);

@@ -11,6 +11,8 @@ std::string UserDataDir();
 // The folder of the running executable, without a trailing delimiter.
 std::string ExecutableDir();
 std::string TempDir();
+// A new folder only this user can enter, TempDir()/<prefix>-XXXXXX; raises EFolivaneError.
+std::string MakePrivateTempFolder(const std::string& prefix);
 // 32 upper-case hexadecimal digits of a random version-4 GUID (no braces, no hyphens).
 std::string NewGuidHex();
 // A running program's folder for the tests: overrides ExecutableDir when non-empty.

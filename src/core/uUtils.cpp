@@ -22,9 +22,13 @@ namespace {
   throw EFolivaneError(what + " " + path + ": " + std::strerror(err));
 }
 
+}  // namespace
+
 bool IsInvalidPathChar(unsigned char c) {
   return c < 0x20 || c == '"' || c == '<' || c == '>' || c == '|' || c == '*' || c == '?';
 }
+
+namespace {
 
 bool IsDelim(char c) { return c == '/'; }
 

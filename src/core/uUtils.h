@@ -32,6 +32,8 @@ constexpr char kPathDelim = '/';
 // projects stay portable to systems that forbid those characters.
 std::string PathJoin(const std::string& base, const std::string& rel);
 bool IsRootedPath(const std::string& path);
+// The characters PathJoin refuses: control characters and " < > | * ?.
+bool IsInvalidPathChar(unsigned char c);
 std::string IncludeTrailingDelimiter(const std::string& path);
 std::string ExcludeTrailingDelimiter(const std::string& path);
 std::string ExtractFileDir(const std::string& path);    // without the trailing delimiter

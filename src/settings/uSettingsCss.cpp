@@ -144,9 +144,10 @@ std::string BuildSettingsCss(const TProjectSettings& settings, TSettingsCssForm 
 
 std::string StyleProfilePath(const TDocProject& project) {
   // The profile name comes from project.json: it names a file in styles/, never a path.
+  // Characters no portable file name holds name no profile, so the default applies.
   std::string name = project.StyleProfile();
   for (char& c : name) {
-    if (c == '/' || c == '\\') c = '_';
+    if (c == '/' || c == '\\' || IsInvalidPathChar(static_cast<unsigned char>(c))) c = '_';
   }
   return PathJoin(PathJoin(project.RootPath(), "styles"), name + ".css");
 }

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <fstream>
 
 #include "AppTestSupport.h"
 #include "uDlgPickTopic.h"
@@ -247,6 +248,7 @@ class TopicTreeTest : public QObject {
     const std::string styles = PathJoin(w->Project().RootPath(), "styles");
     WriteTextFileUtf8(PathJoin(styles, "print.css"), "p{}");
     WriteTextFileUtf8(PathJoin(styles, "notes.txt"), "x");
+    std::ofstream(styles + "/print?.css") << "p{}";  // a name the outputs cannot carry
     w->FillStyleProfiles();
     QCOMPARE(w->cbStyle->count(), 2);
     w->cbStyle->setCurrentText("print");
