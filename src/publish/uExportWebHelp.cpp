@@ -356,17 +356,21 @@ void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir,
   const std::string kTitle = "<title>WebHelp</title>";
   const size_t at = page.find(kTitle);
   if (at != std::string::npos) page.replace(at, kTitle.size(), "<title>" + HtmlEscape(project.Title()) + "</title>");
-  WriteTextFileUtf8(PathJoin(outDir, "index.html"), page);
 
   CopyFileOverwrite(js, PathJoin(outDir, "app.js"));
 
   const std::string cssText = ReadTextFileUtf8(css);
   WriteTextFileUtf8(PathJoin(outDir, "app.css"), settings ? FillWebHelpCssPlaceholders(cssText, *settings) : cssText);
+  // The page a reader opens comes last, so it never stands beside an unfinished site.
+  WriteTextFileUtf8(PathJoin(outDir, "index.html"), page);
 }
 
 std::string PublishWebHelp(const TDocProject& project, const TProjectSettings* settings,
                            const TProgressCallback& progress) {
   const std::string out = EnsureDir(WebHelpOutputFolder(project));
+  // The pages are rewritten in place: the last run's index.html would make a site cut
+  // short (cancelled, failed, killed) look finished.
+  DeleteFileIfExists(PathJoin(out, "index.html"));
   ExportWebHelp(project, out, progress);
   InstallWebHelpViewer(project, out, settings);
   return ExpandFileName(PathJoin(out, "index.html"));
