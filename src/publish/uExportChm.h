@@ -21,13 +21,16 @@ struct TChmProjectFiles {
   std::string defaultPage;            // "" when there is none
 };
 
-// Writes the HTML Help project without compiling it. progress gets (pages done, pages)
-// and may cancel between pages by throwing EAbort.
+// Writes the HTML Help project without compiling it; project.hhp is deleted first and
+// written last, so it exists only beside a finished project. progress gets (pages done,
+// pages) and may cancel between pages by throwing EAbort.
 TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCallback& progress = {});
 
 // Writes the HTML Help project and compiles it; returns the full path of help.chm.
 // An old help.chm is deleted first, and a compiler that leaves none (or an empty one)
-// fails the export with what it printed. EAbort when the user declines to pick a compiler.
+// fails the export with what it printed. The compiler writes under another name, renamed
+// to help.chm when it has finished, so a compile cut short leaves none. EAbort when the
+// user declines to pick a compiler.
 std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questions = nullptr,
                       const TProgressCallback& progress = {});
 
