@@ -283,7 +283,7 @@ std::string WritePdfManualFiles(const TDocProject& project, const std::string& o
     throw EFolivaneError("Cannot replace the previous PDF: " + std::string(e.what()));
   }
 
-  WriteTextFileUtf8(htmlPath, BuildPdfManualHtml(project, progress));
+  const std::string manual = BuildPdfManualHtml(project, progress);
 
   TProjectSettings settings;
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
@@ -291,6 +291,8 @@ std::string WritePdfManualFiles(const TDocProject& project, const std::string& o
 
   const std::string assets = PathJoin(project.RootPath(), "assets");
   if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::Pdf);
+  // The manual comes last, so it never stands beside the last run's style sheet.
+  WriteTextFileUtf8(htmlPath, manual);
   return htmlPath;
 }
 
