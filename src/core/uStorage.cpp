@@ -36,6 +36,15 @@ std::string ReadTrimmedIfExists(const std::string& path, std::string& target) {
   return target;
 }
 
+// The temporary files that writes cut short left in the folders a save writes, and the
+// project file's beside the folder.
+void RemoveInterruptedWrites(const std::string& folder) {
+  for (const char* sub : {"meta", "topics", "styles"}) RemoveStaleWriteTemps(PathJoin(folder, sub));
+  const std::string root = ExcludeTrailingDelimiter(folder);
+  RemoveStaleWriteTemps(root);
+  RemoveStaleWriteTemps(ExtractFileDir(root), kStaleWriteTempAge, ExtractFileName(root) + ".fvp");
+}
+
 }  // namespace
 
 std::string ProjectJsonPath(const std::string& folder) { return PathJoin(folder, "project.json"); }
@@ -79,6 +88,7 @@ void SaveProject(const TDocProject& project) {
 void LoadProject(const std::string& folder, TDocProject& project, std::vector<std::string>* warnings) {
   project.Clear();
   project.SetRootPath(folder);
+  RemoveInterruptedWrites(folder);
 
   const std::string projectPath = ProjectJsonPath(folder);
   TJson doc;

@@ -24,7 +24,9 @@ std::string EditorPagePath(const TDocProject& project);
 void SaveProject(const TDocProject& project);
 // Clears the project and fills it from the structure files of folder. Files that are
 // not JSON are ignored (each adds a line to warnings when given); values of the wrong
-// kind and duplicate topic IDs raise.
+// kind and duplicate topic IDs raise. Temporary files that interrupted saves left in the
+// folder, its meta, topics and styles, and beside it for its .fvp are deleted once they
+// are older than kStaleWriteTempAge.
 void LoadProject(const std::string& folder, TDocProject& project, std::vector<std::string>* warnings = nullptr);
 
 struct TProjectFileInfo {

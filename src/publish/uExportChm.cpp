@@ -340,6 +340,7 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
   // The pages are rewritten in place: the last run's project file would make a project
   // cut short look finished. It is written last, whole or not at all.
   DeleteFileIfExists(PathJoin(out, "project.hhp"));
+  RemoveStaleWriteTemps(out);
 
   TProjectSettings settings;
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));

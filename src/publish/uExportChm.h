@@ -22,7 +22,8 @@ struct TChmProjectFiles {
 };
 
 // Writes the HTML Help project without compiling it; project.hhp is deleted first and
-// written last, so it exists only beside a finished project. progress gets (pages done,
+// written last, so it exists only beside a finished project; stale temporary files of
+// writes cut short are deleted from the folder. progress gets (pages done,
 // pages) and may cancel between pages by throwing EAbort.
 TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCallback& progress = {});
 

@@ -283,6 +283,7 @@ std::string WritePdfManualFiles(const TDocProject& project, const std::string& o
     throw EFolivaneError("Cannot replace the previous PDF: " + std::string(e.what()));
   }
 
+  RemoveStaleWriteTemps(outDir);
   const std::string manual = BuildPdfManualHtml(project, progress);
 
   TProjectSettings settings;

@@ -26,7 +26,8 @@ struct TPdfExportOptions {
 // files written before an error stay, so manual.html can be inspected.
 std::string ExportPdf(const TDocProject& project, const std::string& outDir, const TPdfExportOptions& options = {});
 
-// Steps before printing: removes the old manual.html and manual.pdf, writes the
+// Steps before printing: removes the old manual.html and manual.pdf (and stale temporary
+// files of writes cut short), writes the
 // manual's style sheet, the copy of the assets and then the manual. Returns the full
 // path of manual.html.
 std::string WritePdfManualFiles(const TDocProject& project, const std::string& outDir,

@@ -371,6 +371,7 @@ std::string PublishWebHelp(const TDocProject& project, const TProjectSettings* s
   // The pages are rewritten in place: the last run's index.html would make a site cut
   // short (cancelled, failed, killed) look finished.
   DeleteFileIfExists(PathJoin(out, "index.html"));
+  RemoveStaleWriteTemps(out);
   ExportWebHelp(project, out, progress);
   InstallWebHelpViewer(project, out, settings);
   return ExpandFileName(PathJoin(out, "index.html"));

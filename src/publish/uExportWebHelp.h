@@ -28,7 +28,8 @@ void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir,
 
 // The whole publishing run after the window's flush: ExportWebHelp into build/webhelp,
 // then the viewer. index.html is deleted first and written last, so it exists only
-// beside a finished site. Returns the full path of index.html. Opens nothing.
+// beside a finished site; stale temporary files of writes cut short are deleted from
+// the folder. Returns the full path of index.html. Opens nothing.
 std::string PublishWebHelp(const TDocProject& project, const TProjectSettings* settings,
                            const TProgressCallback& progress = nullptr);
 
