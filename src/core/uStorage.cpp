@@ -186,8 +186,8 @@ void InstallAppFiles(const TDocProject& project) {
   const std::string appProfile = PathJoin(appDir, "styles/default.css");
   const std::string projectProfile = PathJoin(root, "styles/default.css");
   if (FileExists(appProfile) && !FileExists(projectProfile)) {
-    EnsureDir(ExtractFileDir(projectProfile));
-    CopyFileOverwrite(appProfile, projectProfile);
+    // Copied only while missing: a copy cut short would be kept half-written for good.
+    WriteFileAtomic(projectProfile, ReadBinaryFile(appProfile));
   }
 }
 
