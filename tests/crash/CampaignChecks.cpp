@@ -145,7 +145,7 @@ std::string TReferenceExports::RootFor(int step) {
   const auto found = FMade.find(step);
   if (found != FMade.end()) return found->second;
   // Only the last few steps are ever candidates.
-  while (FMade.size() >= 4) {
+  while (FMade.size() >= 8) {
     DeleteFolderTree(ExtractFileDir(FMade.begin()->second));
     FMade.erase(FMade.begin());
   }
@@ -182,14 +182,15 @@ void CheckExport(const std::string& kind, const std::string& projectRoot, const 
   }
   if (!FileExists(PathJoin(out, entry))) return;
 
-  std::string difference = "no export has finished";
+  std::string differences;
   for (const int step : candidateSteps) {
     const std::string refRoot = refs.RootFor(step);
     const std::string refOut = PathJoin(PathJoin(refRoot, "build"), kind);
-    difference = CompareWithReference(out, refOut, ExcludeTrailingDelimiter(refRoot),
-                                      ExcludeTrailingDelimiter(projectRoot), {"help.chm"});
+    const std::string difference = CompareWithReference(out, refOut, ExcludeTrailingDelimiter(refRoot),
+                                                        ExcludeTrailingDelimiter(projectRoot), {"help.chm"});
     if (difference.empty()) return;
-    difference = "against step " + std::to_string(step) + ": " + difference;
+    differences += (differences.empty() ? "against step " : "; step ") + std::to_string(step) + ": " + difference;
   }
-  findings.push_back(kind + ": " + entry + " is there but the output is no finished export (" + difference + ")");
+  if (differences.empty()) differences = "no export of it has begun";
+  findings.push_back(kind + ": " + entry + " is there but the output is no finished export (" + differences + ")");
 }

@@ -56,6 +56,6 @@ class TReferenceExports {
 };
 
 // An export's entry file exists only when the output equals a finished export of one of
-// candidateSteps (as made by refs); kind is webhelp, chm or pdf.
+// candidateSteps (as made by refs, tried in order); kind is webhelp, chm or pdf.
 void CheckExport(const std::string& kind, const std::string& projectRoot, const std::vector<int>& candidateSteps,
                  TReferenceExports& refs, TFindings& findings);

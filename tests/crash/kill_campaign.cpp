@@ -198,18 +198,19 @@ std::string PhaseOf(const std::vector<TJournalRecord>& fresh) {
   return kind;
 }
 
-// The steps whose export of kind an output may come from: the last one that finished and
-// the last one begun.
+// The steps whose export of kind an output may come from: the last one that finished
+// and every one begun after it (a run killed after its entry file was written leaves a
+// finished output, and the next run may be killed before it deletes that file). The
+// latest come first.
 std::vector<int> ExportCandidates(const std::vector<TJournalRecord>& records, const std::string& kind) {
   std::vector<int> steps;
-  int begun = -1, finished = -1;
   for (size_t i = 0; i < records.size(); ++i) {
     if (records[i].kind != kind) continue;
-    begun = records[i].step;
-    if (i + 1 < records.size() && records[i + 1].kind != "start") finished = records[i].step;
+    const bool finished = i + 1 < records.size() && records[i + 1].kind != "start";
+    if (finished) steps.clear();
+    steps.push_back(records[i].step);
   }
-  if (finished >= 0) steps.push_back(finished);
-  if (begun >= 0 && begun != finished) steps.push_back(begun);
+  std::reverse(steps.begin(), steps.end());
   return steps;
 }
 
