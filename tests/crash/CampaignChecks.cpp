@@ -79,7 +79,8 @@ TLeftoverScan ScanLeftovers(const std::string& fvpPath, const TExpectedFiles& ex
   const std::string root = ProjectFolderForFile(fvpPath);
   const std::vector<std::string> checkedForStrays = {PathJoin(root, "meta"), PathJoin(root, "topics")};
   std::vector<std::string> folders = checkedForStrays;
-  for (const char* sub : {"", "styles", "build/webhelp", "build/chm", "build/pdf"}) folders.push_back(PathJoin(root, sub));
+  for (const char* sub : {"", "styles", "build/webhelp", "build/chm", "build/pdf"})
+    folders.push_back(PathJoin(root, sub));
   folders.push_back(ExtractFileDir(fvpPath));
   const std::string fvpTempPrefix = "." + ExtractFileName(fvpPath) + ".";
 

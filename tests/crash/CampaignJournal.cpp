@@ -1,10 +1,11 @@
 #include "CampaignJournal.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "uUtils.h"
 
@@ -19,7 +20,8 @@ TJournalWriter::~TJournalWriter() {
 
 void TJournalWriter::Record(const std::string& kind, int step) {
   // The time is for people reading the journal: how long each phase took.
-  const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch());
+  const auto now =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch());
   const std::string line = kind + " " + std::to_string(step) + " " + std::to_string(now.count()) + "\n";
   // One write: the line is appended whole or not at all as far as a reader after a kill sees.
   if (::write(FFd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) || ::fdatasync(FFd) != 0) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-
 #include <nlohmann/json.hpp>
 
 #include "uJson.h"
@@ -23,7 +22,8 @@ std::uint64_t Mix(std::uint64_t x) {
 }
 
 std::uint64_t Hash(std::uint64_t seed, int step, int salt, int item) {
-  return Mix(Mix(Mix(seed) ^ static_cast<std::uint64_t>(step)) ^ (static_cast<std::uint64_t>(salt) << 32 | static_cast<std::uint32_t>(item)));
+  return Mix(Mix(Mix(seed) ^ static_cast<std::uint64_t>(step)) ^
+             (static_cast<std::uint64_t>(salt) << 32 | static_cast<std::uint32_t>(item)));
 }
 
 // The last step up to step that changed the item; each step after 0 changes it with
@@ -46,9 +46,9 @@ class TDraw {
   std::uint64_t FState;
 };
 
-const char* const kWords[] = {"save",    "export", "topic",   "folder", "page",     "kill",    "crash",
-                              "Übersicht", "проект", "страница", "naïve", "&amp;",    "<b>bold</b>", "<i>it</i>",
-                              "tree",    "index",  "search",  "€",      "“quoted”", "renamed", "draft"};
+const char* const kWords[] = {"save",      "export", "topic",    "folder", "page",     "kill",        "crash",
+                              "Übersicht", "проект", "страница", "naïve",  "&amp;",    "<b>bold</b>", "<i>it</i>",
+                              "tree",      "index",  "search",   "€",      "“quoted”", "renamed",     "draft"};
 
 std::string Sentence(TDraw& d) {
   std::string s;
@@ -125,7 +125,8 @@ TCampaignState CampaignStateAt(std::uint64_t seed, int step, const std::vector<s
     t.id = ids[i];
     const int titleV = Version(seed, step, kTitle, i, 5);
     TDraw title(seed, titleV, kTitle, i);
-    t.title = "Topic " + std::to_string(i) + " (" + std::to_string(titleV) + ")" + (title.Below(3) == 0 ? " Обзор" : "");
+    t.title =
+        "Topic " + std::to_string(i) + " (" + std::to_string(titleV) + ")" + (title.Below(3) == 0 ? " Обзор" : "");
     t.keywords = {"kw" + std::to_string(i), "v" + std::to_string(titleV)};
     TDraw flags(seed, Version(seed, step, kFlags, i, 7), kFlags, i);
     t.excludeWeb = flags.Below(6) == 0;

@@ -17,11 +17,11 @@
 //
 // run prints the figures (kills, the phase each landed in, leftovers, findings) and
 // exits with 1 when anything was found; the folder is kept then (or with --keep).
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <fcntl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -71,13 +71,20 @@ TOptions ParseOptions(int argc, char** argv) {
       if (i + 1 >= argc) throw EFolivaneError(a + " needs a value");
       return argv[++i];
     };
-    if (a == "--dir") o.dir = ExpandFileName(value());
-    else if (a == "--seed") o.seed = std::stoull(value());
-    else if (a == "--kills") o.kills = std::stoi(value());
-    else if (a == "--steps") o.steps = std::stoi(value());
-    else if (a == "--no-compile") o.compile = false;
-    else if (a == "--keep") o.keep = true;
-    else throw EFolivaneError("unknown option " + a);
+    if (a == "--dir")
+      o.dir = ExpandFileName(value());
+    else if (a == "--seed")
+      o.seed = std::stoull(value());
+    else if (a == "--kills")
+      o.kills = std::stoi(value());
+    else if (a == "--steps")
+      o.steps = std::stoi(value());
+    else if (a == "--no-compile")
+      o.compile = false;
+    else if (a == "--keep")
+      o.keep = true;
+    else
+      throw EFolivaneError("unknown option " + a);
   }
   if (o.dir.empty()) throw EFolivaneError("--dir is required");
   return o;
@@ -131,9 +138,7 @@ int RunWorker(const TOptions& o) {
 
 // ---- the driver ----------------------------------------------------------------------
 
-std::string SelfPath() {
-  return std::filesystem::read_symlink("/proc/self/exe").string();
-}
+std::string SelfPath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
 
 pid_t SpawnWorker(const TOptions& o, const TPaths& paths, int steps) {
   std::vector<std::string> args = {SelfPath(), "worker", "--dir", o.dir, "--seed", std::to_string(o.seed)};
@@ -224,8 +229,7 @@ class TCampaign {
     const auto started = std::chrono::steady_clock::now();
     const int calibrationSteps = 2;
     RunUnkilled(calibrationSteps);
-    const double stepsSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double stepsSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     FRangeMs = std::max(50.0, stepsSeconds * 1000.0);
     CheckFinished("after the first run");
 
@@ -279,8 +283,8 @@ class TCampaign {
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"20\">"
                       "<rect width=\"40\" height=\"20\" fill=\"#36c\"/></svg>");
     TCampaignEditor(FPaths.fvp).Save(State(0));
-    FRefs = std::make_unique<TReferenceExports>(PathJoin(FOptions.dir, "reference"), FOptions.seed, FIds,
-                                                AssetsFolder());
+    FRefs =
+        std::make_unique<TReferenceExports>(PathJoin(FOptions.dir, "reference"), FOptions.seed, FIds, AssetsFolder());
     FSnapshot = SnapshotFiles(Expected(0));
     TFindings findings;
     CheckProjectFiles(Expected(0), Expected(0), findings);
@@ -330,7 +334,8 @@ class TCampaign {
     const TExpectedFiles expected = Expected(step);
     CheckProjectFiles(expected, expected, findings);
     for (const char* entry : {"webhelp/index.html", "chm/project.hhp", "pdf/manual.html"}) {
-      if (!FileExists(PathJoin(PathJoin(FPaths.Root(), "build"), entry))) findings.push_back(std::string(entry) + " missing");
+      if (!FileExists(PathJoin(PathJoin(FPaths.Root(), "build"), entry)))
+        findings.push_back(std::string(entry) + " missing");
     }
     CheckOutputs(ReadJournal(FPaths.journal), findings);
     const TLeftoverScan scan = ScanLeftovers(FPaths.fvp, expected, findings);
@@ -392,8 +397,9 @@ class TCampaign {
     if (ScanLeftovers(FPaths.fvp, Expected(0), findings).oldestInProject > kStaleTempSeconds) {
       findings.push_back("temporary files older than a minute survived the reopening");
     }
-    Note("kill #" + std::to_string(k) + " (" + phase + (interrupted >= 0 ? " of step " + std::to_string(interrupted) : "") +
-             ", " + std::to_string(static_cast<int>(delayMs)) + " ms)",
+    Note("kill #" + std::to_string(k) + " (" + phase +
+             (interrupted >= 0 ? " of step " + std::to_string(interrupted) : "") + ", " +
+             std::to_string(static_cast<int>(delayMs)) + " ms)",
          findings);
     FSnapshot = SnapshotFiles(Expected(0));
   }
