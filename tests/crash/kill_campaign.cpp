@@ -138,10 +138,9 @@ int RunWorker(const TOptions& o) {
 
 // ---- the driver ----------------------------------------------------------------------
 
-std::string SelfPath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
-
 pid_t SpawnWorker(const TOptions& o, const TPaths& paths, int steps) {
-  std::vector<std::string> args = {SelfPath(), "worker", "--dir", o.dir, "--seed", std::to_string(o.seed)};
+  // This very program, even when a rebuild has replaced the file meanwhile.
+  std::vector<std::string> args = {"/proc/self/exe", "worker", "--dir", o.dir, "--seed", std::to_string(o.seed)};
   if (steps >= 0) args.insert(args.end(), {"--steps", std::to_string(steps)});
   if (!o.compile) args.push_back("--no-compile");
   const pid_t pid = ::fork();
