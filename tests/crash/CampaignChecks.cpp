@@ -95,7 +95,7 @@ TLeftoverScan ScanLeftovers(const std::string& fvpPath, const TExpectedFiles& ex
       const std::string name = it->path().filename().string();
       if (fvpFolder && !StartsWith(name, fvpTempPrefix)) continue;
       if (IsWriteTempName(name)) {
-        ++scan.temps;
+        scan.temps.push_back(it->path().string());
         double& oldest = output ? scan.oldestInOutputs : scan.oldestInProject;
         oldest = std::max(oldest, AgeSeconds(it->path()));
         continue;

@@ -21,7 +21,7 @@ TExpectedFiles SnapshotFiles(const TExpectedFiles& paths);
 bool IsWriteTempName(const std::string& name);
 
 struct TLeftoverScan {
-  int temps = 0;                // temporary files of atomic writes
+  std::vector<std::string> temps;  // temporary files of atomic writes (full paths)
   double oldestInProject = 0;   // seconds since the oldest one in a project folder was written
   double oldestInOutputs = 0;   // the same in the output folders
 };

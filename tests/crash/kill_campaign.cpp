@@ -254,8 +254,8 @@ class TCampaign {
   std::map<std::string, int> FPhases;
   int FStepsBegun = 0;
   int FOrphansKilled = 0;
-  int FTempsSeen = 0;
-  int FTempsMax = 0;
+  std::set<std::string> FTempsSeen;  // every temporary file a kill left
+  size_t FTempsMax = 0;
   std::map<std::string, int> FFindingCounts;
   std::vector<std::string> FFindings;  // first occurrences, in full
   std::string FStop;
@@ -383,8 +383,8 @@ class TCampaign {
     CheckProjectFiles(previous, begun.empty() ? previous : Expected(interrupted), findings);
     CheckOutputs(records, findings);
     const TLeftoverScan leftovers = ScanLeftovers(FPaths.fvp, Expected(0), findings);
-    FTempsSeen += leftovers.temps;
-    FTempsMax = std::max(FTempsMax, leftovers.temps);
+    FTempsSeen.insert(leftovers.temps.begin(), leftovers.temps.end());
+    FTempsMax = std::max(FTempsMax, leftovers.temps.size());
 
     // The real loader must take whatever was left.
     try {
@@ -413,8 +413,10 @@ class TCampaign {
     }
     std::cout << "\n  steps begun under kills: " << FStepsBegun << "; last step " << LastBegun()
               << "; helper programs killed too in " << FOrphansKilled << " kills\n";
-    std::cout << "  temporary files of atomic writes seen after kills: " << FTempsSeen << " (at most " << FTempsMax
-              << " at once)\n";
+    const auto remaining = std::count_if(FTempsSeen.begin(), FTempsSeen.end(), FileExists);
+    std::cout << "  temporary files of atomic writes left by kills: " << FTempsSeen.size() << " (at most "
+              << FTempsMax << " at once); removed by later opens and exports: " << FTempsSeen.size() - remaining
+              << ", still there at the end: " << remaining << "\n";
     if (!FStop.empty()) std::cout << "  STOPPED: " << FStop << "\n";
     if (FFindingCounts.empty()) {
       std::cout << "  findings: none\n";
