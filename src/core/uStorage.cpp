@@ -45,6 +45,20 @@ std::string ReadTrimmedIfExists(const std::string& path, std::string& target) {
   return target;
 }
 
+// The temporary files that writes cut short left in the folders a save writes, and the
+// project file's beside the folder. A subfolder that a link takes outside the project is
+// not the project's to clean.
+void RemoveInterruptedWrites(const std::string& folder) {
+  const TFolderBoundary inside(folder);
+  for (const char* sub : {"meta", "topics", "styles"}) {
+    const std::string dir = PathJoin(folder, sub);
+    if (inside.Holds(dir)) RemoveStaleWriteTemps(dir);
+  }
+  const std::string root = ExcludeTrailingDelimiter(folder);
+  RemoveStaleWriteTemps(root);
+  RemoveStaleWriteTemps(ExtractFileDir(root), kStaleWriteTempAge, ExtractFileName(root) + ".fvp");
+}
+
 }  // namespace
 
 std::string ProjectJsonPath(const std::string& folder) { return PathJoin(folder, "project.json"); }
@@ -88,6 +102,7 @@ void SaveProject(const TDocProject& project) {
 void LoadProject(const std::string& folder, TDocProject& project) {
   project.Clear();
   project.SetRootPath(folder);
+  RemoveInterruptedWrites(folder);
 
   const std::string projectPath = ProjectJsonPath(folder);
   TJson doc;
@@ -187,8 +202,8 @@ void InstallAppFiles(const TDocProject& project) {
   const std::string appProfile = PathJoin(appDir, "styles/default.css");
   const std::string projectProfile = PathJoin(root, "styles/default.css");
   if (FileExists(appProfile) && !FileExists(projectProfile)) {
-    EnsureDir(ExtractFileDir(projectProfile));
-    CopyFileOverwrite(appProfile, projectProfile);
+    // Copied only while missing: a copy cut short would be kept half-written for good.
+    WriteFileAtomic(projectProfile, ReadBinaryFile(appProfile));
   }
 }
 

@@ -24,7 +24,9 @@ std::string EditorPagePath(const TDocProject& project);
 void SaveProject(const TDocProject& project);
 // Clears the project and fills it from the structure files of folder; missing files leave
 // the defaults. A file that is not JSON, values of the wrong kind and duplicate topic IDs
-// raise EFolivaneError naming the file, and the files stay as they are.
+// raise EFolivaneError naming the file, and the files stay as they are. Temporary files
+// that interrupted saves left in the folder, its meta, topics and styles, and beside it
+// for its .fvp are deleted once they are older than kStaleWriteTempAge.
 void LoadProject(const std::string& folder, TDocProject& project);
 
 struct TProjectFileInfo {

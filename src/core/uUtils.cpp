@@ -232,6 +232,31 @@ void WriteTextFileUtf8Bom(const std::string& path, std::string_view text) {
   WriteFileAtomic(path, bytes);
 }
 
+bool IsAtomicWriteTempName(std::string_view name) {
+  // WriteFileAtomic's template: "." + name + ".XXXXXX", and mkstemp fills in letters and digits.
+  if (name.size() < 9 || name.front() != '.' || name[name.size() - 7] != '.') return false;
+  return std::all_of(name.end() - 6, name.end(), [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  });
+}
+
+int RemoveStaleWriteTemps(const std::string& dir, std::chrono::seconds minAge, const std::string& targetName) {
+  int removed = 0;
+  const auto now = fs::file_time_type::clock::now();
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!IsAtomicWriteTempName(name)) continue;
+    if (!targetName.empty() && name.compare(1, name.size() - 8, targetName) != 0) continue;
+    std::error_code fileError;
+    if (it->symlink_status(fileError).type() != fs::file_type::regular) continue;
+    const auto written = it->last_write_time(fileError);
+    if (fileError || now - written < minAge) continue;
+    if (::unlink(it->path().c_str()) == 0) ++removed;
+  }
+  return removed;
+}
+
 void WriteOutputFile(const std::string& path, std::string_view bytes) {
   EnsureDir(ExtractFileDir(path));
   ::unlink(path.c_str());

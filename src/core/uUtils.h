@@ -1,6 +1,7 @@
 // Paths, files and text: the small helpers every module uses.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -58,6 +59,17 @@ std::string ReadBinaryFile(const std::string& path);
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 void WriteTextFileUtf8(const std::string& path, std::string_view text);
 void WriteTextFileUtf8Bom(const std::string& path, std::string_view text);
+// Whether a file name is that of WriteFileAtomic's temporary file: "." + the target's
+// name + "." + six letters or digits.
+bool IsAtomicWriteTempName(std::string_view name);
+// How old a temporary file must be before it is taken for the leftover of a write that
+// was cut short (a crash, a kill): no write of ours takes that long.
+constexpr std::chrono::seconds kStaleWriteTempAge{60};
+// Deletes the temporary files of atomic writes directly in dir that are at least minAge
+// old; with targetName only those of that target. Returns how many it deleted; a file
+// that cannot be deleted is left, and a missing dir deletes nothing.
+int RemoveStaleWriteTemps(const std::string& dir, std::chrono::seconds minAge = kStaleWriteTempAge,
+                          const std::string& targetName = "");
 // For bulk outputs that are regenerated anyway: removes the old file, writes the new one.
 void WriteOutputFile(const std::string& path, std::string_view bytes);
 // The copies stream the file (a large one is never held whole; the holes of a sparse one

@@ -79,6 +79,8 @@ void TTopicEditorSession::EditorReady() {
   ForgetPageLoads();
   ApplyBaseHref();
   if (FProject && FProject->HasTopic(FCurrentTopicID)) {
+    // What the old page reported typing is shown again, not the text it was loaded with.
+    StoreDirtyHtml();
     try {
       ShowPreparedTopic(PrepareTopic(FCurrentTopicID));
     } catch (...) {

@@ -332,6 +332,10 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
   EnsureDir(CheckedOutputPath(out, PathJoin(out, "topics")));
   TPublishGuard guard(project.RootPath(), out);
   const auto output = [&out](const std::string& name) { return CheckedOutputPath(out, PathJoin(out, name)); };
+  // The pages are rewritten in place: the last run's project file would make a project
+  // cut short look finished. It is written last, whole or not at all.
+  DeleteFileIfExists(output("project.hhp"));
+  RemoveStaleWriteTemps(out);
 
   TProjectSettings settings;
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
@@ -360,10 +364,36 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
   WriteOutputFile(output("index.hhk"), listEncoder.Encode(BuildChmIndex(project)));
   files.defaultPage = ChmDefaultPage(project);
   files.projectFile = output("project.hhp");
-  WriteOutputFile(files.projectFile, listEncoder.Encode(BuildChmProjectFile(files.pageList, files.defaultPage, out)));
+  WriteFileAtomic(files.projectFile, listEncoder.Encode(BuildChmProjectFile(files.pageList, files.defaultPage, out)));
   files.warnings = guard.Warnings();
   return files;
 }
+
+namespace {
+
+// The compiler writes a file of another name, renamed to help.chm once it has finished:
+// compilers write the named file in place, and a compile cut short (the program killed,
+// the session ended) would leave a help.chm that looks like a result.
+const char kPartialChm[] = ".help.chm.partial";
+
+// Runs the compiler on a copy of the project file that names the partial file; returns
+// what it printed. The copy is removed again.
+TProcessResult CompileToPartialFile(const TChmProjectFiles& files, IChmCompilerQuestions* questions) {
+  const std::string compileProject = CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, ".compile.hhp"));
+  DeleteFileIfExists(CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, kPartialChm)));
+  WriteOutputFile(compileProject, ReplaceAll(ReadBinaryFile(files.projectFile), "Compiled file=help.chm",
+                                             std::string("Compiled file=") + kPartialChm));
+  try {
+    const TProcessResult run = RunHtmlHelpCompiler(compileProject, files.outputFolder, questions);
+    DeleteFileIfExists(compileProject);
+    return run;
+  } catch (...) {
+    DeleteFileIfExists(compileProject);
+    throw;
+  }
+}
+
+}  // namespace
 
 std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questions, const TProgressCallback& progress,
                       std::vector<std::string>* warnings) {
@@ -372,14 +402,18 @@ std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questio
   const std::string chm = CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, "help.chm"));
   // An old file would make a failed compile look like a success.
   DeleteFileIfExists(chm);
-  const TProcessResult run = RunHtmlHelpCompiler(files.projectFile, files.outputFolder, questions);
+  const TProcessResult run = CompileToPartialFile(files, questions);
+  const std::string partial = PathJoin(files.outputFolder, kPartialChm);
   std::error_code ec;
-  if (!FileExists(chm) || std::filesystem::file_size(chm, ec) == 0 || ec) {
+  if (!FileExists(partial) || std::filesystem::file_size(partial, ec) == 0 || ec) {
+    DeleteFileIfExists(partial);
     std::string message = "The HTML Help compiler did not create help.chm.";
     const std::string printed = Trim(run.output);
     if (!printed.empty()) message += "\n" + printed;
     throw EFolivaneError(message);
   }
+  std::filesystem::rename(partial, chm, ec);
+  if (ec) throw EFolivaneError("Cannot write file " + chm + ": " + ec.message());
   return ExpandFileName(chm);
 }
 

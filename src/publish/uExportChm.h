@@ -22,17 +22,21 @@ struct TChmProjectFiles {
   std::vector<std::string> warnings;  // one line for each project file left out
 };
 
-// Writes the HTML Help project without compiling it. The copies of the assets get names
-// chmcmd can open (see uChmNames), and the pages refer to them by those. progress gets (pages done, pages)
-// and may cancel between pages by throwing EAbort. Project files that lead outside the
-// project through a symbolic link are left out (see warnings); nothing is written outside
-// the output folder (raises).
+// Writes the HTML Help project without compiling it; project.hhp is deleted first and
+// written last, so it exists only beside a finished project; stale temporary files of
+// writes cut short are deleted from the folder. The copies of the assets get names chmcmd
+// can open (see uChmNames), and the pages refer to them by those. progress gets (pages
+// done, pages) and may cancel between pages by throwing EAbort. Project files that lead
+// outside the project through a symbolic link are left out (see warnings); nothing is
+// written outside the output folder (raises).
 TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCallback& progress = {});
 
 // Writes the HTML Help project and compiles it; returns the full path of help.chm.
 // An old help.chm is deleted first, and a compiler that leaves none (or an empty one)
-// fails the export with what it printed. EAbort when the user declines to pick a compiler.
-// The lines of files left out are appended to warnings when given.
+// fails the export with what it printed. The compiler writes under another name, renamed
+// to help.chm when it has finished, so a compile cut short leaves none. EAbort when the
+// user declines to pick a compiler. The lines of files left out are appended to warnings
+// when given.
 std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questions = nullptr,
                       const TProgressCallback& progress = {}, std::vector<std::string>* warnings = nullptr);
 

@@ -276,8 +276,9 @@ std::string WritePdfManualFiles(const TDocProject& project, const std::string& o
     throw EFolivaneError("Cannot replace the previous PDF: " + std::string(e.what()));
   }
 
+  RemoveStaleWriteTemps(outDir);
   TPublishGuard guard(project.RootPath(), outDir);
-  WriteTextFileUtf8(htmlPath, BuildPdfManualHtml(project, progress, &guard));
+  const std::string manual = BuildPdfManualHtml(project, progress, &guard);
 
   TProjectSettings settings;
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
@@ -287,6 +288,8 @@ std::string WritePdfManualFiles(const TDocProject& project, const std::string& o
   const std::string assets = PathJoin(project.RootPath(), "assets");
   if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::Pdf, guard);
   guard.AppendWarnings(warnings);
+  // The manual comes last, so it never stands beside the last run's style sheet.
+  WriteTextFileUtf8(htmlPath, manual);
   return htmlPath;
 }
 

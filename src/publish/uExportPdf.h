@@ -27,10 +27,11 @@ struct TPdfExportOptions {
 // files written before an error stay, so manual.html can be inspected.
 std::string ExportPdf(const TDocProject& project, const std::string& outDir, const TPdfExportOptions& options = {});
 
-// Steps before printing: removes the old manual.html and manual.pdf, writes the manual,
-// its style sheet and the copy of the assets. Returns the full path of manual.html.
-// Project files that lead outside the project through a symbolic link are left out, each
-// adding a line to warnings when given; nothing is written outside outDir (raises).
+// Steps before printing: removes the old manual.html and manual.pdf (and stale temporary
+// files of writes cut short), writes the manual's style sheet, the copy of the assets and
+// then the manual. Returns the full path of manual.html. Project files that lead outside
+// the project through a symbolic link are left out, each adding a line to warnings when
+// given; nothing is written outside outDir (raises).
 std::string WritePdfManualFiles(const TDocProject& project, const std::string& outDir,
                                 const TProgressCallback& progress = nullptr,
                                 std::vector<std::string>* warnings = nullptr);

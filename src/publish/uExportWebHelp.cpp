@@ -364,13 +364,14 @@ void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir,
   const std::string kTitle = "<title>WebHelp</title>";
   const size_t at = page.find(kTitle);
   if (at != std::string::npos) page.replace(at, kTitle.size(), "<title>" + HtmlEscape(project.Title()) + "</title>");
-  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "index.html")), page);
 
   CopyFileOverwrite(js, CheckedOutputPath(outDir, PathJoin(outDir, "app.js")));
 
   const std::string cssText = ReadTextFileUtf8(css);
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "app.css")),
                     settings ? FillWebHelpCssPlaceholders(cssText, *settings) : cssText);
+  // The page a reader opens comes last, so it never stands beside an unfinished site.
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "index.html")), page);
 }
 
 std::string PublishWebHelp(const TDocProject& project, const TProjectSettings* settings,
@@ -378,6 +379,10 @@ std::string PublishWebHelp(const TDocProject& project, const TProjectSettings* s
   const std::string folder = WebHelpOutputFolder(project);
   CheckOutputFolder(project.RootPath(), folder);
   const std::string out = EnsureDir(folder);
+  // The pages are rewritten in place: the last run's index.html would make a site cut
+  // short (cancelled, failed, killed) look finished.
+  DeleteFileIfExists(CheckedOutputPath(out, PathJoin(out, "index.html")));
+  RemoveStaleWriteTemps(out);
   ExportWebHelp(project, out, progress, warnings);
   InstallWebHelpViewer(project, out, settings);
   return ExpandFileName(PathJoin(out, "index.html"));

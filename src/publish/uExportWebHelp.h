@@ -24,14 +24,16 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir,
 std::string BuildWebHelpTocJson(const TDocProject& project);
 
 // Copies the viewer from the project's internal/webhelp into outDir (app.html becomes
-// index.html), fills the style placeholders of app.css from settings (when given) and
-// puts the project title into index.html. A missing viewer file raises, naming it, and
-// so does one that leads outside the project through a symbolic link.
+// index.html, written last), fills the style placeholders of app.css from settings (when
+// given) and puts the project title into index.html. A missing viewer file raises, naming
+// it, and so does one that leads outside the project through a symbolic link.
 void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir,
                           const TProjectSettings* settings);
 
 // The whole publishing run after the window's flush: ExportWebHelp into build/webhelp,
-// then the viewer. Returns the full path of index.html. Opens nothing. warnings as for ExportWebHelp.
+// then the viewer. index.html is deleted first and written last, so it exists only
+// beside a finished site; stale temporary files of writes cut short are deleted from
+// the folder. Returns the full path of index.html. Opens nothing. warnings as for ExportWebHelp.
 std::string PublishWebHelp(const TDocProject& project, const TProjectSettings* settings,
                            const TProgressCallback& progress = nullptr, std::vector<std::string>* warnings = nullptr);
 

@@ -35,10 +35,18 @@ void WriteScript(const std::string& path, const std::string& body) {
 
 }  // namespace
 
-void WriteFakeCompiler(const std::string& path, const std::string& chmName, int exitCode) {
+void WriteFakeCompiler(const std::string& path, const std::string& chmName, int exitCode,
+                       const std::string& afterWriting) {
   std::string body = "printf '%s\\n' \"$#\" \"$@\" \"$(pwd)\" > compiler-args.txt\necho compiling\n";
-  if (!chmName.empty()) body += "printf 'ITSF' > '" + chmName + "'\n";
-  body += "exit " + std::to_string(exitCode) + "\n";
+  if (!chmName.empty()) {
+    // The file the project names, as a real compiler writes it (shell built-ins only: PATH is empty).
+    body +=
+        "cr=$(printf '\\r'); name=\n"
+        "{ while IFS= read -r line; do case \"$line\" in 'Compiled file='*) name=${line#Compiled file=}; "
+        "name=${name%$cr};; esac; done < \"$1\"; } 2>/dev/null\n"
+        "printf 'ITSF' > \"${name:-" + chmName + "}\"\n";
+  }
+  body += afterWriting + "\nexit " + std::to_string(exitCode) + "\n";
   WriteScript(path, body);
 }
 

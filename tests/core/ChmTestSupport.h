@@ -39,8 +39,11 @@ class TCompilerSandbox {
 };
 
 // An executable shell script at path that records its arguments and working folder in
-// "compiler-args.txt" of the working folder and, when chmName is given, writes that file.
-void WriteFakeCompiler(const std::string& path, const std::string& chmName = "", int exitCode = 0);
+// "compiler-args.txt" of the working folder and, when chmName is given, writes the
+// compiled file its project names (chmName when there is no such project), then runs
+// the shell lines afterWriting.
+void WriteFakeCompiler(const std::string& path, const std::string& chmName = "", int exitCode = 0,
+                       const std::string& afterWriting = "");
 // A script that prints text and exits with an error, writing nothing.
 void WriteSilentCompiler(const std::string& path, const std::string& printed);
 

@@ -215,6 +215,35 @@ TEST_F(ChmProject, ProgressCanCancelBetweenPages) {
   EXPECT_FALSE(FileExists(Out("project.hhp")));
 }
 
+// What a reader opens (help.chm) or compiles (project.hhp) must not be there while an
+// export is under way: a run cut short at that moment would leave it looking finished.
+TEST_F(ChmProject, NoEntryFileWhileTheExportIsUnderWay) {
+  Add("One", "<p>1</p>");
+  Add("Two", "<p>2</p>");
+  WriteFakeCompiler(box.PathDir() + "/chmcmd", "help.chm");
+  ASSERT_EQ(RunChmCommand(project, nullptr).outcome, TChmCommandResult::Done);
+  ASSERT_TRUE(FileExists(Out("project.hhp")));
+
+  const TChmCommandResult cancelled = RunChmCommand(project, nullptr, [](int done, int) {
+    if (done == 1) throw EAbort();
+  });
+  EXPECT_EQ(cancelled.outcome, TChmCommandResult::Cancelled);
+  EXPECT_FALSE(FileExists(Out("project.hhp"))) << "the last run's project file beside half-written pages";
+
+  // A compiler that notes whether help.chm exists once it has written its file.
+  WriteFakeCompiler(box.PathDir() + "/chmcmd", "help.chm", 0,
+                    "if [ -e help.chm ]; then echo present; else echo absent; fi > ../seen.txt");
+  const TChmCommandResult done = RunChmCommand(project, nullptr);
+  EXPECT_EQ(done.outcome, TChmCommandResult::Done) << done.message;
+  EXPECT_EQ(ReadTextFileUtf8(ChmOutputFolder(project) + "/../seen.txt"), "absent\n")
+      << "help.chm existed before the compiler had finished";
+  EXPECT_EQ(ReadBinaryFile(Out("help.chm")), "ITSF");
+  EXPECT_EQ(ListFiles(ChmOutputFolder(project)),
+            (std::vector<std::string>{Out("compiler-args.txt"), Out("help.chm"), Out("index.hhk"), Out("project.hhp"),
+                                      Out("style.css"), Out("toc.hhc")}))
+      << "nothing of the compile is left behind";
+}
+
 TEST_F(ChmProject, CompilerThatWritesNothingFailsTheExport) {
   Add("One", "<p>1</p>");
   WriteFixtureFile(Out("help.chm"), "an old compiled file");

@@ -175,6 +175,16 @@ TEST(ExportPdf, WritesManualStyleSheetAndAssets) {
   EXPECT_FALSE(FileExists(p.OutDir() + "/manual.pdf"));
 }
 
+// manual.html is what the browser prints: after a run that stopped half-way it must not
+// stand beside the last run's style sheet.
+TEST(ExportPdf, TheManualIsWrittenAfterItsStyleSheet) {
+  TPdfTestProject p;
+  p.Add("A", "<p>a</p>");
+  EnsureDir(p.OutDir() + "/style.css");
+  EXPECT_THROW(WritePdfManualFiles(p.Project(), p.OutDir()), EFolivaneError);
+  EXPECT_FALSE(FileExists(p.OutDir() + "/manual.html"));
+}
+
 TEST(ExportPdf, OldPdfThatCannotBeRemovedFailsTheExport) {
   TPdfTestProject p;
   p.Add("A", "");

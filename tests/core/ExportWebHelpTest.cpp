@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "TestHelpers.h"
@@ -309,6 +310,40 @@ TEST(PublishWebHelp, AMissingViewerFileIsNamedAfterTheExport) {
     EXPECT_NE(std::string(e.what()).find("internal/webhelp/app.js"), std::string::npos) << e.what();
   }
   EXPECT_TRUE(s.Exists("topics/" + t.ID() + ".html")) << "the export itself completed";
+}
+
+// index.html is what a reader opens: after a run that stopped half-way it must not stand
+// beside pages of two runs (the last run's index) or beside a viewer not yet copied.
+TEST(PublishWebHelp, ARunCutShortLeavesNoIndexPage) {
+  struct TCase {
+    const char* name;
+    std::function<void(TSite&)> cutShort;
+  };
+  const TCase cases[] = {
+      {"cancelled while the pages are written, after a finished run",
+       [](TSite& s) {
+         PublishWebHelp(s.project, nullptr);
+         ASSERT_TRUE(s.Exists("index.html"));
+         EXPECT_THROW(PublishWebHelp(s.project, nullptr, [](int done, int) { if (done == 1) throw EAbort(); }),
+                      EAbort);
+       }},
+      {"the viewer's style sheet cannot be written",
+       [](TSite& s) {
+         EnsureDir(s.out + "/app.css");
+         EXPECT_THROW(PublishWebHelp(s.project, nullptr), EFolivaneError);
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSite s;
+    for (int i = 0; i < 3; ++i) s.Add("T" + std::to_string(i), "", "<p>x</p>");
+    const std::string viewer = s.project.RootPath() + "internal/webhelp/";
+    WriteFixtureFile(viewer + "app.html", "<title>WebHelp</title>");
+    WriteFixtureFile(viewer + "app.js", "js();");
+    WriteFixtureFile(viewer + "app.css", "a{}");
+    c.cutShort(s);
+    EXPECT_FALSE(s.Exists("index.html"));
+  }
 }
 
 // Large projects are written by two threads: every page and entry is there, in the same

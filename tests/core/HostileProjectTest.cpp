@@ -270,6 +270,10 @@ std::vector<THostileCase> HostileCases() {
       {"topics folder is a link outside",
        [](TSandbox& b) {
          WriteFixtureFile(b.Outside("topics/" + kTopicA + ".html"), kSecret);
+         // Shaped like the leftover of a write cut short: opening cleans those only inside.
+         const std::string leftover = b.Outside("topics/." + kTopicA + ".html.a1B2c3");
+         WriteFixtureFile(leftover, kSecret);
+         fs::last_write_time(leftover, fs::file_time_type::clock::now() - std::chrono::hours(1));
          b.Link("topics", b.Outside("topics"));
        },
        nullptr, Ok(), Warns("Skipped topics/" + kTopicA), Warns("Skipped topics/" + kTopicA),

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "TestHelpers.h"
 #include "uJson.h"
@@ -295,6 +298,32 @@ TEST_F(StorageTest, InstallAppFilesKeepsTheProjectsOwnProfile) {
   for (const char* sub : {"topics", "meta", "assets/images", "build", "styles", "internal/editor", "internal/webhelp"}) {
     EXPECT_TRUE(DirExists(Root() + sub)) << sub;
   }
+}
+
+// The profile is copied only while the project has none, so a copy cut short (here by a
+// file size limit, as by a crash or a full disk) must leave no half file to be kept for good.
+TEST_F(StorageTest, AProfileCopyCutShortLeavesNoHalfFile) {
+  const std::string app = dir / "app";
+  WriteFixtureFile(app + "/styles/default.css", std::string(4096, 'p'));
+  SetExecutableDirForTests(app);
+  TDocProject p;
+  p.SetRootPath(Root());
+  EnsureProjectFolders(p);
+
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 1000;
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_THROW(InstallAppFiles(p), EFolivaneError);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(FileExists(Root() + "styles/default.css"));
+  InstallAppFiles(p);
+  SetExecutableDirForTests("");
+  EXPECT_EQ(ReadBinaryFile(Root() + "styles/default.css").size(), 4096u) << "the next open copies it whole";
 }
 
 TEST_F(StorageTest, CopyProjectFolderSkipsBuildAndProjectFiles) {

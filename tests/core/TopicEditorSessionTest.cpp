@@ -170,6 +170,19 @@ TEST_F(TTopicEditingFixture, UserEditsMarkTheProjectAndSetHtmlEchoesDoNot) {
   EXPECT_EQ(page.body, "<p>alpha edited</p>");
 }
 
+// The page's process can die and the page load again: it is given what was typed, not the
+// text the topic was opened with.
+TEST_F(TTopicEditingFixture, APageThatLoadsAgainShowsWhatWasTyped) {
+  MakeReady();
+  Select(A);
+  page.UserTypes("<p>alpha typed</p>");
+  page.body.clear();
+  MakeReady();
+  EXPECT_EQ(page.body, "<p>alpha typed</p>");
+  Select(B);
+  EXPECT_EQ(pending.at(A), "<p>alpha typed</p>");
+}
+
 TEST_F(TTopicEditingFixture, UserEditAnsweringARequestStillMarksTheProject) {
   MakeReady();
   Select(A);
