@@ -376,11 +376,12 @@ namespace {
 // the session ended) would leave a help.chm that looks like a result.
 const char kPartialChm[] = ".help.chm.partial";
 
-// Runs the compiler on a copy of the project file that names the partial file; returns
-// what it printed. The copy is removed again.
-TProcessResult CompileToPartialFile(const TChmProjectFiles& files, IChmCompilerQuestions* questions) {
+// Runs the compiler on a copy of the project file that names the partial file (partial, in
+// the output folder); returns what it printed. The copy is removed again.
+TProcessResult CompileToPartialFile(const TChmProjectFiles& files, const std::string& partial,
+                                    IChmCompilerQuestions* questions) {
   const std::string compileProject = CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, ".compile.hhp"));
-  DeleteFileIfExists(CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, kPartialChm)));
+  DeleteFileIfExists(partial);
   WriteOutputFile(compileProject, ReplaceAll(ReadBinaryFile(files.projectFile), "Compiled file=help.chm",
                                              std::string("Compiled file=") + kPartialChm));
   try {
@@ -402,8 +403,8 @@ std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questio
   const std::string chm = CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, "help.chm"));
   // An old file would make a failed compile look like a success.
   DeleteFileIfExists(chm);
-  const TProcessResult run = CompileToPartialFile(files, questions);
-  const std::string partial = PathJoin(files.outputFolder, kPartialChm);
+  const std::string partial = CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, kPartialChm));
+  const TProcessResult run = CompileToPartialFile(files, partial, questions);
   std::error_code ec;
   if (!FileExists(partial) || std::filesystem::file_size(partial, ec) == 0 || ec) {
     DeleteFileIfExists(partial);

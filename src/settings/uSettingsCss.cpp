@@ -144,7 +144,7 @@ std::string BuildSettingsCss(const TProjectSettings& settings, TSettingsCssForm 
 
 std::string StyleProfilePath(const TDocProject& project) {
   // The profile name comes from project.json: it names a file in styles/, never a path.
-  // Characters no portable file name holds name no profile, so the default applies.
+  // Characters PathJoin refuses are replaced like the separators, so a name never raises.
   std::string name = project.StyleProfile();
   for (char& c : name) {
     if (c == '/' || c == '\\' || IsInvalidPathChar(static_cast<unsigned char>(c))) c = '_';

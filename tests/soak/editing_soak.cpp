@@ -20,13 +20,11 @@
 #include <memory>
 #include <random>
 #include <regex>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "FakeEditorHost.h"
-#include "uContainment.h"
 #include "uJson.h"
 #include "uPlatform.h"
 #include "uStorage.h"
@@ -178,9 +176,8 @@ class TSoakWindow : public ITopicEditorWindow {
 
   std::function<void()> clickDuringWait;  // a tree click the writer makes while waiting
   int timeouts = 0;
-  int dirtyMarks = 0;
 
-  void MarkProjectDirty() override { ++dirtyMarks; }
+  void MarkProjectDirty() override {}
   void ShowStatus(const std::string&) override {}
   void ShowTopicProperties(const std::string&) override {}
   void WaitProcessingEvents(const std::function<bool()>& done, int timeoutMs) override {
@@ -298,10 +295,7 @@ class TEditingSoak {
       if (FPage.pace == TPace::Slow) FPageKeptUp = false;
       const int timeoutsBefore = FWindow.timeouts;
       DoOneStep();
-      if (FWindow.timeouts != timeoutsBefore) {
-        FPageKeptUp = false;
-        if (FPage.pace == TPace::Prompt && getenv("SOAKDBG")) fprintf(stderr, "timeout in prompt at step %ld roll %d\n", FStep, FLastRoll);
-      }
+      if (FWindow.timeouts != timeoutsBefore) FPageKeptUp = false;
       CheckNothingMisfiled();
     }
     FWindow.Settle();
@@ -345,7 +339,6 @@ class TEditingSoak {
 
   void DoOneStep() {
     const int roll = std::uniform_int_distribution<int>(0, 999)(FRandom);
-    FLastRoll = roll;
     Trace("roll " + std::to_string(roll) + ", current " + AliasOf(FSession.CurrentTopicID()));
     if (roll < 380) TypeIntoBody();
     else if (roll < 460) TypeIntoHeader();
@@ -630,7 +623,6 @@ class TEditingSoak {
   int FNextAlias = 0;
   long FStep = 0;
   bool FPageKeptUp = true;
-  int FLastRoll = 0;
   std::deque<std::string> FTrace;
   std::map<std::string, std::string> FAlias;               // topic id -> "t<n>"
   std::map<std::string, long> FTyped;                      // tokens typed per alias
