@@ -51,6 +51,7 @@ class TInstantPage : public IEditorHost, public ITopicEditorWindow {
   void Defer(std::function<void()>) override {}
   void FocusEditorControl() override {}
   std::string WriteEditorEffectiveCss() override { return ""; }
+  void ShowCurrentTopicInTree(const std::string&) override {}
   void SetAnswer(const std::string& html) { FAnswer = JsonWrite(TJson{{"type", "htmlResponse"}, {"html", html}}); }
 
  private:

@@ -6,13 +6,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "uTopicTree.h"
 #include "uTranslation.h"
 
 namespace {
-
-constexpr int kIdRole = Qt::UserRole;
-// A tree deeper than this is a cycle in a damaged project file.
-constexpr int kMaxDepth = 256;
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -43,20 +40,10 @@ TfrmPickTopic::TfrmPickTopic(QWidget* owner) : QDialog(owner) {
   connect(tvPick, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem*, int) { btnOKClick(); });
 }
 
-void TfrmPickTopic::AddNode(QTreeWidgetItem* parent, const std::string& id, int depth) {
-  if (!FProject || !FProject->HasTopic(id) || depth > kMaxDepth) return;
-  const TTopic& topic = FProject->GetTopic(id);
-  auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvPick);
-  item->setText(0, Q(topic.Title()));
-  item->setData(0, kIdRole, Q(id));
-  for (const std::string& child : topic.Children()) AddNode(item, child, depth + 1);
-}
-
 void TfrmPickTopic::FillTree() {
   tvPick->setUpdatesEnabled(false);
   tvPick->clear();
-  if (FProject)
-    for (const std::string& id : FProject->RootTopicIDs()) AddNode(nullptr, id, 0);
+  if (FProject) FillTopicItems(tvPick, *FProject);
   tvPick->expandAll();
   tvPick->setUpdatesEnabled(true);
   if (QTreeWidgetItem* first = tvPick->topLevelItem(0)) {
@@ -67,7 +54,7 @@ void TfrmPickTopic::FillTree() {
 
 void TfrmPickTopic::btnOKClick() {
   QTreeWidgetItem* item = tvPick->currentItem();
-  FSelectedID = item ? item->data(0, kIdRole).toString().toStdString() : std::string();
+  FSelectedID = item ? TopicItemID(item) : std::string();
   if (FSelectedID.empty()) reject();
   else accept();
 }

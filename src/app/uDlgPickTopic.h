@@ -29,7 +29,6 @@ class TfrmPickTopic : public QDialog {
   QPushButton* btnCancel = nullptr;
 
  private:
-  void AddNode(QTreeWidgetItem* parent, const std::string& id, int depth);
   void btnOKClick();
 
   const TDocProject* FProject = nullptr;

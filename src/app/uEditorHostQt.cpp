@@ -13,14 +13,19 @@
 
 namespace {
 
-// Messages posted before the channel is up are queued and sent once it is.
+// Every posted value goes on in its JSON form, as WebView2 gives it: an object as its
+// JSON, a string as a JSON string (which the bridge then drops), never a string's text
+// taken for an object. Values JSON cannot write are dropped. Messages posted before the
+// channel is up are queued and sent once it is.
 const char* kBridgeShim = R"JS(
 (function () {
   if (window.chrome && window.chrome.webview && window.chrome.webview.__folivane) return;
   var queue = [];
   var host = null;
-  function send(obj) {
-    var text = (typeof obj === 'string') ? obj : JSON.stringify(obj);
+  function send(value) {
+    var text;
+    try { text = JSON.stringify(value); } catch (e) { return; }
+    if (typeof text !== 'string') return;
     if (host) host.postMessage(text); else queue.push(text);
   }
   window.chrome = window.chrome || {};

@@ -205,7 +205,7 @@ void TfrmMain::SetUpDefaultWorkspaceProject() {
   DiscardPendingTexts();
   FProjectDirty = false;
   FProject->Clear();
-  FProject->SetRootPath(WorkspaceFolder());
+  FProject->SetRootPath(ProjectWorkspaceFolder());
   FProject->SetTitle("Untitled Documentation");
   FProject->SetStyleProfile("default");
   Guard([this] {
@@ -215,17 +215,35 @@ void TfrmMain::SetUpDefaultWorkspaceProject() {
   FSettings->SetDefaults();
   SaveDefaultSettings();
   ApplySettingsToUi();
-  FProject->AddTopic(TranslateText("Welcome"), "");
+  Guard([this] { FProject->AddTopic(TranslateText("Welcome"), ""); });
   FProjectFileName.clear();
 }
 
-void TfrmMain::ResetWorkspaceFolder() {
+// The per-user workspace, or where it cannot be made (a file in its way, a read-only
+// configuration folder), a private temporary folder for this session, said once.
+std::string TfrmMain::ProjectWorkspaceFolder() {
+  if (!FWorkspaceFallback.empty()) return FWorkspaceFallback;
+  std::string problem;
   try {
-    if (DirExists(WorkspaceFolder())) DeleteFolderTree(WorkspaceFolder());
+    return EnsureDir(WorkspaceFolder());
+  } catch (const std::exception& e) {
+    problem = e.what();
+  }
+  FWorkspaceFallback = IncludeTrailingDelimiter(MakePrivateTempFolder("folivane-workspace"));
+  ShowErrorBox(*FDialogs, FormatText(TranslateText("The per-user folder cannot be used (%s). Until it can, the "
+                                                   "unsaved project is kept in %s; use Save As to keep it."),
+                                     {problem, FWorkspaceFallback}));
+  return FWorkspaceFallback;
+}
+
+void TfrmMain::ResetWorkspaceFolder() {
+  const std::string folder = ProjectWorkspaceFolder();
+  try {
+    if (DirExists(folder)) DeleteFolderTree(folder);
   } catch (const std::exception&) {
   }
   try {
-    EnsureDir(WorkspaceFolder());
+    EnsureDir(folder);
   } catch (const std::exception&) {
   }
 }

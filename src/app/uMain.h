@@ -100,6 +100,8 @@ class TfrmMain : public QMainWindow {
   void RebuildTopicTree();
   std::string SelectedTopicID() const;
   void SelectTopicNode(const std::string& id);
+  // Selects the topic's node (none for "") without switching topics.
+  void ShowTopicSelectedQuietly(const std::string& id);
   void ShowTopicProperties(const std::string& id);
   void ApplyTopicProperties(const std::string& id);
   void FillStyleProfiles();
@@ -289,12 +291,12 @@ class TfrmMain : public QMainWindow {
   void InsertImage(bool replace);
   void PlaceToolbarRun(QWidget* row, size_t first, size_t last);
   void ResetWorkspaceFolder();
+  std::string ProjectWorkspaceFolder();
   void SaveDefaultSettings();
   // After the settings dialog: a failure is shown, the settings stay in effect.
   void SaveConfirmedSettings();
   void WriteLastProjectFile(const std::string& path);
   // Tree helpers (uMainTopicTree.cpp).
-  void AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::unordered_set<std::string>& placed);
   QTreeWidgetItem* FirstNode() const;
   void SelectFirstNode();
   void RebuildAndSelect(const std::string& id);
@@ -310,6 +312,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TDocProject> FProject;
   std::unique_ptr<TProjectSettings> FSettings;
   std::string FProjectFileName;
+  std::string FWorkspaceFallback;  // the temporary workspace when the per-user one cannot be made
   // The unreadable settings file last reported: start-up reads the settings twice.
   std::string FSettingsProblemShown;
   bool FProjectDirty = false;

@@ -3,8 +3,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 
 #include <algorithm>
+#include <functional>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -82,6 +84,31 @@ class TMainToolbarView : public IToolbarView {
   }
   TfrmMain& F;
 };
+
+// Enter in a toolbar box: swallowed (the box would otherwise also act on it, and
+// repeat the command) and handed to one action.
+class TEnterKeyFilter : public QObject {
+ public:
+  TEnterKeyFilter(QObject* parent, std::function<void()> action) : QObject(parent), FAction(std::move(action)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    FAction();
+    return true;
+  }
+
+ private:
+  std::function<void()> FAction;
+};
+
+void OnEnterKey(QComboBox* box, std::function<void()> action) {
+  auto* filter = new TEnterKeyFilter(box, std::move(action));
+  box->installEventFilter(filter);
+  if (box->lineEdit()) box->lineEdit()->installEventFilter(filter);
+}
 
 }  // namespace
 
@@ -178,17 +205,21 @@ void TfrmMain::ConnectFormattingToolbar() {
       ApplyFontSizeFromBox();
     });
   });
-  if (QLineEdit* edit = cmbFontSize->lineEdit()) {
-    connect(edit, &QLineEdit::returnPressed, this, [this] {
-      Guard([this] {
-        if (!ToolbarIdle() || !EditorReady()) return;
-        ApplyFontSizeFromBox();
-      });
+  OnEnterKey(cmbFontSize, [this] {
+    Guard([this] {
+      if (!ToolbarIdle() || !EditorReady()) return;
+      ApplyFontSizeFromBox();
     });
-  }
+  });
   connect(cmbLineSpacing, qOverload<int>(&QComboBox::activated), this, [this](int index) {
     Guard([this, index] {
       if (!ToolbarIdle() || !EditorReady() || index < 0) return;
+      ApplyLineSpacingFromBox();
+    });
+  });
+  OnEnterKey(cmbLineSpacing, [this] {
+    Guard([this] {
+      if (!ToolbarIdle() || !EditorReady()) return;
       ApplyLineSpacingFromBox();
     });
   });

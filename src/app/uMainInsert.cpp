@@ -97,10 +97,19 @@ void TfrmMain::btnRemoveImageClick() {
 void TfrmMain::btnInsertTableClick() {
   if (!EditorReady() || !FBridge) return;
   std::string answer = "2,2";
-  if (!FDialogs->InputBox(TranslateText("Insert Table"), TranslateText("Rows,Cols"), answer)) return;
   int rows = 0, cols = 0;
-  if (!ParseTableAnswer(answer, rows, cols)) return;
-  if (rows > 0 && cols > 0) FBridge->InsertTable(rows, cols);
+  // Asked again, with the answer kept, until it is a size a topic's table can have.
+  for (;;) {
+    if (!FDialogs->InputBox(TranslateText("Insert Table"), TranslateText("Rows,Cols"), answer)) return;
+    if (ParseTableAnswer(answer, rows, cols) && rows > 0 && cols > 0 && rows <= kMaxTableRows &&
+        cols <= kMaxTableColumns)
+      break;
+    FDialogs->ShowMessage(TMessageKind::Warning,
+                          FormatText(TranslateText("A table has 1 to %d rows and 1 to %d columns. Enter the two "
+                                                   "numbers separated by a comma, for example 3,4."),
+                                     {std::to_string(kMaxTableRows), std::to_string(kMaxTableColumns)}));
+  }
+  FBridge->InsertTable(rows, cols);
   RequestEditorFocus();
 }
 

@@ -118,7 +118,11 @@ void TfrmMain::btnSaveClick() {
   FlushPendingTexts();
   SaveProject(*FProject);
   if (!Trim(FProjectFileName).empty()) {
-    SaveProjectFile(FProjectFileName, *FProject);
+    // A renamed project file moves the project: the page must follow to the new folder.
+    if (SaveProjectFile(FProjectFileName, *FProject)) {
+      ApplyBaseHref();
+      ApplyEditorCss();
+    }
     FProjectDirty = false;
     UpdateCaption();
     ShowStatus(TranslateText("Saved"));
@@ -248,7 +252,7 @@ void TfrmMain::btnNewProjectClick() {
   DiscardPendingTexts();
   FProjectDirty = false;
   FProject->Clear();
-  FProject->SetRootPath(WorkspaceFolder());
+  FProject->SetRootPath(ProjectWorkspaceFolder());
   FProject->SetTitle("Untitled Documentation");
   FProject->SetStyleProfile("default");
   ApplyBaseHref();

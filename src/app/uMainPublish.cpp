@@ -35,6 +35,19 @@ class TChmQuestions : public IChmCompilerQuestions {
   IUserDialogs& FDialogs;
 };
 
+// Files an export left out (links that lead outside the project): one message, so a
+// received project cannot publish them unnoticed.
+void ReportLeftOut(IUserDialogs& dialogs, const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  constexpr size_t kShown = 15;
+  std::string text = TranslateText("Some files of the project were not published:");
+  for (size_t i = 0; i < lines.size() && i < kShown; ++i) text += "\n" + lines[i];
+  if (lines.size() > kShown) {
+    text += "\n" + FormatText(TranslateText("... and %d more"), {std::to_string(lines.size() - kShown)});
+  }
+  dialogs.ShowMessage(TMessageKind::Warning, text);
+}
+
 // The hourglass for the length of a command, however it ends.
 class TBusyCursor {
  public:
@@ -64,10 +77,12 @@ void TfrmMain::RunExport(const std::string& caption, const std::function<void(co
 void TfrmMain::btnExportWebClick() {
   FlushProjectToDisk();
   std::string index;
-  RunExport(TranslateText("Publishing WebHelp..."), [this, &index](const TProgressCallback& progress) {
-    index = PublishWebHelp(*FProject, FSettings.get(), progress);
+  std::vector<std::string> leftOut;
+  RunExport(TranslateText("Publishing WebHelp..."), [this, &index, &leftOut](const TProgressCallback& progress) {
+    index = PublishWebHelp(*FProject, FSettings.get(), progress, &leftOut);
   });
   ShowStatus("WebHelp exported: " + index);
+  ReportLeftOut(*FDialogs, leftOut);
   try {
     OpenWithAssociatedProgram(index);
   } catch (const std::exception&) {
@@ -84,6 +99,7 @@ void TfrmMain::btnExportChmClick() {
   switch (result.outcome) {
     case TChmCommandResult::Done:
       ShowStatus(result.message);
+      ReportLeftOut(*FDialogs, result.warnings);
       try {
         OpenWithAssociatedProgram(result.chmPath);
       } catch (const std::exception&) {
@@ -100,16 +116,19 @@ void TfrmMain::btnExportChmClick() {
 
 void TfrmMain::btnExportPdfClick() {
   btnSaveClick();
+  // The export creates the folder, once it has made sure that no link takes it elsewhere.
   const std::string out = PathJoin(FProject->RootPath(), "build/pdf");
-  EnsureDir(out);
-  RunExport(TranslateText("Publishing PDF..."), [this, &out](const TProgressCallback& progress) {
+  std::vector<std::string> leftOut;
+  RunExport(TranslateText("Publishing PDF..."), [this, &out, &leftOut](const TProgressCallback& progress) {
     TPdfExportOptions options;
     options.OpenPdf = true;
     options.Progress = progress;
+    options.Warnings = &leftOut;
     ExportPdf(*FProject, out, options);
   });
   const std::string manual = PathJoin(out, "manual.html");
   ShowStatus(TranslateText("Manual HTML exported: ") + manual);
+  ReportLeftOut(*FDialogs, leftOut);
   try {
     OpenWithAssociatedProgram(manual);
   } catch (const std::exception&) {

@@ -46,6 +46,8 @@ class TMainEditorWindow : public ITopicEditorWindow {
 
   std::string WriteEditorEffectiveCss() override { return ::WriteEditorEffectiveCss(F.Settings(), F.Project()); }
 
+  void ShowCurrentTopicInTree(const std::string& topicID) override { F.ShowTopicSelectedQuietly(topicID); }
+
  private:
   TfrmMain& F;
 };

@@ -15,11 +15,7 @@
 
 namespace {
 
-constexpr int kTopicIDRole = Qt::UserRole;
-
-std::string NodeID(const QTreeWidgetItem* item) {
-  return item ? FromQ(item->data(0, kTopicIDRole).toString()) : std::string();
-}
+std::string NodeID(const QTreeWidgetItem* item) { return TopicItemID(item); }
 
 QStringList NonBlankTrimmedLines(const QString& text) {
   QStringList result;
@@ -57,27 +53,13 @@ void TfrmMain::RebuildTopicTree() {
   tvToc->SetDropTarget(nullptr, 0);
   FDragNode = nullptr;
   tvToc->clear();
-  std::unordered_set<std::string> placed;
-  for (const std::string& id : FProject->RootTopicIDs()) {
-    if (FProject->HasTopic(id)) AddTopicNode(nullptr, id, placed);
+  FillTopicItems(tvToc, *FProject);
+  for (QTreeWidgetItemIterator it(tvToc); *it; ++it) {
+    (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
   }
   tvToc->setCurrentItem(nullptr);
   tvToc->setUpdatesEnabled(true);
   FRebuildingTree = false;
-}
-
-// A topic already placed is not placed again, so a child list that leads back to an
-// ancestor (a hand-edited topics.json) cannot recurse without end.
-void TfrmMain::AddTopicNode(QTreeWidgetItem* parent, const std::string& id, std::unordered_set<std::string>& placed) {
-  if (!placed.insert(id).second) return;
-  const TTopic& topic = FProject->GetTopic(id);
-  auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvToc);
-  item->setText(0, ToQ(topic.Title()));
-  item->setData(0, kTopicIDRole, ToQ(id));
-  item->setFlags(item->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
-  for (const std::string& child : topic.Children()) {
-    if (FProject->HasTopic(child)) AddTopicNode(item, child, placed);
-  }
 }
 
 std::string TfrmMain::SelectedTopicID() const { return NodeID(tvToc->currentItem()); }
@@ -90,6 +72,15 @@ void TfrmMain::SelectTopicNode(const std::string& id) {
       return;
     }
   }
+}
+
+void TfrmMain::ShowTopicSelectedQuietly(const std::string& id) {
+  const bool rebuilding = FRebuildingTree;
+  FRebuildingTree = true;  // no switch follows
+  tvToc->setCurrentItem(nullptr);
+  SelectTopicNode(id);
+  FRebuildingTree = rebuilding;
+  if (!id.empty() && FProject->HasTopic(id)) ShowTopicProperties(id);
 }
 
 QTreeWidgetItem* TfrmMain::FirstNode() const { return tvToc->topLevelItemCount() > 0 ? tvToc->topLevelItem(0) : nullptr; }
@@ -123,17 +114,7 @@ void TfrmMain::btnDeleteTopicClick() {
                     TDialogButtons::YesNo) != TDialogAnswer::Yes) {
     return;
   }
-  std::vector<std::string> removed;
-  std::vector<std::string> pending{id};
-  while (!pending.empty()) {
-    const std::string next = pending.back();
-    pending.pop_back();
-    if (!FProject->HasTopic(next) || std::find(removed.begin(), removed.end(), next) != removed.end()) continue;
-    removed.push_back(next);
-    for (const std::string& child : FProject->GetTopic(next).Children()) pending.push_back(child);
-  }
-  FProject->DeleteTopic(id);
-  for (const std::string& gone : removed) FUnsavedTopicHtml.erase(gone);
+  for (const std::string& gone : FProject->DeleteTopic(id)) FUnsavedTopicHtml.erase(gone);
   ForgetCurrentTopic();
   SaveProject(*FProject);
   RebuildTopicTree();
@@ -290,7 +271,10 @@ void TfrmMain::FillStyleProfiles() {
   const std::string folder = PathJoin(FProject->RootPath(), "styles");
   if (DirExists(folder)) {
     for (const std::string& file : ListFiles(folder)) {
-      if (SameTextAscii(ExtractFileExt(file), ".css")) cbStyle->addItem(ToQ(FileNameWithoutExt(file)));
+      const std::string name = FileNameWithoutExt(file);
+      // A name the outputs cannot carry ("print?.css") would stop every topic switch and export.
+      const bool usable = std::none_of(name.begin(), name.end(), [](char c) { return IsInvalidPathChar(c); });
+      if (usable && SameTextAscii(ExtractFileExt(file), ".css")) cbStyle->addItem(ToQ(name));
     }
   }
   if (cbStyle->count() == 0) cbStyle->addItem("default");

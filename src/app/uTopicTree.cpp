@@ -4,9 +4,31 @@
 #include <QDragMoveEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <vector>
+
+#include "uDocModel.h"
+#include "uQtText.h"
 
 namespace {
 const char* kTopicMime = "application/x-folivane-topic";
+constexpr int kTopicIDRole = Qt::UserRole;
+}
+
+void FillTopicItems(QTreeWidget* tree, const TDocProject& project) {
+  std::vector<QTreeWidgetItem*> parents;  // the item of each open level
+  project.WalkTopics(
+      [&](const TTopic& topic, int depth) {
+        parents.resize(static_cast<size_t>(depth));
+        auto* item = depth == 0 ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(parents.back());
+        item->setText(0, ToQ(topic.Title()));
+        item->setData(0, kTopicIDRole, ToQ(topic.ID()));
+        parents.push_back(item);
+        return TWalkAction::Descend;
+      });
+}
+
+std::string TopicItemID(const QTreeWidgetItem* item) {
+  return item ? FromQ(item->data(0, kTopicIDRole).toString()) : std::string();
 }
 
 TTopicTree::TTopicTree(QWidget* parent) : QTreeWidget(parent) {

@@ -4,6 +4,16 @@
 
 #include <QTreeWidget>
 #include <functional>
+#include <string>
+
+class TDocProject;
+
+// Fills tree with one item per topic, nested as the project's tree; a topic that a damaged
+// file lists twice or in a cycle appears once. Each item holds the title as its text and the
+// topic ID under Qt::UserRole.
+void FillTopicItems(QTreeWidget* tree, const TDocProject& project);
+// The topic ID an item holds; "" for none.
+std::string TopicItemID(const QTreeWidgetItem* item);
 
 class TTopicTree : public QTreeWidget {
   Q_OBJECT

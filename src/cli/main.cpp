@@ -15,9 +15,10 @@ void PrintHelp(std::ostream& out) {
   for (const TCliCommand& c : commands) {
     out << "  " << c.usage << "\n      " << c.summary << "\n";
   }
-  out << "\nExit codes: 0 success, 1 failure (message on stderr), 2 wrong arguments.\n"
-         "  folivane-cli --help      this text\n"
-         "  folivane-cli --version   the program's version\n";
+  out << "\n  folivane-cli --help      this text\n"
+         "  folivane-cli --version   the program's version\n"
+         "\n"
+      << ExitCodesHelp(commands);
 }
 
 const TCliCommand* FindCommand(const std::string& name) {
@@ -50,7 +51,9 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
-    std::cout << "Usage: folivane-cli " << command->usage << "\n" << command->summary << "\n";
+    std::cout << "Usage: folivane-cli " << command->usage << "\n"
+              << command->summary << "\n\n"
+              << ExitCodesHelp({*command});
     return kExitOk;
   }
   try {

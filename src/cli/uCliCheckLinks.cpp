@@ -31,7 +31,8 @@ int RunCheckLinks(const std::vector<std::string>& args) {
 
 const TCliRegistrar registrar({"check-links", "check-links FILE.fvp",
                                "Lists missing topic files, broken internal links and missing local files, "
-                               "one \"title: issue\" line each (exit code 3 when there are any).",
-                               RunCheckLinks});
+                               "one \"title: issue\" line each.",
+                               RunCheckLinks,
+                               {{kExitIssuesFound, "the check ran and found link problems"}}});
 
 }  // namespace

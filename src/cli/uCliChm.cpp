@@ -15,7 +15,9 @@ int RunChm(const std::vector<std::string>& args) {
   OpenProjectFile(file, project, settings, &warnings);
   PrintWarnings(warnings);
   // No questions here: a missing compiler is an error that says how to get one.
-  const std::string chm = ExportChm(project, nullptr, TerminalProgress("Exporting CHM"));
+  std::vector<std::string> skipped;
+  const std::string chm = ExportChm(project, nullptr, TerminalProgress("Exporting CHM"), &skipped);
+  PrintWarnings(skipped);
   std::cout << "CHM exported: " << chm << "\n";
   return kExitOk;
 }

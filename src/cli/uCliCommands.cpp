@@ -14,6 +14,22 @@ std::vector<TCliCommand>& Registry() {
 
 }  // namespace
 
+const std::vector<TCliExitCode> kSharedExitCodes = {
+    {kExitOk, "success"},
+    {kExitFailure, "failure (message on stderr)"},
+    {kExitUsage, "wrong arguments"},
+};
+
+std::string ExitCodesHelp(const std::vector<TCliCommand>& commands) {
+  std::string text = "Exit codes:\n";
+  for (const TCliExitCode& e : kSharedExitCodes) text += "  " + std::to_string(e.code) + "  " + e.meaning + "\n";
+  for (const TCliCommand& c : commands) {
+    for (const TCliExitCode& e : c.exitCodes)
+      text += "  " + std::to_string(e.code) + "  " + c.name + ": " + e.meaning + "\n";
+  }
+  return text;
+}
+
 TCliRegistrar::TCliRegistrar(TCliCommand command) { Registry().push_back(std::move(command)); }
 
 const std::vector<TCliCommand>& CliCommands() { return Registry(); }

@@ -9,12 +9,20 @@
 
 #include "uUtils.h"
 
+// An exit code and what it tells a script ("link problems found").
+struct TCliExitCode {
+  int code;
+  std::string meaning;
+};
+
 struct TCliCommand {
   std::string name;
   std::string usage;    // "new FILE.fvp [--title TEXT]"
   std::string summary;  // one line for --help
   // Gets the arguments after the command name; returns the exit code.
   std::function<int(const std::vector<std::string>& args)> run;
+  // The codes run may return beyond the shared ones (kSharedExitCodes); --help lists them.
+  std::vector<TCliExitCode> exitCodes = {};
 };
 
 struct TCliRegistrar {
@@ -33,6 +41,10 @@ class ECliUsage : public std::runtime_error {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+extern const std::vector<TCliExitCode> kSharedExitCodes;
+
+// The exit codes part of --help: the shared codes, then each command's own, one a line.
+std::string ExitCodesHelp(const std::vector<TCliCommand>& commands);
 
 // The one positional argument FILE.fvp of a publishing command, made absolute.
 std::string ProjectFileArgument(const std::vector<std::string>& args);

@@ -21,6 +21,8 @@ int RunPdf(const std::vector<std::string>& args) {
   const std::string outDir = PathJoin(PathJoin(project.RootPath(), "build"), "pdf");
   TPdfExportOptions options;
   options.OpenPdf = false;
+  std::vector<std::string> skipped;
+  options.Warnings = &skipped;
   const TProgressCallback progress = TerminalProgress("Writing the manual");
   if (progress) {
     options.Progress = [progress](int done, int total) {
@@ -30,6 +32,7 @@ int RunPdf(const std::vector<std::string>& args) {
   }
   const std::string pdf = ExportPdf(project, outDir, options);
   if (progress) std::cerr << "\r\033[K" << std::flush;
+  PrintWarnings(skipped);
   std::cout << "PDF exported: " << pdf << "\n";
   return kExitOk;
 }

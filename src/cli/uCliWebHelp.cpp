@@ -14,7 +14,9 @@ int RunWebHelp(const std::vector<std::string>& args) {
   std::vector<std::string> warnings;
   OpenProjectFile(file, project, settings, &warnings);
   PrintWarnings(warnings);
-  const std::string index = PublishWebHelp(project, &settings, TerminalProgress("Exporting WebHelp"));
+  std::vector<std::string> skipped;
+  const std::string index = PublishWebHelp(project, &settings, TerminalProgress("Exporting WebHelp"), &skipped);
+  PrintWarnings(skipped);
   std::cout << "WebHelp exported: " << index << "\n";
   return kExitOk;
 }

@@ -22,6 +22,15 @@ void RemoveFirst(TStringList& list, const std::string& id) {
 
 std::string NewTopicID() { return NewGuidHex(); }
 
+std::string TopicPagePath(const std::string& projectRoot, const std::string& id) {
+  return IncludeTrailingDelimiter(projectRoot) + "topics/" + SafeFileName(id) + ".html";
+}
+
+void TDocProject::SetRootPath(const std::string& v) {
+  FRootPath = v;
+  for (auto& [id, topic] : FTopics) topic->SetHtmlPath(TopicPagePath(FRootPath, id));
+}
+
 void TDocProject::Clear() {
   FTitle = "Untitled Documentation";
   FStyleProfile = "default";
@@ -34,9 +43,8 @@ TTopic& TDocProject::AddTopic(const std::string& title, const std::string& paren
   topic->SetID(NewTopicID());
   topic->SetTitle(title);
   topic->SetParentID(parentID);
-  const std::string topicDir = PathJoin(FRootPath, "topics");
-  EnsureDir(topicDir);
-  topic->SetHtmlPath(PathJoin(topicDir, topic->ID() + ".html"));
+  EnsureDir(PathJoin(FRootPath, "topics"));
+  topic->SetHtmlPath(TopicPagePath(FRootPath, topic->ID()));
   if (!parentID.empty()) {
     GetTopic(parentID).Children().push_back(topic->ID());
   } else {
@@ -47,22 +55,24 @@ TTopic& TDocProject::AddTopic(const std::string& title, const std::string& paren
   return added;
 }
 
-void TDocProject::DeleteTopic(const std::string& idRef) {
-  const std::string id = idRef;  // the caller's string may live in a list this call edits
-  const auto it = FTopics.find(id);
-  if (it == FTopics.end()) return;
-  const TStringList children = it->second->Children();
-  for (const std::string& child : children) DeleteTopic(child);
-
-  // The recursion may have reorganised the map; look the topic up again.
-  TTopic& topic = GetTopic(id);
-  if (topic.ParentID().empty()) {
-    RemoveFirst(FRootTopicIDs, id);
-  } else if (HasTopic(topic.ParentID())) {
-    RemoveFirst(GetTopic(topic.ParentID()).Children(), id);
+TStringList TDocProject::DeleteTopic(const std::string& id) {
+  const TStringList removed = SubtreeIDs(id);
+  if (removed.empty()) return removed;
+  const std::unordered_set<std::string> gone(removed.begin(), removed.end());
+  auto forget = [&gone](TStringList& list) {
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const std::string& x) { return gone.count(x) != 0; }),
+               list.end());
+  };
+  forget(FRootTopicIDs);
+  for (auto& [topicID, topic] : FTopics) {
+    if (!gone.count(topicID)) forget(topic->Children());
   }
-  if (FileExists(topic.HtmlPath())) DeleteFileIfExists(topic.HtmlPath());
-  FTopics.erase(id);
+  for (const std::string& topicID : removed) {
+    const std::string path = FTopics.at(topicID)->HtmlPath();
+    if (FileExists(path)) DeleteFileIfExists(path);
+    FTopics.erase(topicID);
+  }
+  return removed;
 }
 
 TTopic& TDocProject::GetTopic(const std::string& id) {
@@ -109,26 +119,58 @@ void TDocProject::MoveTopic(const std::string& idRef, const std::string& newPare
 
 void TDocProject::InsertLoadedTopic(std::unique_ptr<TTopic> topic) {
   const std::string id = topic->ID();
+  topic->SetHtmlPath(TopicPagePath(FRootPath, id));
   if (!FTopics.emplace(id, std::move(topic)).second) throw EFolivaneError("Duplicates not allowed");
+}
+
+void TDocProject::WalkTopics(const TTopicVisitor& visit, const TTopicLeaver& leave, const std::string& fromID) const {
+  struct TLevel {
+    const TStringList* list;
+    size_t pos;
+    const TTopic* owner;  // whose children these are; null for the starting level
+  };
+  const TStringList start{fromID};
+  std::vector<TLevel> stack{{fromID.empty() ? &FRootTopicIDs : &start, 0, nullptr}};
+  std::unordered_set<std::string> visited;
+  while (!stack.empty()) {
+    TLevel& level = stack.back();
+    if (level.pos >= level.list->size()) {
+      const TTopic* owner = level.owner;
+      stack.pop_back();
+      if (owner && leave) leave(*owner, static_cast<int>(stack.size()) - 1);
+      continue;
+    }
+    const std::string& id = (*level.list)[level.pos++];
+    const auto it = FTopics.find(id);
+    if (it == FTopics.end() || !visited.insert(id).second) continue;
+    const TTopic& topic = *it->second;
+    const int depth = static_cast<int>(stack.size()) - 1;
+    switch (visit(topic, depth)) {
+      case TWalkAction::Stop: return;
+      case TWalkAction::SkipChildren: break;
+      case TWalkAction::Descend: stack.push_back({&topic.Children(), 0, &topic}); break;
+    }
+  }
 }
 
 std::vector<const TTopic*> TDocProject::TopicsInTreeOrder() const {
   std::vector<const TTopic*> out;
   out.reserve(FTopics.size());
-  std::unordered_set<std::string> visited;
-  // An explicit stack: a stored tree may be deep, and may even hold cycles.
-  std::vector<std::pair<const TStringList*, size_t>> stack{{&FRootTopicIDs, 0}};
-  while (!stack.empty()) {
-    auto& [list, pos] = stack.back();
-    if (pos >= list->size()) {
-      stack.pop_back();
-      continue;
-    }
-    const std::string& id = (*list)[pos++];
-    const auto it = FTopics.find(id);
-    if (it == FTopics.end() || !visited.insert(id).second) continue;
-    out.push_back(it->second.get());
-    stack.push_back({&it->second->Children(), 0});
-  }
+  WalkTopics([&out](const TTopic& topic, int) {
+    out.push_back(&topic);
+    return TWalkAction::Descend;
+  });
+  return out;
+}
+
+TStringList TDocProject::SubtreeIDs(const std::string& id) const {
+  TStringList out;
+  if (id.empty()) return out;
+  WalkTopics(
+      [&out](const TTopic& topic, int) {
+        out.push_back(topic.ID());
+        return TWalkAction::Descend;
+      },
+      nullptr, id);
   return out;
 }

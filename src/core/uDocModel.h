@@ -1,6 +1,7 @@
 // The in-memory help project: a forest of topics. Topic text lives in files, not here.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -46,6 +47,17 @@ class TTopic {
 
 using TTopicMap = std::unordered_map<std::string, std::unique_ptr<TTopic>>;
 
+// What a tree walk does after visiting a topic.
+enum class TWalkAction { Descend, SkipChildren, Stop };
+// Called for each topic a walk reaches; depth is 0 on the level the walk starts from.
+using TTopicVisitor = std::function<TWalkAction(const TTopic& topic, int depth)>;
+// Called after the children of a topic the visitor descended into.
+using TTopicLeaver = std::function<void(const TTopic& topic, int depth)>;
+
+// root + "topics/" + id + ".html": where every topic's page lives. The id passes through
+// SafeFileName, so an id read from a file can never name a path outside the topics folder.
+std::string TopicPagePath(const std::string& projectRoot, const std::string& id);
+
 class TDocProject {
  public:
   TDocProject() = default;
@@ -53,7 +65,8 @@ class TDocProject {
   TDocProject& operator=(const TDocProject&) = delete;
 
   const std::string& RootPath() const { return FRootPath; }
-  void SetRootPath(const std::string& v) { FRootPath = v; }
+  // Moves the project: every topic's HtmlPath follows to the new folder.
+  void SetRootPath(const std::string& v);
   const std::string& Title() const { return FTitle; }
   void SetTitle(const std::string& v) { FTitle = v; }
   const TTopicMap& Topics() const { return FTopics; }
@@ -66,8 +79,9 @@ class TDocProject {
   void Clear();
   // A new topic with a fresh ID, appended to its parent's children (or the roots).
   TTopic& AddTopic(const std::string& title, const std::string& parentID);
-  // Removes the topic, its descendants and their files. A missing ID does nothing.
-  void DeleteTopic(const std::string& id);
+  // Removes the topic, its descendants and their files, and every mention of them in the
+  // child lists. Returns the IDs removed; a missing ID removes nothing.
+  TStringList DeleteTopic(const std::string& id);
   TTopic& GetTopic(const std::string& id);
   const TTopic& GetTopic(const std::string& id) const;
   bool HasTopic(const std::string& id) const { return FTopics.count(id) != 0; }
@@ -75,10 +89,19 @@ class TDocProject {
   bool IsDescendant(const std::string& nodeID, const std::string& possibleAncestorID) const;
   // Re-parents and re-orders one topic; the index counts in the list without the topic.
   void MoveTopic(const std::string& id, const std::string& newParentID, int insertIndex);
-  // Stores a topic read from disk under its ID; a second topic with the same ID raises.
+  // Stores a topic read from disk under its ID, its page in this project's topics folder;
+  // a second topic with the same ID raises.
   void InsertLoadedTopic(std::unique_ptr<TTopic> topic);
-  // The topics in tree order (roots, then each topic's children, depth first), skipping unknown IDs.
+  // Visits topics depth first in tree order, from the roots, or from fromID (itself at
+  // depth 0) when given. Unknown IDs are skipped, and each topic is visited once, at its
+  // first place: a stored tree that lists a topic twice or in a cycle can neither repeat
+  // nor loop. The walk keeps its own stack, so a deep tree cannot overflow the call stack.
+  void WalkTopics(const TTopicVisitor& visit, const TTopicLeaver& leave = nullptr,
+                  const std::string& fromID = "") const;
+  // The topics in tree order (roots, then each topic's children, depth first).
   std::vector<const TTopic*> TopicsInTreeOrder() const;
+  // The topic and everything below it, in tree order; empty for an unknown ID.
+  TStringList SubtreeIDs(const std::string& id) const;
 
  private:
   std::string FRootPath;

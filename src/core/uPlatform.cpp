@@ -84,6 +84,14 @@ std::string TempDir() {
   return ExcludeTrailingDelimiter(dir);
 }
 
+std::string MakePrivateTempFolder(const std::string& prefix) {
+  std::string tmpl = TempDir() + "/" + prefix + "-XXXXXX";
+  if (!::mkdtemp(tmpl.data())) {
+    throw EFolivaneError("Cannot create a folder in " + TempDir() + ": " + std::strerror(errno));
+  }
+  return tmpl;
+}
+
 std::string NewGuidHex() {
   unsigned char bytes[16];
   std::ifstream random("/dev/urandom", std::ios::binary);
@@ -253,5 +261,22 @@ void StoreUiLanguage(const std::string& code) {
 bool RunningAsRoot() { return ::geteuid() == 0; }
 
 std::string FilePathToFileUrl(const std::string& path) {
-  return "file://" + ReplaceAll(ExpandFileName(path), " ", "%20");
+  // What RFC 3986 allows in a path segment stays; the rest ("#", "?", "%", spaces,
+  // non-ASCII bytes) is escaped, so the browser reads no fragment or query into a folder name.
+  static const char hex[] = "0123456789ABCDEF";
+  const auto plain = [](unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           (c != 0 && std::strchr("/-._~!$&'()*+,;=:@", c) != nullptr);
+  };
+  std::string url = "file://";
+  for (const unsigned char c : ExpandFileName(path)) {
+    if (plain(c)) {
+      url += static_cast<char>(c);
+    } else {
+      url += '%';
+      url += hex[c >> 4];
+      url += hex[c & 0xF];
+    }
+  }
+  return url;
 }

@@ -11,6 +11,8 @@ std::string UserDataDir();
 // The folder of the running executable, without a trailing delimiter.
 std::string ExecutableDir();
 std::string TempDir();
+// A new folder only this user can enter, TempDir()/<prefix>-XXXXXX; raises EFolivaneError.
+std::string MakePrivateTempFolder(const std::string& prefix);
 // 32 upper-case hexadecimal digits of a random version-4 GUID (no braces, no hyphens).
 std::string NewGuidHex();
 // A running program's folder for the tests: overrides ExecutableDir when non-empty.
@@ -47,5 +49,7 @@ void StoreUiLanguage(const std::string& code);
 std::string UserSettingsIniPath();
 
 bool RunningAsRoot();
-// "file://" + absolute path, with spaces as %20.
+// "file://" + absolute path, percent-encoded as a URL path: letters, digits, "/" and the
+// characters RFC 3986 allows in a path stay; anything else (space, "#", "?", "%", non-ASCII
+// UTF-8 bytes) becomes %XX. "/tmp/C# 1?/ä" gives "file:///tmp/C%23%201%3F/%C3%A4".
 std::string FilePathToFileUrl(const std::string& path);

@@ -1,8 +1,10 @@
 #include "uStorage.h"
 
+#include "uContainment.h"
 #include "uJson.h"
 #include "uPlatform.h"
 #include "uTopicsJson.h"
+#include "uTranslation.h"
 #include "uUtils.h"
 
 namespace {
@@ -15,13 +17,20 @@ std::string StripBom(std::string text) {
   return text;
 }
 
-// Reads a structure file; a missing file gives false, text that is not JSON a warning and false.
-bool ReadStructureFile(const std::string& path, TJson& out, std::vector<std::string>* warnings) {
+// Opening a project whose structure file is damaged (a merge-conflict marker left in it,
+// say) must fail: carrying on with defaults would replace the file on the next save.
+[[noreturn]] void RaiseNotJson(const std::string& path, const std::string& error) {
+  throw EFolivaneError(FormatText(TranslateText("%s is not valid JSON (%s); fix or restore the file, then open the "
+                                                "project again"),
+                                  {path, error}));
+}
+
+// Reads a structure file; a missing file gives false.
+bool ReadStructureFile(const std::string& path, TJson& out) {
   if (!FileExists(path)) return false;
   std::string error;
-  if (TryParseJson(StripBom(ReadTextFileUtf8(path)), out, &error)) return true;
-  if (warnings) warnings->push_back(path + " is not valid JSON and was ignored (" + error + ")");
-  return false;
+  if (!TryParseJson(StripBom(ReadTextFileUtf8(path)), out, &error)) RaiseNotJson(path, error);
+  return true;
 }
 
 TJson ProjectJsonObject(const TDocProject& project) {
@@ -42,7 +51,7 @@ std::string ProjectJsonPath(const std::string& folder) { return PathJoin(folder,
 std::string TopicsJsonPath(const std::string& folder) { return PathJoin(PathJoin(folder, "meta"), "topics.json"); }
 
 std::string TopicFilePath(const std::string& projectRoot, const std::string& id) {
-  return IncludeTrailingDelimiter(projectRoot) + "topics/" + SafeFileName(id) + ".html";
+  return TopicPagePath(projectRoot, id);
 }
 std::string TopicFilePath(const TDocProject& project, const std::string& id) {
   return TopicFilePath(project.RootPath(), id);
@@ -76,13 +85,13 @@ void SaveProject(const TDocProject& project) {
   WriteTextFileUtf8(TopicsJsonPath(project.RootPath()), TopicsJsonText(project));
 }
 
-void LoadProject(const std::string& folder, TDocProject& project, std::vector<std::string>* warnings) {
+void LoadProject(const std::string& folder, TDocProject& project) {
   project.Clear();
   project.SetRootPath(folder);
 
   const std::string projectPath = ProjectJsonPath(folder);
   TJson doc;
-  if (ReadStructureFile(projectPath, doc, warnings) && doc.is_object()) {
+  if (ReadStructureFile(projectPath, doc) && doc.is_object()) {
     project.SetTitle(JsonString(doc, "title", project.Title()));
     const std::string profile = JsonString(doc, "styleProfile", "default");
     project.SetStyleProfile(profile.empty() ? "default" : profile);
@@ -91,8 +100,8 @@ void LoadProject(const std::string& folder, TDocProject& project, std::vector<st
   const std::string topicsPath = TopicsJsonPath(folder);
   if (!FileExists(topicsPath)) return;
   std::string error;
-  if (!ReadTopicsJson(StripBom(ReadTextFileUtf8(topicsPath)), topicsPath, folder, project, &error) && warnings) {
-    warnings->push_back(topicsPath + " is not valid JSON and was ignored (" + error + ")");
+  if (!ReadTopicsJson(StripBom(ReadTextFileUtf8(topicsPath)), topicsPath, folder, project, &error)) {
+    RaiseNotJson(topicsPath, error);
   }
 }
 
@@ -144,7 +153,9 @@ TProjectFileInfo ReadProjectFile(const std::string& fileName) {
     (std::string(key) == "title" ? info.title : info.folder) = JsonValueText(*v);
   }
   const std::string sibling = ProjectFolderForFile(fileName);
-  if (info.folder.empty()) info.folder = sibling;
+  // A root written on another system ("D:\Docs\Guide") would be taken relative to the
+  // working folder; like an empty root, it means the folder beside the file.
+  if (!IsRootedPath(info.folder)) info.folder = sibling;
   if (!FileExists(ProjectJsonPath(info.folder)) && FileExists(ProjectJsonPath(sibling))) info.folder = sibling;
   return info;
 }
@@ -183,8 +194,10 @@ void InstallAppFiles(const TDocProject& project) {
 
 void CopyProjectFolder(const std::string& source, const std::string& destination) {
   EnsureDir(destination);
+  const TFolderBoundary inside(source);  // a link to a file elsewhere is not the project's to copy
   for (const std::string& rel : ListFilesRecursive(source)) {
     if (StartsWithText(rel, "build/") || SameTextAscii(ExtractFileExt(rel), ".fvp")) continue;
+    if (!inside.Holds(IncludeTrailingDelimiter(source) + rel)) continue;
     // Plain concatenation: names on disk may hold characters PathJoin refuses.
     const std::string target = IncludeTrailingDelimiter(destination) + rel;
     EnsureDir(ExtractFileDir(target));
@@ -192,15 +205,17 @@ void CopyProjectFolder(const std::string& source, const std::string& destination
   }
 }
 
-TPublishHeader ResolvePublishHeader(const std::string& projectRoot, const std::string& topicID) {
+TPublishHeader ResolvePublishHeader(const std::string& projectRoot, const std::string& topicID,
+                                    const std::function<bool(const std::string&)>& mayRead) {
+  const auto readable = [&mayRead](const std::string& path) { return !mayRead || mayRead(path); };
   TPublishHeader header{"", kDefaultBackground};
   const std::string defaultHtml = HeaderHtmlPath(projectRoot, "");
-  if (FileExists(defaultHtml)) header.html = ReadTextFileUtf8(defaultHtml);
-  ReadTrimmedIfExists(HeaderBgPath(projectRoot, ""), header.background);
+  if (FileExists(defaultHtml) && readable(defaultHtml)) header.html = ReadTextFileUtf8(defaultHtml);
+  if (readable(HeaderBgPath(projectRoot, ""))) ReadTrimmedIfExists(HeaderBgPath(projectRoot, ""), header.background);
   if (!topicID.empty()) {
     const std::string topicHtml = HeaderHtmlPath(projectRoot, topicID);
-    if (FileExists(topicHtml)) header.html = ReadTextFileUtf8(topicHtml);
-    ReadTrimmedIfExists(HeaderBgPath(projectRoot, topicID), header.background);
+    if (FileExists(topicHtml) && readable(topicHtml)) header.html = ReadTextFileUtf8(topicHtml);
+    if (readable(HeaderBgPath(projectRoot, topicID))) ReadTrimmedIfExists(HeaderBgPath(projectRoot, topicID), header.background);
   }
   if (header.background.empty()) header.background = kDefaultBackground;
   return header;

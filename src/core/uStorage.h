@@ -1,6 +1,7 @@
 // The project folder on disk: structure files, project file, paths and application files.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,8 +9,7 @@
 
 std::string ProjectJsonPath(const std::string& folder);
 std::string TopicsJsonPath(const std::string& folder);
-// root + "topics/" + id + ".html". The id passes through SafeFileName, so an id read
-// from a file can never name a path outside the topics folder.
+// The topic's page: TopicPagePath of the model.
 std::string TopicFilePath(const std::string& projectRoot, const std::string& id);
 std::string TopicFilePath(const TDocProject& project, const std::string& id);
 // meta/header_<id>.html, or meta/header_default.html for an empty id.
@@ -22,10 +22,10 @@ std::string EditorPagePath(const TDocProject& project);
 
 // Writes project.json and meta/topics.json into the project's RootPath.
 void SaveProject(const TDocProject& project);
-// Clears the project and fills it from the structure files of folder. Files that are
-// not JSON are ignored (each adds a line to warnings when given); values of the wrong
-// kind and duplicate topic IDs raise.
-void LoadProject(const std::string& folder, TDocProject& project, std::vector<std::string>* warnings = nullptr);
+// Clears the project and fills it from the structure files of folder; missing files leave
+// the defaults. A file that is not JSON, values of the wrong kind and duplicate topic IDs
+// raise EFolivaneError naming the file, and the files stay as they are.
+void LoadProject(const std::string& folder, TDocProject& project);
 
 struct TProjectFileInfo {
   std::string folder;  // no trailing delimiter
@@ -42,7 +42,8 @@ TProjectFileInfo ReadProjectFile(const std::string& fileName);
 void EnsureProjectFolders(const TDocProject& project);
 // Copies the application's editor page, viewer template and default profile into the project.
 void InstallAppFiles(const TDocProject& project);
-// Copies a project folder for Save As: everything but the top-level build folder and *.fvp files.
+// Copies a project folder for Save As: everything but the top-level build folder, *.fvp
+// files and links that lead outside the source folder.
 void CopyProjectFolder(const std::string& source, const std::string& destination);
 
 // The header band of a published page, after the project default and the topic's own files.
@@ -50,4 +51,6 @@ struct TPublishHeader {
   std::string html;
   std::string background;
 };
-TPublishHeader ResolvePublishHeader(const std::string& projectRoot, const std::string& topicID);
+// mayRead, when given, may refuse a file (one that leads outside the project): it then counts as missing.
+TPublishHeader ResolvePublishHeader(const std::string& projectRoot, const std::string& topicID,
+                                    const std::function<bool(const std::string&)>& mayRead = nullptr);

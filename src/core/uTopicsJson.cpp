@@ -7,11 +7,34 @@
 
 #include "uJson.h"
 #include "uStorage.h"
+#include "uTranslation.h"
 #include "uUtils.h"
 
 namespace {
 
 using TSax = nlohmann::json_sax<TJson>;
+
+// IDs name the topic's files (topics/<id>.html, meta/header_<id>.html), so they must be
+// plain file names: a received project could otherwise reach outside its folder.
+constexpr size_t kMaxTopicIdLength = 128;
+
+bool IsPlainTopicId(const std::string& id) {
+  if (id.size() > kMaxTopicIdLength) return false;
+  for (const char c : id) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    if (!plain) return false;
+  }
+  return true;
+}
+
+// An ID as a message shows it: shortened, control characters as "?".
+std::string ShownId(const std::string& id) {
+  std::string shown = id.size() > 60 ? SanitizeUtf8(id.substr(0, 60)) + "..." : SanitizeUtf8(id);
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return shown;
+}
 
 // What the next value in the current object is for.
 enum class TPending { Skip, RootIds, Topics, Text, Flag, List };
@@ -207,6 +230,14 @@ class TTopicsReader : public TSax {
   void FinishTopic() {
     std::unique_ptr<TTopic> topic = std::move(FTopic);
     if (FId.empty()) return;
+    if (!IsPlainTopicId(FId)) {
+      if (loadError.empty()) {
+        loadError = FormatText(TranslateText("Cannot load %s: the topic ID \"%s\" is not a plain file name "
+                                             "(letters, digits, - and _ only, at most %s characters)"),
+                               {FPath, ShownId(FId), std::to_string(kMaxTopicIdLength)});
+      }
+      return;
+    }
     topic->SetID(FId);
     topic->SetTitle(std::move(FTitle));
     topic->SetParentID(std::move(FParentId));

@@ -12,6 +12,7 @@ std::string TopicsJsonText(const TDocProject& project);
 
 // Adds the roots and topics of the text to project; the topics' pages lie under folder.
 // Returns false, with a reason in error, when the text is not JSON: then nothing of it
-// counts. Values of the wrong kind and duplicate IDs raise an error naming path.
+// counts. Values of the wrong kind, duplicate IDs and IDs that are not plain file names
+// (letters, digits, "-" and "_") raise an error naming path.
 bool ReadTopicsJson(std::string_view text, const std::string& path, const std::string& folder, TDocProject& project,
                     std::string* error);

@@ -293,13 +293,7 @@ TUpdateCheckResult CheckForNewVersion(const std::string& baseUrl) {
 
 TUpdateCheckResult CheckForNewVersion() { return CheckForNewVersion(UpdateBaseUrl()); }
 
-std::string MakeUpdateDownloadFolder() {
-  std::string tmpl = TempDir() + "/folivane-update-XXXXXX";
-  if (!::mkdtemp(tmpl.data())) {
-    throw EFolivaneError("Cannot create a folder for the download in " + TempDir() + ": " + std::strerror(errno));
-  }
-  return tmpl;
-}
+std::string MakeUpdateDownloadFolder() { return MakePrivateTempFolder("folivane-update"); }
 
 std::string InstallerFileName(const std::string& effectiveUrl) {
   std::string path = effectiveUrl.substr(0, effectiveUrl.find_first_of("?#"));

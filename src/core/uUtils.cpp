@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,9 +22,13 @@ namespace {
   throw EFolivaneError(what + " " + path + ": " + std::strerror(err));
 }
 
+}  // namespace
+
 bool IsInvalidPathChar(unsigned char c) {
   return c < 0x20 || c == '"' || c == '<' || c == '>' || c == '|' || c == '*' || c == '?';
 }
+
+namespace {
 
 bool IsDelim(char c) { return c == '/'; }
 
@@ -244,10 +249,125 @@ void WriteOutputFile(const std::string& path, std::string_view bytes) {
   if (::close(fd) != 0) RaiseOsError("Cannot write file", path, errno);
 }
 
+namespace {
+
+enum class TCopyTarget { Replace, MustBeNew };
+
+// Why a copy failed: the system's error number, or a text of its own.
+struct TCopyFailure {
+  int err = 0;
+  std::string text;
+  std::string Reason() const { return text.empty() ? std::strerror(err) : text; }
+};
+[[noreturn]] void RaiseCopyFailure(int err) { throw TCopyFailure{err, ""}; }
+
+// Holds an open descriptor and closes it however the scope ends.
+class TFd {
+ public:
+  explicit TFd(int fd) : FFd(fd) {}
+  ~TFd() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
+  int Release() { const int fd = FFd; FFd = -1; return fd; }
+
+ private:
+  int FFd;
+};
+
+// Copies size bytes from in to out a piece at a time. Only the data of a sparse file is
+// read: its holes stay holes, so a large empty file neither fills the disk nor takes long.
+void CopyBytes(int in, int out, off_t size) {
+  std::vector<char> buffer(1 << 20);
+  for (off_t pos = 0; pos < size;) {
+    off_t data = ::lseek(in, pos, SEEK_DATA);
+    if (data < 0 && errno == ENXIO) break;  // nothing but a hole is left
+    if (data < 0) data = pos;               // no hole support: copy everything
+    off_t hole = ::lseek(in, data, SEEK_HOLE);
+    if (hole < 0 || hole > size) hole = size;
+    for (off_t at = data; at < hole;) {
+      const size_t want = static_cast<size_t>(std::min<off_t>(static_cast<off_t>(buffer.size()), hole - at));
+      const ssize_t n = ::pread(in, buffer.data(), want, at);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) RaiseCopyFailure(errno);
+      if (n == 0) return;  // the file shrank while being copied
+      for (ssize_t done = 0; done < n;) {
+        const ssize_t w = ::pwrite(out, buffer.data() + done, static_cast<size_t>(n - done), at + done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) RaiseCopyFailure(errno);
+        done += w;
+      }
+      at += n;
+    }
+    pos = hole;
+  }
+  if (::ftruncate(out, size) != 0) RaiseCopyFailure(errno);
+}
+
+// Moves the finished temporary file to dest: over an old file, or only where none is.
+void PlaceCopy(const std::string& tmp, const std::string& dest, TCopyTarget target) {
+  if (target == TCopyTarget::Replace) {
+    if (::rename(tmp.c_str(), dest.c_str()) != 0) RaiseCopyFailure(errno);
+    return;
+  }
+  if (::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, dest.c_str(), RENAME_NOREPLACE) == 0) return;
+  if (errno != EINVAL && errno != ENOSYS) RaiseCopyFailure(errno);
+  // A file system without that flag: a hard link never replaces a file either.
+  if (::link(tmp.c_str(), dest.c_str()) != 0) RaiseCopyFailure(errno);
+  ::unlink(tmp.c_str());
+}
+
+// The copy goes to a temporary file beside dest and is renamed into place only when
+// whole, so dest is never half written; a link at dest is replaced, not written through.
+void CopyThroughTemporaryFile(const std::string& source, const std::string& dest, TCopyTarget target) {
+  // Non-blocking, so a named pipe in the source's place cannot hang the open.
+  TFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (in.Get() < 0) RaiseCopyFailure(errno);
+  struct stat st;
+  if (::fstat(in.Get(), &st) != 0) RaiseCopyFailure(errno);
+  if (!S_ISREG(st.st_mode)) throw TCopyFailure{0, "it is not a regular file"};
+  ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
+
+  // The temporary name stays short: dest's own name may already be as long as names go.
+  const std::string dir = ExtractFileDir(dest);
+  std::string tmp = (dir.empty() ? std::string(".") : dir) + "/." + ExtractFileName(dest).substr(0, 100) + ".XXXXXX";
+  TFd out(::mkstemp(tmp.data()));
+  if (out.Get() < 0) RaiseCopyFailure(errno);
+  try {
+    ::fchmod(out.Get(), (st.st_mode & 0777) | 0600);
+    CopyBytes(in.Get(), out.Get(), st.st_size);
+    if (::close(out.Release()) != 0) RaiseCopyFailure(errno);
+    PlaceCopy(tmp, dest, target);
+  } catch (...) {
+    ::unlink(tmp.c_str());
+    throw;
+  }
+}
+
+}  // namespace
+
 void CopyFileOverwrite(const std::string& source, const std::string& dest) {
-  std::error_code ec;
-  fs::copy_file(source, dest, fs::copy_options::overwrite_existing, ec);
-  if (ec) throw EFolivaneError("Cannot copy " + source + " to " + dest + ": " + ec.message());
+  try {
+    CopyThroughTemporaryFile(source, dest, TCopyTarget::Replace);
+  } catch (const TCopyFailure& f) {
+    throw EFolivaneError("Cannot copy " + source + " to " + dest + ": " + f.Reason());
+  }
+}
+
+void CopyOutputFile(const std::string& source, const std::string& dest) {
+  ::unlink(dest.c_str());
+  CopyFileOverwrite(source, dest);
+}
+
+void CopyFileToNewFile(const std::string& source, const std::string& dest) {
+  try {
+    CopyThroughTemporaryFile(source, dest, TCopyTarget::MustBeNew);
+  } catch (const TCopyFailure& f) {
+    if (f.err == EEXIST) throw EFolivaneError("The file already exists: " + dest);
+    throw EFolivaneError("Cannot copy " + source + " to " + dest + ": " + f.Reason());
+  }
 }
 
 void DeleteFileIfExists(const std::string& path) {

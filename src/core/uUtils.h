@@ -32,6 +32,8 @@ constexpr char kPathDelim = '/';
 // projects stay portable to systems that forbid those characters.
 std::string PathJoin(const std::string& base, const std::string& rel);
 bool IsRootedPath(const std::string& path);
+// The characters PathJoin refuses: control characters and " < > | * ?.
+bool IsInvalidPathChar(unsigned char c);
 std::string IncludeTrailingDelimiter(const std::string& path);
 std::string ExcludeTrailingDelimiter(const std::string& path);
 std::string ExtractFileDir(const std::string& path);    // without the trailing delimiter
@@ -59,7 +61,17 @@ void WriteTextFileUtf8(const std::string& path, std::string_view text);
 void WriteTextFileUtf8Bom(const std::string& path, std::string_view text);
 // For bulk outputs that are regenerated anyway: removes the old file, writes the new one.
 void WriteOutputFile(const std::string& path, std::string_view bytes);
+// The copies stream the file (a large one is never held whole; the holes of a sparse one
+// stay holes) into a temporary file beside dest that is renamed into place when whole:
+// dest is either the whole copy or as it was, and a link at dest is replaced, not written
+// through. They raise with the reason.
+// Replaces dest atomically.
 void CopyFileOverwrite(const std::string& source, const std::string& dest);
+// For bulk outputs that are regenerated anyway: removes the old dest first (quicker than
+// replacing it), then copies.
+void CopyOutputFile(const std::string& source, const std::string& dest);
+// Never replaces a file: raises when dest exists, also when it appears during the copy.
+void CopyFileToNewFile(const std::string& source, const std::string& dest);
 void DeleteFileIfExists(const std::string& path);
 void DeleteFolderTree(const std::string& dir);
 // Files directly inside dir (full paths, sorted).

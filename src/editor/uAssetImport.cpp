@@ -1,9 +1,6 @@
 #include "uAssetImport.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -67,27 +64,9 @@ bool AssetTargetByExtension(const std::string& projectFolder, const std::string&
 
 void CopyFileNoOverwrite(const std::string& source, const std::string& target) {
   if (FileExists(target)) throw EFolivaneError("The file already exists: " + target);
-  const std::string bytes = ReadBinaryFile(source);
-  // O_EXCL: a file that appeared meanwhile is never replaced.
-  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) throw EFolivaneError("Cannot create " + target + ": " + std::strerror(errno));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      ::unlink(target.c_str());
-      throw EFolivaneError("Cannot write " + target + ": " + std::strerror(err));
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(target.c_str());
-    throw EFolivaneError("Cannot write " + target + ": " + std::strerror(err));
-  }
+  // Streamed through a temporary file that takes the name only when whole, and never over
+  // a file that appeared meanwhile.
+  CopyFileToNewFile(source, target);
 }
 
 std::string ImportImageAsset(const std::string& projectFolder, const std::string& sourceFile) {

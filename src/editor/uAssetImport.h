@@ -23,7 +23,8 @@ bool AssetTargetByExtension(const std::string& projectFolder, const std::string&
 // The assets sub-folder ("images", "fonts", "media", "css", "files") for a file's extension.
 std::string AssetFolderForExtension(const std::string& fileName);
 
-// Copies source to target, refusing to replace an existing file. Raises with the reason.
+// Copies source to target, refusing to replace an existing file. Raises with the reason;
+// target is then absent (never half written). The file is streamed, never held whole.
 void CopyFileNoOverwrite(const std::string& source, const std::string& target);
 // Copies an image into assets/images under a free name and returns its URL.
 std::string ImportImageAsset(const std::string& projectFolder, const std::string& sourceFile);

@@ -91,7 +91,10 @@ void TEditorBridge::NavigateToEditor(const std::string& editorHtmlFile) {
 }
 
 void TEditorBridge::SendJson(const std::string& json) {
-  FEdge.ExecuteScript("window.__zd_recv && window.__zd_recv(" + JsStringLiteral(json) + ");");
+  // Every command is an object written by us: its number goes in before the closing brace.
+  std::string numbered = json;
+  numbered.insert(numbered.size() - 1, ",\"seq\":" + std::to_string(++FSentSeq));
+  FEdge.ExecuteScript("window.__zd_recv && window.__zd_recv(" + JsStringLiteral(numbered) + ");");
 }
 
 void TEditorBridge::SetHtml(const std::string& html) {
@@ -149,13 +152,17 @@ void TEditorBridge::HandleMessage(const std::string& json) {
   TJson m;
   if (!TryParseJson(json, m) || !m.is_object()) return;
   const std::string type = MemberText(m, "type");
+  const TJson* seq = JsonFind(m, "seq");
+  FMessageSeq = seq && seq->is_number_integer() ? seq->get<int64_t>() : FSentSeq;
   if (SameTextAscii(type, "ready")) {
     if (OnReady) OnReady(*this);
   } else if (SameTextAscii(type, "htmlChanged")) {
     FLastHtmlChangeWasUser = MemberFlag(m, "user");
+    FLastHtmlWasResponse = false;
     if (OnHtmlChanged) OnHtmlChanged(*this, MemberText(m, "html"));
   } else if (SameTextAscii(type, "htmlResponse")) {
     FLastHtmlChangeWasUser = false;
+    FLastHtmlWasResponse = true;
     if (OnHtmlChanged) OnHtmlChanged(*this, MemberText(m, "html"));
   } else if (SameTextAscii(type, "cursorStyle")) {
     if (OnCursorStyle) OnCursorStyle(*this, ReadCursorStyle(m));

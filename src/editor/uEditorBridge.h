@@ -2,6 +2,7 @@
 // page as a script call, and the page's posted messages become typed events.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -24,6 +25,13 @@ struct TEditorCursorStyle {
 };
 
 enum class TTextAlign { taLeft, taCenter, taRight, taJustify };
+
+// The largest table Insert Table makes. Wider than 30 columns leaves a column a few
+// millimetres of a printed page; beyond 100 rows a table is data to link, not a topic's
+// table; and the page builds every cell at once, which a huge size would freeze.
+// The editor page holds the same limits.
+constexpr int kMaxTableRows = 100;
+constexpr int kMaxTableColumns = 30;
 
 class TEditorBridge;
 using TEditorNotifyEvent = std::function<void(TEditorBridge& sender)>;
@@ -89,6 +97,15 @@ class TEditorBridge {
   TEditorHeaderChangedEvent OnHeaderChanged;
   TEditorAreaChangedEvent OnAreaChanged;
   bool LastHtmlChangeWasUser() const { return FLastHtmlChangeWasUser; }
+  // Whether the last HTML event answered getHtml (htmlResponse) rather than reporting a change.
+  bool LastHtmlWasResponse() const { return FLastHtmlWasResponse; }
+
+  // Every command sent carries a number, one more than the last; every message the page
+  // posts carries the number of the last command it had taken. So a message that arrives
+  // after the next topic was sent is still known to describe the previous one.
+  int64_t LastSentSeq() const { return FSentSeq; }
+  // The number the last message carried; one without a number counts as about the newest.
+  int64_t LastMessageSeq() const { return FMessageSeq; }
 
  private:
   void SendJson(const std::string& json);
@@ -96,6 +113,9 @@ class TEditorBridge {
   IEditorHost& FEdge;
   int FProgrammaticDepth = 0;
   bool FLastHtmlChangeWasUser = false;
+  bool FLastHtmlWasResponse = false;
+  int64_t FSentSeq = 0;
+  int64_t FMessageSeq = 0;
 };
 
 // Pairs BeginProgrammatic with an EndProgrammatic that runs also when an error passes.

@@ -7,6 +7,56 @@
 #include "uTranslation.h"
 #include "uUtils.h"
 
+namespace {
+
+const char kDefaultHeaderBg[] = "#fafafa";
+
+const TProjectSettings& SettingsOrDefaults(const TProjectSettings* settings) {
+  static const TProjectSettings defaults;
+  return settings ? *settings : defaults;
+}
+
+}  // namespace
+
+// --- Page loads ---------------------------------------------------------------------
+
+void TTopicEditorSession::TPageLoads::Record(const std::string& topicID, int64_t seq) {
+  loads.push_back({seq, topicID});
+  lastLoad[topicID] = seq;
+}
+
+const TTopicEditorSession::TPageLoad* TTopicEditorSession::TPageLoads::At(int64_t seq) {
+  // Messages arrive in order: loads older than the one this message describes are done with.
+  size_t found = loads.size();
+  for (size_t i = loads.size(); i-- > 0;) {
+    if (loads[i].seq <= seq) {
+      found = i;
+      break;
+    }
+  }
+  if (found == loads.size()) return nullptr;
+  loads.erase(loads.begin(), loads.begin() + static_cast<std::ptrdiff_t>(found));
+  return &loads.front();
+}
+
+bool TTopicEditorSession::TPageLoads::IsLastOfItsTopic(const TPageLoad& load) const {
+  const auto it = lastLoad.find(load.topicID);
+  return it != lastLoad.end() && it->second == load.seq;
+}
+
+void TTopicEditorSession::TPageLoads::Clear() {
+  loads.clear();
+  lastLoad.clear();
+}
+
+void TTopicEditorSession::ForgetPageLoads() {
+  FBodyLoads.Clear();
+  FHeaderLoads.Clear();
+  FHeaderEchoSeq = -1;
+}
+
+// --- Session ------------------------------------------------------------------------
+
 TTopicEditorSession::TTopicEditorSession(ITopicEditorWindow& window, TEditorBridge& bridge,
                                          TPendingTopicTexts& unsavedTopicHtml)
     : FWindow(window), FBridge(bridge), FUnsavedTopicHtml(unsavedTopicHtml) {}
@@ -25,42 +75,80 @@ std::string TTopicEditorSession::TopicTitle(const std::string& id) const {
 void TTopicEditorSession::EditorReady() {
   FEditorReady = true;
   FLoadedTopicBaselineHtml.clear();
+  // A page that (re)loaded shows nothing of what it was sent before.
+  ForgetPageLoads();
   ApplyBaseHref();
-  ApplyEditorCss();
-  LoadHeader(FCurrentTopicID);
-  ApplyHeaderToEditor();
-  ApplySettingsToEditor();
-  if (!FCurrentTopicID.empty()) LoadTopicIntoEditor(FCurrentTopicID);
+  if (FProject && FProject->HasTopic(FCurrentTopicID)) {
+    try {
+      ShowPreparedTopic(PrepareTopic(FCurrentTopicID));
+    } catch (...) {
+      // The page stays empty: no topic may take what is typed into it.
+      FCurrentTopicID.clear();
+      FWindow.ShowCurrentTopicInTree("");
+      throw;
+    }
+  } else {
+    ApplyEditorCss();
+    ReadHeaderFiles(FCurrentTopicID, FHeaderHtml, FHeaderBg);
+    ApplyHeaderToEditor();
+    ApplySettingsToEditor();
+  }
   RequestEditorFocus();
 }
 
 void TTopicEditorSession::EditorHtmlChanged(const std::string& html) {
+  const int64_t seq = FBridge.LastMessageSeq();
   const bool user = FBridge.LastHtmlChangeWasUser();
-  if (FWaitingHtmlResponse) {
-    FWaitingHtmlResponse = false;
-    // An answer requested for a topic that is no longer shown is never stored: it may
-    // be the echo of the next topic's setHtml.
-    if (FHtmlRequestTopicID != FCurrentTopicID) return;
-    FDirtyHtml = html;
-    // A user edit that happens to answer the request is still an edit.
-    if (user) FWindow.MarkProjectDirty();
+  const bool response = FBridge.LastHtmlWasResponse();
+  if (response && seq >= FHtmlRequestSeq) FWaitingHtmlResponse = false;
+  // The echo of a load or of a program command tells nothing new.
+  if (!user && !response) return;
+  const TPageLoad* load = FBodyLoads.At(seq);
+  if (!load || load->topicID.empty()) return;
+  if (load->topicID != FCurrentTopicID || !FBodyLoads.IsNewest(*load)) {
+    KeepLateText(*load, html);
     return;
   }
-  if (user && !FCurrentTopicID.empty()) {
-    FDirtyHtml = html;
-    FWindow.MarkProjectDirty();
-  }
+  FDirtyHtml = html;
+  // A user edit that happens to answer a request is still an edit.
+  if (user) FWindow.MarkProjectDirty();
+}
+
+void TTopicEditorSession::KeepLateText(const TPageLoad& load, const std::string& html) {
+  if (!FProject || !FProject->HasTopic(load.topicID) || !FBodyLoads.IsLastOfItsTopic(load)) return;
+  if (load.topicID == FCurrentTopicID) return;  // shown again since: the page holds newer text
+  const auto pending = FUnsavedTopicHtml.find(load.topicID);
+  const std::string path = TopicFilePath(*FProject, load.topicID);
+  const std::string known =
+      pending != FUnsavedTopicHtml.end() ? pending->second : (FileExists(path) ? ReadTextFileUtf8(path) : "");
+  if (known == html) return;
+  FUnsavedTopicHtml[load.topicID] = html;
+  FWindow.MarkProjectDirty();
 }
 
 void TTopicEditorSession::EditorHeaderChanged(const std::string& headerHtml, const std::string& headerBgHtml) {
-  if (FIgnoreNextHeaderChanged) {
-    FIgnoreNextHeaderChanged = false;
+  const int64_t seq = FBridge.LastMessageSeq();
+  if (seq >= FHeaderRequestSeq) FWaitingHeaderResponse = false;
+  if (seq == FHeaderEchoSeq) return;
+  const TPageLoad* load = FHeaderLoads.At(seq);
+  // With no topic shown, a header report belongs to nobody: it never becomes the default.
+  if (!load || load->topicID.empty() || !FProject) return;
+  if (load->topicID != FCurrentTopicID || !FHeaderLoads.IsNewest(*load)) {
+    KeepLateHeader(*load, headerHtml, headerBgHtml);
     return;
   }
-  FWaitingHeaderResponse = false;
   FHeaderHtml = headerHtml;
   if (!Trim(headerBgHtml).empty()) FHeaderBg = headerBgHtml;
-  if (FProject) SaveHeader(FCurrentTopicID);
+  SaveHeader(FCurrentTopicID);
+}
+
+void TTopicEditorSession::KeepLateHeader(const TPageLoad& load, const std::string& html,
+                                         const std::string& background) {
+  if (!FProject->HasTopic(load.topicID) || !FHeaderLoads.IsLastOfItsTopic(load)) return;
+  if (load.topicID == FCurrentTopicID) return;
+  std::string oldHtml, oldBackground;
+  ReadHeaderFiles(load.topicID, oldHtml, oldBackground);
+  WriteHeaderFiles(load.topicID, html, Trim(background).empty() ? oldBackground : background);
 }
 
 // --- Waits ------------------------------------------------------------------------
@@ -68,8 +156,8 @@ void TTopicEditorSession::EditorHeaderChanged(const std::string& headerHtml, con
 void TTopicEditorSession::RequestHtmlAndWait(int timeoutMs) {
   if (!FEditorReady || FCurrentTopicID.empty()) return;
   FWaitingHtmlResponse = true;
-  FHtmlRequestTopicID = FCurrentTopicID;
   FBridge.RequestHtml();
+  FHtmlRequestSeq = FBridge.LastSentSeq();
   ++FWaitDepth;
   struct TDone {
     TTopicEditorSession& s;
@@ -84,6 +172,7 @@ void TTopicEditorSession::RequestHeaderAndWait(int timeoutMs) {
   if (!FEditorReady) return;
   FWaitingHeaderResponse = true;
   FBridge.RequestHeader();
+  FHeaderRequestSeq = FBridge.LastSentSeq();
   ++FWaitDepth;
   struct TDone {
     TTopicEditorSession& s;
@@ -165,15 +254,23 @@ void TTopicEditorSession::SwitchTopic(const std::string& newTopicID) {
       // A header that cannot be written must not keep the user on the topic.
     }
   }
+  if (newTopicID.empty() || !FProject || !FProject->HasTopic(newTopicID)) {
+    FCurrentTopicID.clear();
+    FDirtyHtml.clear();
+    return;
+  }
+  TPreparedTopic next;
+  try {
+    next = PrepareTopic(newTopicID);
+  } catch (...) {
+    // Nothing has changed yet: the page and the current topic still agree.
+    FWindow.ShowCurrentTopicInTree(FCurrentTopicID);
+    throw;
+  }
   FCurrentTopicID = newTopicID;
   FDirtyHtml.clear();
-  if (FCurrentTopicID.empty() || !FProject) return;
   FWindow.ShowTopicProperties(FCurrentTopicID);
-  LoadHeader(FCurrentTopicID);
-  if (FEditorReady) {
-    ApplyHeaderToEditor();
-    LoadTopicIntoEditor(FCurrentTopicID);
-  }
+  ShowPreparedTopic(next);
 }
 
 void TTopicEditorSession::ForgetCurrentTopic() {
@@ -181,67 +278,105 @@ void TTopicEditorSession::ForgetCurrentTopic() {
   FDirtyHtml.clear();
   FHasQueuedSwitch = false;
   FQueuedSwitchID.clear();
+  // Whatever the page still says about the old topics is dropped.
+  ForgetPageLoads();
 }
 
 // --- Loading ------------------------------------------------------------------------
 
-void TTopicEditorSession::LoadTopicIntoEditor(const std::string& id) {
-  if (!FProject || !FProject->HasTopic(id)) return;
-  const TTopic& topic = FProject->GetTopic(id);
+TTopicEditorSession::TPreparedTopic TTopicEditorSession::PrepareTopic(const std::string& id) {
+  TPreparedTopic p;
+  p.id = id;
+  p.title = FProject->GetTopic(id).Title();
   const std::string path = TopicFilePath(*FProject, id);
-  std::string html;
-  if (FileExists(path)) {
-    const auto it = FUnsavedTopicHtml.find(id);
-    html = it != FUnsavedTopicHtml.end() ? it->second : ReadTextFileUtf8(path);
+  const auto pending = FUnsavedTopicHtml.find(id);
+  if (pending != FUnsavedTopicHtml.end()) {
+    p.html = pending->second;
+    ReadHeaderFiles(id, p.headerHtml, p.headerBg);
+  } else if (FileExists(path)) {
+    p.html = ReadTextFileUtf8(path);
+    ReadHeaderFiles(id, p.headerHtml, p.headerBg);
   } else {
-    const TProjectSettings defaults;
-    const TProjectSettings& settings = FSettings ? *FSettings : defaults;
-    html = DefaultEmptyParagraphHtml(settings);
-    FHeaderHtml = DefaultHeaderHtml(settings, topic.Title());
-    FHeaderBg = ColorToHtml(settings.DefaultHeaderBgColor);
-    SaveHeader(id);
+    // A topic without a page starts with the defaults, written at once.
+    const TProjectSettings& settings = SettingsOrDefaults(FSettings);
+    p.html = DefaultEmptyParagraphHtml(settings);
+    p.headerHtml = DefaultHeaderHtml(settings, p.title);
+    p.headerBg = ColorToHtml(settings.DefaultHeaderBgColor);
+    WriteHeaderFiles(id, p.headerHtml, p.headerBg);
     EnsureDir(ExtractFileDir(path));
-    WriteTextFileUtf8(path, html);
+    WriteTextFileUtf8(path, p.html);
   }
-  ApplyEditorCss();
-  ApplyHeaderToEditor();
-  FLoadedTopicBaselineHtml = html;
-  if (FEditorReady) FBridge.SetHtml(html);
+  if (FEditorReady && FSettings) p.cssPath = FWindow.WriteEditorEffectiveCss();
+  return p;
+}
+
+void TTopicEditorSession::ShowPreparedTopic(const TPreparedTopic& topic) {
+  FHeaderHtml = topic.headerHtml;
+  FHeaderBg = topic.headerBg;
+  FLoadedTopicBaselineHtml = topic.html;
   FDirtyHtml.clear();
+  if (FEditorReady && !topic.cssPath.empty()) {
+    TProgrammaticScope scope(FBridge);
+    FBridge.SetCssFile(topic.cssPath);
+  }
+  ApplyHeaderToEditor();
+  SendBody(topic.html);
   ApplySettingsToEditor();
-  FWindow.ShowStatus(TranslateText("Loaded: ") + topic.Title());
+  FWindow.ShowStatus(TranslateText("Loaded: ") + topic.title);
   RequestEditorFocus();
+}
+
+void TTopicEditorSession::SendBody(const std::string& html) {
+  if (FEditorReady) FBridge.SetHtml(html);
+  // Recorded also while the page is not ready, so that the topic the page is about to get
+  // is the one its reports belong to.
+  FBodyLoads.Record(FCurrentTopicID, FBridge.LastSentSeq());
+}
+
+void TTopicEditorSession::LoadTopicIntoEditor(const std::string& id) {
+  if (id.empty() || id != FCurrentTopicID || !FProject || !FProject->HasTopic(id)) return;
+  StoreDirtyHtml();  // what was typed is the text shown again
+  ShowPreparedTopic(PrepareTopic(id));
 }
 
 // --- Header -------------------------------------------------------------------------
 
-void TTopicEditorSession::LoadHeader(const std::string& id) {
+void TTopicEditorSession::ReadHeaderFiles(const std::string& id, std::string& html, std::string& background) const {
   if (!FProject) return;
-  const TProjectSettings defaults;
-  const TProjectSettings& settings = FSettings ? *FSettings : defaults;
+  const TProjectSettings& settings = SettingsOrDefaults(FSettings);
   const std::string htmlPath = HeaderHtmlPath(*FProject, id);
-  if (FileExists(htmlPath)) FHeaderHtml = ReadTextFileUtf8(htmlPath);
-  else if (FProject->HasTopic(id)) FHeaderHtml = DefaultHeaderHtml(settings, FProject->GetTopic(id).Title());
-  else FHeaderHtml = DefaultHeaderHtml(settings, FProject->Title());
+  if (FileExists(htmlPath)) html = ReadTextFileUtf8(htmlPath);
+  else if (FProject->HasTopic(id)) html = DefaultHeaderHtml(settings, FProject->GetTopic(id).Title());
+  else html = DefaultHeaderHtml(settings, FProject->Title());
   const std::string bgPath = HeaderBgPath(*FProject, id);
-  FHeaderBg = FileExists(bgPath) ? Trim(ReadTextFileUtf8(bgPath)) : "";
-  if (FHeaderBg.empty()) FHeaderBg = "#fafafa";
+  background = FileExists(bgPath) ? Trim(ReadTextFileUtf8(bgPath)) : "";
+  if (background.empty()) background = kDefaultHeaderBg;
+}
+
+void TTopicEditorSession::WriteHeaderFiles(const std::string& id, const std::string& html,
+                                           const std::string& background) {
+  const std::string htmlPath = HeaderHtmlPath(*FProject, id);
+  EnsureDir(ExtractFileDir(htmlPath));
+  WriteTextFileUtf8(htmlPath, html);
+  WriteTextFileUtf8(HeaderBgPath(*FProject, id), background);
 }
 
 void TTopicEditorSession::SaveHeader(const std::string& id) {
-  if (!FProject) return;
-  const std::string htmlPath = HeaderHtmlPath(*FProject, id);
-  EnsureDir(ExtractFileDir(htmlPath));
-  WriteTextFileUtf8(htmlPath, FHeaderHtml);
-  WriteTextFileUtf8(HeaderBgPath(*FProject, id), FHeaderBg);
+  // An empty id would name the project's default header, which only settings change.
+  if (!FProject || id.empty()) return;
+  WriteHeaderFiles(id, FHeaderHtml, FHeaderBg);
 }
 
 void TTopicEditorSession::ApplyHeaderToEditor() {
-  if (!FEditorReady) return;
-  FIgnoreNextHeaderChanged = true;
-  TProgrammaticScope scope(FBridge);
-  FBridge.SetHeaderHtml(FHeaderHtml);
-  FBridge.SetHeaderBgColor(FHeaderBg);
+  if (FEditorReady) {
+    TProgrammaticScope scope(FBridge);
+    FBridge.SetHeaderHtml(FHeaderHtml);
+    FHeaderLoads.Record(FCurrentTopicID, FBridge.LastSentSeq());
+    FBridge.SetHeaderBgColor(FHeaderBg);
+    FHeaderEchoSeq = FBridge.LastSentSeq();
+  } else {
+    FHeaderLoads.Record(FCurrentTopicID, FBridge.LastSentSeq());
+  }
 }
 
 void TTopicEditorSession::RefreshDefaultHeader() {
@@ -249,8 +384,7 @@ void TTopicEditorSession::RefreshDefaultHeader() {
   const std::string title = FProject->GetTopic(FCurrentTopicID).Title();
   if (!IsBodyEmpty(GetCurrentTopicHtml())) return;
   if (!Trim(FHeaderHtml).empty() && !IsDefaultLikeHeader(FHeaderHtml, title, FProject->Title())) return;
-  const TProjectSettings defaults;
-  const TProjectSettings& settings = FSettings ? *FSettings : defaults;
+  const TProjectSettings& settings = SettingsOrDefaults(FSettings);
   FHeaderHtml = DefaultHeaderHtml(settings, title);
   FHeaderBg = ColorToHtml(settings.DefaultHeaderBgColor);
   SaveHeader(FCurrentTopicID);
@@ -264,18 +398,18 @@ void TTopicEditorSession::ApplySettingsChangeToEditor(bool newProjectFlow) {
   if (FProject && FSettings && !FCurrentTopicID.empty() && IsBodyEmpty(GetCurrentTopicHtml())) {
     FLoadedTopicBaselineHtml = DefaultEmptyParagraphHtml(*FSettings);
     FUnsavedTopicHtml[FCurrentTopicID] = FLoadedTopicBaselineHtml;
+    FDirtyHtml.clear();
     if (newProjectFlow) {
       const std::string path = TopicFilePath(*FProject, FCurrentTopicID);
       EnsureDir(ExtractFileDir(path));
       WriteTextFileUtf8(path, FLoadedTopicBaselineHtml);
     }
-    if (FEditorReady) FBridge.SetHtml(FLoadedTopicBaselineHtml);
+    SendBody(FLoadedTopicBaselineHtml);
   }
   RefreshDefaultHeader();
   ApplySettingsToEditor();
   if (!newProjectFlow) RequestEditorFocus();
 }
-
 void TTopicEditorSession::ApplySettingsToEditor() {
   if (!FEditorReady || !FSettings) return;
   const TProjectSettings& s = *FSettings;

@@ -2,12 +2,18 @@
 // topic, keeping its newest HTML, moving it into the pending topic texts, the header
 // area, and pointing the page at the project's files. Qt-free: the window supplies
 // waiting, deferred calls and focus through ITopicEditorWindow.
+//
+// The page answers late and out of step with the window: a report may arrive after the
+// next topic was sent. Each load of a topic into the page is remembered with the number
+// of the command that carried it, and every message names the last command the page had
+// taken, so each text and header goes to the topic it describes, never to another.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "uDocModel.h"
 #include "uEditorBridge.h"
@@ -29,6 +35,8 @@ class ITopicEditorWindow {
   virtual void FocusEditorControl() = 0;
   // Writes the editor's effective style sheet and returns its absolute path.
   virtual std::string WriteEditorEffectiveCss() = 0;
+  // A switch was refused: the tree shows the topic that is still current ("" for none).
+  virtual void ShowCurrentTopicInTree(const std::string& topicID) = 0;
 };
 
 using TPendingTopicTexts = std::map<std::string, std::string>;
@@ -51,13 +59,16 @@ class TTopicEditorSession {
   void EditorAreaChanged(const std::string& area) { FEditorArea = area; }
 
   // Routines the window's commands call.
+  // Captures the current topic, then shows the new one. Everything the new topic needs is
+  // read first: when that fails, the current topic stays and the error passes on.
   void TopicSelectionChanged(const std::string& newTopicID);
   void CaptureCurrentTopicHtml();
   void RequestHtmlAndWait(int timeoutMs);
   void RequestHeaderAndWait(int timeoutMs);
   std::string GetCurrentTopicHtml();
+  // Shows the current topic afresh (id must be the current one; others are ignored).
   void LoadTopicIntoEditor(const std::string& id);
-  void LoadHeader(const std::string& id);
+  // Writes the current header into the topic's header files; no topic writes nothing.
   void SaveHeader(const std::string& id);
   void ApplyHeaderToEditor();
   void RefreshDefaultHeader();
@@ -80,11 +91,46 @@ class TTopicEditorSession {
   bool WaitingHeaderResponse() const { return FWaitingHeaderResponse; }
   const std::string& HeaderHtml() const { return FHeaderHtml; }
   const std::string& HeaderBg() const { return FHeaderBg; }
+  bool IsBusy() const { return FWaitDepth > 0 || FSwitching; }
   const std::string& LoadedTopicBaselineHtml() const { return FLoadedTopicBaselineHtml; }
   const std::string& EditorArea() const { return FEditorArea; }
-  bool IsBusy() const { return FWaitDepth > 0 || FSwitching; }
 
  private:
+  // What a topic switch reads before anything changes.
+  struct TPreparedTopic {
+    std::string id;
+    std::string title;
+    std::string html;
+    std::string headerHtml;
+    std::string headerBg;
+    std::string cssPath;  // "" while the page is not ready
+  };
+  // A topic's body or header sent to the page, by the number of the command that carried it.
+  struct TPageLoad {
+    int64_t seq;
+    std::string topicID;
+  };
+  struct TPageLoads {
+    std::vector<TPageLoad> loads;              // oldest first
+    std::map<std::string, int64_t> lastLoad;  // per topic
+    void Record(const std::string& topicID, int64_t seq);
+    // The load a message with this number describes; null when none.
+    const TPageLoad* At(int64_t seq);
+    bool IsNewest(const TPageLoad& load) const { return &load == &loads.back(); }
+    bool IsLastOfItsTopic(const TPageLoad& load) const;
+    void Clear();
+  };
+
+  TPreparedTopic PrepareTopic(const std::string& id);
+  void ShowPreparedTopic(const TPreparedTopic& topic);
+  void ReadHeaderFiles(const std::string& id, std::string& html, std::string& background) const;
+  void WriteHeaderFiles(const std::string& id, const std::string& html, const std::string& background);
+  void SendBody(const std::string& html);
+  // A report about a topic the page no longer shows: kept for that topic when nothing newer
+  // was loaded for it since.
+  void KeepLateText(const TPageLoad& load, const std::string& html);
+  void KeepLateHeader(const TPageLoad& load, const std::string& html, const std::string& background);
+  void ForgetPageLoads();
   bool CanTalkToEditor() const { return FEditorReady && FProject != nullptr; }
   void StoreDirtyHtml();
   void SwitchTopic(const std::string& newTopicID);
@@ -107,11 +153,13 @@ class TTopicEditorSession {
   std::string FHeaderHtml;
   std::string FHeaderBg;
   std::string FLoadedTopicBaselineHtml;
-  bool FIgnoreNextHeaderChanged = false;
   std::string FEditorArea = "body";
 
-  // The topic an outstanding getHtml was sent for: an answer is only ever stored for it.
-  std::string FHtmlRequestTopicID;
+  TPageLoads FBodyLoads;
+  TPageLoads FHeaderLoads;
+  int64_t FHeaderEchoSeq = -1;  // the report that follows a header load is only its echo
+  int64_t FHtmlRequestSeq = 0;
+  int64_t FHeaderRequestSeq = 0;
   int FWaitDepth = 0;
   bool FSwitching = false;
   bool FHasQueuedSwitch = false;

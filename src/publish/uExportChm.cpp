@@ -8,6 +8,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "uChmNames.h"
 #include "uCodePage1251.h"
 #include "uHtmlUtils.h"
 #include "uJpegOrientation.h"
@@ -57,31 +58,17 @@ void AppendSitemapObject(const TTopic& topic, std::vector<std::string>& lines) {
   lines.push_back("</OBJECT>");
 }
 
-// Walks explicitly (a stored tree may be deep); visited guards against a damaged
-// structure that lists a topic twice or in a cycle.
-struct TListWalk {
-  const TStringList* list;
-  size_t pos;
-};
-
+// Nested lists as the contents file wants them: a topic with children opens one.
 void AppendContentsEntries(const TDocProject& project, std::vector<std::string>& lines) {
-  std::set<std::string> visited;
-  std::vector<TListWalk> stack{{&project.RootTopicIDs(), 0}};
-  while (!stack.empty()) {
-    TListWalk& walk = stack.back();
-    if (walk.pos >= walk.list->size()) {
-      stack.pop_back();
-      if (!stack.empty()) lines.push_back("</UL>");
-      continue;
-    }
-    const std::string& id = (*walk.list)[walk.pos++];
-    if (!IncludedInChm(project, id) || !visited.insert(id).second) continue;
-    const TTopic& topic = project.GetTopic(id);
-    AppendSitemapObject(topic, lines);
-    if (topic.Children().empty()) continue;
-    lines.push_back("<UL>");
-    stack.push_back({&topic.Children(), 0});
-  }
+  project.WalkTopics(
+      [&](const TTopic& topic, int) {
+        if (topic.ExcludeChm()) return TWalkAction::SkipChildren;
+        AppendSitemapObject(topic, lines);
+        if (topic.Children().empty()) return TWalkAction::SkipChildren;
+        lines.push_back("<UL>");
+        return TWalkAction::Descend;
+      },
+      [&](const TTopic&, int) { lines.push_back("</UL>"); });
 }
 
 std::string PageFooter(const TProjectSettings& settings) {
@@ -124,11 +111,15 @@ std::unordered_set<std::string> NamesInFolder(const std::string& dir) {
 // read once, the folders listed once.
 class TChmPageContext {
  public:
-  TChmPageContext(const TDocProject& project, const TProjectSettings& settings)
+  TChmPageContext(const TDocProject& project, const TProjectSettings& settings, TPublishGuard& guard,
+                  const TChmAssetNames& assetNames)
       : FProject(project),
+        FGuard(guard),
+        FAssetNames(assetNames),
         FMetaNames(NamesInFolder(PathJoin(project.RootPath(), "meta"))),
         FPageNames(NamesInFolder(PathJoin(project.RootPath(), "topics"))),
-        FDefaultHeader(ResolvePublishHeader(project.RootPath(), "")),
+        FDefaultHeader(ResolvePublishHeader(project.RootPath(), "",
+                                            [&guard](const std::string& path) { return guard.MayRead(path); })),
         FTitleBlock("<div style=\"font-size:14px;\"><b>" + EncodeHtmlText(project.Title()) + "</b></div>"),
         FPageBackground(ColorToHtml(settings.DefaultPageBgColor)),
         FHeaderColour(ColorToHtml(settings.DefaultHeaderBgColor)),
@@ -140,9 +131,11 @@ class TChmPageContext {
   TPublishHeader Header(const std::string& id) const {
     TPublishHeader h = FDefaultHeader;
     const std::string htmlPath = HeaderHtmlPath(FProject, id);
-    if (FMetaNames.count(ExtractFileName(htmlPath)) && FileExists(htmlPath)) h.html = ReadTextFileUtf8(htmlPath);
+    if (FMetaNames.count(ExtractFileName(htmlPath)) && FileExists(htmlPath) && FGuard.MayRead(htmlPath)) {
+      h.html = ReadTextFileUtf8(htmlPath);
+    }
     const std::string bgPath = HeaderBgPath(FProject, id);
-    if (FMetaNames.count(ExtractFileName(bgPath)) && FileExists(bgPath)) {
+    if (FMetaNames.count(ExtractFileName(bgPath)) && FileExists(bgPath) && FGuard.MayRead(bgPath)) {
       h.background = Trim(ReadTextFileUtf8(bgPath));
       if (h.background.empty()) h.background = "#fafafa";
     }
@@ -153,12 +146,14 @@ class TChmPageContext {
   // One topic's whole page, still UTF-8.
   std::string Page(const std::string& id) const {
     const std::string file = TopicFilePath(FProject, id);
-    std::string html = FPageNames.count(ExtractFileName(file)) && FileExists(file) ? ReadTextFileUtf8(file) : "";
+    std::string html =
+        FPageNames.count(ExtractFileName(file)) && FileExists(file) && FGuard.MayRead(file) ? ReadTextFileUtf8(file) : "";
     html = ExpandReusableContent(FStore, html);
     html = RewriteDocLinks(html, [this](const std::string& target) {
       return IncludedInChm(FProject, target) ? target + ".html" : std::string();
     });
     html = RewriteAssetPaths(html, TPublishForm::Chm);
+    html = FAssetNames.RewritePage(html);
     html = NeutraliseWhiteBackgrounds(html, TPublishForm::Chm);
     html = ColourFirstTableRow(html, FHeaderColour);
     return StripInvisibleCharacters(BuildPage(FPageBackground, Header(id), html, FFooter));
@@ -166,6 +161,8 @@ class TChmPageContext {
 
  private:
   const TDocProject& FProject;
+  TPublishGuard& FGuard;
+  const TChmAssetNames& FAssetNames;
   TReusableProjectContent FStore;
   std::unordered_set<std::string> FMetaNames;
   std::unordered_set<std::string> FPageNames;
@@ -179,7 +176,7 @@ class TChmPageContext {
 // Writes the pages on the calling thread and one helper. Progress is reported, and may
 // cancel, on the calling thread only; the first error stops both and is raised.
 void WritePages(const TChmPageContext& context, const std::vector<const TTopic*>& topics, const std::string& out,
-                const TProgressCallback& progress) {
+                const TPublishGuard& guard, const TProgressCallback& progress) {
   const size_t count = topics.size();
   const int total = static_cast<int>(count);
   if (progress) progress(0, total);
@@ -192,7 +189,7 @@ void WritePages(const TChmPageContext& context, const std::vector<const TTopic*>
     const size_t i = next.fetch_add(1);
     if (i >= count) return false;
     const std::string& id = topics[i]->ID();
-    WriteOutputFile(PathJoin(out, PageName(id)), encoder.Encode(context.Page(id)));
+    WriteOutputFile(guard.Output(PathJoin(out, PageName(id))), encoder.Encode(context.Page(id)));
     finished.fetch_add(1);
     return true;
   };
@@ -299,21 +296,13 @@ std::string BuildChmIndex(const TDocProject& project) {
 
 std::string ChmDefaultPage(const TDocProject& project) {
   // Depth first, going below a topic only while it is excluded.
-  std::set<std::string> visited;
-  std::vector<TListWalk> stack{{&project.RootTopicIDs(), 0}};
-  while (!stack.empty()) {
-    TListWalk& walk = stack.back();
-    if (walk.pos >= walk.list->size()) {
-      stack.pop_back();
-      continue;
-    }
-    const std::string& id = (*walk.list)[walk.pos++];
-    if (!project.HasTopic(id) || !visited.insert(id).second) continue;
-    const TTopic& topic = project.GetTopic(id);
-    if (!topic.ExcludeChm()) return PageName(id);
-    stack.push_back({&topic.Children(), 0});
-  }
-  return "";
+  std::string page;
+  project.WalkTopics([&](const TTopic& topic, int) {
+    if (topic.ExcludeChm()) return TWalkAction::Descend;
+    page = PageName(topic.ID());
+    return TWalkAction::Stop;
+  });
+  return page;
 }
 
 std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const std::string& defaultPage,
@@ -327,7 +316,10 @@ std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const 
   lines.push_back("style.css");
   const std::string assets = PathJoin(outputFolder, "assets");
   if (DirExists(assets)) {
-    for (const std::string& rel : ListFilesRecursive(assets)) lines.push_back("assets/" + rel);
+    for (const std::string& rel : ListFilesRecursive(assets)) {
+      // The export gives every copy a name chmcmd can open; others are left from older exports.
+      if (IsChmSafeName(rel)) lines.push_back("assets/" + rel);
+    }
   }
   return JoinLines(lines);
 }
@@ -336,36 +328,48 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
   TChmProjectFiles files;
   files.outputFolder = ChmOutputFolder(project);
   const std::string& out = files.outputFolder;
-  EnsureDir(PathJoin(out, "topics"));
+  CheckOutputFolder(project.RootPath(), out);
+  EnsureDir(CheckedOutputPath(out, PathJoin(out, "topics")));
+  TPublishGuard guard(project.RootPath(), out);
+  const auto output = [&out](const std::string& name) { return CheckedOutputPath(out, PathJoin(out, name)); };
 
   TProjectSettings settings;
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
-  WriteTextFileUtf8(PathJoin(out, "style.css"), BuildChmStyleCss(&settings));
+  WriteTextFileUtf8(output("style.css"), BuildChmStyleCss(&settings));
   const std::string projectAssets = PathJoin(project.RootPath(), "assets");
-  if (DirExists(projectAssets)) CopyFolderTree(projectAssets, PathJoin(out, "assets"), TPublishForm::Chm);
+  const std::string assets = PathJoin(out, "assets");
+  // Copied under their own names first (the photos are turned by those), renamed below.
+  const TChmAssetNames assetNames(CopyFolderTree(projectAssets, assets, TPublishForm::Chm, guard));
 
   std::vector<const TTopic*> topics;
   for (const TTopic* topic : TopicsInTableOrder(project)) {
     if (!topic->ExcludeChm()) topics.push_back(topic);
   }
-  const TChmPageContext context(project, settings);
-  WritePages(context, topics, out, progress);
+  const TChmPageContext context(project, settings, guard, assetNames);
+  WritePages(context, topics, out, guard, progress);
   for (const TTopic* topic : topics) files.pageList.push_back(PageName(topic->ID()));
 
   NormaliseJpegOrientation(project, out);
+  if (assetNames.RenamesAny()) {
+    assetNames.RenameCopies(assets);
+    assetNames.RewriteStyleSheets(assets);
+  }
 
   TCodePage1251Encoder listEncoder(TUnmappable::CloseCharacter);
-  WriteOutputFile(PathJoin(out, "toc.hhc"), listEncoder.Encode(BuildChmContents(project)));
-  WriteOutputFile(PathJoin(out, "index.hhk"), listEncoder.Encode(BuildChmIndex(project)));
+  WriteOutputFile(output("toc.hhc"), listEncoder.Encode(BuildChmContents(project)));
+  WriteOutputFile(output("index.hhk"), listEncoder.Encode(BuildChmIndex(project)));
   files.defaultPage = ChmDefaultPage(project);
-  files.projectFile = PathJoin(out, "project.hhp");
+  files.projectFile = output("project.hhp");
   WriteOutputFile(files.projectFile, listEncoder.Encode(BuildChmProjectFile(files.pageList, files.defaultPage, out)));
+  files.warnings = guard.Warnings();
   return files;
 }
 
-std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questions, const TProgressCallback& progress) {
+std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questions, const TProgressCallback& progress,
+                      std::vector<std::string>* warnings) {
   const TChmProjectFiles files = WriteChmProject(project, progress);
-  const std::string chm = PathJoin(files.outputFolder, "help.chm");
+  if (warnings) warnings->insert(warnings->end(), files.warnings.begin(), files.warnings.end());
+  const std::string chm = CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, "help.chm"));
   // An old file would make a failed compile look like a success.
   DeleteFileIfExists(chm);
   const TProcessResult run = RunHtmlHelpCompiler(files.projectFile, files.outputFolder, questions);
@@ -383,9 +387,10 @@ TChmCommandResult RunChmCommand(const TDocProject& project, IChmCompilerQuestion
                                 const TProgressCallback& progress) {
   TChmCommandResult result;
   try {
+    CheckOutputFolder(project.RootPath(), ChmOutputFolder(project));
     EnsureDir(ChmOutputFolder(project));
     // Windows ends running help viewers here (they lock the file); Linux replaces an open file freely.
-    result.chmPath = ExportChm(project, questions, progress);
+    result.chmPath = ExportChm(project, questions, progress, &result.warnings);
     result.outcome = TChmCommandResult::Done;
     result.message = "CHM exported: " + result.chmPath;
   } catch (const EAbort&) {

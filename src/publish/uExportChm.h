@@ -19,17 +19,22 @@ struct TChmProjectFiles {
   std::string projectFile;            // project.hhp
   std::vector<std::string> pageList;  // "topics/<id>.html", in the order written
   std::string defaultPage;            // "" when there is none
+  std::vector<std::string> warnings;  // one line for each project file left out
 };
 
-// Writes the HTML Help project without compiling it. progress gets (pages done, pages)
-// and may cancel between pages by throwing EAbort.
+// Writes the HTML Help project without compiling it. The copies of the assets get names
+// chmcmd can open (see uChmNames), and the pages refer to them by those. progress gets (pages done, pages)
+// and may cancel between pages by throwing EAbort. Project files that lead outside the
+// project through a symbolic link are left out (see warnings); nothing is written outside
+// the output folder (raises).
 TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCallback& progress = {});
 
 // Writes the HTML Help project and compiles it; returns the full path of help.chm.
 // An old help.chm is deleted first, and a compiler that leaves none (or an empty one)
 // fails the export with what it printed. EAbort when the user declines to pick a compiler.
+// The lines of files left out are appended to warnings when given.
 std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questions = nullptr,
-                      const TProgressCallback& progress = {});
+                      const TProgressCallback& progress = {}, std::vector<std::string>* warnings = nullptr);
 
 // The CHM command after Save: export and compile, turned into what the window reports.
 // The window shows `message` on its status line (Done, Cancelled) or in an error box
@@ -38,6 +43,7 @@ struct TChmCommandResult {
   enum TOutcome { Done, Cancelled, Failed } outcome = Done;
   std::string chmPath;
   std::string message;  // "CHM exported: <path>", "CHM export cancelled", "CHM export failed: <error>"
+  std::vector<std::string> warnings;  // project files left out, when Done
 };
 TChmCommandResult RunChmCommand(const TDocProject& project, IChmCompilerQuestions* questions,
                                 const TProgressCallback& progress = {});
@@ -54,5 +60,7 @@ std::string BuildChmIndex(const TDocProject& project);
 // The default page: the first root that resolves ("topics/<id>.html" of a topic not
 // excluded, else the first of its children that resolves, depth first); "" for none.
 std::string ChmDefaultPage(const TDocProject& project);
+// The file list holds the pages, style.css and the files below assets/ in the output folder
+// whose names chmcmd can open.
 std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const std::string& defaultPage,
                                 const std::string& outputFolder);

@@ -29,31 +29,20 @@ struct TManualEntry {
   int depth;
 };
 
-// Depth first in tree order; an excluded topic drops its whole subtree. An explicit
-// stack and a visited set keep a deep or cyclic stored tree from breaking the export.
+// Depth first in tree order; an excluded topic drops its whole subtree.
 std::vector<TManualEntry> ManualEntries(const TDocProject& project) {
   std::vector<TManualEntry> out;
-  std::unordered_set<std::string> visited;
-  std::vector<std::pair<const TStringList*, size_t>> stack{{&project.RootTopicIDs(), 0}};
-  while (!stack.empty()) {
-    auto& [list, pos] = stack.back();
-    if (pos >= list->size()) {
-      stack.pop_back();
-      continue;
-    }
-    const std::string& id = (*list)[pos++];
-    if (!project.HasTopic(id) || !visited.insert(id).second) continue;
-    const TTopic& topic = project.GetTopic(id);
-    if (topic.ExcludePdf()) continue;
-    out.push_back({&topic, static_cast<int>(stack.size()) - 1});
-    stack.push_back({&topic.Children(), 0});
-  }
+  project.WalkTopics([&out](const TTopic& topic, int depth) {
+    if (topic.ExcludePdf()) return TWalkAction::SkipChildren;
+    out.push_back({&topic, depth});
+    return TWalkAction::Descend;
+  });
   return out;
 }
 
-std::string ReadTopicPage(const TDocProject& project, const TTopic& topic) {
+std::string ReadTopicPage(const TDocProject& project, const TTopic& topic, TPublishGuard& guard) {
   const std::string path = TopicFilePath(project, topic.ID());
-  if (!FileExists(path)) return "";
+  if (!FileExists(path) || !guard.MayRead(path)) return "";
   try {
     return ReadTextFileUtf8(path);
   } catch (const EFolivaneError& e) {
@@ -61,15 +50,15 @@ std::string ReadTopicPage(const TDocProject& project, const TTopic& topic) {
   }
 }
 
-void AppendSection(std::string& out, const TDocProject& project, const TManualEntry& entry) {
+void AppendSection(std::string& out, const TDocProject& project, const TManualEntry& entry, TPublishGuard& guard) {
   const TTopic& topic = *entry.topic;
-  std::string body = ExpandReusableContent(project, ReadTopicPage(project, topic));
+  std::string body = ExpandReusableContent(project, ReadTopicPage(project, topic, guard));
   body = RewriteDocLinks(body, [&project](const std::string& id) {
     return project.HasTopic(id) ? "#" + id : std::string();
   });
   const std::string tag = "h" + std::to_string(std::min(entry.depth + 1, 6));
   out += "<section id=\"" + topic.ID() + "\">" + kCrLf;
-  out += "<" + tag + ">" + EncodeHtmlText(PdfHeadingTitle(project, topic)) + "</" + tag + ">" + kCrLf;
+  out += "<" + tag + ">" + EncodeHtmlText(PdfHeadingTitle(project, topic, &guard)) + "</" + tag + ">" + kCrLf;
   out += body;
   out += kCrLf;
   out += "</section>";
@@ -234,18 +223,20 @@ std::string HeaderPlainText(std::string_view html) {
   return Trim(ReplaceAll(DecodeCharacterReferences(text), "\xC2\xA0", " "));
 }
 
-std::string PdfHeadingTitle(const TDocProject& project, const TTopic& topic) {
+std::string PdfHeadingTitle(const TDocProject& project, const TTopic& topic, TPublishGuard* guard) {
   // Only the topic's own header names its section: the project's default header is the
   // same band on every page and would give every section one and the same heading.
   const std::string path = HeaderHtmlPath(project, topic.ID());
-  if (FileExists(path)) {
+  if (FileExists(path) && (guard ? guard->MayRead(path) : TFolderBoundary(project.RootPath()).Holds(path))) {
     const std::string title = HeaderPlainText(ReadTextFileUtf8(path));
     if (!title.empty()) return title;
   }
   return topic.Title();
 }
 
-std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallback& progress) {
+std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallback& progress, TPublishGuard* guard) {
+  TPublishGuard ownGuard(project.RootPath(), "");  // reads only
+  TPublishGuard& reads = guard ? *guard : ownGuard;
   const std::vector<TManualEntry> entries = ManualEntries(project);
   const int total = static_cast<int>(entries.size());
   std::string out;
@@ -259,7 +250,7 @@ std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallba
                     "  margin: 12mm 0;", "}", "html, body { margin:20px; }", "</style>", "</head>", "<body>"});
   if (progress) progress(0, total);
   for (int i = 0; i < total; ++i) {
-    AppendSection(out, project, entries[static_cast<size_t>(i)]);
+    AppendSection(out, project, entries[static_cast<size_t>(i)], reads);
     if (progress) progress(i + 1, total);
   }
   AppendLines(out, {"</body>", "</html>"});
@@ -267,10 +258,12 @@ std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallba
 }
 
 std::string WritePdfManualFiles(const TDocProject& project, const std::string& outDir,
-                                const TProgressCallback& progress) {
+                                const TProgressCallback& progress, std::vector<std::string>* warnings) {
+  CheckOutputFolder(project.RootPath(), outDir);
   EnsureDir(outDir);
-  const std::string htmlPath = PathJoin(outDir, "manual.html");
-  const std::string pdfPath = PathJoin(outDir, "manual.pdf");
+  const auto output = [&outDir](const char* name) { return CheckedOutputPath(outDir, PathJoin(outDir, name)); };
+  const std::string htmlPath = output("manual.html");
+  const std::string pdfPath = output("manual.pdf");
   try {
     DeleteFileIfExists(htmlPath);
   } catch (const EFolivaneError&) {
@@ -283,19 +276,22 @@ std::string WritePdfManualFiles(const TDocProject& project, const std::string& o
     throw EFolivaneError("Cannot replace the previous PDF: " + std::string(e.what()));
   }
 
-  WriteTextFileUtf8(htmlPath, BuildPdfManualHtml(project, progress));
+  TPublishGuard guard(project.RootPath(), outDir);
+  WriteTextFileUtf8(htmlPath, BuildPdfManualHtml(project, progress, &guard));
 
   TProjectSettings settings;
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
-  WriteTextFileUtf8(PathJoin(outDir, "style.css"), BuildPdfStyleCss(project, &settings));
+  guard.MayRead(StyleProfilePath(project));  // the style sheet leaves out a profile that leads outside
+  WriteTextFileUtf8(output("style.css"), BuildPdfStyleCss(project, &settings));
 
   const std::string assets = PathJoin(project.RootPath(), "assets");
-  if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::Pdf);
+  if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::Pdf, guard);
+  guard.AppendWarnings(warnings);
   return htmlPath;
 }
 
 std::string ExportPdf(const TDocProject& project, const std::string& outDir, const TPdfExportOptions& options) {
-  const std::string htmlPath = WritePdfManualFiles(project, outDir, options.Progress);
+  const std::string htmlPath = WritePdfManualFiles(project, outDir, options.Progress, options.Warnings);
   const std::string pdfPath = PathJoin(outDir, "manual.pdf");
   PrintWithBrowser(htmlPath, pdfPath, options.BrowserTimeout);
   WaitForPdf(pdfPath, kPdfWaitTimeout);

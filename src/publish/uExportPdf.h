@@ -19,6 +19,7 @@ struct TPdfExportOptions {
   bool OpenPdf = true;  // the window opens the result; the CLI does not
   TProgressCallback Progress;  // (topics done, total); may throw EAbort between topics
   std::chrono::milliseconds BrowserTimeout = kBrowserPrintTimeout;
+  std::vector<std::string>* Warnings = nullptr;  // gets a line for each project file left out
 };
 
 // Writes manual.html, style.css and the assets into outDir, prints manual.pdf and
@@ -28,16 +29,22 @@ std::string ExportPdf(const TDocProject& project, const std::string& outDir, con
 
 // Steps before printing: removes the old manual.html and manual.pdf, writes the manual,
 // its style sheet and the copy of the assets. Returns the full path of manual.html.
+// Project files that lead outside the project through a symbolic link are left out, each
+// adding a line to warnings when given; nothing is written outside outDir (raises).
 std::string WritePdfManualFiles(const TDocProject& project, const std::string& outDir,
-                                const TProgressCallback& progress = nullptr);
+                                const TProgressCallback& progress = nullptr,
+                                std::vector<std::string>* warnings = nullptr);
 
 // The manual's text: head, one section per topic in tree order (depth first, not
-// nested), heading h1..h6 by depth; excluded topics drop with their subtree.
-std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallback& progress = nullptr);
+// nested), heading h1..h6 by depth; excluded topics drop with their subtree. Files that
+// lead outside the project read as missing (noted in guard when given).
+class TPublishGuard;
+std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallback& progress = nullptr,
+                               TPublishGuard* guard = nullptr);
 
 // The heading of a topic's section: the plain text of the topic's own header file, else
-// the topic's title.
-std::string PdfHeadingTitle(const TDocProject& project, const TTopic& topic);
+// the topic's title. A header file the guard refuses counts as missing.
+std::string PdfHeadingTitle(const TDocProject& project, const TTopic& topic, TPublishGuard* guard = nullptr);
 
 // Tags dropped, numeric and the common named character references decoded (others stay
 // as written), no-break spaces as spaces, trimmed.

@@ -13,6 +13,7 @@
 #include "uReusableContent.h"
 #include "uSettingsCss.h"
 #include "uStorage.h"
+#include "uTranslation.h"
 
 namespace {
 
@@ -41,10 +42,11 @@ std::vector<const TTopic*> PublishedTopics(const TDocProject& project) {
   return topics;
 }
 
-// A missing page reads as empty; anything else in its place must be readable.
-std::string ReadIfExists(const std::string& path) {
+// A missing page reads as empty, and so does one that leads outside the project; anything
+// else in its place must be readable.
+std::string ReadIfExists(const std::string& path, TPublishGuard& guard) {
   std::error_code ec;
-  if (path.empty() || !std::filesystem::exists(path, ec)) return std::string();
+  if (path.empty() || !std::filesystem::exists(path, ec) || !guard.MayRead(path)) return std::string();
   return ReadTextFileUtf8(path);
 }
 
@@ -108,18 +110,20 @@ std::unordered_set<std::string> NamesInFolder(const std::string& dir) {
 // default header read once and the meta folder listed once for the whole export.
 class THeaderSource {
  public:
-  explicit THeaderSource(const TDocProject& project)
+  THeaderSource(const TDocProject& project, TPublishGuard& guard)
       : FProject(project),
+        FGuard(guard),
         FMetaNames(NamesInFolder(PathJoin(project.RootPath(), "meta"))),
-        FDefault(ResolvePublishHeader(project.RootPath(), "")),
+        FDefault(ResolvePublishHeader(project.RootPath(), "",
+                                      [&guard](const std::string& path) { return guard.MayRead(path); })),
         FTitleBlock("<div style=\"font-size:14px;\"><b>" + project.Title() + "</b></div>") {}
 
   TPublishHeader For(const std::string& id) const {
     TPublishHeader h = FDefault;
     const std::string htmlPath = HeaderHtmlPath(FProject, id);
-    if (FMetaNames.count(ExtractFileName(htmlPath))) h.html = ReadTextFileUtf8(htmlPath);
+    if (FMetaNames.count(ExtractFileName(htmlPath)) && FGuard.MayRead(htmlPath)) h.html = ReadTextFileUtf8(htmlPath);
     const std::string bgPath = HeaderBgPath(FProject, id);
-    if (FMetaNames.count(ExtractFileName(bgPath))) {
+    if (FMetaNames.count(ExtractFileName(bgPath)) && FGuard.MayRead(bgPath)) {
       h.background = Trim(ReadTextFileUtf8(bgPath));
       if (h.background.empty()) h.background = FDefaultBackground;
     }
@@ -130,6 +134,7 @@ class THeaderSource {
  private:
   static constexpr const char* FDefaultBackground = "#fafafa";
   const TDocProject& FProject;
+  TPublishGuard& FGuard;
   std::unordered_set<std::string> FMetaNames;
   TPublishHeader FDefault;
   std::string FTitleBlock;  // the fallback of a blank header; WebHelp shows the title as it is
@@ -138,6 +143,7 @@ class THeaderSource {
 // What every page of one export shares.
 struct TPageContext {
   const TDocProject& project;
+  TPublishGuard& guard;
   TReusableProjectContent store;
   THeaderSource headers;
   std::unordered_set<std::string> pageNames;  // entries of the project's topics folder
@@ -153,8 +159,9 @@ std::string ExpandPage(const TPageContext& c, const std::string& html) {
 // Writes one topic's page; returns the plain text for the search index.
 std::string ExportPage(const TPageContext& c, const TTopic& topic) {
   const std::string pagePath = TopicFilePath(c.project, topic.ID());
-  const std::string source =
-      c.pageNames.count(ExtractFileName(pagePath)) ? ReadTextFileUtf8(pagePath) : std::string();
+  const std::string source = c.pageNames.count(ExtractFileName(pagePath)) && c.guard.MayRead(pagePath)
+                                 ? ReadTextFileUtf8(pagePath)
+                                 : std::string();
   const bool blank = Trim(source).empty();
   std::string body = ExpandPage(c, blank ? "<h1>" + HtmlEscape(topic.Title()) + "</h1>" : source);
 
@@ -163,7 +170,7 @@ std::string ExportPage(const TPageContext& c, const TTopic& topic) {
   if (topic.HtmlPath() == pagePath) {
     text = HtmlToPlainText(blank ? ExpandPage(c, source) : body);
   } else {
-    text = HtmlToPlainText(ExpandPage(c, ReadIfExists(topic.HtmlPath())));
+    text = HtmlToPlainText(ExpandPage(c, ReadIfExists(topic.HtmlPath(), c.guard)));
   }
 
   // Links resolve against this project only: relative targets in the same topics folder.
@@ -173,7 +180,8 @@ std::string ExportPage(const TPageContext& c, const TTopic& topic) {
   });
   body = RewriteAssetPaths(body, TPublishForm::WebHelp);
   body = NeutraliseWhiteBackgrounds(body, TPublishForm::WebHelp);
-  WriteOutputFile(PathJoin(c.topicsDir, topic.ID() + ".html"), BuildPage(c.head, c.headers.For(topic.ID()), body, c.footer));
+  WriteOutputFile(c.guard.Output(PathJoin(c.topicsDir, topic.ID() + ".html")),
+                  BuildPage(c.head, c.headers.For(topic.ID()), body, c.footer));
   return text;
 }
 
@@ -222,24 +230,6 @@ void RunInParallel(size_t count, const TProgressCallback& progress, const std::f
   for (; progress && reported < total; ++reported) progress(reported + 1, total);
 }
 
-// One TOC node and its published subtree; an excluded topic takes its subtree with it.
-// A topic is listed once, even when damaged structure files name it in two places.
-TJson TocNode(const TDocProject& project, const TTopic& topic, std::unordered_set<std::string>& listed) {
-  TJson node = TJson::object();
-  node["id"] = topic.ID();
-  node["title"] = topic.Title();
-  node["file"] = TopicFileMember(topic.ID());
-  TJson children = TJson::array();
-  for (const std::string& childID : topic.Children()) {
-    if (!project.HasTopic(childID)) continue;
-    const TTopic& child = project.GetTopic(childID);
-    if (child.ExcludeWeb() || !listed.insert(childID).second) continue;
-    children.push_back(TocNode(project, child, listed));
-  }
-  node["children"] = std::move(children);
-  return node;
-}
-
 // The JSON text wrapped for a <script> include: prefix + json + ";".
 std::string ScriptOf(const char* prefix, const std::string& json) {
   std::string js;
@@ -253,8 +243,8 @@ std::string ScriptOf(const char* prefix, const std::string& json) {
 void WriteJsonAndScript(const std::string& outDir, const std::string& baseName, const char* prefix,
                         const TJson& value) {
   const std::string json = JsonWrite(value);
-  WriteTextFileUtf8(PathJoin(outDir, baseName + ".json"), json);
-  WriteTextFileUtf8(PathJoin(outDir, baseName + ".js"), ScriptOf(prefix, json));
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, baseName + ".json")), json);
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, baseName + ".js")), ScriptOf(prefix, json));
 }
 
 struct TSearchEntry {
@@ -292,29 +282,40 @@ std::string WebHelpOutputFolder(const TDocProject& project) {
 
 std::string BuildWebHelpTocJson(const TDocProject& project) {
   TJson roots = TJson::array();
-  std::unordered_set<std::string> listed;
-  for (const std::string& id : project.RootTopicIDs()) {
-    if (!project.HasTopic(id)) continue;
-    const TTopic& topic = project.GetTopic(id);
-    if (topic.ExcludeWeb() || !listed.insert(id).second) continue;
-    roots.push_back(TocNode(project, topic, listed));
-  }
+  // The children array of each open level. Only the innermost one grows while deeper
+  // levels are open, so the pointers stay valid.
+  std::vector<TJson*> levels{&roots};
+  project.WalkTopics([&](const TTopic& topic, int depth) {
+    if (topic.ExcludeWeb()) return TWalkAction::SkipChildren;  // takes its subtree with it
+    levels.resize(static_cast<size_t>(depth) + 1);
+    TJson node = TJson::object();
+    node["id"] = topic.ID();
+    node["title"] = topic.Title();
+    node["file"] = TopicFileMember(topic.ID());
+    node["children"] = TJson::array();
+    levels.back()->push_back(std::move(node));
+    levels.push_back(&levels.back()->back()["children"]);
+    return TWalkAction::Descend;
+  });
   TJson root = TJson::object();
   root["roots"] = std::move(roots);
   return JsonWrite(root);
 }
 
-void ExportWebHelp(const TDocProject& project, const std::string& outDir, const TProgressCallback& progress) {
+void ExportWebHelp(const TDocProject& project, const std::string& outDir, const TProgressCallback& progress,
+                   std::vector<std::string>* warnings) {
+  CheckOutputFolder(project.RootPath(), outDir);
   EnsureDir(outDir);
+  TPublishGuard guard(project.RootPath(), outDir);
   TProjectSettings settings;
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
 
-  TPageContext context{project, TReusableProjectContent(), THeaderSource(project),
+  TPageContext context{project, guard, TReusableProjectContent(), THeaderSource(project, guard),
                        NamesInFolder(PathJoin(project.RootPath(), "topics")),
                        PageHead(ColorToHtml(settings.DefaultPageBgColor)), PageFooter(settings),
-                       EnsureDir(PathJoin(outDir, "topics"))};
+                       EnsureDir(CheckedOutputPath(outDir, PathJoin(outDir, "topics")))};
   context.store.LoadFromProject(project);
-  EnsureDir(PathJoin(outDir, "assets"));
+  EnsureDir(CheckedOutputPath(outDir, PathJoin(outDir, "assets")));
 
   const std::vector<const TTopic*> topics = PublishedTopics(project);
   std::vector<TSearchEntry> search(topics.size());
@@ -323,15 +324,17 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   });
 
   const std::string assets = PathJoin(project.RootPath(), "assets");
-  if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::WebHelp);
+  if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::WebHelp, guard);
 
-  WriteTextFileUtf8(PathJoin(outDir, "style.css"), BuildWebHelpStyleCss(project, &settings));
+  guard.MayRead(StyleProfilePath(project));  // the style sheet leaves out a profile that leads outside
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "style.css")), BuildWebHelpStyleCss(project, &settings));
 
   const std::string toc = BuildWebHelpTocJson(project);
-  WriteTextFileUtf8(PathJoin(outDir, "toc.json"), toc);
-  WriteTextFileUtf8(PathJoin(outDir, "toc.js"), ScriptOf(kTocPrefix, toc));
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.json")), toc);
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.js")), ScriptOf(kTocPrefix, toc));
 
   WriteSearchIndex(outDir, search);
+  guard.AppendWarnings(warnings);
 }
 
 std::string FillWebHelpCssPlaceholders(const std::string& css, const TProjectSettings& settings) {
@@ -343,9 +346,14 @@ std::string FillWebHelpCssPlaceholders(const std::string& css, const TProjectSet
 void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir,
                           const TProjectSettings* settings) {
   const std::string viewerDir = PathJoin(project.RootPath(), "internal/webhelp");
-  auto source = [&viewerDir](const char* name) {
+  const TFolderBoundary inside(project.RootPath());
+  auto source = [&viewerDir, &inside](const char* name) {
     const std::string path = PathJoin(viewerDir, name);
     if (!FileExists(path)) throw EFolivaneError("WebHelp viewer file not found: " + path);
+    if (!inside.Holds(path)) {
+      throw EFolivaneError(FormatText(
+          TranslateText("The WebHelp viewer file %s leads outside the project through a symbolic link"), {path}));
+    }
     return path;
   };
   const std::string html = source("app.html");
@@ -356,18 +364,21 @@ void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir,
   const std::string kTitle = "<title>WebHelp</title>";
   const size_t at = page.find(kTitle);
   if (at != std::string::npos) page.replace(at, kTitle.size(), "<title>" + HtmlEscape(project.Title()) + "</title>");
-  WriteTextFileUtf8(PathJoin(outDir, "index.html"), page);
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "index.html")), page);
 
-  CopyFileOverwrite(js, PathJoin(outDir, "app.js"));
+  CopyFileOverwrite(js, CheckedOutputPath(outDir, PathJoin(outDir, "app.js")));
 
   const std::string cssText = ReadTextFileUtf8(css);
-  WriteTextFileUtf8(PathJoin(outDir, "app.css"), settings ? FillWebHelpCssPlaceholders(cssText, *settings) : cssText);
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "app.css")),
+                    settings ? FillWebHelpCssPlaceholders(cssText, *settings) : cssText);
 }
 
 std::string PublishWebHelp(const TDocProject& project, const TProjectSettings* settings,
-                           const TProgressCallback& progress) {
-  const std::string out = EnsureDir(WebHelpOutputFolder(project));
-  ExportWebHelp(project, out, progress);
+                           const TProgressCallback& progress, std::vector<std::string>* warnings) {
+  const std::string folder = WebHelpOutputFolder(project);
+  CheckOutputFolder(project.RootPath(), folder);
+  const std::string out = EnsureDir(folder);
+  ExportWebHelp(project, out, progress, warnings);
   InstallWebHelpViewer(project, out, settings);
   return ExpandFileName(PathJoin(out, "index.html"));
 }

@@ -142,52 +142,83 @@ class TFoldedWriter {
 
 bool IsPlainTextChar(unsigned char c) { return c != '<' && c != '&' && !IsRegexSpace(c); }
 
-void CopyTreeWithFolders(const fs::path& source, const fs::path& destination, std::set<fs::path>& visited) {
+// The entries of a folder that the export may read, sorted: links that lead outside the
+// project are noted in the guard and left out.
+struct TFolderEntries {
+  std::vector<fs::path> files, folders;
+};
+
+TFolderEntries ReadableEntries(const fs::path& folder, TPublishGuard& guard) {
+  TFolderEntries entries;
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    std::error_code entryError;  // a broken link is skipped, not an error
+    if (it->is_symlink(entryError) && !guard.Boundary().Holds(it->path().string())) {
+      guard.NoteSkipped(it->path().string());
+      continue;
+    }
+    if (it->is_directory(entryError)) entries.folders.push_back(it->path());
+    else if (it->is_regular_file(entryError)) entries.files.push_back(it->path());
+  }
+  if (ec) throw EFolivaneError("Cannot list folder " + folder.string() + ": " + ec.message());
+  std::sort(entries.files.begin(), entries.files.end());
+  std::sort(entries.folders.begin(), entries.folders.end());
+  return entries;
+}
+
+// Copies one file into the export's output folder, which it must not leave.
+void CopyInto(const fs::path& file, const fs::path& target, const TPublishGuard& guard) {
+  CopyOutputFile(file.string(), guard.Output(target.string()));
+}
+
+// A folder of the copy, made once it is known to lie inside the output folder (its own
+// name counts too: a link there would take every file elsewhere).
+void MakeOutputFolder(const fs::path& folder, const TPublishGuard& guard) {
+  guard.Output((folder / "x").string());
+  EnsureDir(folder.string());
+}
+
+void CopyTreeWithFolders(const fs::path& source, const fs::path& destination, const fs::path& rel,
+                         TPublishGuard& guard, std::set<fs::path>& visited, std::vector<std::string>& copied) {
   std::error_code ec;
   const fs::path canonical = fs::canonical(source, ec);
   if (!ec && !visited.insert(canonical).second) return;  // a linked folder seen before
-  EnsureDir(destination.string());
-  std::vector<fs::path> files, folders;
-  fs::directory_iterator it(source, ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
-    std::error_code entryError;  // a broken link is skipped, not an error
-    if (it->is_directory(entryError)) folders.push_back(it->path());
-    else if (it->is_regular_file(entryError)) files.push_back(it->path());
+  MakeOutputFolder(destination, guard);
+  const TFolderEntries entries = ReadableEntries(source, guard);
+  for (const fs::path& file : entries.files) {
+    CopyInto(file, destination / file.filename(), guard);
+    copied.push_back((rel / file.filename()).generic_string());
   }
-  if (ec) throw EFolivaneError("Cannot list folder " + source.string() + ": " + ec.message());
-  std::sort(files.begin(), files.end());
-  std::sort(folders.begin(), folders.end());
-  for (const fs::path& file : files) CopyFileOverwrite(file.string(), (destination / file.filename()).string());
-  for (const fs::path& folder : folders) CopyTreeWithFolders(folder, destination / folder.filename(), visited);
+  for (const fs::path& folder : entries.folders) {
+    CopyTreeWithFolders(folder, destination / folder.filename(), rel / folder.filename(), guard, visited, copied);
+  }
 }
 
 void ListFilesBelow(const fs::path& root, const fs::path& folder, std::vector<fs::path>& out,
-                    std::set<fs::path>& visited) {
+                    TPublishGuard& guard, std::set<fs::path>& visited) {
   std::error_code ec;
   const fs::path canonical = fs::canonical(folder, ec);
   if (!ec && !visited.insert(canonical).second) return;
-  fs::directory_iterator it(folder, ec), end;
-  std::vector<fs::path> folders;
-  for (; !ec && it != end; it.increment(ec)) {
-    std::error_code entryError;
-    if (it->is_directory(entryError)) folders.push_back(it->path());
-    else if (it->is_regular_file(entryError)) out.push_back(it->path().lexically_relative(root));
-  }
-  if (ec) throw EFolivaneError("Cannot list folder " + folder.string() + ": " + ec.message());
-  for (const fs::path& sub : folders) ListFilesBelow(root, sub, out, visited);
+  const TFolderEntries entries = ReadableEntries(folder, guard);
+  for (const fs::path& file : entries.files) out.push_back(file.lexically_relative(root));
+  for (const fs::path& sub : entries.folders) ListFilesBelow(root, sub, out, guard, visited);
 }
 
-void CopyFilesOnly(const fs::path& source, const fs::path& destination) {
+std::vector<std::string> CopyFilesOnly(const fs::path& source, const fs::path& destination, TPublishGuard& guard) {
   std::vector<fs::path> files;
   std::set<fs::path> visited;
-  ListFilesBelow(source, source, files, visited);
+  ListFilesBelow(source, source, files, guard, visited);
   std::sort(files.begin(), files.end());
-  EnsureDir(destination.string());
+  MakeOutputFolder(destination, guard);
+  std::vector<std::string> copied;
   for (const fs::path& rel : files) {
     const fs::path target = destination / rel;
-    EnsureDir(target.parent_path().string());
-    CopyFileOverwrite((source / rel).string(), target.string());
+    MakeOutputFolder(target.parent_path(), guard);
+    CopyInto(source / rel, target, guard);
+    copied.push_back(rel.generic_string());
   }
+  return copied;
 }
 
 }  // namespace
@@ -386,12 +417,13 @@ TPublishHeader LookupTopicHeader(const TDocProject& project, const std::string& 
   return header;
 }
 
-void CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form) {
-  if (!DirExists(source)) return;
-  if (form == TPublishForm::Pdf) {
-    CopyFilesOnly(fs::path(source), fs::path(destination));
-    return;
-  }
+std::vector<std::string> CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form,
+                                        TPublishGuard& guard) {
+  if (!DirExists(source)) return {};
+  if (!guard.MayRead(ExcludeTrailingDelimiter(source))) return {};
+  if (form == TPublishForm::Pdf) return CopyFilesOnly(fs::path(source), fs::path(destination), guard);
   std::set<fs::path> visited;
-  CopyTreeWithFolders(fs::path(source), fs::path(destination), visited);
+  std::vector<std::string> copied;
+  CopyTreeWithFolders(fs::path(source), fs::path(destination), fs::path(), guard, visited, copied);
+  return copied;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "uDocModel.h"
+#include "uPublishGuard.h"
 #include "uStorage.h"
 
 // The output a pass is run for, where the outputs differ in small details.
@@ -57,5 +58,9 @@ TPublishHeader LookupTopicHeader(const TDocProject& project, const std::string& 
 
 // Copies every file below source to the same place below destination, overwriting.
 // WebHelp and CHM forms also create empty sub-folders; the PDF form creates only the
-// folders that receive files. A missing source folder copies nothing.
-void CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form);
+// folders that receive files. A missing source folder copies nothing. Files and folders
+// that lead outside the project through a link are left out and noted in guard; links
+// that stay inside are followed. Nothing is written outside the guard's output folder (raises).
+// Returns the files copied, as paths relative to destination ("images/a.png").
+std::vector<std::string> CopyFolderTree(const std::string& source, const std::string& destination, TPublishForm form,
+                                        TPublishGuard& guard);

@@ -12,6 +12,7 @@
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
+#include "uContainment.h"
 #include "uRegex.h"
 #include "uStorage.h"
 #include "uUtils.h"
@@ -331,8 +332,11 @@ std::string PublishedPhotoPath(std::string ref, const std::string& outputDir, co
   else if (!StartsWithText(ref, "assets/")) return "";
   if (!IsJpegFileName(ref)) return "";
   const std::string path = PathJoin(outputDir, ref);
-  // "assets/../.." would name a file outside the output: never rewrite such a file.
-  if (!StartsWith(ExpandFileName(path), assetsRoot)) return "";
+  // "assets/../.." would name a file outside the output, and so would a link left in the
+  // output folder: never read or rewrite such a file.
+  if (!StartsWith(ExpandFileName(path), assetsRoot) || !IsLexicallyInside(ResolvedPath(path), ResolvedPath(assetsRoot))) {
+    return "";
+  }
   return path;
 }
 
@@ -361,10 +365,11 @@ void NormaliseJpegOrientation(const TDocProject& project, const std::string& out
   const TRegex& srcAttr = CachedRegex("src\\s*=\\s*[\"']([^\"']+)[\"']", roIgnoreCase);
   const std::string assetsRoot = IncludeTrailingDelimiter(ExpandFileName(PathJoin(outputDir, "assets")));
   std::set<std::string> examined;
+  const TFolderBoundary inside(project.RootPath());
   for (const auto& [id, topic] : project.Topics()) {
     if (topic->ExcludeChm()) continue;
     const std::string page = TopicFilePath(project, id);
-    if (!FileExists(page)) continue;
+    if (!FileExists(page) || !inside.Holds(page)) continue;
     const std::string html = ReadTextFileUtf8(page);
     for (const TRegexMatch& m : srcAttr.FindAll(html)) {
       const std::string path = PublishedPhotoPath(Trim(m.Group(1)), outputDir, assetsRoot);

@@ -7,6 +7,7 @@
 #include "uHtmlUtils.h"
 #include "uRegex.h"
 #include "uStorage.h"
+#include "uTranslation.h"
 
 namespace {
 
@@ -95,12 +96,16 @@ class TFileLookup {
 
 class TTopicChecker {
  public:
-  TTopicChecker(const TDocProject& project) : FProject(project) {}
+  TTopicChecker(const TDocProject& project) : FProject(project), FInside(project.RootPath()) {}
 
   void Check(const TTopic& topic, std::vector<TLinkIssue>& issues) {
     auto add = [&](const std::string& text) { issues.push_back({topic.ID(), topic.Title(), text}); };
     if (!FileExists(topic.HtmlPath())) {
       add("Missing HTML file: " + topic.HtmlPath());
+      return;
+    }
+    if (!FInside.Holds(topic.HtmlPath())) {
+      add(TranslateText("HTML file leads outside the project: ") + topic.HtmlPath());
       return;
     }
     const std::string html = ReadTextFileUtf8(topic.HtmlPath());
@@ -142,6 +147,7 @@ class TTopicChecker {
   }
 
   const TDocProject& FProject;
+  TFolderBoundary FInside;
   TFileLookup FFiles;
 };
 

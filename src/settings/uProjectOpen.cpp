@@ -12,11 +12,25 @@ void OpenProjectFile(const std::string& fileName, TDocProject& project, TProject
   project.SetRootPath(IncludeTrailingDelimiter(info.folder));
   EnsureProjectFolders(project);
   InstallAppFiles(project);
-  LoadProject(project.RootPath(), project, warnings);
+  LoadProject(project.RootPath(), project);
   if (!info.title.empty()) project.SetTitle(info.title);
 
-  settings.SetDefaults();
-  settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
+  // As in the window: a settings file that cannot be read leaves the defaults, and says so.
+  const std::string settingsPath = TProjectSettings::DefaultSettingsPathForProject(project.RootPath());
+  TProjectSettings loaded;
+  std::string problem;
+  try {
+    if (FileExists(settingsPath) && !loaded.LoadFromFile(settingsPath)) problem = settingsPath;
+  } catch (const EFolivaneError& e) {
+    problem = e.what();
+  }
+  settings = problem.empty() ? loaded : TProjectSettings();
+  if (!problem.empty() && warnings) {
+    warnings->push_back(TranslateText("The project settings cannot be read; the defaults are used until the "
+                                      "settings are confirmed again: ") +
+                        problem);
+  }
+  if (!problem.empty()) settings.ProjTitle = project.Title();
   project.SetTitle(settings.ProjTitle);
 }
 

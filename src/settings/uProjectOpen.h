@@ -11,7 +11,8 @@
 // Reads the project file, ensures the folders, installs the application files, loads
 // the structure and the settings (defaults in memory when the file is missing). The
 // project title becomes the settings' ProjTitle, as the window shows it. Adds no topic.
-// Non-fatal problems (structure files that are not JSON) are added to warnings.
+// A damaged project file or structure file raises EFolivaneError naming it; a settings
+// file that cannot be read leaves the defaults and adds a line to warnings.
 void OpenProjectFile(const std::string& fileName, TDocProject& project, TProjectSettings& settings,
                      std::vector<std::string>* warnings = nullptr);
 

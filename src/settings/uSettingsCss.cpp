@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "uContainment.h"
 #include "uUtils.h"
 
 const char* const kDefaultBodyCssRule = "body{font-family:Segoe UI,Arial;line-height:1.5;margin:0;}";
@@ -116,16 +117,17 @@ std::string ChmCss(const TCssValues& v) {
   return css.Text();
 }
 
-// The profile's text, or false when the file does not exist (an unreadable one raises).
-bool ReadIfExists(const std::string& path, std::string& text) {
-  if (!FileExists(path)) return false;
+// The profile's text, or false when the file does not exist or leads outside the project
+// through a symbolic link (an unreadable one raises).
+bool ReadIfExists(const TDocProject& project, const std::string& path, std::string& text) {
+  if (!FileExists(path) || !TFolderBoundary(project.RootPath()).Holds(path)) return false;
   text = ReadTextFileUtf8(path);
   return true;
 }
 
 std::string ProfileOrDefaultRule(const TDocProject& project) {
   std::string text;
-  if (!ReadIfExists(StyleProfilePath(project), text)) text = kDefaultBodyCssRule;
+  if (!ReadIfExists(project, StyleProfilePath(project), text)) text = kDefaultBodyCssRule;
   return text;
 }
 
@@ -142,9 +144,10 @@ std::string BuildSettingsCss(const TProjectSettings& settings, TSettingsCssForm 
 
 std::string StyleProfilePath(const TDocProject& project) {
   // The profile name comes from project.json: it names a file in styles/, never a path.
+  // Characters no portable file name holds name no profile, so the default applies.
   std::string name = project.StyleProfile();
   for (char& c : name) {
-    if (c == '/' || c == '\\') c = '_';
+    if (c == '/' || c == '\\' || IsInvalidPathChar(static_cast<unsigned char>(c))) c = '_';
   }
   return PathJoin(PathJoin(project.RootPath(), "styles"), name + ".css");
 }
@@ -165,8 +168,8 @@ std::string BuildPdfStyleCss(const TDocProject& project, const TProjectSettings*
 
 std::string BuildEditorStyleCss(const TDocProject& project, const TProjectSettings* settings) {
   std::string text;
-  if (!ReadIfExists(StyleProfilePath(project), text) &&
-      !ReadIfExists(PathJoin(project.RootPath(), "styles/default.css"), text)) {
+  if (!ReadIfExists(project, StyleProfilePath(project), text) &&
+      !ReadIfExists(project, PathJoin(project.RootPath(), "styles/default.css"), text)) {
     text = kDefaultBodyCssRule;
   }
   return text + kCrLf + BuildSettingsCss(settings, TSettingsCssForm::Standard);

@@ -22,7 +22,8 @@ extern const char* const kDefaultBodyCssRule;
 std::string StyleProfilePath(const TDocProject& project);
 
 // The text of each output's style.css. Each reads the project's style profile (a missing
-// file is no error; an unreadable one raises) and appends BuildSettingsCss.
+// file is no error, one that leads outside the project through a link counts as missing;
+// an unreadable one raises) and appends BuildSettingsCss.
 std::string BuildWebHelpStyleCss(const TDocProject& project, const TProjectSettings* settings);
 std::string BuildChmStyleCss(const TProjectSettings* settings);
 std::string BuildPdfStyleCss(const TDocProject& project, const TProjectSettings* settings);

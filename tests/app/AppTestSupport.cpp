@@ -17,8 +17,9 @@ TAppSandbox::~TAppSandbox() { qputenv("APPDATA", FOldAppData); }
 
 std::string TAppSandbox::Path(const std::string& rel) const { return FDir.path().toStdString() + "/" + rel; }
 
-std::string TAppSandbox::MakeProject(const std::string& name, const std::vector<std::string>& rootTitles) {
-  const std::string file = Path(name + ".fvp");
+std::string TAppSandbox::MakeProject(const std::string& name, const std::vector<std::string>& rootTitles,
+                                     const std::string& folder) {
+  const std::string file = Path((folder.empty() ? "" : folder + "/") + name + ".fvp");
   CreateProjectFile(file, name);
   TDocProject project;
   TProjectSettings settings;
@@ -56,4 +57,25 @@ void TypeIntoEditor(TFakeEditorHost& host, const std::string& html) {
   m["html"] = html;
   m["user"] = true;
   host.Post(JsonWrite(m));
+}
+
+std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::string& cmd) {
+  const std::string prefix = "window.__zd_recv && window.__zd_recv(\"";
+  std::vector<TJson> out;
+  for (const std::string& script : host.scripts) {
+    if (!StartsWith(script, prefix) || !EndsWith(script, "\");")) continue;
+    std::string json;
+    for (size_t i = prefix.size(); i + 3 < script.size(); ++i) {
+      const char c = script[i];
+      if (c != '\\') {
+        json += c;
+        continue;
+      }
+      const char next = script[++i];
+      json += next == 'r' ? '\r' : next == 'n' ? '\n' : next;
+    }
+    TJson m;
+    if (TryParseJson(json, m) && JsonString(m, "type", "") == "exec" && JsonString(m, "cmd", "") == cmd) out.push_back(m);
+  }
+  return out;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "uEditorHost.h"
+#include "uJson.h"
 #include "uMain.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
@@ -29,8 +30,10 @@ class TAppSandbox {
   ~TAppSandbox();
   std::string Path(const std::string& rel) const;
   std::string AppData() const { return Path("appdata"); }
-  // A saved project with the given topic titles as roots; returns the project file.
-  std::string MakeProject(const std::string& name, const std::vector<std::string>& rootTitles = {"Welcome"});
+  // A saved project with the given topic titles as roots, in the sandbox or a folder of
+  // it; returns the project file.
+  std::string MakeProject(const std::string& name, const std::vector<std::string>& rootTitles = {"Welcome"},
+                          const std::string& folder = "");
   std::unique_ptr<TfrmMain> NewWindow(const QStringList& arguments = {});
 
   TScriptedUserDialogs dialogs;
@@ -44,6 +47,9 @@ class TAppSandbox {
 std::string ReadFile(const std::string& path);
 // The IDs of the root topics, or of a topic's children.
 std::vector<std::string> Titles(TDocProject& project, const std::vector<std::string>& ids);
+
+// The exec commands named cmd that the window sent the page, in order, as the page decodes them.
+std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::string& cmd);
 
 // The page reporting that the user typed html into the current topic.
 void TypeIntoEditor(TFakeEditorHost& host, const std::string& html);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QImage>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -11,6 +12,7 @@
 #include "AppTestSupport.h"
 #include "uEditorHostQt.h"
 #include "uStorage.h"
+#include "uUtils.h"
 
 namespace {
 
@@ -37,8 +39,8 @@ struct TLiveWindow {
   TEditorHostQt* page = new TEditorHostQt;  // the window takes the view
   std::unique_ptr<TfrmMain> window;
 
-  bool Start() {
-    const std::string projectFile = sandbox.MakeProject("Guide", {"Welcome", "Second"});
+  bool Start(const std::string& folder = "") {
+    const std::string projectFile = sandbox.MakeProject("Guide", {"Welcome", "Second"}, folder);
     TMainWindowServices services;
     services.dialogs = &sandbox.dialogs;
     services.editorHost = page;
@@ -126,6 +128,47 @@ class EditorEndToEndTest : public QObject {
                 .has_value());
     window.Paste1->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("HelloHello"), 10000);
+  }
+
+  // A project kept in a folder whose name holds what a URL reserves: the page loads,
+  // resolves the topic's picture against the project folder and applies its style sheet.
+  void projectInAFolderWithUrlDelimitersShowsItsTopics() {
+    TLiveWindow live;
+    QVERIFY(live.Start("C# notes? 100% \xC3\xA4"));
+    TfrmMain& window = *live.window;
+    const std::string root = window.Project().RootPath();
+    EnsureDir(PathJoin(root, "assets/images"));
+    QVERIFY(QImage(3, 2, QImage::Format_RGB32).save(QString::fromStdString(PathJoin(root, "assets/images/dot.png"))));
+    WriteTextFileUtf8(PathJoin(root, "styles/default.css"), "#zd-body .probe { text-indent: 13px; }");
+    const std::string second = live.RootID(1);
+    WriteTextFileUtf8(TopicFilePath(window.Project(), second),
+                      "<p class=\"probe\">Second</p><p><img src=\"assets/images/dot.png\"></p>");
+    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Evaluate(*live.page, "String(document.querySelector('#zd-body img')?.naturalWidth)").value_or(QString()),
+        QString("3"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Evaluate(*live.page, "getComputedStyle(document.querySelector('#zd-body .probe')).textIndent").value_or(QString()),
+        QString("13px"), 10000);
+  }
+
+  // The project's style sheet loads after the topic: the toolbar then shows the heading's
+  // own line spacing, not the page's default.
+  void toolbarFollowsTheStyleSheetLoadedAfterTheTopic() {
+    TLiveWindow live;
+    QVERIFY(live.Start());
+    TfrmMain& window = *live.window;
+    WriteTextFileUtf8(PathJoin(window.Project().RootPath(), "styles/default.css"),
+                      "h1 { line-height: 1.25; font-size: 40px; }");
+    const std::string second = live.RootID(1);
+    WriteTextFileUtf8(TopicFilePath(window.Project(), second), "<h1>Heading</h1><p>Second</p>");
+    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Heading"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.cmbFontSize->currentText(), QString("40"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.cmbLineSpacing->placeholderText(), QString("1.25"), 10000);
   }
 
   // Typing and switching away at once: the keystrokes still belong to the topic left.

@@ -8,6 +8,19 @@
 
 namespace {
 
+// Whether the page was pointed at the folder: its base address and its style sheet.
+bool PagePointedAt(const std::vector<std::string>& scripts, const std::string& folder) {
+  bool baseMoved = false;
+  bool cssMoved = false;
+  for (std::string script : scripts) {
+    std::erase(script, '\\');  // the path sits inside escaped JSON
+    const bool inFolder = script.find(folder) != std::string::npos;
+    baseMoved = baseMoved || (inFolder && script.find("zdSetBaseHref") != std::string::npos);
+    cssMoved = cssMoved || (inFolder && script.find("setCssFile") != std::string::npos);
+  }
+  return baseMoved && cssMoved;
+}
+
 std::string TopicFile(TfrmMain& w, int root) {
   return TopicFilePath(w.Project(), w.Project().RootTopicIDs()[static_cast<size_t>(root)]);
 }
@@ -118,17 +131,46 @@ class ProjectLifecycleTest : public QObject {
     box.dialogs.saveFiles.push_back(target);
     box.host.scripts.clear();
     w->btnSaveAsClick();
-    const std::string folder = box.Path("docs/Guide/");
-    bool baseMoved = false;
-    bool cssMoved = false;
-    for (std::string script : box.host.scripts) {
-      std::erase(script, '\\');  // the path sits inside escaped JSON
-      const bool inCopy = script.find(folder) != std::string::npos;
-      baseMoved = baseMoved || (inCopy && script.find("zdSetBaseHref") != std::string::npos);
-      cssMoved = cssMoved || (inCopy && script.find("setCssFile") != std::string::npos);
+    QVERIFY(PagePointedAt(box.host.scripts, box.Path("docs/Guide/")));
+  }
+
+  // Saving a project opened through a renamed project file moves it: the page follows.
+  void saveThatMovesTheProjectPointsTheEditorAtTheNewFolder() {
+    TAppSandbox box;
+    const std::string original = box.MakeProject("Guide", {"One"});
+    const std::string renamed = box.Path("Renamed.fvp");
+    WriteTextFileUtf8(renamed, ReadFile(original));
+    auto w = box.NewWindow({QString::fromStdString(renamed)});
+    box.host.Post(R"({"type":"ready"})");
+    QTRY_VERIFY(w->EditorReady());
+    QCOMPARE(w->Project().RootPath(), box.Path("Guide/"));
+    TypeIntoEditor(box.host, "<p>moved along</p>");
+    box.host.scripts.clear();
+    w->btnSaveClick();
+    QCOMPARE(w->Project().RootPath(), box.Path("Renamed/"));
+    QVERIFY(PagePointedAt(box.host.scripts, box.Path("Renamed/")));
+    QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>moved along</p>"));
+  }
+
+  // After Save As every topic's page is the copy's: removing a topic removes the copy's
+  // file and leaves the original project whole.
+  void saveAsMovesEveryTopicsPage() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"One", "Two"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    const std::string originalTwo = TopicFile(*w, 1);
+    box.dialogs.saveFiles.push_back(box.Path("Copy.fvp"));
+    w->btnSaveAsClick();
+    for (const auto& [id, topic] : w->Project().Topics()) {
+      QCOMPARE(topic->HtmlPath(), box.Path("Copy/topics/" + id + ".html"));
     }
-    QVERIFY(baseMoved);
-    QVERIFY(cssMoved);
+    const std::string copyTwo = TopicFile(*w, 1);
+    QVERIFY(FileExists(copyTwo));
+    w->SelectTopicNode(w->Project().RootTopicIDs()[1]);
+    box.dialogs.answers.push_back(TDialogAnswer::Yes);
+    w->btnDeleteTopicClick();
+    QVERIFY(!FileExists(copyTwo));
+    QVERIFY(FileExists(originalTwo));
   }
 
   void saveAsRefusesNamesThatAreNotProjectFiles() {
@@ -245,10 +287,45 @@ class ProjectLifecycleTest : public QObject {
     box.dialogs.openFiles.push_back(second);
     w->btnOpenProjectClick();
     QCOMPARE(w->ProjectFileName(), second);
-    w->btnSaveAsClick();  // cancelled dialog; nothing to write anyway
     QVERIFY(w->UnsavedTopicHtml().empty());
+    // Both projects written in full: the text is in neither.
+    const std::string copy = box.Path("Copy.fvp");
+    box.dialogs.saveFiles.push_back(copy);
+    w->btnSaveAsClick();
+    QCOMPARE(w->ProjectFileName(), copy);
+    w->btnSaveClick();
     QCOMPARE(ReadFile(firstFile), before);
+    QVERIFY(FileExists(TopicFile(*w, 0)));
     QCOMPARE(ReadFile(TopicFile(*w, 0)).find("dropped"), std::string::npos);
+    QCOMPARE(ReadFile(TopicFilePath(box.Path("Second/"), w->Project().RootTopicIDs()[0])).find("dropped"),
+             std::string::npos);
+  }
+
+  // A topics.json left damaged (a merge conflict) is reported by name and left as it is;
+  // the open project stays, and at start-up the next choice is taken.
+  void damagedTopicsFileIsReportedAndKeepsTheOpenProject() {
+    TAppSandbox box;
+    const std::string good = box.MakeProject("Good", {"One"});
+    const std::string damaged = box.MakeProject("Damaged", {"A", "B"});
+    const std::string topics = TopicsJsonPath(box.Path("Damaged/"));
+    const std::string text = "<<<<<<< HEAD\n" + ReadFile(topics);
+    WriteTextFileUtf8(topics, text);
+    auto w = box.NewWindow({QString::fromStdString(good)});
+    TypeIntoEditor(box.host, "<p>pending</p>");
+    w->Guard([&] { w->OpenProject(damaged); });
+    QCOMPARE(box.dialogs.messages.back().kind, TMessageKind::Error);
+    QVERIFY2(StartsWith(box.dialogs.messages.back().text, topics + " is not valid JSON"),
+             box.dialogs.messages.back().text.c_str());
+    QCOMPARE(ReadFile(topics), text);
+    QCOMPARE(w->ProjectFileName(), good);
+    QVERIFY(w->ProjectDirty());
+    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
+
+    box.dialogs.messages.clear();
+    auto started = box.NewWindow({QString::fromStdString(damaged)});
+    QCOMPARE(box.dialogs.messages.size(), size_t(1));
+    QVERIFY(started->ProjectFileName() != damaged);
+    QCOMPARE(ReadFile(topics), text);
   }
 
   // A file that cannot be read leaves the open project exactly as it was.

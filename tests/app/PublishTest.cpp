@@ -1,6 +1,8 @@
 // The Publish menu on a small project: outputs, status texts, what is opened.
 #include <QTest>
 
+#include <unistd.h>
+
 #include "AppTestSupport.h"
 #include "uPlatform.h"
 #include "uExportPdf.h"
@@ -81,6 +83,36 @@ class PublishTest : public QObject {
     QVERIFY(Opened(chm));
     QVERIFY(!w->ProjectDirty());  // the command saves first
     QVERIFY(box.dialogs.messages.empty());
+  }
+
+  // A received project may link to files elsewhere: the commands publish none of them
+  // and say which they left out.
+  void publishingNamesFilesLeftOut() {
+    TAppSandbox box;
+    const std::string file = box.MakeProject("Guide", {"Intro"});
+    auto w = box.NewWindow({QString::fromStdString(file)});
+    const std::string root = w->Project().RootPath();
+    EnsureViewerTemplate(root);
+    const std::string outside = PathJoin(ExtractFileDir(ExcludeTrailingDelimiter(root)), "outside.png");
+    WriteTextFileUtf8(outside, "not the project's");
+    EnsureDir(PathJoin(root, "assets/images"));
+    QCOMPARE(::symlink(outside.c_str(), PathJoin(root, "assets/images/out.png").c_str()), 0);
+    const std::string expected =
+        "Some files of the project were not published:\nSkipped assets/images/out.png: a symbolic link that leads "
+        "outside the project";
+
+    w->btnExportWebClick();
+    QVERIFY(w->StatusText().startsWith("WebHelp exported"));
+    QCOMPARE(box.dialogs.messages.size(), size_t(1));
+    QVERIFY(box.dialogs.messages.back().kind == TMessageKind::Warning);
+    QCOMPARE(box.dialogs.messages.back().text, expected);
+    QVERIFY(!FileExists(PathJoin(root, "build/webhelp/assets/images/out.png")));
+
+    if (FindOnPath("chmcmd").empty()) return;
+    w->btnExportChmClick();
+    QVERIFY(w->StatusText().startsWith("CHM exported"));
+    QCOMPARE(box.dialogs.messages.size(), size_t(2));
+    QCOMPARE(box.dialogs.messages.back().text, expected);
   }
 
   void chmCancelledShowsStatus() {

@@ -47,6 +47,35 @@ class StartupTest : public QObject {
     QVERIFY(FileExists(TProjectSettings::DefaultSettingsPathForProject(TfrmMain::WorkspaceFolder())));
   }
 
+  // A per-user folder that cannot be made (a file in its place, a read-only config folder):
+  // the window still opens, says why, and the workspace lives in a private temporary folder.
+  void perUserFolderThatCannotBeMadeStillOpensTheWindow() {
+    TAppSandbox box;
+    WriteTextFileUtf8(box.Path("blocked"), "a file, not a folder");
+    qputenv("APPDATA", QByteArray::fromStdString(box.Path("blocked")));
+    std::unique_ptr<TfrmMain> w;
+    try {
+      w = box.NewWindow();
+    } catch (const std::exception& e) {
+      QFAIL(e.what());
+    }
+    QCOMPARE(box.dialogs.messages.size(), size_t(1));
+    QVERIFY2(box.dialogs.messages[0].text.find(box.Path("blocked")) != std::string::npos,
+             box.dialogs.messages[0].text.c_str());
+    const std::string root = w->Project().RootPath();
+    QVERIFY2(StartsWith(root, TempDir()) && DirExists(root), root.c_str());
+    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
+    QVERIFY(FileExists(TopicFilePath(w->Project(), w->Project().RootTopicIDs()[0])) ||
+            DirExists(PathJoin(root, "topics")));
+    TypeIntoEditor(box.host, "<p>kept somewhere</p>");
+    const std::string target = box.Path("Saved.fvp");
+    box.dialogs.saveFiles.push_back(target);
+    w->btnSaveClick();
+    QCOMPARE(ReadFile(TopicFilePath(box.Path("Saved/"), w->Project().RootTopicIDs()[0])), std::string("<p>kept somewhere</p>"));
+    w.reset();
+    DeleteFolderTree(root);
+  }
+
   // A damaged project file named at start-up: its message, then a usable workspace.
   void damagedProjectAtStartupFallsBackToWorkspace() {
     TAppSandbox box;

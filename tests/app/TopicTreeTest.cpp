@@ -3,8 +3,11 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <fstream>
 
 #include "AppTestSupport.h"
+#include "uDlgPickTopic.h"
+#include "uProjectOpen.h"
 #include "uStorage.h"
 
 namespace {
@@ -208,10 +211,44 @@ class TopicTreeTest : public QObject {
     QVERIFY(w->chkExcludePdf->isChecked());
   }
 
+  // A hand-edited topics.json whose child lists loop back and repeat: the tree and the
+  // topic picker show each topic once, and removing the loop's top removes it all.
+  void childListsThatLoopBackAreShownOnceAndRemovedWhole() {
+    const std::string file = w->ProjectFileName();
+    w.reset();
+    {
+      TDocProject stored;
+      TProjectSettings settings;
+      OpenProjectFile(file, stored, settings);
+      stored.GetTopic(a).Children() = {b, a, b};
+      stored.GetTopic(b).Children() = {a, b};
+      SaveProject(stored);
+    }
+    w = box->NewWindow({QString::fromStdString(file)});
+    QCOMPARE(w->Project().GetTopic(a).Children().size(), size_t(3));
+    QCOMPARE(w->tvToc->topLevelItemCount(), 2);  // B is shown where it is first listed, under A
+    QCOMPARE(NodeOf(*w, a)->childCount(), 1);
+    QCOMPARE(NodeOf(*w, b)->parent(), NodeOf(*w, a));
+
+    TfrmPickTopic picker(w.get());
+    picker.SetProject(&w->Project());
+    picker.FillTree();
+    int items = 0;
+    for (QTreeWidgetItemIterator it(picker.tvPick); *it; ++it) ++items;
+    QCOMPARE(items, 3);
+
+    w->SelectTopicNode(a);
+    box->dialogs.answers.push_back(TDialogAnswer::Yes);
+    w->btnDeleteTopicClick();
+    QCOMPARE(RootTitles(*w), (std::vector<std::string>{"C"}));
+    QVERIFY(StoredTopicsJson(*w).find(b) == std::string::npos);
+  }
+
   void styleProfilesListCssFilesAndDefault() {
     const std::string styles = PathJoin(w->Project().RootPath(), "styles");
     WriteTextFileUtf8(PathJoin(styles, "print.css"), "p{}");
     WriteTextFileUtf8(PathJoin(styles, "notes.txt"), "x");
+    std::ofstream(styles + "/print?.css") << "p{}";  // a name the outputs cannot carry
     w->FillStyleProfiles();
     QCOMPARE(w->cbStyle->count(), 2);
     w->cbStyle->setCurrentText("print");

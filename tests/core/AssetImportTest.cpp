@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "TestHelpers.h"
 #include "uAssetImport.h"
 #include "uUtils.h"
@@ -62,4 +67,18 @@ TEST(AssetImport, ImportImageCopiesTwiceUnderTwoNamesAndNeverOverwrites) {
   EXPECT_EQ(ReadBinaryFile(dir / "keep.png"), "OLD");
   EXPECT_THROW(ImportImageAsset(dir / "p", dir / "missing.png"), EFolivaneError);
   EXPECT_FALSE(FileExists(dir / "p/assets/images/missing.png")) << "no empty file left behind";
+}
+
+// A large file is streamed into the project, never read whole into memory.
+TEST(AssetImport, LargeFilesAreNotHeldInMemory) {
+  TTempDir dir;
+  const off_t size = off_t(512) << 20;
+  WriteFixtureFile(dir / "big.png", "");
+  ASSERT_EQ(::truncate((dir / "big.png").c_str(), size), 0);  // sparse: quick to make and to copy
+  rusage before{}, after{};
+  ::getrusage(RUSAGE_SELF, &before);
+  EXPECT_EQ(ImportImageAsset(dir / "p", dir / "big.png"), "assets/images/big.png");
+  ::getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes of memory more than before";
+  EXPECT_EQ(std::filesystem::file_size(dir / "p/assets/images/big.png"), static_cast<std::uintmax_t>(size));
 }

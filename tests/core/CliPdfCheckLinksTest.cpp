@@ -41,6 +41,21 @@ TEST(CliCheckLinks, ListsIssuesInOrderWithExitCodeThree) {
   EXPECT_EQ(r.output, "Broken: Missing local reference: assets/nope.png\nBroken: Missing local reference: x.html\n");
 }
 
+// A script reading --help learns every code a command can end with, check-links' 3 included.
+TEST(CliHelp, ListsEveryExitCode) {
+  const TProcessResult all = RunCli({"--help"});
+  EXPECT_EQ(all.exitCode, 0) << all.output;
+  const TProcessResult one = RunCli({"check-links", "--help"});
+  EXPECT_EQ(one.exitCode, 0) << one.output;
+  for (const std::string& line : {"  0  success\n", "  1  failure (message on stderr)\n", "  2  wrong arguments\n",
+                                  "  3  check-links: the check ran and found link problems\n"}) {
+    EXPECT_NE(all.output.find(line), std::string::npos) << line << all.output;
+    EXPECT_NE(one.output.find(line), std::string::npos) << line << one.output;
+  }
+  const TProcessResult other = RunCli({"webhelp", "--help"});
+  EXPECT_EQ(other.output.find("  3  "), std::string::npos) << other.output;
+}
+
 TEST(CliCheckLinks, CleanProjectAndErrors) {
   TTempDir dir;
   const std::string clean = MakeProjectFile(dir, "Clean", {{"Fine", "<a href=\"https://example.com\">web</a>"}});
@@ -96,4 +111,29 @@ TEST(CliPdfInBrowser, TwoExportsAtOnceBothPrint) {
     EXPECT_EQ(results[i].exitCode, 0) << results[i].output;
     EXPECT_TRUE(FileExists(ProjectFolder(files[i]) + "/build/pdf/manual.pdf")) << i;
   }
+}
+
+// A structure file left damaged (a merge conflict, say) fails every command that opens the
+// project, names the file, and publishes nothing; a damaged settings file is only a warning.
+TEST(CliOpen, DamagedStructureFileFailsAndNamesIt) {
+  TTempDir dir;
+  const std::string file = MakeProjectFile(dir, "Guide", {{"Intro", "<p>x</p>"}});
+  const std::string topics = TopicsJsonPath(ProjectFolder(file));
+  const std::string damaged = "<<<<<<< HEAD\n" + ReadTextFileUtf8(topics);
+  WriteFixtureFile(topics, damaged);
+  for (const char* command : {"webhelp", "chm", "pdf", "check-links"}) {
+    const TProcessResult r = RunCli({command, file});
+    EXPECT_EQ(r.exitCode, 1) << command << ": " << r.output;
+    EXPECT_TRUE(StartsWith(r.output, "error: " + topics + " is not valid JSON")) << command << ": " << r.output;
+  }
+  EXPECT_FALSE(DirExists(PathJoin(ProjectFolder(file), "build/webhelp")));
+  EXPECT_EQ(ReadTextFileUtf8(topics), damaged);
+
+  WriteFixtureFile(topics, damaged.substr(13));
+  const std::string settings = PathJoin(ProjectFolder(file), "meta/project_settings.json");
+  WriteFixtureFile(settings, "{\"ProjTitle\":");
+  const TProcessResult r = RunCli({"check-links", file});  // needs no viewer files, so it runs in every build
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_TRUE(StartsWith(r.output, "warning: The project settings cannot be read; the defaults are used until the "
+                                   "settings are confirmed again: " + settings)) << r.output;
 }

@@ -47,13 +47,9 @@ TEST_F(DocModelTest, AddTopicMakesIdPathAndFolder) {
 }
 
 TEST_F(DocModelTest, AddTopicUnderMissingParentAddsNothing) {
-  EXPECT_THROW(project.AddTopic("A", "NOPE"), EFolivaneError);
+  EXPECT_EQ(ErrorMessage([&] { project.AddTopic("A", "NOPE"); }), "Topic not found: NOPE");
   EXPECT_TRUE(project.Topics().empty());
-  try {
-    project.GetTopic("NOPE");
-  } catch (const EFolivaneError& e) {
-    EXPECT_STREQ(e.what(), "Topic not found: NOPE");
-  }
+  EXPECT_EQ(ErrorMessage([&] { project.GetTopic("NOPE"); }), "Topic not found: NOPE");
 }
 
 TEST_F(DocModelTest, DeleteTopicRemovesSubtreeAndFiles) {
@@ -64,11 +60,71 @@ TEST_F(DocModelTest, DeleteTopicRemovesSubtreeAndFiles) {
   WriteFixtureFile(project.GetTopic(parent).HtmlPath(), "p");
   WriteFixtureFile(project.GetTopic(kids[1]).HtmlPath(), "b");
 
-  project.DeleteTopic(parent);
+  EXPECT_EQ(project.DeleteTopic(parent), (Strings{parent, kids[0], kids[1], kids[2]}));
   EXPECT_EQ(project.Topics().size(), 1u);
   EXPECT_TRUE(project.GetTopic(root).Children().empty());
   EXPECT_TRUE(ListFiles(dir / "topics").empty());
-  project.DeleteTopic("missing");  // no error
+  EXPECT_TRUE(project.DeleteTopic("missing").empty());
+}
+
+namespace {
+
+// A topic as a hand-edited topics.json may hold it: any children, any parent.
+void InsertStored(TDocProject& project, const std::string& id, const std::vector<std::string>& children,
+                  const std::string& parent = "") {
+  auto topic = std::make_unique<TTopic>();
+  topic->SetID(id);
+  topic->SetTitle(id);
+  topic->SetParentID(parent);
+  topic->Children() = children;
+  project.InsertLoadedTopic(std::move(topic));
+}
+
+}  // namespace
+
+// Child lists that loop back, list a topic twice or name itself: every walk visits each
+// topic once and ends, and removing a topic takes exactly what is below it.
+TEST_F(DocModelTest, DamagedTreesAreWalkedOnceAndRemovedWhole) {
+  project.RootTopicIDs() = {"A", "X", "A"};
+  InsertStored(project, "A", {"B", "A", "B"});
+  InsertStored(project, "B", {"C", "A", "unknown"}, "A");
+  InsertStored(project, "C", {"B", "C"}, "B");
+  InsertStored(project, "X", {"C"});
+  std::string order;
+  for (const TTopic* t : project.TopicsInTreeOrder()) order += t->ID();
+  EXPECT_EQ(order, "ABCX");
+
+  std::string visits;
+  project.WalkTopics(
+      [&](const TTopic& t, int depth) {
+        visits += t.ID() + std::to_string(depth);
+        return t.ID() == "B" ? TWalkAction::SkipChildren : TWalkAction::Descend;
+      },
+      [&](const TTopic& t, int depth) { visits += "/" + t.ID() + std::to_string(depth); });
+  EXPECT_EQ(visits, "A0B1/A0X0C1/C1/X0");
+  EXPECT_EQ(project.SubtreeIDs("B"), (Strings{"B", "C", "A"}));
+
+  WriteFixtureFile(TopicPagePath(project.RootPath(), "C"), "c");
+  EXPECT_EQ(project.DeleteTopic("B"), (Strings{"B", "C", "A"}));
+  EXPECT_EQ(project.RootTopicIDs(), Strings{"X"});
+  EXPECT_TRUE(project.GetTopic("X").Children().empty()) << "no list names a removed topic";
+  EXPECT_FALSE(FileExists(TopicPagePath(project.RootPath(), "C")));
+}
+
+TEST_F(DocModelTest, AVeryDeepTreeIsWalkedAndRemovedWithoutRecursion) {
+  std::string parent;
+  for (int i = 0; i < 200000; ++i) parent = project.AddTopic("t", parent).ID();
+  EXPECT_EQ(project.TopicsInTreeOrder().size(), 200000u);
+  EXPECT_EQ(project.DeleteTopic(project.RootTopicIDs()[0]).size(), 200000u);
+  EXPECT_TRUE(project.Topics().empty());
+}
+
+TEST_F(DocModelTest, MovingTheProjectMovesEveryTopicsPage) {
+  const std::string a = project.AddTopic("A", "").ID();
+  project.SetRootPath("/elsewhere/P/");
+  EXPECT_EQ(project.GetTopic(a).HtmlPath(), "/elsewhere/P/topics/" + a + ".html");
+  project.SetRootPath("/again");
+  EXPECT_EQ(project.GetTopic(a).HtmlPath(), "/again/topics/" + a + ".html");
 }
 
 TEST_F(DocModelTest, IsDescendant) {
@@ -124,11 +180,7 @@ TEST_F(DocModelTest, FailedMovesChangeNothing) {
   for (const auto& [id, parent] : std::vector<std::pair<std::string, std::string>>{{p, p}, {p, c}, {c, "NOPE"}, {"NOPE", ""}}) {
     EXPECT_THROW(project.MoveTopic(id, parent, 0), EFolivaneError);
   }
-  try {
-    project.MoveTopic(p, c, 0);
-  } catch (const EFolivaneError& e) {
-    EXPECT_STREQ(e.what(), "Cannot move a topic into itself/its descendant.");
-  }
+  EXPECT_EQ(ErrorMessage([&] { project.MoveTopic(p, c, 0); }), "Cannot move a topic into itself/its descendant.");
   EXPECT_EQ(project.RootTopicIDs(), Strings{p});
   EXPECT_EQ(project.GetTopic(p).Children(), Strings{c});
   EXPECT_EQ(project.GetTopic(c).ParentID(), p);

@@ -2,6 +2,7 @@
 
 #include "FakeEditorHost.h"
 #include "uEditorBridge.h"
+#include "uPlatform.h"
 #include "uUtils.h"
 
 namespace {
@@ -19,7 +20,7 @@ TEST(EditorBridge, ExecCommandScriptIsTheDocumentedCall) {
   TEditorBridge bridge(host);
   bridge.ExecCommand("bold");
   EXPECT_EQ(host.Scripts.back(),
-            R"(window.__zd_recv && window.__zd_recv("{\"type\":\"exec\",\"cmd\":\"bold\",\"origin\":\"user\"}");)");
+            R"(window.__zd_recv && window.__zd_recv("{\"type\":\"exec\",\"cmd\":\"bold\",\"origin\":\"user\",\"seq\":1}");)");
 }
 
 TEST(EditorBridge, TypedWrappersBuildTheirMessages) {
@@ -30,32 +31,53 @@ TEST(EditorBridge, TypedWrappersBuildTheirMessages) {
     std::string json;
   };
   const std::vector<TCase> cases = {
-      {[&] { bridge.SetHtml(""); }, R"({"type":"setHtml","html":""})"},
-      {[&] { bridge.RequestHtml(); }, R"({"type":"getHtml"})"},
-      {[&] { bridge.RequestHeader(); }, R"({"type":"getHeader"})"},
-      {[&] { bridge.SetTextBackColor(""); }, R"({"type":"exec","cmd":"backColor","origin":"user"})"},
+      {[&] { bridge.SetHtml(""); }, R"({"type":"setHtml","html":"","seq":1})"},
+      {[&] { bridge.RequestHtml(); }, R"({"type":"getHtml","seq":2})"},
+      {[&] { bridge.RequestHeader(); }, R"({"type":"getHeader","seq":3})"},
+      {[&] { bridge.SetTextBackColor(""); }, R"({"type":"exec","cmd":"backColor","origin":"user","seq":4})"},
       {[&] { bridge.SetTextBackColor("#ff0000"); },
-       R"({"type":"exec","cmd":"backColor","origin":"user","arg":"#ff0000"})"},
-      {[&] { bridge.SetFontSizePx(18); }, R"({"type":"exec","cmd":"fontSizePx","origin":"user","arg":"18"})"},
-      {[&] { bridge.SetLineSpacing(1.15); }, R"({"type":"exec","cmd":"lineHeight","origin":"user","arg":"1.15"})"},
+       R"({"type":"exec","cmd":"backColor","origin":"user","arg":"#ff0000","seq":5})"},
+      {[&] { bridge.SetFontSizePx(18); }, R"({"type":"exec","cmd":"fontSizePx","origin":"user","arg":"18","seq":6})"},
+      {[&] { bridge.SetLineSpacing(1.15); }, R"({"type":"exec","cmd":"lineHeight","origin":"user","arg":"1.15","seq":7})"},
       {[&] { bridge.SetDefaultLineSpacing(2.0); },
-       R"({"type":"exec","cmd":"setDefaultLineHeight","origin":"user","arg":"2"})"},
+       R"({"type":"exec","cmd":"setDefaultLineHeight","origin":"user","arg":"2","seq":8})"},
       {[&] { bridge.SetAlign(TTextAlign::taJustify); },
-       R"({"type":"exec","cmd":"align","origin":"user","arg":"justify"})"},
-      {[&] { bridge.InsertTable(2, 3); }, R"({"type":"exec","cmd":"table","origin":"user","arg":"2,3"})"},
-      {[&] { bridge.RemoveSelectedImage(); }, R"({"type":"exec","cmd":"removeSelectedImage","origin":"user"})"},
+       R"({"type":"exec","cmd":"align","origin":"user","arg":"justify","seq":9})"},
+      {[&] { bridge.InsertTable(2, 3); }, R"({"type":"exec","cmd":"table","origin":"user","arg":"2,3","seq":10})"},
+      {[&] { bridge.RemoveSelectedImage(); }, R"({"type":"exec","cmd":"removeSelectedImage","origin":"user","seq":11})"},
       {[&] { bridge.SetCssFile("/p/My Docs/e.css"); },
-       R"({"type":"exec","cmd":"setCssFile","origin":"user","arg":"\/p\/My Docs\/e.css"})"},
+       R"({"type":"exec","cmd":"setCssFile","origin":"user","arg":"\/p\/My Docs\/e.css","seq":12})"},
       {[&] { bridge.SetHeaderBgColor("#fafafa"); },
-       R"({"type":"exec","cmd":"setHeaderBg","origin":"user","arg":"#fafafa"})"},
+       R"({"type":"exec","cmd":"setHeaderBg","origin":"user","arg":"#fafafa","seq":13})"},
       {[&] { bridge.SetTableBorderWidth(2); },
-       R"({"type":"exec","cmd":"setTableBorderWidth","origin":"user","arg":"2"})"},
+       R"({"type":"exec","cmd":"setTableBorderWidth","origin":"user","arg":"2","seq":14})"},
       {[&] { bridge.SetPageBgColor("#ffffff"); },
-       R"({"type":"exec","cmd":"setPageBg","origin":"user","arg":"#ffffff"})"},
+       R"({"type":"exec","cmd":"setPageBg","origin":"user","arg":"#ffffff","seq":15})"},
   };
   for (const TCase& c : cases) {
     c.call();
     EXPECT_EQ(LastJson(host), c.json);
+  }
+  EXPECT_EQ(bridge.LastSentSeq(), static_cast<int64_t>(cases.size()));
+}
+
+// Messages say which command the page had taken last; one that says nothing counts as
+// about the newest, and a number that is not one is not taken.
+TEST(EditorBridge, MessagesCarryTheNumberOfTheLastCommandTaken) {
+  TFakeEditorHost host;
+  TEditorBridge bridge(host);
+  for (int i = 0; i < 5; ++i) bridge.RequestHtml();
+  struct TCase { const char* json; int64_t seq; bool response; };
+  const TCase cases[] = {
+      {R"({"type":"htmlResponse","html":"","seq":3})", 3, true},
+      {R"({"type":"htmlChanged","html":"","user":true,"seq":4})", 4, false},
+      {R"({"type":"htmlChanged","html":"","user":true})", 5, false},
+      {R"({"type":"headerChanged","headerHtml":"","seq":"2"})", 5, false},
+  };
+  for (const TCase& c : cases) {
+    host.Post(c.json);
+    EXPECT_EQ(bridge.LastMessageSeq(), c.seq) << c.json;
+    if (std::string(c.json).find("html\"") != std::string::npos) EXPECT_EQ(bridge.LastHtmlWasResponse(), c.response);
   }
 }
 
@@ -104,7 +126,23 @@ TEST(EditorBridge, JsStringLiteralAndBaseHref) {
   bridge.SetBaseHref("file:///p/x y/");
   EXPECT_EQ(host.Scripts.back(), "zdSetBaseHref(\"file:///p/x y/\");");
   bridge.NavigateToEditor("/tmp/My Docs/#1/editor.html");
-  EXPECT_EQ(host.Urls.back(), "file:///tmp/My%20Docs/#1/editor.html");
+  EXPECT_EQ(host.Urls.back(), "file:///tmp/My%20Docs/%231/editor.html");
+}
+
+// A folder name must never read as a fragment, a query or an escape once in a URL.
+TEST(FileUrl, EscapesWhatAUrlPathReserves) {
+  const struct {
+    const char* path;
+    const char* url;
+  } cases[] = {
+      {"/tmp/plain/editor.html", "file:///tmp/plain/editor.html"},
+      {"/tmp/My Docs/a b.html", "file:///tmp/My%20Docs/a%20b.html"},
+      {"/tmp/C# notes/?draft/100%/x.html", "file:///tmp/C%23%20notes/%3Fdraft/100%25/x.html"},
+      {"/tmp/\xC3\xA4rger/\xD0\xB4\xD0\xB0/", "file:///tmp/%C3%A4rger/%D0%B4%D0%B0/"},
+      {"/tmp/a[1]{2}<3>|\"^`\\/", "file:///tmp/a%5B1%5D%7B2%7D%3C3%3E%7C%22%5E%60%5C/"},
+      {"/tmp/keep-._~!$&'()*+,;=:@/", "file:///tmp/keep-._~!$&'()*+,;=:@/"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FilePathToFileUrl(c.path), c.url) << c.path;
 }
 
 TEST(EditorBridge, IncomingMessagesRaiseTheirEvents) {

@@ -5,6 +5,7 @@
 
 #include "ChmTestSupport.h"
 #include "JpegTestImages.h"
+#include "uChmNames.h"
 #include "uCodePage1251.h"
 #include "uExportChm.h"
 #include "uHtmlUtils.h"
@@ -369,4 +370,90 @@ TEST(ChmSampleProject, CompilesAndListsEveryPage) {
   for (const auto& [id, topic] : project.Topics()) {
     EXPECT_EQ(Contains(listing.output, "/topics/" + id + ".html"), !topic->ExcludeChm()) << topic->Title();
   }
+}
+
+TEST(ChmNames, AsciiFormsAreReadableAndUnique) {
+  struct TCase {
+    std::string name, ascii;
+  } cases[] = {
+      {"logo.png", "logo.png"},
+      {"a b (1).png", "a b (1).png"},
+      {"caf\xC3\xA9.png", "cafe.png"},
+      {"\xD1\x81\xD1\x85\xD0\xB5\xD0\xBC\xD0\xB0.png", "shema.png"},
+      {"Stra\xC3\x9F" "e.PNG", "Strasse.PNG"},
+      {"line\nbreak\x01.png", "line_break_.png"},
+      {"\xE2\x80\xA5", "_.."},  // a two-dot leader would fold to a step up
+      {"\xF0\x9F\x98\x80.png", "_.png"},
+      {"\xD0\xB6.\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE", "z.foto"},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(ChmAsciiName(c.name), c.ascii) << c.name;
+  const std::string longName = std::string(126, 'x') + std::string(126, '\xD0') + ".png";  // invalid bytes count too
+  EXPECT_LE(ChmAsciiName(longName).size(), 200u);
+  EXPECT_TRUE(EndsWith(ChmAsciiName(longName), ".png"));
+
+  const TChmAssetNames names({"images/caf\xC3\xA9.png", "images/cafe.png", "images/caf\xC3\xA8.png", "images/CAF\xC3\x89.png",
+                              "images/cafe_2.png", "\xD0\xBA\xD0\xB0\xD1\x80\xD1\x82\xD0\xB8\xD0\xBD\xD0\xBA\xD0\xB8/a.png",
+                              "kartinki/a.png", "css/site.css"});
+  EXPECT_TRUE(names.RenamesAny());
+  EXPECT_EQ(names.NameOf("images/cafe.png"), "images/cafe.png") << "a safe name keeps its name";
+  EXPECT_EQ(names.NameOf("images/cafe_2.png"), "images/cafe_2.png");
+  EXPECT_EQ(names.NameOf("images/CAF\xC3\x89.png"), "images/CAFE_3.png") << "letter case does not tell names apart";
+  EXPECT_EQ(names.NameOf("images/caf\xC3\xA8.png"), "images/cafe_4.png");
+  EXPECT_EQ(names.NameOf("images/caf\xC3\xA9.png"), "images/cafe_5.png");
+  EXPECT_EQ(names.NameOf("\xD0\xBA\xD0\xB0\xD1\x80\xD1\x82\xD0\xB8\xD0\xBD\xD0\xBA\xD0\xB8/a.png"), "kartinki_2/a.png");
+  EXPECT_EQ(names.NameOf("kartinki/a.png"), "kartinki/a.png");
+  EXPECT_EQ(names.NameOf("css/site.css"), "css/site.css");
+  EXPECT_EQ(names.NameOf("missing.png"), "");
+
+  EXPECT_EQ(names.RewritePage("<img src=\"../assets/images/caf%C3%A9.png?v=2\"><a href='../assets/images/caf\xC3\xA8.png#x'>"
+                              "<img src=\"../assets/images/cafe.png\"><img src=\"http://x/assets/images/caf\xC3\xA9.png\">"),
+            "<img src=\"../assets/images/cafe_5.png?v=2\"><a href='../assets/images/cafe_4.png#x'>"
+            "<img src=\"../assets/images/cafe.png\"><img src=\"http://x/assets/images/caf\xC3\xA9.png\">");
+  const TChmAssetNames plain({"images/a.png"});
+  EXPECT_FALSE(plain.RenamesAny());
+}
+
+// A picture with a name outside ASCII used to fail the whole compile. Its copy gets an ASCII
+// name, the pages and copied style sheets refer to that, and the compiled file holds it.
+TEST_F(ChmProject, CompilesAssetsWithNamesOutsideAscii) {
+  const std::string chmcmd = "/usr/bin/chmcmd";
+  const std::string extractor = "/usr/bin/extract_chmLib";
+  if (!FileExists(chmcmd) || !FileExists(extractor)) GTEST_SKIP() << "chmcmd or extract_chmLib is not installed";
+  StoreCompilerPath(chmcmd);
+  const std::string cafe = "caf\xC3\xA9.png";
+  const std::string scheme = "\xD1\x81\xD1\x85\xD0\xB5\xD0\xBC\xD0\xB0.png";
+  const std::string folder = "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE";  // "фото"
+  const std::string sheet = "\xD1\x81\xD1\x82\xD0\xB8\xD0\xBB\xD1\x8C.css";  // "стиль.css"
+  WriteFixtureFile(box.Path("Guide/assets/images/" + cafe), "\x89PNG cafe with accent");
+  WriteFixtureFile(box.Path("Guide/assets/images/cafe.png"), "\x89PNG plain cafe");
+  WriteFixtureFile(box.Path("Guide/assets/images/" + scheme), "\x89PNG scheme");
+  WriteFixtureFile(box.Path("Guide/assets/" + folder + "/" + cafe), "\x89PNG photo");
+  WriteFixtureFile(box.Path("Guide/assets/css/" + sheet),
+                   "body{background:url(\"../images/" + scheme + "\")}\n.a{background:url(../" + folder + "/caf%C3%A9.png)}");
+  WriteChmProject(project);  // an export of before: a leftover copy must not break this one
+  WriteFixtureFile(Out("assets/images/" + cafe), "left from an older export");
+  TTopic& t = Add("Pictures", "<img src=\"assets/images/" + cafe + "\"><img src=\"assets/images/cafe.png\">"
+                              "<img src=\"/assets/images/" + scheme + "\"><img src=\"assets/" + folder + "/" + cafe + "\">"
+                              "<link rel=\"stylesheet\" href=\"assets/css/" + sheet + "\">");
+
+  const std::string chm = ExportChm(project);
+  const std::string page = Page(t);
+  for (const char* src : {"../assets/images/cafe_2.png", "../assets/images/cafe.png", "../assets/images/shema.png",
+                          "../assets/foto/cafe.png", "../assets/css/stil'.css"}) {
+    EXPECT_TRUE(Contains(page, "=\"" + std::string(src) + "\"")) << src << " in\n" << page;
+  }
+  const std::string hhp = ReadBinaryFile(Out("project.hhp"));
+  EXPECT_TRUE(Contains(hhp, "assets/images/cafe_2.png\r\n")) << hhp;
+  for (unsigned char c : hhp) EXPECT_LT(c, 0x80) << "every listed name is ASCII";
+
+  const std::string extracted = box.Path("extracted");
+  const TProcessResult run = RunProcessAndWait(extractor, std::vector<std::string>{chm, extracted});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(ReadBinaryFile(extracted + "/assets/images/cafe_2.png"), "\x89PNG cafe with accent");
+  EXPECT_EQ(ReadBinaryFile(extracted + "/assets/images/cafe.png"), "\x89PNG plain cafe");
+  EXPECT_EQ(ReadBinaryFile(extracted + "/assets/images/shema.png"), "\x89PNG scheme");
+  EXPECT_EQ(ReadBinaryFile(extracted + "/assets/foto/cafe.png"), "\x89PNG photo");
+  EXPECT_EQ(ReadBinaryFile(extracted + "/assets/css/stil'.css"),
+            "body{background:url(\"../images/shema.png\")}\n.a{background:url(\"../foto/cafe.png\")}");
+  EXPECT_TRUE(FileExists(extracted + "/topics/" + t.ID() + ".html"));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -187,13 +188,15 @@ TEST(CopyFolderTree, CopiesEveryFileAndOnlyTheTreeFormMakesEmptyFolders) {
     const std::string dest = dir / ("out" + std::to_string(static_cast<int>(form)));
     WriteFixtureFile(dest + "/a.txt", "old");
     WriteFixtureFile(dest + "/kept.txt", "kept");
-    CopyFolderTree(dir / "src", dest, form);
+    TPublishGuard guard(dir.Path(), dest);
+    CopyFolderTree(dir / "src", dest, form, guard);
     std::vector<std::string> expected = {"a.txt=a", "kept.txt=kept", "sub/deep/b.txt=b"};
     if (form != TPublishForm::Pdf) expected.push_back("empty/");
     EXPECT_EQ(FilesAndFoldersBelow(dest), expected);
   }
-  CopyFolderTree(dir / "missing", dir / "never", TPublishForm::Chm);
-  CopyFolderTree(dir / "missing", dir / "never", TPublishForm::Pdf);
+  TPublishGuard guard(dir.Path(), dir / "never");
+  CopyFolderTree(dir / "missing", dir / "never", TPublishForm::Chm, guard);
+  CopyFolderTree(dir / "missing", dir / "never", TPublishForm::Pdf, guard);
   EXPECT_FALSE(DirExists(dir / "never"));
 }
 
@@ -201,8 +204,58 @@ TEST(CopyFolderTree, ReportsTheFirstFileError) {
   TTempDir dir;
   WriteFixtureFile(dir / "src/a.txt", "a");
   WriteFixtureFile(dir / "dest", "a file where the folder should be");
-  EXPECT_THROW(CopyFolderTree(dir / "src", dir / "dest", TPublishForm::WebHelp), EFolivaneError);
-  EXPECT_THROW(CopyFolderTree(dir / "src", dir / "dest", TPublishForm::Pdf), EFolivaneError);
+  TPublishGuard guard(dir.Path(), dir / "dest");
+  EXPECT_THROW(CopyFolderTree(dir / "src", dir / "dest", TPublishForm::WebHelp, guard), EFolivaneError);
+  EXPECT_THROW(CopyFolderTree(dir / "src", dir / "dest", TPublishForm::Pdf, guard), EFolivaneError);
+}
+
+// A received project may hold links: those that stay inside the project are followed, those
+// that lead outside are left out and named, whatever they point at.
+TEST(CopyFolderTree, LeavesOutLinksThatLeadOutsideTheProject) {
+  TTempDir dir;
+  const std::string project = dir / "P";
+  WriteFixtureFile(dir / "secret.txt", "secret");
+  WriteFixtureFile(dir / "elsewhere/inner.txt", "secret");
+  WriteFixtureFile(project + "/assets/a.txt", "a");
+  WriteFixtureFile(project + "/styles/shared.css", "css");
+  std::filesystem::create_symlink(dir / "secret.txt", project + "/assets/file-out.txt");
+  std::filesystem::create_symlink(dir / "elsewhere", project + "/assets/folder-out");
+  std::filesystem::create_symlink("../../secret.txt", project + "/assets/relative-out.txt");
+  std::filesystem::create_symlink("../styles/shared.css", project + "/assets/inside.css");
+  for (TPublishForm form : {TPublishForm::WebHelp, TPublishForm::Chm, TPublishForm::Pdf}) {
+    const std::string dest = project + "/build/out" + std::to_string(static_cast<int>(form));
+    TPublishGuard guard(project, dest);
+    CopyFolderTree(project + "/assets", dest, form, guard);
+    EXPECT_EQ(FilesAndFoldersBelow(dest), (std::vector<std::string>{"a.txt=a", "inside.css=css"}));
+    EXPECT_EQ(guard.Warnings(),
+              (std::vector<std::string>{"Skipped assets/file-out.txt: a symbolic link that leads outside the project",
+                                        "Skipped assets/folder-out: a symbolic link that leads outside the project",
+                                        "Skipped assets/relative-out.txt: a symbolic link that leads outside the project"}));
+  }
+  // The assets folder itself may be the link.
+  DeleteFolderTree(project + "/assets");
+  std::filesystem::create_symlink(dir / "elsewhere", project + "/assets");
+  TPublishGuard guard(project, project + "/build/whole");
+  CopyFolderTree(project + "/assets", project + "/build/whole", TPublishForm::WebHelp, guard);
+  EXPECT_FALSE(DirExists(project + "/build/whole"));
+  EXPECT_EQ(guard.Warnings(), (std::vector<std::string>{"Skipped assets: a symbolic link that leads outside the project"}));
+}
+
+// A link left in the output folder must not carry the copy elsewhere.
+TEST(CopyFolderTree, NeverWritesThroughALinkInTheDestination) {
+  TTempDir dir;
+  WriteFixtureFile(dir / "P/assets/img/a.png", "new");
+  WriteFixtureFile(dir / "outside/a.png", "kept");
+  EnsureDir(dir / "P/build/assets");
+  std::filesystem::create_symlink(dir / "outside", dir / "P/build/assets/img");
+  TPublishGuard guard(dir / "P", dir / "P/build");
+  EXPECT_THROW(CopyFolderTree(dir / "P/assets", dir / "P/build/assets", TPublishForm::WebHelp, guard), EFolivaneError);
+  EXPECT_THROW(CopyFolderTree(dir / "P/assets", dir / "P/build/assets", TPublishForm::Pdf, guard), EFolivaneError);
+  std::filesystem::create_symlink(dir / "outside", dir / "P/build/linked");
+  EXPECT_THROW(CopyFolderTree(dir / "P/assets", dir / "P/build/linked", TPublishForm::Chm, guard), EFolivaneError)
+      << "the destination itself is the link";
+  EXPECT_EQ(ReadTextFileUtf8(dir / "outside/a.png"), "kept");
+  EXPECT_EQ(ListFilesRecursive(dir / "outside"), (std::vector<std::string>{"a.png"}));
 }
 
 }  // namespace

@@ -98,14 +98,13 @@ TEST(LinkChecker, MissingTopicFilesAndTheOrderOfTopics) {
   auto orphan = std::make_unique<TTopic>();
   orphan->SetID("ORPHAN");
   orphan->SetTitle("Orphan");
-  orphan->SetHtmlPath(p.Path("topics/orphan.html"));
   p.Project().InsertLoadedTopic(std::move(orphan));
 
   EXPECT_EQ(IssueTexts(CheckLinks(p.Project())),
             (std::vector<std::string>{"First: Missing local reference: x.png",
                                       "Child: Missing HTML file: " + child.HtmlPath(),
                                       "Second: Missing HTML file: ",
-                                      "Orphan: Missing HTML file: " + p.Path("topics/orphan.html")}));
+                                      "Orphan: Missing HTML file: " + p.Path("topics/ORPHAN.html")}));
 }
 
 TEST(LinkChecker, CleanProjectHasNoIssuesAndReportsProgress) {

@@ -176,6 +176,10 @@ TEST_F(StyleFiles, EachOutputAssemblesItsSheet) {
 TEST_F(StyleFiles, ProfileNamesStayInsideTheStylesFolder) {
   FProject.SetStyleProfile("../../secret");
   EXPECT_EQ(StyleProfilePath(FProject), FDir / "styles/.._.._secret.css");
+  // A name no portable file holds names no profile: the default applies, nothing fails.
+  FProject.SetStyleProfile("print?");
+  EXPECT_EQ(StyleProfilePath(FProject), FDir / "styles/print_.css");
+  EXPECT_NO_THROW(WriteEditorEffectiveCss(FSettings, FProject));
 }
 
 TEST_F(StyleFiles, EditorSheetIsWrittenWithItsFolder) {

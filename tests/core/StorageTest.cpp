@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "TestHelpers.h"
 #include "uJson.h"
 #include "uPlatform.h"
@@ -103,12 +105,12 @@ TEST_F(StorageTest, LoadReadsValuesAsText) {
   EXPECT_FALSE(a.ExcludeWeb());
 }
 
-// A kind error in a file that turns out not to be JSON at all: the file is ignored, as any
-// damaged file is, rather than reported half read.
+// A kind error in a file that turns out not to be JSON at all: the damage is what is
+// reported, and nothing of the file is taken half read.
 TEST_F(StorageTest, DamagedFileWinsOverKindErrors) {
   WriteTopics("{\"rootTopicIds\":\"A\",\"topics\":[{\"id\":\"A\"},{\"id\":\"A\"}");
   TDocProject p;
-  EXPECT_NO_THROW(LoadProject(Root(), p));
+  EXPECT_NE(ErrorMessage([&] { LoadProject(Root(), p); }).find("topics.json is not valid JSON"), std::string::npos);
   EXPECT_TRUE(p.RootTopicIDs().empty());
   EXPECT_TRUE(p.Topics().empty());
 }
@@ -118,11 +120,12 @@ TEST_F(StorageTest, DamagedFileWinsOverKindErrors) {
 TEST_F(StorageTest, DamagedStructureFiles) {
   struct Case { const char* name; std::string topics; const char* error; };
   const Case cases[] = {
-      {"truncated", "{\"rootTopicIds\":[\"A\"],\"topics\":[{\"id\":", nullptr},
-      {"empty", "", nullptr},
+      {"truncated", "{\"rootTopicIds\":[\"A\"],\"topics\":[{\"id\":", "topics.json is not valid JSON (line 1, column 39: syntax error"},
+      {"conflict marker", "<<<<<<< HEAD\n{\"rootTopicIds\":[]}", "topics.json is not valid JSON"},
+      {"empty", "", "topics.json is not valid JSON"},
       {"invalid utf-8", "{\"rootTopicIds\":[\"\xFF\xFE\"],\"topics\":[]}", nullptr},
       {"bom", "\xEF\xBB\xBF{\"rootTopicIds\":[\"A\"],\"topics\":[{\"id\":\"A\"}]}", nullptr},
-      {"huge number", "{\"rootTopicIds\":[1e999],\"topics\":[]}", nullptr},
+      {"huge number", "{\"rootTopicIds\":[1e999],\"topics\":[]}", "is not valid JSON (number overflow"},
       {"big integer title", "{\"rootTopicIds\":[],\"topics\":[{\"id\":\"A\",\"title\":123456789012345678901234}]}", nullptr},
       {"array file", "[1,2]", "must be an object, not an array"},
       {"roots not array", "{\"rootTopicIds\":\"A\"}", "\"rootTopicIds\" must be an array, not a string"},
@@ -136,28 +139,61 @@ TEST_F(StorageTest, DamagedStructureFiles) {
   for (const Case& c : cases) {
     WriteTopics(c.topics);
     TDocProject p;
-    std::vector<std::string> warnings;
+    const std::string before = ReadBinaryFile(TopicsJsonPath(Root()));
     if (c.error) {
-      try {
-        LoadProject(Root(), p, &warnings);
-        ADD_FAILURE() << c.name << ": no error";
-      } catch (const EFolivaneError& e) {
-        EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << c.name << ": " << e.what();
-        if (std::string(c.error) != "Duplicates not allowed") {
-          EXPECT_NE(std::string(e.what()).find("topics.json"), std::string::npos) << e.what();
-        }
+      const std::string message = ErrorMessage([&] { LoadProject(Root(), p); });
+      EXPECT_NE(message.find(c.error), std::string::npos) << c.name << ": " << message;
+      if (std::string(c.error) != "Duplicates not allowed") {
+        EXPECT_NE(message.find(TopicsJsonPath(Root())), std::string::npos) << message;
       }
     } else {
-      EXPECT_NO_THROW(LoadProject(Root(), p, &warnings)) << c.name;
+      EXPECT_NO_THROW(LoadProject(Root(), p)) << c.name;
+    }
+    EXPECT_EQ(ReadBinaryFile(TopicsJsonPath(Root())), before) << c.name << ": the file is never touched";
+  }
+}
+
+TEST_F(StorageTest, ProjectJsonThatIsNotJsonFailsTheLoad) {
+  WriteFixtureFile(ProjectJsonPath(Root()), "{\"title\":\"Guide\",\n=======\n");
+  TDocProject p;
+  EXPECT_EQ(ErrorMessage([&] { LoadProject(Root(), p); }),
+            ProjectJsonPath(Root()) +
+                " is not valid JSON (line 2, column 1: syntax error while parsing object key - invalid literal; last "
+                "read: '\"Guide\",<U+000A>='; expected string literal); fix or restore the file, then open the project "
+                "again");
+}
+
+// Topic IDs name files: a received project must not reach outside its folder through one.
+TEST_F(StorageTest, TopicIdsMustBePlainFileNames) {
+  struct Case { std::string id; std::string shown; };
+  const Case refused[] = {
+      {"../../../ESCAPED", "../../../ESCAPED"},
+      {"/tmp/x", "/tmp/x"},
+      {"..", ".."},
+      {"a.b", "a.b"},
+      {"a b", "a b"},
+      {"a\\\\b", "a\\b"},
+      {"caf\u00e9", "caf\xC3\xA9"},
+      {"line\\nbreak", "line?break"},
+      {std::string(129, 'A'), std::string(60, 'A') + "..."},
+      {std::string(10000, 'B'), std::string(60, 'B') + "..."},
+  };
+  for (const Case& c : refused) {
+    WriteTopics("{\"rootTopicIds\":[\"OK\"],\"topics\":[{\"id\":\"OK\"},{\"id\":\"" + c.id + "\",\"title\":\"T\"}]}");
+    TDocProject p;
+    try {
+      LoadProject(Root(), p);
+      ADD_FAILURE() << c.shown << ": no error";
+    } catch (const EFolivaneError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot load " + Root() + "meta/topics.json: the topic ID \"" + c.shown +
+                                           "\" is not a plain file name (letters, digits, - and _ only, at most 128 characters)");
     }
   }
-  WriteTopics("{\"rootTopicIds\":[\"A\"],\"topics\":[{\"id\":");
+  const std::string made = NewTopicID();
+  WriteTopics("{\"topics\":[{\"id\":\"" + made + "\"},{\"id\":\"my-topic_2\"},{\"id\":\"" + std::string(128, 'C') + "\"}]}");
   TDocProject p;
-  std::vector<std::string> warnings;
-  LoadProject(Root(), p, &warnings);
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_NE(warnings[0].find("topics.json is not valid JSON"), std::string::npos) << warnings[0];
-  EXPECT_TRUE(p.Topics().empty());
+  LoadProject(Root(), p);
+  EXPECT_EQ(p.Topics().size(), 3u) << "IDs the program makes, and other plain names, load";
 }
 
 TEST_F(StorageTest, ProjectFileIsWrittenWithByteOrderMark) {
@@ -186,6 +222,10 @@ TEST_F(StorageTest, ReadProjectFileFindsTheRightFolder) {
       // moved from another machine: root no longer has project.json, the sibling does
       {"B.fvp", "{\"title\":\"t\",\"root\":\"D:\\\\Old\\\\B\"}", dir / "B"},
       {"B.fvp", "{\"title\":\"t\",\"root\":\"\"}", dir / "B"},
+      // written on another system, and neither folder made yet: beside the file, never
+      // relative to the working folder
+      {"C.fvp", "{\"title\":\"t\",\"root\":\"D:\\\\Docs\\\\C\"}", dir / "C"},
+      {"C.fvp", "{\"title\":\"t\",\"root\":\"Docs/C\"}", dir / "C"},
       {"B.fvp", "\xEF\xBB\xBF{\"title\":\"t\",\"root\":\"\"}", dir / "B"},
       {".fvp", "{\"title\":\"t\",\"root\":\"\"}", dir / "Project"},
   };
@@ -207,18 +247,9 @@ TEST_F(StorageTest, ReadProjectFileErrors) {
   };
   for (const Case& c : cases) {
     WriteFixtureFile(file, c.content);
-    try {
-      ReadProjectFile(file);
-      ADD_FAILURE() << c.content;
-    } catch (const EFolivaneError& e) {
-      EXPECT_EQ(e.what(), c.message);
-    }
+    EXPECT_EQ(ErrorMessage([&] { ReadProjectFile(file); }), c.message) << c.content;
   }
-  try {
-    ReadProjectFile(dir / "none.fvp");
-  } catch (const EFolivaneError& e) {
-    EXPECT_EQ(e.what(), "Project file not found: " + dir / "none.fvp");
-  }
+  EXPECT_EQ(ErrorMessage([&] { ReadProjectFile(dir / "none.fvp"); }), "Project file not found: " + dir / "none.fvp");
 }
 
 // A project file renamed from A.fvp to B.fvp still works in folder A; saving it
@@ -274,6 +305,18 @@ TEST_F(StorageTest, CopyProjectFolderSkipsBuildAndProjectFiles) {
   WriteFixtureFile(dir / "dst/only-here.txt", "stay");
   CopyProjectFolder(dir / "src", dir / "dst");
   EXPECT_EQ(ListFilesRecursive(dir / "dst"), (Strings{"assets/build/keep.png", "only-here.txt", "topics/a.html"}));
+}
+
+// Save As copies the project's own files: a link to a file elsewhere must not bring that
+// file into the new project; links within the project are copied as the files they name.
+TEST_F(StorageTest, CopyProjectFolderLeavesOutLinksThatLeadOutside) {
+  WriteFixtureFile(dir / "secret.txt", "secret");
+  WriteFixtureFile(dir / "src/assets/logo.png", "logo");
+  ASSERT_EQ(::symlink((dir / "secret.txt").c_str(), (dir / "src/assets/out.png").c_str()), 0);
+  ASSERT_EQ(::symlink("logo.png", (dir / "src/assets/in.png").c_str()), 0);
+  CopyProjectFolder(dir / "src", dir / "dst");
+  EXPECT_EQ(ListFilesRecursive(dir / "dst"), (Strings{"assets/in.png", "assets/logo.png"}));
+  EXPECT_EQ(ReadTextFileUtf8(dir / "dst/assets/in.png"), "logo");
 }
 
 TEST_F(StorageTest, PublishHeaderPrecedence) {

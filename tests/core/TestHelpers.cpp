@@ -25,6 +25,15 @@ void WriteFixtureFile(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+std::string ErrorMessage(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (const EFolivaneError& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
 namespace {
 
 // Tests never open files on the desktop, however they are started (CTest or by hand).

@@ -1,6 +1,7 @@
 // Small helpers shared by the core tests: a temporary folder that cleans up after itself.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "uUtils.h"
@@ -21,3 +22,7 @@ class TTempDir {
 
 // Writes bytes to path, creating folders (no atomic replace: fixtures only).
 void WriteFixtureFile(const std::string& path, const std::string& bytes);
+
+// The message of the EFolivaneError that fn raises, or "(no error)": a test that compares
+// it fails when the call stops raising, which a try/catch around the call would not notice.
+std::string ErrorMessage(const std::function<void()>& fn);

@@ -29,7 +29,11 @@ class TFakeWindow : public ITopicEditorWindow {
   }
   void Defer(std::function<void()> fn) override { Deferred.push_back(std::move(fn)); }
   void FocusEditorControl() override { ++Focused; }
-  std::string WriteEditorEffectiveCss() override { return "/p/internal/editor/editor_effective.css"; }
+  std::string WriteEditorEffectiveCss() override {
+    if (!CssError.empty()) throw EFolivaneError(CssError);
+    return "/p/internal/editor/editor_effective.css";
+  }
+  void ShowCurrentTopicInTree(const std::string& id) override { TreeShows = id; }
   void RunDeferred() {
     while (!Deferred.empty()) {
       auto fn = std::move(Deferred.front());
@@ -42,6 +46,8 @@ class TFakeWindow : public ITopicEditorWindow {
   int TimedOut = 0;
   int Focused = 0;
   std::string Status;
+  std::string CssError;   // a style sheet that cannot be written
+  std::string TreeShows = "(unset)";
   std::vector<int> WaitLimits;
   std::deque<std::function<void()>> PageQueue;
   std::deque<std::function<void()>> Deferred;
@@ -57,34 +63,38 @@ struct TFakePage {
   std::string headerBg;
   bool answerGetHtml = true;
   bool answerGetHeader = true;
+  int64_t seq = 0;  // the last command taken, as every message says
 
-  void Post(const std::string& json) {
+  void Post(TJson message) {
+    message["seq"] = seq;
+    const std::string json = JsonWrite(message);
     window.PageQueue.push_back([this, json] { host.Post(json); });
   }
   void Handle(const std::string& script) {
     std::string text;
     TJson cmd;
     if (!DecodeRecvScript(script, text) || !TryParseJson(text, cmd)) return;
+    seq = cmd.value("seq", seq);
     const std::string type = JsonString(cmd, "type", "");
     const std::string name = JsonString(cmd, "cmd", "");
     if (type == "setHtml") {
       body = JsonString(cmd, "html", "");
-      Post(JsonWrite(TJson{{"type", "htmlChanged"}, {"html", body}, {"user", false}}));
+      Post(TJson{{"type", "htmlChanged"}, {"html", body}, {"user", false}});
     } else if (type == "getHtml" && answerGetHtml) {
-      Post(JsonWrite(TJson{{"type", "htmlResponse"}, {"html", body}}));
+      Post(TJson{{"type", "htmlResponse"}, {"html", body}});
     } else if (type == "getHeader" && answerGetHeader) {
-      Post(JsonWrite(TJson{{"type", "headerChanged"}, {"headerHtml", header}, {"headerBg", headerBg}}));
+      Post(TJson{{"type", "headerChanged"}, {"headerHtml", header}, {"headerBg", headerBg}});
     } else if (name == "setHeaderHtml") {
       header = JsonString(cmd, "arg", "");
     } else if (name == "setHeaderBg") {
       headerBg = JsonString(cmd, "arg", "");
-      Post(JsonWrite(TJson{{"type", "headerChanged"}, {"headerHtml", header}, {"headerBg", headerBg}}));
+      Post(TJson{{"type", "headerChanged"}, {"headerHtml", header}, {"headerBg", headerBg}});
     }
   }
   // The user types: the page reports the new body as a user change.
   void UserTypes(const std::string& html) {
     body = html;
-    host.Post(JsonWrite(TJson{{"type", "htmlChanged"}, {"html", body}, {"user", true}}));
+    host.Post(JsonWrite(TJson{{"type", "htmlChanged"}, {"html", body}, {"user", true}, {"seq", seq}}));
   }
 };
 
@@ -188,27 +198,60 @@ TEST_F(TTopicEditingFixture, NoTopicMeansNoQuestionToThePage) {
   EXPECT_TRUE(host.CommandsNamed("getHtml").empty());
 }
 
-TEST_F(TTopicEditingFixture, SilentPageTimesOutAndItsLateAnswerIsNeverStoredForTheNextTopic) {
+// The page stalls past every wait while the user moves A -> B -> C; then it answers both
+// requests at once. Each answer goes to the topic it was asked for, never to the next one.
+TEST_F(TTopicEditingFixture, LateAnswersGoToTheTopicTheyWereAskedFor) {
   MakeReady();
   Select(A);
   page.UserTypes("<p>alpha typed</p>");
-  Select(B);
-  ASSERT_EQ(pending.at(A), "<p>alpha typed</p>");
-
-  // The page stops answering: the capture of B times out, and its answer comes late.
   page.answerGetHtml = false;
-  session.TopicSelectionChanged(C);
-  EXPECT_GE(window.TimedOut, 1);
-  EXPECT_TRUE(session.WaitingHtmlResponse());
+  Select(B);
+  const int64_t askedForA = JsonFind(host.CommandsNamed("getHtml").back(), "seq")->get<int64_t>();
+  Select(C);
+  const int64_t askedForB = JsonFind(host.CommandsNamed("getHtml").back(), "seq")->get<int64_t>();
+  EXPECT_GE(window.TimedOut, 2);
   EXPECT_EQ(session.CurrentTopicID(), C);
-  host.Post(JsonWrite(TJson{{"type", "htmlResponse"}, {"html", "<p>beta late</p>"}}));
-  Settle();
-  EXPECT_EQ(session.DirtyHtml(), "");
+  EXPECT_EQ(pending.at(A), "<p>alpha typed</p>");
+  EXPECT_EQ(pending.count(B), 0u);
+
+  const int marks = window.DirtyMarks;
+  auto answer = [this](int64_t seq, const std::string& html) {
+    host.Post(JsonWrite(TJson{{"type", "htmlResponse"}, {"html", html}, {"seq", seq}}));
+  };
+  answer(askedForA, "<p>alpha typed, and more before the switch</p>");
+  answer(askedForB, "<p>beta typed</p>");
+  EXPECT_EQ(pending.at(A), "<p>alpha typed, and more before the switch</p>");
+  EXPECT_EQ(pending.at(B), "<p>beta typed</p>");
   EXPECT_EQ(pending.count(C), 0u);
-  EXPECT_EQ(pending.count(B), 0u) << "the capture of B stored nothing new";
+  EXPECT_EQ(session.DirtyHtml(), "");
+  EXPECT_EQ(window.DirtyMarks, marks + 2) << "text the page had and the files lack is unsaved";
+
+  // A typing report the page sent before it took the load of C is B's as well.
+  host.Post(JsonWrite(TJson{{"type", "htmlChanged"}, {"html", "<p>beta, last keys</p>"}, {"user", true},
+                            {"seq", askedForB}}));
+  EXPECT_EQ(pending.at(B), "<p>beta, last keys</p>");
+  EXPECT_EQ(session.DirtyHtml(), "");
   page.answerGetHtml = true;
+  Settle();
   Select(A);
   EXPECT_EQ(pending.at(C), "<p>gamma file</p>");
+  EXPECT_EQ(page.body, "<p>alpha typed, and more before the switch</p>");
+}
+
+// An answer about a topic that was shown again since is older than what the page holds.
+TEST_F(TTopicEditingFixture, ALateAnswerNeverOverwritesATopicShownAgain) {
+  MakeReady();
+  Select(A);
+  page.answerGetHtml = false;
+  Select(B);
+  const int64_t askedForA = JsonFind(host.CommandsNamed("getHtml").back(), "seq")->get<int64_t>();
+  page.answerGetHtml = true;
+  Select(A);
+  page.UserTypes("<p>alpha now</p>");
+  host.Post(JsonWrite(TJson{{"type", "htmlResponse"}, {"html", "<p>alpha old</p>"}, {"seq", askedForA}}));
+  EXPECT_EQ(session.DirtyHtml(), "<p>alpha now</p>");
+  Select(C);
+  EXPECT_EQ(pending.at(A), "<p>alpha now</p>");
 }
 
 TEST_F(TTopicEditingFixture, ASwitchDuringAWaitIsQueuedAndAppliedAfter) {
@@ -237,14 +280,71 @@ TEST_F(TTopicEditingFixture, HeaderEchoRulesAndBlankBackgrounds) {
   EXPECT_EQ(session.HeaderBg(), "#123456");
   EXPECT_EQ(window.DirtyMarks, 0);
 
-  // While the echo of an applied header is expected, the answer to getHeader is dropped.
+  // The echo of an applied header is not taken for the answer to getHeader, nor the other way.
   session.ApplyHeaderToEditor();
-  window.PageQueue.clear();
   page.answerGetHeader = true;
   const int timeoutsBefore = window.TimedOut;
   session.RequestHeaderAndWait(400);
-  EXPECT_EQ(window.TimedOut, timeoutsBefore + 1);
+  EXPECT_EQ(window.TimedOut, timeoutsBefore);
   EXPECT_EQ(window.WaitLimits.back(), 400);
+  EXPECT_FALSE(session.WaitingHeaderResponse());
+}
+
+// With no topic current (after a deletion, Open or New), header reports belong to nobody:
+// the project's default header is never written from them.
+TEST_F(TTopicEditingFixture, HeaderReportsWithoutATopicWriteNothing) {
+  MakeReady();
+  Select(A);
+  session.ForgetCurrentTopic();
+  host.Post(JsonWrite(TJson{{"type", "headerChanged"}, {"headerHtml", "<b>typed after</b>"}, {"headerBg", "#00ff00"},
+                            {"seq", page.seq}}));
+  session.ApplySettingsToEditor();  // its background command is echoed too
+  Settle();
+  EXPECT_FALSE(FileExists(HeaderHtmlPath(project, "")));
+  EXPECT_FALSE(FileExists(HeaderBgPath(project, "")));
+  EXPECT_NE(ReadTextFileUtf8(HeaderHtmlPath(project, A)), "<b>typed after</b>");
+}
+
+// A switch whose new topic cannot be read or shown changes nothing: the page keeps the old
+// topic and the old topic stays current, so the next save cannot misfile its text.
+TEST_F(TTopicEditingFixture, ASwitchThatFailsHalfWayStaysOnTheOldTopic) {
+  MakeReady();
+  Select(A);
+  page.UserTypes("<p>alpha typed</p>");
+  struct TCase {
+    const char* name;
+    std::function<void()> breakIt;
+    std::function<void()> mend;
+  };
+  const std::string pageOfB = TopicFilePath(project, B);
+  const TCase cases[] = {
+      {"style sheet cannot be written", [&] { window.CssError = "Cannot write editor_effective.css"; },
+       [&] { window.CssError.clear(); }},
+      {"topic file is a folder",
+       [&] {
+         DeleteFileIfExists(pageOfB);
+         EnsureDir(pageOfB);
+       },
+       [&] {
+         DeleteFolderTree(pageOfB);
+         WriteFixtureFile(pageOfB, "<p>beta file</p>");
+       }},
+  };
+  for (const TCase& c : cases) {
+    c.breakIt();
+    window.TreeShows = "(unset)";
+    EXPECT_THROW(session.TopicSelectionChanged(B), EFolivaneError) << c.name;
+    Settle();
+    EXPECT_EQ(session.CurrentTopicID(), A) << c.name;
+    EXPECT_EQ(window.TreeShows, A) << c.name;
+    EXPECT_EQ(page.body, "<p>alpha typed</p>") << c.name;
+    c.mend();
+  }
+  page.UserTypes("<p>alpha, still here</p>");
+  Select(B);
+  EXPECT_EQ(pending.at(A), "<p>alpha, still here</p>");
+  EXPECT_EQ(pending.count(B), 0u);
+  EXPECT_EQ(page.body, "<p>beta file</p>");
 }
 
 TEST_F(TTopicEditingFixture, SettingsChangeRefreshesAnEmptyTopicAndItsDefaultHeader) {

@@ -65,6 +65,12 @@ TEST_F(TranslationFileTest, EmptyTranslationKeepsEnglishAndFirstRowWins) {
   EXPECT_EQ(TranslateText("Save"), "Save");
 }
 
+TEST_F(TranslationFileTest, MessageOfSeveralLinesIsTranslatedLineByLine) {
+  LoadTranslationsFrom(Write("2\nEnglish\nDeutsch\nen\nde\nNot found.\nNicht gefunden.\nPick one.\nBitte waehlen.\n"), "de");
+  EXPECT_EQ(TranslateText("Not found.\n\nPick one.\nUnknown line"), "Nicht gefunden.\n\nBitte waehlen.\nUnknown line");
+  EXPECT_EQ(TranslateText("Pick one.\n"), "Bitte waehlen.\n");
+}
+
 TEST_F(TranslationFileTest, SystemLanguageMapsToProgramCodes) {
   const std::pair<const char*, const char*> cases[] = {
       {"de", "de"}, {"zh", "cn"}, {"ja", "jp"}, {"ko", "kr"}, {"ru", "ru"}, {"sv", "en"}, {"", "en"}};

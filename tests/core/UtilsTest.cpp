@@ -2,6 +2,10 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "TestHelpers.h"
 #include "uUtils.h"
@@ -104,6 +108,92 @@ TEST(Files, FailedWriteKeepsTheOldFile) {
 
   EXPECT_EQ(ReadTextFileUtf8(path), "{\"title\":\"old\"}");
   EXPECT_EQ(ListFiles(dir.Path()).size(), 1u);
+}
+
+namespace {
+
+// A file of size bytes that holds data only at its start and end: large, yet quick to make.
+void MakeSparseFile(const std::string& path, off_t size) {
+  WriteFixtureFile(path, "head");
+  ASSERT_EQ(::truncate(path.c_str(), size), 0);
+  std::FILE* f = std::fopen(path.c_str(), "r+b");
+  ASSERT_NE(f, nullptr);
+  std::fseek(f, static_cast<long>(size - 4), SEEK_SET);
+  std::fwrite("tail", 1, 4, f);
+  std::fclose(f);
+}
+
+long PeakMemoryKb() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+}  // namespace
+
+// A copy streams: a large file is never held in memory, and a sparse one stays sparse.
+TEST(Files, CopyStreamsAndKeepsHoles) {
+  TTempDir dir;
+  const off_t size = off_t(512) << 20;
+  MakeSparseFile(dir / "big.bin", size);
+  const long before = PeakMemoryKb();
+  CopyFileOverwrite(dir / "big.bin", dir / "copy.bin");
+  CopyOutputFile(dir / "big.bin", dir / "copy.bin");
+  EXPECT_LT(PeakMemoryKb() - before, 64 * 1024) << "kilobytes of memory more than before";
+  struct stat st{};
+  ASSERT_EQ(::stat((dir / "copy.bin").c_str(), &st), 0);
+  EXPECT_EQ(st.st_size, size);
+  EXPECT_LT(st.st_blocks * 512, 1 << 20) << "the holes stay holes";
+  std::FILE* f = std::fopen((dir / "copy.bin").c_str(), "rb");
+  char tail[5] = {};
+  std::fseek(f, static_cast<long>(size - 4), SEEK_SET);
+  EXPECT_EQ(std::fread(tail, 1, 4, f), 4u);
+  std::fclose(f);
+  EXPECT_STREQ(tail, "tail");
+}
+
+// A copy that fails half way (the file size limit, as a full disk would) leaves the target
+// as it was, or absent, and no temporary file.
+TEST(Files, FailedCopyLeavesTheTargetAsItWas) {
+  TTempDir dir;
+  WriteFixtureFile(dir / "src/data.bin", std::string(3 << 20, 'x'));
+  WriteFixtureFile(dir / "out/old.bin", "old");
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 1 << 20;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  EXPECT_THROW(CopyFileOverwrite(dir / "src/data.bin", dir / "out/old.bin"), EFolivaneError);
+  EXPECT_THROW(CopyFileToNewFile(dir / "src/data.bin", dir / "out/new.bin"), EFolivaneError);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_TRUE(ReadBinaryFile(dir / "out/old.bin") == "old") << "the old file is whole";
+  EXPECT_EQ(ListFiles(dir / "out"), (std::vector<std::string>{dir / "out/old.bin"})) << "no new file, no temporary file";
+
+  const std::string refused = [&] {
+    try {
+      CopyFileToNewFile(dir / "src/data.bin", dir / "out/old.bin");
+    } catch (const EFolivaneError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  }();
+  EXPECT_EQ(refused, "The file already exists: " + (dir / "out/old.bin"));
+  EXPECT_TRUE(ReadBinaryFile(dir / "out/old.bin") == "old");
+}
+
+// A link in the target's place is replaced, never written through.
+TEST(Files, CopyReplacesALinkAtTheTarget) {
+  TTempDir dir;
+  WriteFixtureFile(dir / "outside.txt", "keep me");
+  WriteFixtureFile(dir / "new.txt", "new");
+  ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), (dir / "target.txt").c_str()), 0);
+  CopyFileOverwrite(dir / "new.txt", dir / "target.txt");
+  EXPECT_EQ(ReadBinaryFile(dir / "outside.txt"), "keep me");
+  EXPECT_EQ(ReadBinaryFile(dir / "target.txt"), "new");
+  struct stat st{};
+  ASSERT_EQ(::lstat((dir / "target.txt").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
 }
 
 TEST(Paths, Parts) {

@@ -2,6 +2,9 @@
 // through the host's postMessage.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { launchEditorBrowser, openEditor } from './lib/editor-page.mjs';
 
 let browser;
@@ -69,6 +72,22 @@ test('a pending typing report goes out before the answer to getHtml', () => with
   assert.equal((await ed.posted('htmlResponse'))[0].html, '<p>abcde</p>');
 }));
 
+// The host attributes every message to a topic by the number of the last command taken
+// before it was posted: typing flushed ahead of a command still carries the number before.
+test('every message carries the number of the last command the page took', () => withEditor(async (ed) => {
+  await ed.send({ type: 'setHtml', html: '<p>abc</p>', seq: 7 });
+  await ed.caretIn('#zd-body p', 3);
+  await ed.clearPosted();
+  await ed.page.keyboard.type('de');
+  await ed.send({ type: 'getHtml', seq: 8 });
+  await ed.send({ type: 'exec', cmd: 'setHeaderBg', arg: '#ffeedd', origin: 'program', seq: 9 });
+  const seen = (await ed.posted()).filter((m) => m.type !== 'cursorStyle').map((m) => `${m.type}:${m.seq}`);
+  // The typing goes out in one or two reports, depending on how fast the page runs.
+  assert.deepEqual(seen.filter((m, i) => m !== seen[i - 1]), ['htmlChanged:7', 'htmlResponse:8', 'headerChanged:9']);
+  await ed.send({ type: 'getHtml', seq: 'x' });
+  assert.equal((await ed.posted('htmlResponse')).at(-1).seq, 9, 'a number that is not one is ignored');
+}));
+
 test('cursorStyle describes bold 18 px red text in a list', () => withEditor(async (ed) => {
   await ed.setHtml('<ul><li>one <strong><span style="font-size: 18px; color: #ff0000;">red</span></strong></li></ul>'
     + '<h2 style="text-align: center; line-height: 1.5;">Title</h2>');
@@ -96,13 +115,60 @@ test('cursorStyle describes bold 18 px red text in a list', () => withEditor(asy
   assert.equal(h.listType, '');
   assert.equal(h.bold, true, 'headings are bold');
 
-  // A project default of 1.15 at 16 px must read back as 1.15, not as a rounded 18px.
+  // A project default of 1.15 at 16 px must read back as 1.15, not as a rounded 18px; a
+  // larger word in the paragraph does not change the paragraph's spacing.
   await ed.exec('setDefaultFontSizePx', '16', 'program');
   await ed.exec('setDefaultLineHeight', '1.15', 'program');
-  await ed.setHtml('<p>plain</p><p>second</p>');
+  await ed.setHtml('<p>plain</p><p>second <span style="font-size: 30px;">big</span></p>');
   await ed.caretIn('#zd-body p:last-child', 2);
   await ed.caretIn('#zd-body p', 2);
-  assert.equal((await ed.lastCursorStyle()).lineHeight, '18.4px');
+  assert.equal((await ed.lastCursorStyle()).lineHeight, '1.15');
+  await ed.caretIn('#zd-body span', 1);
+  const big = await ed.lastCursorStyle();
+  assert.equal(big.fontSizePx, 30);
+  assert.equal(big.lineHeight, '1.15');
+}));
+
+test('a formatting change on a selection reports the style of the selected text', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>Hello world</p><p>Second line</p>');
+  await ed.caretIn('#zd-body p', 2);
+  await ed.page.keyboard.press('Control+A');
+  await ed.clearPosted();
+  await ed.page.keyboard.press('Control+I');
+  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'cursorStyle'));
+  assert.equal((await ed.lastCursorStyle()).italic, true);
+  await ed.clearPosted();
+  await ed.page.keyboard.press('Control+I');
+  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'cursorStyle'));
+  assert.equal((await ed.lastCursorStyle()).italic, false);
+
+  await ed.clearPosted();
+  await ed.exec('selectAll');
+  await ed.exec('underline');
+  const s = await ed.lastCursorStyle();
+  assert.equal(s.underline, true);
+  assert.equal(s.italic, false);
+  // A user command that changes nothing is still answered: the toolbar flipped its button.
+  await ed.clearPosted();
+  await ed.exec('align', 'left');
+  assert.equal((await ed.posted('cursorStyle')).length, 1);
+
+  // A selection that begins at the end of one paragraph shows the text it covers.
+  await ed.setHtml('<p>plain</p><h2><span style="font-size: 30px;">big</span> tail</h2>');
+  await ed.page.evaluate(() => {
+    const ed = window.tinymce.get('zd-body');
+    const [plain, big] = [...document.querySelectorAll('#zd-body p, #zd-body span')].map((e) => e.firstChild);
+    const rng = document.createRange();
+    rng.setStart(plain, plain.length);
+    rng.setEnd(big, 2);
+    ed.focus();
+    ed.selection.setRng(rng);
+    ed.nodeChanged();
+  });
+  const big = await ed.lastCursorStyle();
+  assert.equal(big.fontSizePx, 30);
+  assert.equal(big.blockTag, 'h2');
+  assert.equal(big.bold, true);
 }));
 
 test('a loaded topic puts the caret into its first text', () => withEditor(async (ed) => {
@@ -163,6 +229,21 @@ test('table commands add and remove rows and columns', () => withEditor(async (e
   assert.deepEqual(await shape(), [3, 3]);
   await ed.exec('table', '0,5');
   assert.equal(await ed.page.evaluate(() => document.querySelectorAll('#zd-body table').length), 1);
+}));
+
+test('a table beyond 100 rows or 30 columns is refused', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>text</p>');
+  await ed.caretIn('#zd-body p', 4);
+  for (const size of ['101,2', '2,31']) {
+    await ed.exec('table', size);
+    assert.doesNotMatch(await ed.getHtml(), /<table/, size);
+  }
+  await ed.exec('table', '100,30');
+  const shape = await ed.page.evaluate(() => {
+    const table = document.querySelector('#zd-body table');
+    return [table.rows.length, table.rows[0].cells.length];
+  });
+  assert.deepEqual(shape, [100, 30]);
 }));
 
 test('links, topic links and images', () => withEditor(async (ed) => {
@@ -349,6 +430,28 @@ test('pasting from a word processor keeps structure and drops Office markup', ()
   assert.match(html, /<ul>\s*<li>First<\/li>\s*<li>Second<\/li>\s*<\/ul>/);
   assert.match(html, /<table[^>]*>[\s\S]*cell/);
   assert.doesNotMatch(html, /mso-|Mso|o:p|\[if/i);
+}));
+
+test('the caret is reported again once the project style sheet has loaded', () => withEditor(async (ed) => {
+  const dir = mkdtempSync(join(tmpdir(), 'folivane-css-'));
+  try {
+    const css = join(dir, 'editor_effective.css');
+    writeFileSync(css, '#zd-body h1 { line-height: 1.25; font-size: 40px; }');
+    await ed.setHtml('<h1>Title</h1><p>text</p>');
+    await ed.caretIn('#zd-body h1', 2);
+    assert.notEqual((await ed.lastCursorStyle()).fontSizePx, 40);
+    await ed.clearPosted();
+    await ed.exec('setCssFile', join(dir, 'missing.css'), 'program');
+    await ed.exec('setCssFile', css, 'program');
+    await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'cursorStyle' && m.fontSizePx === 40), null, { timeout: 5000 });
+    assert.equal((await ed.lastCursorStyle()).lineHeight, '1.25');
+    // One sheet is left: the newest.
+    const links = await ed.page.evaluate(() => [...document.querySelectorAll('link.zd-project-css')].map((l) => l.id + ' ' + l.getAttribute('href')));
+    assert.equal(links.length, 1);
+    assert.match(links[0], /^zd-project-css file:\/\/.*\/editor_effective\.css\?t=\d+$/);
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
 }));
 
 test('base href and the project style sheet apply to the content', () => withEditor(async (ed) => {

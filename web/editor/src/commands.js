@@ -17,6 +17,11 @@ const ENGINE_COMMANDS = {
   removeTableColumn: 'mceTableDeleteCol',
 };
 
+// The host refuses larger tables; a command beyond them is dropped rather than
+// freezing the page while it builds every cell.
+const MAX_TABLE_ROWS = 100;
+const MAX_TABLE_COLUMNS = 30;
+
 const ALIGN_COMMANDS = { left: 'JustifyLeft', center: 'JustifyCenter', right: 'JustifyRight', justify: 'JustifyFull' };
 
 export function escapeHtml(text) {
@@ -166,7 +171,7 @@ export function runExec(ctx, editor, cmd, arg, origin) {
     }
     case 'table': {
       const [rows, cols] = String(arg || '').split(',').map((v) => parseInt(v, 10));
-      if (rows > 0 && cols > 0) {
+      if (rows > 0 && cols > 0 && rows <= MAX_TABLE_ROWS && cols <= MAX_TABLE_COLUMNS) {
         editor.undoManager.transact(() => {
           editor.execCommand('mceInsertTable', false, { rows, columns: cols, options: { headerRows: 0 } });
           styleNewTable(editor, ctx.tableBorder);
@@ -178,7 +183,7 @@ export function runExec(ctx, editor, cmd, arg, origin) {
       if (hasArg) editor.insertContent(arg);
       return;
     case 'setCssFile':
-      document.getElementById('zd-project-css').href = hasArg ? filePathToUrl(arg) + '?t=' + Date.now() : 'data:text/css,';
+      ctx.setProjectCss(hasArg ? filePathToUrl(arg) + '?t=' + Date.now() : 'data:text/css,');
       return;
     case 'setHeaderHtml':
       ctx.setHeaderHtml(arg || '');

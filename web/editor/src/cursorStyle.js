@@ -31,7 +31,7 @@ function closest(node, root, test) {
 
 const BLOCKS = /^(P|H[1-6]|LI|DIV|PRE|BLOCKQUOTE|TD|TH|ADDRESS|DT|DD|FIGCAPTION|CAPTION)$/;
 
-// A line height as the user set it: a factor when written as one, else pixels.
+// A line height as a factor of the block's font size.
 function lineHeightOf(block, computed) {
   for (let n = block; n && n.nodeType === 1; n = n.parentNode) {
     const own = n.style && n.style.lineHeight;
@@ -44,14 +44,63 @@ function lineHeightOf(block, computed) {
   }
   const lh = computed.lineHeight;
   if (!lh || lh === 'normal') return '';
-  // Fractions kept: 1.15 of 16 px is 18.4px, and rounding would report 1.13 to the host.
-  return Math.round(parseFloat(lh) * 100) / 100 + 'px';
+  // The browser gives pixels; the factor is that of the block's own font size. Left to the
+  // host, it would divide by the caret's size, and a larger word in a 1.5 paragraph
+  // would show 1.2. Two decimals: 1.15 of 16 px is 18.4px and must read back as 1.15.
+  const px = parseFloat(lh);
+  const font = parseFloat(computed.fontSize);
+  if (!(font > 0)) return Math.round(px * 100) / 100 + 'px';
+  return String(Math.round((px / font) * 100) / 100);
+}
+
+// The last node of node's subtree in document order.
+function lastDescendant(node) {
+  let last = node;
+  while (last.lastChild) last = last.lastChild;
+  return last;
+}
+
+// The first text inside the range that shows something, or null. A selection starts
+// between blocks or at the end of a text more often than not (select all, Shift+Down).
+function firstSelectedText(rng, root) {
+  const walker = root.ownerDocument.createTreeWalker(root, NodeFilter.SHOW_TEXT);
+  const start = rng.startContainer;
+  let first;
+  if (start.nodeType === 3) {
+    first = start;
+  } else if (start.childNodes[rng.startOffset]) {
+    walker.currentNode = start.childNodes[rng.startOffset];
+    first = walker.currentNode.nodeType === 3 ? walker.currentNode : walker.nextNode();
+  } else {
+    walker.currentNode = lastDescendant(start);
+    first = walker.nextNode();
+  }
+  if (first) walker.currentNode = first;
+  for (let t = first; t; t = walker.nextNode()) {
+    if (t === rng.endContainer ? rng.endOffset === 0 : rng.comparePoint(t, 0) > 0) return null;
+    const from = t === start ? rng.startOffset : 0;
+    const to = t === rng.endContainer ? rng.endOffset : t.length;
+    if (t.data.slice(from, to).trim() !== '') return t;
+  }
+  return null;
+}
+
+// The element whose formatting the toolbar shows: the caret's, or for a selection that
+// of its first text, where a Bold or Italic toggle decides to add or remove.
+function styleNode(editor, root) {
+  const selection = editor.selection;
+  if (!selection.isCollapsed()) {
+    const text = firstSelectedText(selection.getRng(), root);
+    if (text) return text.parentNode;
+  }
+  let node = selection.getNode() || root;
+  if (node.nodeType !== 1) node = node.parentNode;
+  return node;
 }
 
 export function computeCursorStyle(editor, area) {
   const root = editor.getBody();
-  let node = editor.selection.getNode() || root;
-  if (node.nodeType !== 1) node = node.parentNode;
+  const node = styleNode(editor, root);
   const win = root.ownerDocument.defaultView;
   const cs = win.getComputedStyle(node);
   const block = closest(node, root, (n) => BLOCKS.test(n.nodeName)) || root;

@@ -3,7 +3,7 @@ import tinymce from 'tinymce/tinymce';
 import 'tinymce/models/dom';
 import 'tinymce/plugins/lists';
 import 'tinymce/plugins/table';
-import { post, parseCommand } from './protocol.js';
+import { post, parseCommand, noteCommandSeq } from './protocol.js';
 import { runExec } from './commands.js';
 import { computeCursorStyle } from './cursorStyle.js';
 import { cleanPastedHtml } from './wordPaste.js';
@@ -95,11 +95,14 @@ function flushUserReports() {
   if (ctx.headerTimer) reportHeaderIfChanged();
 }
 
-function reportCursor(editor) {
+// Sent when the style differs from the last one sent, or always (force) after a user
+// command: the host's toolbar has already flipped the button it drew, and only a report
+// puts it right when the command changed nothing.
+function reportCursor(editor, force = false) {
   if (!editor || !editor.initialized) return;
   const style = computeCursorStyle(editor, areaOf(editor));
   const key = JSON.stringify(style);
-  if (key === ctx.lastCursor) return;
+  if (key === ctx.lastCursor && !force) return;
   ctx.lastCursor = key;
   post(style);
 }
@@ -151,6 +154,28 @@ ctx.setHeaderHtml = (html) => {
   ctx.header.undoManager.clear();
   ctx.header.undoManager.add();
   ctx.lastHeaderHtml = headerHtml();
+};
+
+// The project's style sheet arrives after the topic it styles, so the caret is reported
+// again once it has loaded. Each sheet gets a link of its own: Qt WebEngine fires no load
+// event when a link's address changes. The previous sheet stays until the newest one has
+// loaded (or failed), so the page never shows unstyled in between.
+ctx.setProjectCss = (href) => {
+  const link = document.createElement('link');
+  link.rel = 'stylesheet';
+  link.className = 'zd-project-css';
+  const settle = () => {
+    if (link.id !== 'zd-project-css') return;  // a newer sheet is on its way
+    document.querySelectorAll('link.zd-project-css').forEach((l) => { if (l !== link) l.remove(); });
+    reportCursor(ctx.active);
+  };
+  link.addEventListener('load', settle);
+  link.addEventListener('error', settle);
+  const current = document.getElementById('zd-project-css');
+  current.removeAttribute('id');
+  link.id = 'zd-project-css';
+  link.href = href;
+  current.after(link);
 };
 
 // The host sends the header's content and then its background: one report follows the pair.
@@ -221,13 +246,15 @@ function exec(command) {
   }
   if (editor === ctx.body) reportBody(origin === 'user');
   else if (headerHtml() !== ctx.lastHeaderHtml) reportHeader();
-  reportCursor(editor);
+  reportCursor(editor, origin === 'user');
 }
 
 function receive(text) {
   const command = parseCommand(text);
   if (!command) return;
+  // Edits typed before this command are reported as what they were: before it.
   flushUserReports();
+  noteCommandSeq(command.seq);
   try {
     switch (command.type) {
       case 'setHtml': setHtml(command.html); break;

@@ -1,8 +1,17 @@
 // The page's side of the message protocol: everything goes to the host as an object.
+
+// The number of the last command the page has taken. Every message carries it, so the
+// host knows which topic a report describes even when it arrives after the next load.
+let lastCommandSeq = 0;
+
+export function noteCommandSeq(seq) {
+  if (Number.isSafeInteger(seq) && seq > 0) lastCommandSeq = seq;
+}
+
 export function post(message) {
   const webview = window.chrome && window.chrome.webview;
   if (webview && typeof webview.postMessage === 'function') {
-    webview.postMessage(message);
+    webview.postMessage({ ...message, seq: lastCommandSeq });
   }
 }
 

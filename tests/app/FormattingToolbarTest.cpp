@@ -1,0 +1,96 @@
+// The formatting toolbar's boxes: what one key or one choice sends the page.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include "AppTestSupport.h"
+
+namespace {
+
+// A window on a saved project whose page has said it is ready.
+struct TReadyWindow {
+  TAppSandbox box;
+  std::unique_ptr<TfrmMain> w;
+
+  TReadyWindow() {
+    w = box.NewWindow({QString::fromStdString(box.MakeProject("Guide"))});
+    w->show();
+    box.host.Post(R"({"type":"ready"})");
+  }
+  // The arguments of the commands named cmd sent on the user's behalf (the project
+  // defaults go out with origin "program").
+  std::vector<std::string> UserArgs(const std::string& cmd) const {
+    std::vector<std::string> args;
+    for (const TJson& m : SentExecCommands(box.host, cmd)) {
+      if (JsonString(m, "origin", "") == "user") args.push_back(JsonString(m, "arg", ""));
+    }
+    return args;
+  }
+};
+
+using TArgs = std::vector<std::string>;
+
+}  // namespace
+
+class FormattingToolbarTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void enterInTheFontSizeBoxAppliesTheSizeOnce() {
+    TReadyWindow t;
+    QVERIFY(t.w->EditorReady());
+    QLineEdit* edit = t.w->cmbFontSize->lineEdit();
+    QVERIFY(edit);
+    for (const auto& [typed, key] : {std::pair{"20", Qt::Key_Return}, {"13", Qt::Key_Enter}}) {
+      edit->selectAll();
+      QTest::keyClicks(edit, typed);
+      QTest::keyClick(edit, key);
+    }
+    QCOMPARE(t.UserArgs("fontSizePx"), (TArgs{"20", "13"}));
+    // Choosing from the list is one command as well.
+    const int index = t.w->cmbFontSize->findText("24");
+    t.w->cmbFontSize->setCurrentIndex(index);
+    emit t.w->cmbFontSize->activated(index);
+    QCOMPARE(t.UserArgs("fontSizePx"), (TArgs{"20", "13", "24"}));
+  }
+
+  void enterInTheLineSpacingBoxAppliesTheShownValue() {
+    TReadyWindow t;
+    QVERIFY(t.w->EditorReady());
+    QComboBox* box = t.w->cmbLineSpacing;
+    box->setCurrentIndex(box->findText("2.0"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(t.UserArgs("lineHeight"), (TArgs{"2"}));
+    box->setCurrentIndex(box->findText("1.15"));
+    QTest::keyClick(box, Qt::Key_Enter);
+    QCOMPARE(t.UserArgs("lineHeight"), (TArgs{"2", "1.15"}));
+  }
+
+  // A size no topic's table needs is refused with a message and asked again, keeping the
+  // answer to correct; Cancel sends nothing.
+  void insertTableRefusesSizesBeyondTheLimits() {
+    TReadyWindow t;
+    QVERIFY(t.w->EditorReady());
+    t.box.dialogs.inputs = {"1000,1000", "101,2", "2,31", "0,3", "three,4", "100,30"};
+    t.w->btnInsertTable->click();
+    QCOMPARE(t.UserArgs("table"), (TArgs{"100,30"}));
+    QCOMPARE(t.box.dialogs.messages.size(), size_t(5));
+    for (const auto& m : t.box.dialogs.messages) {
+      QVERIFY(m.kind == TMessageKind::Warning);
+      QCOMPARE(m.text, std::string("A table has 1 to 100 rows and 1 to 30 columns. Enter the two numbers separated "
+                                   "by a comma, for example 3,4."));
+    }
+    // The second question shows the refused answer, ready to correct.
+    QCOMPARE(t.box.dialogs.inputPrompts.at(1), std::string("Insert Table|Rows,Cols|1000,1000"));
+
+    t.box.dialogs.messages.clear();
+    t.box.dialogs.inputs = {"500,2", std::nullopt};
+    t.w->btnInsertTable->click();
+    QCOMPARE(t.UserArgs("table"), (TArgs{"100,30"}));
+    QCOMPARE(t.box.dialogs.messages.size(), size_t(1));
+  }
+};
+
+QTEST_MAIN(FormattingToolbarTest)
+#include "FormattingToolbarTest.moc"
