@@ -18,9 +18,8 @@ std::string DescribeProject(const TDocProject& project) {
 
 // True when the folder loaded; false when it raised EFolivaneError.
 bool Load(const std::string& folder, TDocProject& project, std::string_view input) {
-  std::vector<std::string> warnings;
   try {
-    LoadProject(folder, project, &warnings);
+    LoadProject(folder, project);
     return true;
   } catch (const EFolivaneError& e) {
     if (std::string(e.what()).empty()) FuzzFail("an error without a message", input);
