@@ -81,6 +81,9 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
   }
 }
 
+// The system would read a NUL byte as the end of the path and answer for a shorter one.
+bool CanNameFile(const std::string& path) { return !path.empty() && path.find('\0') == std::string::npos; }
+
 }  // namespace
 
 // --- Paths -------------------------------------------------------------------
@@ -148,12 +151,12 @@ std::string ExpandFileName(const std::string& path) {
 
 bool FileExists(const std::string& path) {
   struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return CanNameFile(path) && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool DirExists(const std::string& path) {
   struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return CanNameFile(path) && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string EnsureDir(const std::string& dir) {

@@ -46,6 +46,7 @@ std::string ExpandFileName(const std::string& path);    // absolute, "." and "..
 
 // --- Files -------------------------------------------------------------------
 
+// Whether path names a regular file (a folder). A path holding a NUL byte names nothing.
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 // Creates dir and its missing parents when dir is non-empty; returns dir.

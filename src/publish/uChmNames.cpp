@@ -208,6 +208,8 @@ void TChmAssetNames::RewriteStyleSheets(const std::string& assetsDir) const {
     const std::string css = ReadBinaryFile(path);
     if (!IsValidUtf8(css)) continue;  // a sheet in another encoding is left as it is
     const fs::path sheetFolder = fs::path(chm).parent_path();
+    // Named outside the lambda: clang before 16 cannot capture a structured binding.
+    const fs::path sourceFolder = Parent(file);
     bool changed = false;
     const std::string rewritten = reference.Replace(css, [&](const TRegexMatch& m) {
       int group = 2;
@@ -215,7 +217,7 @@ void TChmAssetNames::RewriteStyleSheets(const std::string& assetsDir) const {
       const std::string value(m.Group(group));
       const auto [path, suffix] = SplitSuffix(value);
       if (!IsLocalCssReference(path)) return std::string(m.Group(0));
-      const std::string target = (fs::path(Parent(file)) / DecodedReference(path)).lexically_normal().generic_string();
+      const std::string target = (sourceFolder / DecodedReference(path)).lexically_normal().generic_string();
       const auto it = FRenamed.find(target);
       if (it == FRenamed.end()) return std::string(m.Group(0));
       changed = true;

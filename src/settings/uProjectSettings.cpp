@@ -177,8 +177,12 @@ void TProjectSettings::SaveToFile(const std::string& fileName) const {
 
 bool TProjectSettings::LoadFromFile(const std::string& fileName) {
   if (!FileExists(fileName)) return false;
+  return LoadFromText(ReadTextFileAutoBom(fileName), fileName);
+}
+
+bool TProjectSettings::LoadFromText(std::string_view text, const std::string& fileName) {
   TJson doc;
-  if (!TryParseJson(ReadTextFileAutoBom(fileName), doc) || !doc.is_object()) return false;
+  if (!TryParseJson(text, doc) || !doc.is_object()) return false;
   try {
     FromJson(doc);
   } catch (const EFolivaneError& e) {

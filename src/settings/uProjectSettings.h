@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "uJson.h"
 
@@ -54,6 +55,8 @@ class TProjectSettings {
   void SaveToFile(const std::string& fileName) const;
   // True when the file existed and held a JSON object that was read.
   bool LoadFromFile(const std::string& fileName);
+  // The same for the file's decoded text; fileName names it in errors.
+  bool LoadFromText(std::string_view text, const std::string& fileName);
   void SavePreset(const std::string& fileName) const { SaveToFile(fileName); }
   bool LoadPreset(const std::string& fileName) { return LoadFromFile(fileName); }
   static std::string DefaultSettingsPathForProject(const std::string& projectRoot);

@@ -111,6 +111,20 @@ TEST_F(THtmlImportFixture, StyleSheetsAreRewrittenWithImportsAndUrls) {
   EXPECT_FALSE(FileExists(Project() + "/assets/css/site_2.css"));
 }
 
+// "%00" decodes to a NUL byte, which the system would take as the end of the path: such a
+// reference names no file. Read as "self.css", the sheet below imported itself under an
+// ever longer name until the stack ran out.
+TEST_F(THtmlImportFixture, ReferencesHoldingAnEscapedNulNameNoFile) {
+  SiteFile("css/self.css", "@import url(\"self.css%00/x\");\r\n.a{background:url(pic.png%00.css)}");
+  SiteFile("css/pic.png", "IMG");
+  const std::string page =
+      Page("p.html", R"(<link rel="stylesheet" href="css/self.css"><body><img src="css/pic.png%00.txt"></body>)");
+  EXPECT_EQ(Import(page), "<link rel=\"stylesheet\" href=\"assets/css/self.css\">\r\n<img src=\"css/pic.png%00.txt\">");
+  EXPECT_EQ(ReadTextFileUtf8(Project() + "/assets/css/self.css"),
+            "\xEF\xBB\xBF@import url(\"self.css%00/x\");\r\n.a{background:url(\"pic.png%00.css\")}");
+  EXPECT_EQ(ListFilesRecursive(Project() + "/assets"), (std::vector<std::string>{"css/self.css"}));
+}
+
 TEST_F(THtmlImportFixture, HiddenFilesAreNeverCopied) {
   SiteFile(".env", "SECRET=1");
   SiteFile(".git/config", "[core]");

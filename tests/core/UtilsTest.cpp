@@ -67,6 +67,18 @@ TEST(Files, ReadKeepsByteOrderMarkAutoBomSkipsIt) {
   EXPECT_THROW(ReadTextFileUtf8(dir / "missing.txt"), EFolivaneError);
 }
 
+// The system reads a path only up to a NUL byte; the shorter path must not answer for it.
+TEST(Files, APathHoldingANulByteNamesNothing) {
+  TTempDir dir;
+  WriteFixtureFile(dir / "a.css", "x");
+  for (const std::string& path : {dir / "a.css" + std::string("\0/b", 3), dir.Path() + std::string("\0", 1)}) {
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_FALSE(DirExists(path));
+  }
+  EXPECT_TRUE(FileExists(dir / "a.css"));
+  EXPECT_TRUE(DirExists(dir.Path()));
+}
+
 TEST(Files, WriteCreatesFoldersAndReplaces) {
   TTempDir dir;
   const std::string path = dir / "a/b/c.txt";
