@@ -305,7 +305,8 @@ class TFd {
 // Copies size bytes from in to out a piece at a time. Only the data of a sparse file is
 // read: its holes stay holes, so a large empty file neither fills the disk nor takes long.
 void CopyBytes(int in, int out, off_t size) {
-  std::vector<char> buffer(1 << 20);
+  // A small file gets a buffer its size: pictures are mostly small and copied by the hundred.
+  std::vector<char> buffer(static_cast<size_t>(std::clamp<off_t>(size, 1, off_t{1} << 20)));
   for (off_t pos = 0; pos < size;) {
     off_t data = ::lseek(in, pos, SEEK_DATA);
     if (data < 0 && errno == ENXIO) break;  // nothing but a hole is left
