@@ -168,7 +168,7 @@ TEST(ExportPdf, WritesManualStyleSheetAndAssets) {
   const std::string manual = WritePdfManualFiles(p.Project(), p.OutDir());
   EXPECT_EQ(manual, p.OutDir() + "/manual.html");
   EXPECT_TRUE(FileExists(manual));
-  EXPECT_NE(ReadTextFileUtf8(p.OutDir() + "/style.css").find("p { margin"), std::string::npos);
+  EXPECT_NE(ReadTextFileUtf8(p.OutDir() + "/style.css").find("body p{margin:0;}"), std::string::npos);
   EXPECT_EQ(ReadTextFileUtf8(p.OutDir() + "/assets/images/pic.png"), "PNG");
   EXPECT_EQ(ReadTextFileUtf8(p.OutDir() + "/assets/top.txt"), "T");
   // The old PDF goes first, so a failed print cannot be mistaken for success.
