@@ -361,7 +361,18 @@ test('a heading takes the whole paragraph at the size the project gives headings
     assert.doesNotMatch(html, /font-size|<span/);
     assert.match(html, /^<h1[^>]*>Installing the agent<\/h1>$/);
     // A word the writer had made larger follows the heading too.
-    await ed.setHtml('<p>Before <span style="font-size: 20px;">you</span> start</p>');
+    await ed.setHtml('<p>Before you start</p>');
+    await ed.page.evaluate(() => {
+      const ed = window.tinymce.get('zd-body');
+      const text = ed.getBody().querySelector('p').firstChild;
+      const r = document.createRange();
+      r.setStart(text, 7);
+      r.setEnd(text, 10);
+      ed.focus();
+      ed.selection.setRng(r);
+    });
+    await ed.exec('fontSizePx', '20');
+    assert.match(await ed.getHtml(), /<span style="font-size: 20px;">you<\/span>/);
     await ed.caretIn('#zd-body p', 2);
     await ed.exec('h2');
     await ed.exec('fontSizePx', '24');

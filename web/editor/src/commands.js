@@ -74,13 +74,19 @@ function toggleListKeepingBlockStyles(editor, command) {
 // old look, and a span left with no style at all is dropped.
 function clearBlockSizes(editor) {
   const dom = editor.dom;
+  // Through the editor's DOM, which keeps the copy of the style the page is saved from.
+  const drop = (el, names) => {
+    dom.setStyles(el, Object.fromEntries(names.map((name) => [name, ''])));
+    if ((el.getAttribute('style') || '').trim() === '') {
+      el.removeAttribute('style');
+      el.removeAttribute('data-mce-style');
+    }
+  };
   editor.selection.getSelectedBlocks().forEach((block) => {
     if (!/^(P|H[1-6])$/.test(block.nodeName)) return;
-    dom.setStyles(block, { 'font-size': '', 'line-height': '' });
-    if (!block.getAttribute('style')) block.removeAttribute('style');
+    drop(block, ['font-size', 'line-height']);
     block.querySelectorAll('[style]').forEach((el) => {
-      el.style.fontSize = '';
-      if (el.getAttribute('style').trim() === '') el.removeAttribute('style');
+      drop(el, ['font-size']);
       if (el.nodeName === 'SPAN' && el.attributes.length === 0) dom.remove(el, true);
     });
   });
