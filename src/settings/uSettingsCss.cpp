@@ -6,6 +6,8 @@
 #include "uFontNames.h"
 #include "uUtils.h"
 
+const char* const kPdfTopicTitleClass = "zd-topic-title";
+
 const char* const kDefaultBodyCssRule =
     "body{font-family:\"Segoe UI\",Arial,\"Liberation Sans\",\"Nimbus Sans\",Helvetica,sans-serif;"
     "line-height:1.5;margin:0;}";
@@ -154,14 +156,20 @@ std::string BuildChmStyleCss(const TProjectSettings* settings) {
   return kChmBaseRules + BuildSettingsCss(settings, TSettingsCssForm::Chm);
 }
 
-std::string TopicBodyLayoutCss(const std::string& scope) {
+std::string TopicBodyLayoutCss(const std::string& scope, const std::string& headingFilter) {
   const std::string s = scope.empty() ? std::string() : scope + " ";
-  return s + "p{margin:0;}" + s + "h1," + s + "h2," + s + "h3," + s + "h4," + s + "h5," + s + "h6{margin:0;}" + s +
-         "ul," + s + "ol{margin:0;padding-left:1.5em;}" + s + "li{margin:0;}";
+  std::string headings;
+  for (char level = '1'; level <= '6'; ++level) {
+    if (!headings.empty()) headings += ',';
+    headings += s + "h" + level + headingFilter;
+  }
+  return s + "p{margin:0;}" + headings + "{margin:0;}" + s + "ul," + s + "ol{margin:0;padding-left:1.5em;}" + s +
+         "li{margin:0;}";
 }
 
 std::string BuildPdfStyleCss(const TDocProject& project, const TProjectSettings* settings) {
-  return ProfileOrDefaultRule(project) + kCrLf + TopicBodyLayoutCss("body") +
+  // The titles the manual gives its sections keep the profile's spacing.
+  return ProfileOrDefaultRule(project) + kCrLf + TopicBodyLayoutCss("section", ":not(." + std::string(kPdfTopicTitleClass) + ")") +
          BuildSettingsCss(settings, TSettingsCssForm::Standard);
 }
 

@@ -21,7 +21,11 @@ extern const char* const kDefaultBodyCssRule;
 // The spacing of the blocks of a topic's body, one set of rules for the editor and every
 // output: paragraphs, headings and list items without margins, lists indented by 1.5em.
 // scope selects the element holding the body (".zd-page-body"); empty for the whole page.
-std::string TopicBodyLayoutCss(const std::string& scope);
+// headingFilter follows each heading selector (":not(.title)" leaves such headings alone).
+std::string TopicBodyLayoutCss(const std::string& scope, const std::string& headingFilter = "");
+
+// The class of the heading the PDF manual puts above each topic.
+extern const char* const kPdfTopicTitleClass;
 
 // styles/<profile>.css in the project folder.
 std::string StyleProfilePath(const TDocProject& project);

@@ -169,7 +169,7 @@ TEST_F(StyleFiles, EachOutputAssemblesItsSheet) {
       ".zd-body, .zd-header { font-family: inherit !important; font-size: inherit !important; color: inherit "
       "!important; line-height: inherit !important; }\r\n";
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), rule + Standard());
-  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), rule + "\r\n" + TopicBodyLayoutCss("body") + Standard());
+  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), rule + "\r\n" + TopicBodyLayoutCss("section", ":not(.zd-topic-title)") + Standard());
   EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings),
             rule + "\r\n" + TopicBodyLayoutCss(".zd-body") + Standard() + editorAreas);
   EXPECT_EQ(BuildEditorStyleCss(FProject, nullptr), rule + "\r\n" + TopicBodyLayoutCss(".zd-body"));
@@ -185,7 +185,7 @@ TEST_F(StyleFiles, EachOutputAssemblesItsSheet) {
 
   WriteProfile("p { margin: 0.5em; }");
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), "p { margin: 0.5em; }" + Standard());
-  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), "p { margin: 0.5em; }\r\n" + TopicBodyLayoutCss("body") + Standard());
+  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), "p { margin: 0.5em; }\r\n" + TopicBodyLayoutCss("section", ":not(.zd-topic-title)") + Standard());
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, nullptr), "p { margin: 0.5em; }");
 }
 
@@ -195,6 +195,11 @@ TEST(SettingsCss, TopicBodyLayout) {
             ".zd-page-body p{margin:0;}.zd-page-body h1,.zd-page-body h2,.zd-page-body h3,.zd-page-body h4,"
             ".zd-page-body h5,.zd-page-body h6{margin:0;}.zd-page-body ul,.zd-page-body ol{margin:0;padding-left:1.5em;}"
             ".zd-page-body li{margin:0;}");
+  // The PDF manual's own section titles keep the profile's spacing.
+  EXPECT_EQ(TopicBodyLayoutCss("section", ":not(.t)"),
+            "section p{margin:0;}section h1:not(.t),section h2:not(.t),section h3:not(.t),section h4:not(.t),"
+            "section h5:not(.t),section h6:not(.t){margin:0;}section ul,section ol{margin:0;padding-left:1.5em;}"
+            "section li{margin:0;}");
 }
 
 TEST_F(StyleFiles, ProfileNamesStayInsideTheStylesFolder) {
