@@ -26,6 +26,7 @@
 #include "uColorButton.h"
 #include "uEditorBridge.h"
 #include "uEditorHost.h"
+#include "uFontNames.h"
 #include "uLinkLabel.h"
 #include "uPlatform.h"
 #include "uQtText.h"
@@ -351,6 +352,7 @@ void TfrmMain::CreateMenus() {
   ools1 = menuBar()->addMenu(QString());
   ProjectSettings1 = add(ools1, "preferences", &TfrmMain::btnProjectSettingsClick);
   VariablesSnippetsConditions1 = add(ools1, "variables", &TfrmMain::btnVariablesConditionsSnippetsClick);
+  CleanUpFormatting1 = add(ools1, nullptr, &TfrmMain::CleanUpFormattingClick);
   ools1->addSeparator();
   mmLanguage = ools1->addMenu(AppIcon("language"), QString());
 
@@ -512,9 +514,11 @@ void TfrmMain::CreateFormattingToolbar() {
   VirtualImage3 = MakeToolIcon(p, "text-heading");
   cmbHeading = MakeCombo(p, 120, {QString(), "H1", "H2", "H3"});
   VirtualImage5 = MakeToolIcon(p, "font-name");
-  QStringList families = QFontDatabase::families();
-  families.removeDuplicates();
-  families.sort(Qt::CaseInsensitive);
+  // Family names as browsers know them: Qt's foundry suffix would be written into topics.
+  std::vector<std::string> qtFamilies;
+  for (const QString& family : QFontDatabase::families()) qtFamilies.push_back(FromQ(family));
+  QStringList families;
+  for (const std::string& family : BrowserFontFamilies(qtFamilies)) families << ToQ(family);
   cmbTextFont = MakeCombo(p, 170, families);
   cmbTextFont->setCurrentIndex(-1);  // blank until a project font that is installed is shown
   VirtualImage4 = MakeToolIcon(p, "font-size");
@@ -632,7 +636,7 @@ void TfrmMain::ApplySettingsToUi() {
   const TProjectSettings& s = *FSettings;
   if (cbTextColor) cbTextColor->SetColor(QColor(ToQ(ColorToHtml(s.DefaultTextColor))));
   if (cmbTextFont) {
-    const int font = cmbTextFont->findText(ToQ(s.DefaultFontName), Qt::MatchFixedString);
+    const int font = cmbTextFont->findText(ToQ(BrowserFontFamily(s.DefaultFontName)), Qt::MatchFixedString);
     if (font >= 0) cmbTextFont->setCurrentIndex(font);
   }
   if (cmbFontSize) {

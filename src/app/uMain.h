@@ -216,7 +216,7 @@ class TfrmMain : public QMainWindow {
           *Delete1 = nullptr, *SelectAll1 = nullptr;
   QAction *WebHelp1 = nullptr, *CHM1 = nullptr, *PDF1 = nullptr, *OpenOutputFolder1 = nullptr,
           *CheckLinks1 = nullptr;
-  QAction *ProjectSettings1 = nullptr, *VariablesSnippetsConditions1 = nullptr;
+  QAction *ProjectSettings1 = nullptr, *VariablesSnippetsConditions1 = nullptr, *CleanUpFormatting1 = nullptr;
   QAction *UserManual1 = nullptr, *ContactUs1 = nullptr, *VisitWebsite1 = nullptr, *About1 = nullptr;
 
   // --- Command handlers ---------------------------------------------------------------
@@ -236,6 +236,7 @@ class TfrmMain : public QMainWindow {
   void cbStyleChange();
   void tvTocChange();
   void btnProjectSettingsClick();
+  void CleanUpFormattingClick();
   void btnVariablesConditionsSnippetsClick();
   void btnExportWebClick();
   void btnExportChmClick();

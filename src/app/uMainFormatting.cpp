@@ -13,6 +13,7 @@
 
 #include "uColorButton.h"
 #include "uEditorBridge.h"
+#include "uFontNames.h"
 #include "uMain.h"
 #include "uQtText.h"
 #include "uToolbarSync.h"
@@ -44,7 +45,8 @@ class TMainToolbarView : public IToolbarView {
     F.btnOL->setChecked(ol && !ul);
   }
   void SelectHeadingIndex(int index) override { F.cmbHeading->setCurrentIndex(index); }
-  void SelectFontName(const std::string& name) override {
+  void SelectFontName(const std::string& fontName) override {
+    const std::string name = BrowserFontFamily(fontName);
     const int i = F.cmbTextFont->findText(ToQ(name), Qt::MatchFixedString);
     // A font this machine lacks (a project from another system) is shown greyed by
     // name rather than leaving some other font selected as if it were the caret's.

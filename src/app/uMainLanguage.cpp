@@ -92,6 +92,7 @@ void TfrmMain::ApplyTranslation() {
       {CheckLinks1, "Check Links"},
       {ProjectSettings1, "Project Settings..."},
       {VariablesSnippetsConditions1, "Variables, Snippets, Conditions..."},
+      {CleanUpFormatting1, "Clean Up Formatting..."},
       {ContactUs1, "Contact Us"},
       {VisitWebsite1, "Visit Website"},
       {About1, "About..."},

@@ -1,4 +1,5 @@
-// The Tools menu: project settings.
+// The Tools menu: project settings, and cleaning up the formatting of older topics.
+#include "uFormattingCleanup.h"
 #include "uMain.h"
 #include "uQtText.h"
 #include "uStorage.h"
@@ -43,3 +44,52 @@ void TfrmMain::ApplyHeaderBgToAllTopics(const std::string& color) {
   }
 }
 
+
+namespace {
+
+// The preview of a cleanup: each topic with its number of changes, the longest lists cut short.
+std::string CleanupPreview(const std::vector<TTopicCleanup>& plan) {
+  constexpr size_t kShown = 20;
+  std::string text = TranslateText(
+      "These topics carry the project's default font, size, colour or line height written into their text, "
+      "so later changes in Project Settings pass them by. Clean Up Formatting removes it; formatting chosen "
+      "differently stays.");
+  text += "\n";
+  for (size_t i = 0; i < plan.size() && i < kShown; ++i) {
+    text += "\n" + FormatText(TranslateText("%s: %d changes"), {plan[i].title, std::to_string(plan[i].changes)});
+  }
+  if (plan.size() > kShown) {
+    text += "\n" + FormatText(TranslateText("... and %d more"), {std::to_string(plan.size() - kShown)});
+  }
+  return text + "\n\n" + FormatText(TranslateText("Clean up %d topics?"), {std::to_string(plan.size())});
+}
+
+}  // namespace
+
+void TfrmMain::CleanUpFormattingClick() {
+  if (!FProject || !FSettings || FProject->RootPath().empty()) return;
+  // The cleanup reads and writes the topic files: what is typed or pending goes there first.
+  if (FProjectDirty) {
+    if (FDialogs->Ask(TMessageKind::Confirmation,
+                      TranslateText("The project has unsaved changes. Save them before cleaning up the formatting?"),
+                      TDialogButtons::OkCancel) != TDialogAnswer::Ok)
+      return;
+    btnSaveClick();
+    if (FProjectDirty) return;
+  }
+  const std::vector<TTopicCleanup> plan = PlanFormattingCleanup(*FProject, *FSettings);
+  if (plan.empty()) {
+    FDialogs->ShowMessage(TMessageKind::Information, TranslateText("No topic has formatting to clean up."));
+    return;
+  }
+  if (FDialogs->Ask(TMessageKind::Confirmation, CleanupPreview(plan), TDialogButtons::OkCancel) != TDialogAnswer::Ok)
+    return;
+  try {
+    ApplyFormattingCleanup(*FProject, plan);
+  } catch (...) {
+    LoadTopicIntoEditor(CurrentTopicID());  // topics written before the failure show their new text
+    throw;
+  }
+  LoadTopicIntoEditor(CurrentTopicID());
+  ShowStatus(FormatText(TranslateText("Formatting cleaned up in %d topics"), {std::to_string(plan.size())}));
+}

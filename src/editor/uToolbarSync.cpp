@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "uFontNames.h"
 #include "uUtils.h"
 
 std::uint32_t SystemTickCount() {
@@ -79,7 +80,7 @@ void TToolbarSync::NoteSettingsApplied(const TProjectSettings& settings) {
   const std::uint32_t until = FTicks() + kSettingsHoldMs;
   FLastAppliedTextColor = ColorToHtml(settings.DefaultTextColor);
   FIgnoreTextColorSyncUntil = until;
-  FLastAppliedFontName = settings.DefaultFontName;
+  FLastAppliedFontName = BrowserFontFamily(settings.DefaultFontName);
   FIgnoreFontNameSyncUntil = until;
   FLastAppliedFontSize = settings.FontSizeBody;
   FIgnoreFontSizeSyncUntil = until;

@@ -1,5 +1,6 @@
 #include "uTopicEditorSession.h"
 
+#include "uFontNames.h"
 #include "uPlatform.h"
 #include "uStorage.h"
 #include "uToolbarSync.h"
@@ -422,7 +423,7 @@ void TTopicEditorSession::ApplySettingsToEditor() {
   if (FToolbarSync) FToolbarSync->NoteSettingsApplied(s);
   FBridge.SetTextColor(ColorToHtml(s.DefaultTextColor));
   FBridge.SetTextBackColor("");
-  FBridge.SetFontName(s.DefaultFontName);
+  FBridge.SetFontName(BrowserFontFamily(s.DefaultFontName));
   FBridge.SetFontSizePx(s.FontSizeBody);
   FBridge.SetLineSpacing(s.DefaultLineSpacing);
   FBridge.SetTableBorderStyle(s.TableBorderStyle);

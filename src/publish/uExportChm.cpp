@@ -85,8 +85,9 @@ std::string BuildPage(const std::string& pageBackground, const TPublishHeader& h
   page += pageBackground;
   page += ";}.zd-header{padding:12px 16px;background:";
   page += header.background;
-  page += ";}.zd-body{padding:16px;}.zd-body p{margin:0;}"
-          ".zd-footer{padding:10px 16px;font-size:12px;color:#666;border-top:1px solid #d0d0d0;}"
+  page += ";}.zd-body{padding:16px;}";
+  page += TopicBodyLayoutCss(".zd-body");
+  page += ".zd-footer{padding:10px 16px;font-size:12px;color:#666;border-top:1px solid #d0d0d0;}"
           "</style></head><body><div class=\"zd-header\">";
   page += header.html;
   page += "</div><div class=\"zd-body\">";

@@ -58,7 +58,8 @@ void AppendSection(std::string& out, const TDocProject& project, const TManualEn
   });
   const std::string tag = "h" + std::to_string(std::min(entry.depth + 1, 6));
   out += "<section id=\"" + topic.ID() + "\">" + kCrLf;
-  out += "<" + tag + ">" + EncodeHtmlText(PdfHeadingTitle(project, topic, &guard)) + "</" + tag + ">" + kCrLf;
+  out += "<" + tag + " class=\"" + kPdfTopicTitleClass + "\">" + EncodeHtmlText(PdfHeadingTitle(project, topic, &guard)) +
+         "</" + tag + ">" + kCrLf;
   out += body;
   out += kCrLf;
   out += "</section>";

@@ -55,15 +55,11 @@ std::string PageHead(const std::string& pageBackground) {
   std::string s =
       "<!doctype html><html><head><meta charset=\"utf-8\"><meta name=\"viewport\" "
       "content=\"width=device-width, initial-scale=1\"><link rel=\"stylesheet\" href=\"../style.css\">"
-      "<style>body{margin:0;font-family:Segoe UI,Arial;background:";
+      "<style>body{margin:0;background:";
   s += pageBackground;
-  s += ";}"
-       ".zd-page-body p{margin:0;}"
-       ".zd-page-body h1,.zd-page-body h2,.zd-page-body h3,.zd-page-body h4,.zd-page-body h5,"
-       ".zd-page-body h6{margin:0;}"
-       ".zd-page-body ul,.zd-page-body ol{margin:0;padding-left:1.5em;}"
-       ".zd-page-body li{margin:0;}"
-       "table{border-collapse:collapse;max-width:100%;}"
+  s += ";}";
+  s += TopicBodyLayoutCss(".zd-page-body");
+  s += "table{border-collapse:collapse;max-width:100%;}"
        "td,th{border:1px solid #999;padding:4px;vertical-align:top;}"
        "</style></head><body><div class=\"zd-page-header\" style=\"background:";
   return s;

@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "uColorBox.h"
+#include "uFontNames.h"
 #include "uQtText.h"
 #include "uUserDialogs.h"
 
@@ -55,10 +56,12 @@ QStringList ListOf(const char* const (&items)[N]) {
   return list;
 }
 
+// The installed families as browsers name them, without Qt's foundry suffixes.
 QStringList ScreenFonts() {
-  QStringList families = QFontDatabase::families();
-  families.sort(Qt::CaseInsensitive);
-  families.removeDuplicates();
+  std::vector<std::string> qtFamilies;
+  for (const QString& family : QFontDatabase::families()) qtFamilies.push_back(FromQ(family));
+  QStringList families;
+  for (const std::string& family : BrowserFontFamilies(qtFamilies)) families << ToQ(family);
   return families;
 }
 
@@ -293,10 +296,11 @@ void TfrmProjectSettings::SettingsToControls(const TProjectSettings& s) {
   edH2->setText(QString::number(s.FontSizeH2));
   edH3->setText(QString::number(s.FontSizeH3));
   edBody->setText(QString::number(s.FontSizeBody));
-  edFontName->setText(ToQ(s.DefaultFontName));
+  const std::string font = BrowserFontFamily(s.DefaultFontName);
+  edFontName->setText(ToQ(font));
   // A font that is not installed selects nothing; its name still shows, greyed.
-  SelectText(cmbFontName, s.DefaultFontName, -1);
-  cmbFontName->setPlaceholderText(ToQ(s.DefaultFontName));
+  SelectText(cmbFontName, font, -1);
+  cmbFontName->setPlaceholderText(ToQ(font));
   const QString size = QString::number(s.FontSizeBody);
   cmbBodyFontSize->setCurrentIndex(cmbBodyFontSize->findText(size));
   cmbBodyFontSize->setEditText(size);
@@ -342,8 +346,8 @@ bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** inva
   s.FontSizeH3 = h3;
   // A smaller size would hide the text in the editor until the file is read again.
   s.FontSizeBody = std::max(body, kMinFontSizePx);
-  std::string font = Trim(FromQ(cmbFontName->currentText()));
-  if (font.empty()) font = Trim(FromQ(edFontName->text()));
+  std::string font = BrowserFontFamily(FromQ(cmbFontName->currentText()));
+  if (font.empty()) font = BrowserFontFamily(FromQ(edFontName->text()));
   s.DefaultFontName = font.empty() ? "Segoe UI" : font;
   s.DefaultTextColor = cbTextColor->Selected();
   s.DefaultLineSpacing = std::clamp(*spacing, 1.0, 5.0);

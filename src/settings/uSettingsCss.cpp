@@ -3,14 +3,21 @@
 #include <charconv>
 
 #include "uContainment.h"
+#include "uFontNames.h"
 #include "uUtils.h"
 
-const char* const kDefaultBodyCssRule = "body{font-family:Segoe UI,Arial;line-height:1.5;margin:0;}";
+const char* const kPdfTopicTitleClass = "zd-topic-title";
+
+const char* const kDefaultBodyCssRule =
+    "body{font-family:\"Segoe UI\",Arial,\"Liberation Sans\",\"Nimbus Sans\",Helvetica,sans-serif;"
+    "line-height:1.5;margin:0;}";
 
 namespace {
 
 const char kCrLf[] = "\r\n";
-const char kChmBaseRules[] = "body{font-family:Segoe UI,Arial;line-height:1.5;}p{margin:0;}";
+const char kChmBaseRules[] =
+    "body{font-family:\"Segoe UI\",Arial,\"Liberation Sans\",\"Nimbus Sans\",Helvetica,sans-serif;"
+    "line-height:1.5;}";
 
 // Up to 15 significant digits, no trailing zeros, "." whatever the locale.
 std::string LineSpacingText(double value) {
@@ -19,32 +26,20 @@ std::string LineSpacingText(double value) {
   return std::string(buffer, result.ptr);
 }
 
-// The font name inside a double-quoted CSS string: a backslash before every quote, and
-// also before every backslash, so a name ending in one cannot swallow the closing quote;
-// line breaks and other control characters, which end a CSS string, become spaces.
-std::string CssStringContent(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-  }
-  return out;
-}
-
 // The values of the settings as they enter the style sheet.
 struct TCssValues {
-  std::string font, size, textColor, lineSpacing, linkColor, linkStyle;
+  std::string font, size, h1Size, h2Size, h3Size, textColor, lineSpacing, linkColor, linkStyle;
   std::string borderStyle, borderWidth, borderColor, headerBg;
   bool noLinkDecoration = false;
 };
 
 TCssValues CssValues(const TProjectSettings& s) {
   TCssValues v;
-  v.font = Trim(s.DefaultFontName);
-  if (v.font.empty()) v.font = "Segoe UI";
-  v.font = CssStringContent(v.font);
+  v.font = ProjectFontStack(s.DefaultFontName);
   v.size = std::to_string(s.FontSizeBody) + "px";
+  v.h1Size = std::to_string(s.FontSizeH1) + "px";
+  v.h2Size = std::to_string(s.FontSizeH2) + "px";
+  v.h3Size = std::to_string(s.FontSizeH3) + "px";
   v.textColor = ColorToHtml(s.DefaultTextColor);
   v.lineSpacing = LineSpacingText(s.DefaultLineSpacing);
   v.linkColor = ColorToHtml(s.LinkColor);
@@ -73,9 +68,10 @@ class TCssLines {
 
 void AppendBodyAndLinkStart(TCssLines& css, const TCssValues& v) {
   css << "" << "/* Project settings overrides */" << "body {"
-      << "  font-family: \"" + v.font + "\", Arial, sans-serif !important;"
+      << "  font-family: " + v.font + " !important;"
       << "  font-size: " + v.size + " !important;" << "  color: " + v.textColor + " !important;"
-      << "  line-height: " + v.lineSpacing + " !important;" << "}" << "a, a:link, a:visited {"
+      << "  line-height: " + v.lineSpacing + " !important;" << "}" << "h1 { font-size: " + v.h1Size + "; }"
+      << "h2 { font-size: " + v.h2Size + "; }" << "h3 { font-size: " + v.h3Size + "; }" << "a, a:link, a:visited {"
       << "  color: " + v.linkColor + " !important;";
 }
 
@@ -160,10 +156,21 @@ std::string BuildChmStyleCss(const TProjectSettings* settings) {
   return kChmBaseRules + BuildSettingsCss(settings, TSettingsCssForm::Chm);
 }
 
+std::string TopicBodyLayoutCss(const std::string& scope, const std::string& headingFilter) {
+  const std::string s = scope.empty() ? std::string() : scope + " ";
+  std::string headings;
+  for (char level = '1'; level <= '6'; ++level) {
+    if (!headings.empty()) headings += ',';
+    headings += s + "h" + level + headingFilter;
+  }
+  return s + "p{margin:0;}" + headings + "{margin:0;}" + s + "ul," + s + "ol{margin:0;padding-left:1.5em;}" + s +
+         "li{margin:0;}";
+}
+
 std::string BuildPdfStyleCss(const TDocProject& project, const TProjectSettings* settings) {
-  std::string text = ProfileOrDefaultRule(project);
-  if (text.find("p { margin") == std::string::npos) text += std::string(kCrLf) + "p { margin: 0; }";
-  return text + BuildSettingsCss(settings, TSettingsCssForm::Standard);
+  // The titles the manual gives its sections keep the profile's spacing.
+  return ProfileOrDefaultRule(project) + kCrLf + TopicBodyLayoutCss("section", ":not(." + std::string(kPdfTopicTitleClass) + ")") +
+         BuildSettingsCss(settings, TSettingsCssForm::Standard);
 }
 
 std::string BuildEditorStyleCss(const TDocProject& project, const TProjectSettings* settings) {
@@ -172,7 +179,15 @@ std::string BuildEditorStyleCss(const TDocProject& project, const TProjectSettin
       !ReadIfExists(project, PathJoin(project.RootPath(), "styles/default.css"), text)) {
     text = kDefaultBodyCssRule;
   }
-  return text + kCrLf + BuildSettingsCss(settings, TSettingsCssForm::Standard);
+  text += kCrLf + TopicBodyLayoutCss(".zd-body") + BuildSettingsCss(settings, TSettingsCssForm::Standard);
+  // The editing areas take the text style of the page's body, as the body of a published
+  // page does, and not the one the editor component gives them.
+  if (settings) {
+    text += ".zd-body, .zd-header { font-family: inherit !important; font-size: inherit !important;"
+            " color: inherit !important; line-height: inherit !important; }";
+    text += kCrLf;
+  }
+  return text;
 }
 
 std::string EditorEffectiveCssPath(const TDocProject& project) {

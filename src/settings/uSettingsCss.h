@@ -18,6 +18,15 @@ std::string BuildSettingsCss(const TProjectSettings& settings, TSettingsCssForm 
 // The body rule used where no style profile is found.
 extern const char* const kDefaultBodyCssRule;
 
+// The spacing of the blocks of a topic's body, one set of rules for the editor and every
+// output: paragraphs, headings and list items without margins, lists indented by 1.5em.
+// scope selects the element holding the body (".zd-page-body"); empty for the whole page.
+// headingFilter follows each heading selector (":not(.title)" leaves such headings alone).
+std::string TopicBodyLayoutCss(const std::string& scope, const std::string& headingFilter = "");
+
+// The class of the heading the PDF manual puts above each topic.
+extern const char* const kPdfTopicTitleClass;
+
 // styles/<profile>.css in the project folder.
 std::string StyleProfilePath(const TDocProject& project);
 
@@ -28,7 +37,7 @@ std::string BuildWebHelpStyleCss(const TDocProject& project, const TProjectSetti
 std::string BuildChmStyleCss(const TProjectSettings* settings);
 std::string BuildPdfStyleCss(const TDocProject& project, const TProjectSettings* settings);
 // The editor's style sheet: profile, else the project's styles/default.css, else the
-// default body rule; CR LF; the standard overrides.
+// default body rule; CR LF; the body layout for ".zd-body"; the standard overrides.
 std::string BuildEditorStyleCss(const TDocProject& project, const TProjectSettings* settings);
 
 // internal/editor/editor_effective.css in the project folder.

@@ -12,11 +12,12 @@ std::string DefaultTextFontName(const TProjectSettings& settings) {
   return ReplaceAll(font, "\"", "&quot;");
 }
 
-std::string DefaultEmptyParagraphHtml(const TProjectSettings& settings) {
-  return "<p style=\"font-family:" + DefaultTextFontName(settings) + ", Arial, sans-serif;" +
-         "font-size:" + std::to_string(settings.FontSizeBody) + "px;" +
-         "color:" + ColorToHtml(settings.DefaultTextColor) + ";" +
-         "line-height:" + FloatToText(settings.DefaultLineSpacing) + ";\"><br></p>";
+std::string DefaultEmptyParagraphHtml(const TProjectSettings&) {
+  // No inline font, size, colour or line height: the project's style sheet governs the
+  // text, in the editor and in every output, and follows later changes of the settings.
+  // The editor copies a paragraph's style into the next one on Enter, so any style here
+  // would spread through everything typed after it.
+  return "<p><br></p>";
 }
 
 std::string DefaultHeaderHtml(const TProjectSettings& settings, const std::string& title) {

@@ -6,7 +6,7 @@
 
 #include "uProjectSettings.h"
 
-// An empty paragraph in the project's font, size, colour and line spacing.
+// An empty paragraph without inline typography: the project's style sheet styles it.
 std::string DefaultEmptyParagraphHtml(const TProjectSettings& settings);
 // The font name used in default texts: trimmed, "Segoe UI" when empty, quotes as &quot;.
 std::string DefaultTextFontName(const TProjectSettings& settings);

@@ -161,14 +161,43 @@ class EditorEndToEndTest : public QObject {
     QVERIFY(live.Start());
     TfrmMain& window = *live.window;
     WriteTextFileUtf8(PathJoin(window.Project().RootPath(), "styles/default.css"),
-                      "h1 { line-height: 1.25; font-size: 40px; }");
+                      "h4 { line-height: 1.25; font-size: 40px; }");
     const std::string second = live.RootID(1);
-    WriteTextFileUtf8(TopicFilePath(window.Project(), second), "<h1>Heading</h1><p>Second</p>");
+    // A fourth-level heading: the sizes of the first three come from the project settings.
+    WriteTextFileUtf8(TopicFilePath(window.Project(), second), "<h4>Heading</h4><p>Second</p>");
     QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
     window.SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Heading"), 20000);
     QTRY_COMPARE_WITH_TIMEOUT(window.cmbFontSize->currentText(), QString("40"), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(window.cmbLineSpacing->placeholderText(), QString("1.25"), 10000);
+  }
+
+  // The heading box turns the whole line into the heading, at the project's size, also in
+  // a topic whose paragraphs carry the typography older versions wrote into them.
+  void headingBoxMakesTheWholeLineTheHeading() {
+    TLiveWindow live;
+    QVERIFY(live.Start());
+    TfrmMain& window = *live.window;
+    const std::string second = live.RootID(1);
+    WriteTextFileUtf8(TopicFilePath(window.Project(), second),
+                      "<p style=\"font-family:Segoe UI, Arial, sans-serif;font-size:16px;color:#000000;"
+                      "line-height:1.5;\">Installing the agent</p>");
+    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Installing"), 20000);
+    window.RequestEditorFocus();
+    QVERIFY(live.CaretIn("agent"));
+    window.cmbHeading->setCurrentIndex(1);
+    emit window.cmbHeading->activated(1);
+    const QString size = QString::number(window.Settings().FontSizeH1) + "px";
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Evaluate(*live.page, "getComputedStyle(document.querySelector('#zd-body h1') || document.body).fontSize")
+            .value_or(QString()),
+        size, 10000);
+    window.Save1->trigger();
+    const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
+    QVERIFY2(saved.find(">Installing the agent</h1>") != std::string::npos, saved.c_str());
+    QVERIFY2(saved.find("font-size") == std::string::npos && saved.find("<span") == std::string::npos, saved.c_str());
   }
 
   // Typing and switching away at once: the keystrokes still belong to the topic left.

@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include "AppTestSupport.h"
+#include "uStorage.h"
 
 namespace {
 
@@ -37,6 +38,35 @@ class FormattingToolbarTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // Tools > Clean Up Formatting lists what it will change, and writes only once confirmed.
+  void cleanUpFormattingPreviewsThenWrites() {
+    TReadyWindow t;
+    QVERIFY(t.w->EditorReady());
+    const std::string id = t.w->Project().TopicsInTreeOrder().at(0)->ID();
+    const std::string file = TopicFilePath(t.w->Project(), id);
+    const std::string typed =
+        R"(<p style="font-family:Segoe UI, Arial, sans-serif;font-size:16px;color:#000000;line-height:1.5;">t</p>)"
+        R"(<p><span style="color: #ff0000;">red</span></p>)";
+    WriteTextFileUtf8(file, typed);
+
+    t.box.dialogs.answers = {TDialogAnswer::Cancel};
+    t.w->CleanUpFormatting1->trigger();
+    QCOMPARE(t.box.dialogs.questions.size(), size_t(1));
+    const std::string preview = t.box.dialogs.questions[0].text;
+    QVERIFY2(preview.find("\nWelcome: 4 changes\n") != std::string::npos, preview.c_str());
+    QVERIFY2(preview.find("Clean up 1 topics?") != std::string::npos, preview.c_str());
+    QCOMPARE(ReadFile(file), typed);
+
+    t.box.dialogs.answers = {TDialogAnswer::Ok};
+    t.w->CleanUpFormatting1->trigger();
+    QCOMPARE(ReadFile(file), std::string(R"(<p>t</p><p><span style="color: #ff0000;">red</span></p>)"));
+    // Nothing left: said so, nothing asked.
+    t.w->CleanUpFormatting1->trigger();
+    QCOMPARE(t.box.dialogs.questions.size(), size_t(2));
+    QCOMPARE(t.box.dialogs.messages.back().text, std::string("No topic has formatting to clean up."));
+    QVERIFY(t.box.dialogs.unexpected.empty());
+  }
+
   void enterInTheFontSizeBoxAppliesTheSizeOnce() {
     TReadyWindow t;
     QVERIFY(t.w->EditorReady());

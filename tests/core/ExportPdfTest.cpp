@@ -39,10 +39,10 @@ TEST(ExportPdf, ManualHeadAndSectionsFollowTheTreeDepthFirst) {
       "<title>Guide &lt;1&gt; &amp; &quot;more&quot;</title>\r\n"
       "<link rel=\"stylesheet\" href=\"style.css\">\r\n<style>\r\n@page {\r\n  size: auto;\r\n  margin: 12mm 0;\r\n}\r\n"
       "html, body { margin:20px; }\r\n</style>\r\n</head>\r\n<body>\r\n"
-      "<section id=\"" + a.ID() + "\">\r\n<h1>A</h1>\r\n<p>a</p>\r\n</section>\r\n"
-      "<section id=\"" + b.ID() + "\">\r\n<h2>B</h2>\r\n<p>line one\nline two</p>\r\n</section>\r\n"
-      "<section id=\"" + c.ID() + "\">\r\n<h3>C</h3>\r\n<p>c</p>\r\n</section>\r\n"
-      "<section id=\"" + d.ID() + "\">\r\n<h1>D</h1>\r\n<p>d</p>\r\n</section>\r\n"
+      "<section id=\"" + a.ID() + "\">\r\n<h1 class=\"zd-topic-title\">A</h1>\r\n<p>a</p>\r\n</section>\r\n"
+      "<section id=\"" + b.ID() + "\">\r\n<h2 class=\"zd-topic-title\">B</h2>\r\n<p>line one\nline two</p>\r\n</section>\r\n"
+      "<section id=\"" + c.ID() + "\">\r\n<h3 class=\"zd-topic-title\">C</h3>\r\n<p>c</p>\r\n</section>\r\n"
+      "<section id=\"" + d.ID() + "\">\r\n<h1 class=\"zd-topic-title\">D</h1>\r\n<p>d</p>\r\n</section>\r\n"
       "</body>\r\n</html>\r\n";
   EXPECT_EQ(html, expected);
 }
@@ -59,7 +59,7 @@ TEST(ExportPdf, HeadingLevelStopsAtH6) {
   const char* tags[] = {"h1", "h2", "h3", "h4", "h5", "h6", "h6", "h6"};
   for (int depth = 0; depth < 8; ++depth) {
     const std::string tag = tags[depth];
-    EXPECT_NE(html.find("<" + tag + ">T" + std::to_string(depth) + "</" + tag + ">"), std::string::npos) << depth;
+    EXPECT_NE(html.find("<" + tag + " class=\"zd-topic-title\">T" + std::to_string(depth) + "</" + tag + ">"), std::string::npos) << depth;
   }
   EXPECT_EQ(html.find("<h7>"), std::string::npos);
 }
@@ -92,9 +92,9 @@ TEST(ExportPdf, MissingPageGivesHeadingWithEmptyBodyAndCyclesDoNotLoop) {
   p.Project().RootTopicIDs().push_back("NOT-A-TOPIC");
 
   const std::string html = BuildPdfManualHtml(p.Project());
-  EXPECT_NE(html.find("<section id=\"" + a.ID() + "\">\r\n<h1>A</h1>\r\n\r\n</section>"), std::string::npos);
+  EXPECT_NE(html.find("<section id=\"" + a.ID() + "\">\r\n<h1 class=\"zd-topic-title\">A</h1>\r\n\r\n</section>"), std::string::npos);
   EXPECT_EQ(html.find("<section id=\"" + a.ID()), html.rfind("<section id=\"" + a.ID()));
-  EXPECT_NE(html.find("<h2>B</h2>"), std::string::npos);
+  EXPECT_NE(html.find("<h2 class=\"zd-topic-title\">B</h2>"), std::string::npos);
 }
 
 TEST(ExportPdf, HeadingTitleComesFromHeaderFiles) {
@@ -121,7 +121,7 @@ TEST(ExportPdf, HeadingTitleComesFromHeaderFiles) {
     if (c.topicHeader) p.Write("meta/header_" + t.ID() + ".html", *c.topicHeader);
     if (c.defaultHeader) p.Write("meta/header_default.html", *c.defaultHeader);
     const std::string html = BuildPdfManualHtml(p.Project());
-    EXPECT_NE(html.find("<h1>" + c.heading + "</h1>"), std::string::npos) << c.name;
+    EXPECT_NE(html.find("<h1 class=\"zd-topic-title\">" + c.heading + "</h1>"), std::string::npos) << c.name;
   }
 }
 
@@ -168,7 +168,7 @@ TEST(ExportPdf, WritesManualStyleSheetAndAssets) {
   const std::string manual = WritePdfManualFiles(p.Project(), p.OutDir());
   EXPECT_EQ(manual, p.OutDir() + "/manual.html");
   EXPECT_TRUE(FileExists(manual));
-  EXPECT_NE(ReadTextFileUtf8(p.OutDir() + "/style.css").find("p { margin"), std::string::npos);
+  EXPECT_NE(ReadTextFileUtf8(p.OutDir() + "/style.css").find("section p{margin:0;}"), std::string::npos);
   EXPECT_EQ(ReadTextFileUtf8(p.OutDir() + "/assets/images/pic.png"), "PNG");
   EXPECT_EQ(ReadTextFileUtf8(p.OutDir() + "/assets/top.txt"), "T");
   // The old PDF goes first, so a failed print cannot be mistaken for success.

@@ -43,8 +43,8 @@ struct TSite {
 
 const char kHead[] =
     "<!doctype html><html><head><meta charset=\"utf-8\"><meta name=\"viewport\" content=\"width=device-width, "
-    "initial-scale=1\"><link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;font-family:Segoe UI,"
-    "Arial;background:";
+    "initial-scale=1\"><link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;"
+    "background:";
 const char kStyleTail[] =
     ";}.zd-page-body p{margin:0;}.zd-page-body h1,.zd-page-body h2,.zd-page-body h3,.zd-page-body h4,"
     ".zd-page-body h5,.zd-page-body h6{margin:0;}.zd-page-body ul,.zd-page-body ol{margin:0;padding-left:1.5em;}"

@@ -34,11 +34,14 @@ TEST(SettingsCss, StandardFormLines) {
             Lines({"",
                    "/* Project settings overrides */",
                    "body {",
-                   "  font-family: \"Open \\\"Sans\\\"\", Arial, sans-serif !important;",
+                   "  font-family: \"Open \\\"Sans\\\"\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;",
                    "  font-size: 15px !important;",
                    "  color: #112233 !important;",
                    "  line-height: 1.15 !important;",
                    "}",
+                   "h1 { font-size: 32px; }",
+                   "h2 { font-size: 24px; }",
+                   "h3 { font-size: 18px; }",
                    "a, a:link, a:visited {",
                    "  color: #0000ff !important;",
                    "  text-decoration-line: underline !important;",
@@ -68,11 +71,14 @@ TEST(SettingsCss, ChmFormLines) {
             Lines({"",
                    "/* Project settings overrides */",
                    "body {",
-                   "  font-family: \"Open \\\"Sans\\\"\", Arial, sans-serif !important;",
+                   "  font-family: \"Open \\\"Sans\\\"\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;",
                    "  font-size: 15px !important;",
                    "  color: #112233 !important;",
                    "  line-height: 1.15 !important;",
                    "}",
+                   "h1 { font-size: 32px; }",
+                   "h2 { font-size: 24px; }",
+                   "h3 { font-size: 18px; }",
                    "a, a:link, a:visited {",
                    "  color: #0000ff !important;",
                    "  text-decoration: none !important;",
@@ -107,14 +113,18 @@ TEST(SettingsCss, ValueEdgeCases) {
     std::vector<std::string> standard, chm;
   } cases[] = {
       {"NONE", "", 1.0, "solid",
-       {"  text-decoration: none !important;", "  font-family: \"Segoe UI\", Arial, sans-serif !important;",
+       {"  text-decoration: none !important;", "  font-family: \"Segoe UI\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;",
         "  line-height: 1 !important;"},
        {"  text-decoration: none !important;", "  border-bottom: none !important;"}},
       {"", "Arial", 2.0, "",
-       {"  text-decoration-style: solid !important;", "  border-style:  !important;", "  line-height: 2 !important;"},
+       {"  text-decoration-style: solid !important;", "  border-style:  !important;", "  line-height: 2 !important;",
+        "  font-family: \"Arial\", \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;"},
        {"  border-bottom-style: solid !important;", "  border: 2px  #999999 !important;"}},
-      {"none", "Odd\\", 1.5, "solid", {"  font-family: \"Odd\\\\\", Arial, sans-serif !important;"}, {}},
-      {"none", "Two\nLines", 1.5, "solid", {"  font-family: \"Two Lines\", Arial, sans-serif !important;"}, {}},
+      {"none", "Odd\\", 1.5, "solid", {"  font-family: \"Odd\\\\\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;"}, {}},
+      {"none", "Two\nLines", 1.5, "solid", {"  font-family: \"Two Lines\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;"}, {}},
+      // Qt's foundry suffix is no part of the family a browser knows.
+      {"none", "Nimbus Sans [URW ]", 1.5, "solid",
+       {"  font-family: \"Nimbus Sans\", Arial, \"Liberation Sans\", Helvetica, sans-serif !important;"}, {}},
       {"dotted", "A", 0.1 + 0.2, "DOUBLE",
        {"  line-height: 0.3 !important;", "  border-style: double !important;"},
        {"  border: 2px double #999999 !important;"}},
@@ -152,25 +162,44 @@ class StyleFiles : public ::testing::Test {
 
 TEST_F(StyleFiles, EachOutputAssemblesItsSheet) {
   const std::string rule = kDefaultBodyCssRule;
-  EXPECT_EQ(rule, "body{font-family:Segoe UI,Arial;line-height:1.5;margin:0;}");
+  EXPECT_EQ(rule,
+            "body{font-family:\"Segoe UI\",Arial,\"Liberation Sans\",\"Nimbus Sans\",Helvetica,sans-serif;"
+            "line-height:1.5;margin:0;}");
+  const std::string editorAreas =
+      ".zd-body, .zd-header { font-family: inherit !important; font-size: inherit !important; color: inherit "
+      "!important; line-height: inherit !important; }\r\n";
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), rule + Standard());
-  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), rule + "\r\np { margin: 0; }" + Standard());
-  EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings), rule + "\r\n" + Standard());
-  EXPECT_EQ(BuildChmStyleCss(&FSettings), "body{font-family:Segoe UI,Arial;line-height:1.5;}p{margin:0;}" +
-                                              BuildSettingsCss(FSettings, TSettingsCssForm::Chm));
+  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), rule + "\r\n" + TopicBodyLayoutCss("section", ":not(.zd-topic-title)") + Standard());
+  EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings),
+            rule + "\r\n" + TopicBodyLayoutCss(".zd-body") + Standard() + editorAreas);
+  EXPECT_EQ(BuildEditorStyleCss(FProject, nullptr), rule + "\r\n" + TopicBodyLayoutCss(".zd-body"));
+  EXPECT_EQ(BuildChmStyleCss(&FSettings),
+            "body{font-family:\"Segoe UI\",Arial,\"Liberation Sans\",\"Nimbus Sans\",Helvetica,sans-serif;"
+            "line-height:1.5;}" +
+                BuildSettingsCss(FSettings, TSettingsCssForm::Chm));
 
   WriteFixtureFile(FDir / "styles/default.css", "default{}");
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), rule + Standard());
-  EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings), "default{}\r\n" + Standard());
+  EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings),
+            "default{}\r\n" + TopicBodyLayoutCss(".zd-body") + Standard() + editorAreas);
 
   WriteProfile("p { margin: 0.5em; }");
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), "p { margin: 0.5em; }" + Standard());
-  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), "p { margin: 0.5em; }" + Standard());
-  EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings), "p { margin: 0.5em; }\r\n" + Standard());
+  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), "p { margin: 0.5em; }\r\n" + TopicBodyLayoutCss("section", ":not(.zd-topic-title)") + Standard());
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, nullptr), "p { margin: 0.5em; }");
+}
 
-  WriteProfile("p{margin:0}");
-  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), "p{margin:0}\r\np { margin: 0; }" + Standard());
+// The block spacing the published pages use; the editor and the PDF get the same rules.
+TEST(SettingsCss, TopicBodyLayout) {
+  EXPECT_EQ(TopicBodyLayoutCss(".zd-page-body"),
+            ".zd-page-body p{margin:0;}.zd-page-body h1,.zd-page-body h2,.zd-page-body h3,.zd-page-body h4,"
+            ".zd-page-body h5,.zd-page-body h6{margin:0;}.zd-page-body ul,.zd-page-body ol{margin:0;padding-left:1.5em;}"
+            ".zd-page-body li{margin:0;}");
+  // The PDF manual's own section titles keep the profile's spacing.
+  EXPECT_EQ(TopicBodyLayoutCss("section", ":not(.t)"),
+            "section p{margin:0;}section h1:not(.t),section h2:not(.t),section h3:not(.t),section h4:not(.t),"
+            "section h5:not(.t),section h6:not(.t){margin:0;}section ul,section ol{margin:0;padding-left:1.5em;}"
+            "section li{margin:0;}");
 }
 
 TEST_F(StyleFiles, ProfileNamesStayInsideTheStylesFolder) {
@@ -186,7 +215,8 @@ TEST_F(StyleFiles, EditorSheetIsWrittenWithItsFolder) {
   WriteProfile("h1{}");
   const std::string path = WriteEditorEffectiveCss(FSettings, FProject);
   EXPECT_EQ(path, ExpandFileName(FDir / "internal/editor/editor_effective.css"));
-  EXPECT_EQ(ReadTextFileUtf8(path), "h1{}\r\n" + Standard());
+  EXPECT_EQ(ReadTextFileUtf8(path), BuildEditorStyleCss(FProject, &FSettings));
+  EXPECT_TRUE(StartsWith(ReadTextFileUtf8(path), "h1{}\r\n"));
 
   TDocProject rootless;
   EXPECT_THROW(WriteEditorEffectiveCss(FSettings, rootless), EFolivaneError);

@@ -343,6 +343,65 @@ test('a heading chosen in the heading box keeps its size to itself', () => withE
   assert.match(await ed.getHtml(), /font-size: 16px/);
 }));
 
+test('a heading takes the whole paragraph at the size the project gives headings', () => withEditor(async (ed) => {
+  const dir = mkdtempSync(join(tmpdir(), 'folivane-css-'));
+  try {
+    const css = join(dir, 'editor_effective.css');
+    writeFileSync(css, 'body { font-size: 16px; } h1 { font-size: 32px; } h2 { font-size: 24px; }');
+    await ed.exec('setCssFile', css, 'program');
+    // A paragraph as topics made by earlier versions carry it, the caret inside a word.
+    await ed.setHtml('<p style="font-family: \'Segoe UI\', Arial, sans-serif; font-size: 16px; color: #000000; '
+      + 'line-height: 1.5;">Installing the agent</p>');
+    await ed.caretIn('#zd-body p', 3);
+    await ed.exec('h1');
+    await ed.exec('fontSizePx', '32');
+    await ed.page.waitForFunction(() => getComputedStyle(document.querySelector('#zd-body h1')).fontSize === '32px',
+      null, { timeout: 5000 });
+    let html = await ed.getHtml();
+    assert.doesNotMatch(html, /font-size|<span/);
+    assert.match(html, /^<h1[^>]*>Installing the agent<\/h1>$/);
+    // A word the writer had made larger follows the heading too.
+    await ed.setHtml('<p>Before you start</p>');
+    await ed.page.evaluate(() => {
+      const ed = window.tinymce.get('zd-body');
+      const text = ed.getBody().querySelector('p').firstChild;
+      const r = document.createRange();
+      r.setStart(text, 7);
+      r.setEnd(text, 10);
+      ed.focus();
+      ed.selection.setRng(r);
+    });
+    await ed.exec('fontSizePx', '20');
+    assert.match(await ed.getHtml(), /<span style="font-size: 20px;">you<\/span>/);
+    await ed.caretIn('#zd-body p', 2);
+    await ed.exec('h2');
+    await ed.exec('fontSizePx', '24');
+    assert.equal(await ed.getHtml(), '<h2>Before you start</h2>');
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
+}));
+
+test('Tab indents and Shift+Tab outdents; the focus stays in the page', () => withEditor(async (ed) => {
+  await ed.setHtml('<p>first</p><ul><li>one</li><li>two</li></ul>');
+  await ed.caretIn('#zd-body p', 5);
+  await ed.page.keyboard.press('Tab');
+  await ed.page.keyboard.type('X');
+  assert.equal(await ed.page.evaluate(() => document.activeElement.id), 'zd-body');
+  let html = await ed.getHtml();
+  assert.match(html, /^<p style="padding-left: \d+px;">firstX<\/p>/);
+  await ed.page.keyboard.press('Shift+Tab');
+  await ed.page.keyboard.type('Y');
+  html = await ed.getHtml();
+  assert.match(html, /^<p>firstXY<\/p>/);
+  // In a list, Tab nests the item as before.
+  await ed.caretIn('#zd-body li:nth-child(2)', 3);
+  await ed.page.keyboard.press('Tab');
+  await ed.page.keyboard.type('Z');
+  assert.match(await ed.getHtml(), /<ul>\s*<li>one\s*<ul>\s*<li>twoZ<\/li>\s*<\/ul>\s*<\/li>\s*<\/ul>/);
+  assert.equal(await ed.page.evaluate(() => document.activeElement.id), 'zd-body');
+}));
+
 test('a list turned back into paragraphs keeps their alignment and line spacing', () => withEditor(async (ed) => {
   await ed.setHtml('<p style="text-align: center; line-height: 2;">one</p><p style="line-height: 1.5;">two</p>');
   await ed.page.evaluate(() => {

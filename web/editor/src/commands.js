@@ -69,6 +69,29 @@ function toggleListKeepingBlockStyles(editor, command) {
   });
 }
 
+// A block turned into a heading (or back into text) takes the size the project gives
+// it: sizes and line spacing set on the block, or on spans inside it, would keep the
+// old look, and a span left with no style at all is dropped.
+function clearBlockSizes(editor) {
+  const dom = editor.dom;
+  // Through the editor's DOM, which keeps the copy of the style the page is saved from.
+  const drop = (el, names) => {
+    dom.setStyles(el, Object.fromEntries(names.map((name) => [name, ''])));
+    if ((el.getAttribute('style') || '').trim() === '') {
+      el.removeAttribute('style');
+      el.removeAttribute('data-mce-style');
+    }
+  };
+  editor.selection.getSelectedBlocks().forEach((block) => {
+    if (!/^(P|H[1-6])$/.test(block.nodeName)) return;
+    drop(block, ['font-size', 'line-height']);
+    block.querySelectorAll('[style]').forEach((el) => {
+      drop(el, ['font-size']);
+      if (el.nodeName === 'SPAN' && el.attributes.length === 0) dom.remove(el, true);
+    });
+  });
+}
+
 function sizeAtCaret(editor) {
   let node = editor.selection.isCollapsed() ? editor.selection.getNode() : editor.selection.getStart();
   if (node && node.nodeType !== 1) node = node.parentNode;
@@ -104,7 +127,11 @@ export function runExec(ctx, editor, cmd, arg, origin) {
   }
   switch (cmd) {
     case 'p': case 'h1': case 'h2': case 'h3':
-      editor.execCommand('FormatBlock', false, cmd);
+      editor.undoManager.transact(() => {
+        editor.execCommand('FormatBlock', false, cmd);
+        clearBlockSizes(editor);
+      });
+      editor.nodeChanged();
       ctx.afterBlockFormat = true;
       return;
     case 'align':
@@ -119,9 +146,11 @@ export function runExec(ctx, editor, cmd, arg, origin) {
     case 'fontSizePx': {
       const px = parseInt(arg, 10);
       if (!hasArg || !(px > 0)) return;
-      // A heading the host has just made already has its size: a span would only pin it
-      // (and, at a bare caret, leak into the paragraph typed after Enter).
-      if ((afterBlockFormat || editor.selection.isCollapsed()) && sizeAtCaret(editor) === px) return;
+      // The size the heading box sends after a block command is the one the project's
+      // style sheet gives that block: a span would only pin it to a word, or to the caret
+      // (and leak into the paragraph typed after Enter).
+      if (afterBlockFormat) return;
+      if (editor.selection.isCollapsed() && sizeAtCaret(editor) === px) return;
       editor.execCommand('FontSize', false, px + 'px');
       return;
     }

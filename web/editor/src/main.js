@@ -118,10 +118,13 @@ function setActive(editor) {
 
 // --- Defaults -----------------------------------------------------------------
 
+// The fallbacks the project's style sheet puts after its font, ending in a generic family.
+const FALLBACK_FONTS = ', Arial, "Liberation Sans", "Nimbus Sans", Helvetica, sans-serif';
+
 function applyDefaults() {
   const d = ctx.defaults;
   const rules = [];
-  if (d.fontName) rules.push('font-family:' + JSON.stringify(d.fontName) + ', Arial, sans-serif');
+  if (d.fontName) rules.push('font-family:' + JSON.stringify(d.fontName) + FALLBACK_FONTS);
   if (d.fontSizePx) rules.push('font-size:' + d.fontSizePx + 'px');
   if (d.textColor) rules.push('color:' + d.textColor);
   if (d.lineHeight) rules.push('line-height:' + d.lineHeight);
@@ -274,7 +277,18 @@ function setBaseHref(url) {
 
 // --- Start --------------------------------------------------------------------
 
+// Tab indents and Shift+Tab outdents; the browser would move the focus out of the page,
+// and what the writer typed next would go nowhere. Lists and tables handle the key
+// first (nesting items, moving between cells) and mark it handled.
+function keepTabInPage(editor, e) {
+  if (e.key !== 'Tab' || e.ctrlKey || e.altKey || e.metaKey) return;
+  if (e.isDefaultPrevented()) return;
+  e.preventDefault();
+  editor.execCommand(e.shiftKey ? 'Outdent' : 'Indent');
+}
+
 function wire(editor) {
+  editor.on('keydown', (e) => keepTabInPage(editor, e));
   editor.on('focus', () => setActive(editor));
   editor.on('input change keyup Undo Redo ExecCommand drop cut paste', (e) => scheduleUserReport(editor, e.type === 'input'));
   editor.on('NodeChange', () => reportCursor(editor));
