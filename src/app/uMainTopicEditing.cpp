@@ -10,6 +10,7 @@
 #include "uQtText.h"
 #include "uSettingsCss.h"
 #include "uToolbarSync.h"
+#include "uTopicTree.h"
 #include "uTopicEditorSession.h"
 
 namespace {
@@ -41,6 +42,7 @@ class TMainEditorWindow : public ITopicEditorWindow {
   }
 
   void FocusEditorControl() override {
+    if (F.TreeKeepsFocus()) return;
     if (F.Edge && F.Edge->isVisible() && F.Edge->isEnabled()) F.Edge->setFocus(Qt::OtherFocusReason);
   }
 
@@ -77,6 +79,7 @@ bool TfrmMain::EditorReady() const { return FSession && FSession->IsEditorReady(
 
 void TfrmMain::ForgetCurrentTopic() {
   if (auto* session = EditingSession()) session->ForgetCurrentTopic();
+  ClearTopicProperties();
 }
 
 void TfrmMain::tvTocChange() {
@@ -85,6 +88,8 @@ void TfrmMain::tvTocChange() {
   std::string id = SelectedTopicID();
   if (!id.empty() && !FProject->HasTopic(id)) id.clear();
   if (id == CurrentTopicID() && !session->IsBusy()) return;
+  // A click or an arrow key in the tree leaves the keyboard there.
+  FTreeKeepsFocus = tvToc->hasFocus();
   session->TopicSelectionChanged(id);
 }
 
