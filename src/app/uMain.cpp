@@ -685,6 +685,7 @@ void TfrmMain::ApplySettingsToUi() {
     QPalette palette = tvToc->palette();
     palette.setColor(QPalette::Text, QColor(ToQ(ColorToHtml(s.TocTextColor))));
     tvToc->setPalette(palette);
+    RefreshTopicItemLooks();  // excluded topics are greyed from the new colours
   }
   if (pnlLeft) {
     QPalette palette = pnlLeft->palette();

@@ -110,6 +110,7 @@ class TfrmMain : public QMainWindow {
   void RefreshTopicItemLooks();
   // A selection made in the tree keeps the keyboard there: the editor does not take it.
   bool TreeKeepsFocus() const;
+  void EditorFocusDone() { FEditorFocusOrdered = false; }
   // Moves the keyboard to the editor (Enter or a double-click in the tree).
   void FocusEditorFromTree();
   // The removed branches Undo Remove Topic puts back, the last one first.
@@ -356,7 +357,7 @@ class TfrmMain : public QMainWindow {
   std::shared_ptr<TToolbarSync> FToolbarSync;
   QTimer* FToolbarReplay = nullptr;  // replays a caret report a hold rejected
   bool FRebuildingTree = false;
-  bool FTreeKeepsFocus = false;     // the last topic switch came from the tree while it had the keyboard
+  bool FEditorFocusOrdered = false;  // a command asked for the page to take the keyboard
   std::string FPropertiesTopicID;   // whose properties the panel shows
   bool FShowingProperties = false;  // the panel is being filled, not edited
   std::vector<TRemovedBranch> FRemovedBranches;

@@ -43,6 +43,7 @@ class TMainEditorWindow : public ITopicEditorWindow {
 
   void FocusEditorControl() override {
     if (F.TreeKeepsFocus()) return;
+    F.EditorFocusDone();
     if (F.Edge && F.Edge->isVisible() && F.Edge->isEnabled()) F.Edge->setFocus(Qt::OtherFocusReason);
   }
 
@@ -88,8 +89,6 @@ void TfrmMain::tvTocChange() {
   std::string id = SelectedTopicID();
   if (!id.empty() && !FProject->HasTopic(id)) id.clear();
   if (id == CurrentTopicID() && !session->IsBusy()) return;
-  // A click or an arrow key in the tree leaves the keyboard there.
-  FTreeKeepsFocus = tvToc->hasFocus();
   session->TopicSelectionChanged(id);
 }
 
@@ -123,6 +122,8 @@ bool TfrmMain::RequestHeaderAndWait(int timeoutMs) {
 }
 
 void TfrmMain::RequestEditorFocus() {
+  // A command of the window sends the keyboard to the page, even from the tree.
+  FEditorFocusOrdered = true;
   if (auto* session = EditingSession()) session->RequestEditorFocus();
 }
 

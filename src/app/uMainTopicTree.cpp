@@ -113,7 +113,7 @@ void TfrmMain::btnNewSubTopicClick(bool asRoot) {
   const std::string id = FProject->AddTopic(title, parent).ID();
   SaveProject(*FProject);
   RebuildAndSelect(id);
-  FTreeKeepsFocus = false;  // a new topic is there to be written
+  RequestEditorFocus();  // a new topic is there to be written
   LoadTopicIntoEditor(id);  // a new topic gets its file even before the page is ready
   MarkProjectDirty();
 }
@@ -260,6 +260,7 @@ void TfrmMain::tvTocEdited(QTreeWidgetItem* item, const std::string& newText) {
     FRebuildingTree = true;
     item->setText(0, ToQ(oldTitle));
     FRebuildingTree = false;
+    tvToc->setFocus();  // the label editor lost the keyboard to the message and closes
     return;
   }
   FProject->GetTopic(id).SetTitle(newText);
@@ -386,12 +387,11 @@ void TfrmMain::RefreshTopicItemLooks() {
   }
 }
 
-bool TfrmMain::TreeKeepsFocus() const { return FTreeKeepsFocus && tvToc->hasFocus(); }
+// Topic switches made in the tree (clicks, arrow keys, removal) leave the keyboard there;
+// only a command of the window moves it to the page.
+bool TfrmMain::TreeKeepsFocus() const { return tvToc->hasFocus() && !FEditorFocusOrdered; }
 
-void TfrmMain::FocusEditorFromTree() {
-  FTreeKeepsFocus = false;
-  RequestEditorFocus();
-}
+void TfrmMain::FocusEditorFromTree() { RequestEditorFocus(); }
 
 void TfrmMain::TopicProperties1Click() {
   grpProperties->show();

@@ -42,8 +42,13 @@ void ShowTopicItemExclusions(QTreeWidgetItem* item, const TTopic& topic) {
   QFont italic;  // only italic is set: the tree's own font and size stay
   italic.setItalic(true);
   item->setFont(0, italic);
-  const QTreeWidget* tree = item->treeWidget();
-  if (tree) item->setForeground(0, tree->palette().color(QPalette::Disabled, QPalette::Text));
+  if (const QTreeWidget* tree = item->treeWidget()) {
+    // Halfway between the tree's text and its background, whatever colours the project chose.
+    const QColor text = tree->palette().color(QPalette::Text);
+    const QColor base = tree->palette().color(QPalette::Base);
+    item->setForeground(0, QColor((text.red() + base.red()) / 2, (text.green() + base.green()) / 2,
+                                  (text.blue() + base.blue()) / 2));
+  }
   item->setToolTip(0, ToQ(FormatText(TranslateText("Excluded from: %s"), {FromQ(outputs.join(", "))})));
 }
 
