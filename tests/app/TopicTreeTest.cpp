@@ -231,6 +231,21 @@ class TopicTreeTest : public QObject {
     QTest::keyClick(w->tvToc, Qt::Key_Return);
     QTest::qWait(20);
     QVERIFY(w->Edge->hasFocus());
+
+    // A click into a window that is not active selects first; the keyboard arrives after,
+    // with the window's activation.
+    w->Edge->setFocus();
+    w->tvToc->setCurrentItem(NodeOf(*w, b));
+    w->tvToc->setFocus(Qt::ActiveWindowFocusReason);
+    QTest::qWait(20);
+    QCOMPARE(w->CurrentTopicID(), b);
+    QVERIFY(w->tvToc->hasFocus());
+
+    // A new topic is there to be written: it takes the keyboard to the page.
+    box->dialogs.inputs.push_back(std::string("Fresh"));
+    w->btnNewSubTopicClick(true);
+    QTest::qWait(20);
+    QVERIFY(w->Edge->hasFocus());
   }
 
   void theContextMenuHoldsTheTopicCommands() {
