@@ -139,7 +139,11 @@ void TfrmMain::FillOpenRecentMenu() {
 
 void TfrmMain::OpenRecentProject(const std::string& path) {
   if (!FileExists(path)) {
-    RemoveRecentProject(UserSettingsIniPath(), path);
+    try {
+      RemoveRecentProject(UserSettingsIniPath(), path);
+    } catch (const std::exception&) {
+      // The list stays as it was; the message still says why nothing opened.
+    }
     FDialogs->ShowMessage(TMessageKind::Warning,
                           FormatText(TranslateText("The project %s no longer exists; it is removed from the list of "
                                                    "recent projects."),
