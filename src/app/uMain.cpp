@@ -440,8 +440,14 @@ void TfrmMain::CreateLeftPanel() {
     if (tvToc->currentItem()) tvToc->editItem(tvToc->currentItem(), 0);
   });
   tvToc->addAction(renameKey);
-  // Enter or a double-click sends the keyboard to the editor; clicks and arrows leave it here.
-  connect(tvToc, &QTreeWidget::activated, this, [this] { Guard([this] { FocusEditorFromTree(); }); });
+  // Enter or a double-click sends the keyboard to the editor; clicks and arrows leave it here
+  // (also where the desktop activates items on a single click).
+  auto* enterKey = new QAction(tvToc);
+  enterKey->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+  enterKey->setShortcutContext(Qt::WidgetShortcut);
+  connect(enterKey, &QAction::triggered, this, [this] { Guard([this] { FocusEditorFromTree(); }); });
+  tvToc->addAction(enterKey);
+  connect(tvToc, &QTreeWidget::itemDoubleClicked, this, [this] { Guard([this] { FocusEditorFromTree(); }); });
   tvToc->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(tvToc, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { Guard([this, pos] { ShowTreeContextMenu(pos); }); });

@@ -110,7 +110,9 @@ class TfrmMain : public QMainWindow {
   void RefreshTopicItemLooks();
   // A selection made in the tree keeps the keyboard there: the editor does not take it.
   bool TreeKeepsFocus() const;
+  bool EditorFocusOrdered() const { return FEditorFocusOrdered; }
   void EditorFocusDone() { FEditorFocusOrdered = false; }
+  void FocusPageCaret();
   // Moves the keyboard to the editor (Enter or a double-click in the tree).
   void FocusEditorFromTree();
   // The removed branches Undo Remove Topic puts back, the last one first.

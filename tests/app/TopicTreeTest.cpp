@@ -231,6 +231,12 @@ class TopicTreeTest : public QObject {
     QTest::keyClick(w->tvToc, Qt::Key_Return);
     QTest::qWait(20);
     QVERIFY(w->Edge->hasFocus());
+    w->tvToc->setFocus();
+    const QPoint onA2 = w->tvToc->visualItemRect(NodeOf(*w, a2)).center();
+    QTest::mouseClick(w->tvToc->viewport(), Qt::LeftButton, {}, onA2);
+    QTest::mouseDClick(w->tvToc->viewport(), Qt::LeftButton, {}, onA2);
+    QTest::qWait(20);
+    QVERIFY(w->Edge->hasFocus());
 
     // A click into a window that is not active selects first; the keyboard arrives after,
     // with the window's activation.
