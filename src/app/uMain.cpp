@@ -284,6 +284,8 @@ void TfrmMain::CreateMenus() {
   File1 = menuBar()->addMenu(QString());
   NewProject = add(File1, "document-new", &TfrmMain::btnNewProjectClick);
   Open1 = add(File1, "document-open", &TfrmMain::btnOpenProjectClick);
+  mnuOpenRecent = File1->addMenu(AppIcon("document-open"), QString());
+  connect(File1, &QMenu::aboutToShow, this, [this] { FillOpenRecentMenu(); });
   Save1 = add(File1, "document-save", &TfrmMain::btnSaveClick);
   SaveProjectAs1 = add(File1, "document-save-as", &TfrmMain::btnSaveAsClick);
   File1->addSeparator();
@@ -325,6 +327,12 @@ void TfrmMain::CreateMenus() {
     });
     *item.action = action;
   }
+  // Beside the page's own undo: it puts back the last topic removed from the tree.
+  UndoRemoveTopic1 = new QAction(AppIcon("edit-undo"), QString(), this);
+  Edit1->insertAction(Cut1, UndoRemoveTopic1);
+  Edit1->insertSeparator(UndoRemoveTopic1);
+  UndoRemoveTopic1->setEnabled(false);
+  connect(UndoRemoveTopic1, &QAction::triggered, this, [this] { Guard([this] { UndoRemoveTopicClick(); }); });
 
   opic1 = menuBar()->addMenu(QString());
   NewRootTopic1 = opic1->addAction(AppIcon("topic-new-root"), QString());
@@ -332,6 +340,10 @@ void TfrmMain::CreateMenus() {
   NewChildTopic1 = opic1->addAction(AppIcon("topic-new-child"), QString());
   connect(NewChildTopic1, &QAction::triggered, this, [this] { Guard([this] { btnNewSubTopicClick(false); }); });
   RemoveTopic1 = add(opic1, "topic-remove", &TfrmMain::btnDeleteTopicClick);
+  DuplicateTopic1 = opic1->addAction(AppIcon("edit-copy"), QString());
+  connect(DuplicateTopic1, &QAction::triggered, this, [this] { Guard([this] { DuplicateTopicClick(false); }); });
+  DuplicateBranch1 = opic1->addAction(AppIcon("edit-copy"), QString());
+  connect(DuplicateBranch1, &QAction::triggered, this, [this] { Guard([this] { DuplicateTopicClick(true); }); });
   opic1->addSeparator();
   Move1 = opic1->addMenu(QString());
   Up1 = add(Move1, "go-up", &TfrmMain::Up1Click);
@@ -340,6 +352,16 @@ void TfrmMain::CreateMenus() {
   Rename1 = add(opic1, "document-edit", &TfrmMain::Rename1Click);
   opic1->addSeparator();
   TopicProperties1 = add(opic1, "document-properties", &TfrmMain::TopicProperties1Click);
+
+  // The tree's context menu holds the topic commands.
+  mnuTree = new QMenu(this);
+  mnuTree->addActions({NewRootTopic1, NewChildTopic1});
+  mnuTree->addSeparator();
+  mnuTree->addActions({DuplicateTopic1, DuplicateBranch1, Rename1, RemoveTopic1, UndoRemoveTopic1});
+  mnuTree->addSeparator();
+  mnuTree->addActions({Up1, Down1, ChangeParent1});
+  mnuTree->addSeparator();
+  mnuTree->addAction(TopicProperties1);
 
   Publish1 = menuBar()->addMenu(QString());
   WebHelp1 = add(Publish1, "publish-webhelp", &TfrmMain::btnExportWebClick);
@@ -420,6 +442,17 @@ void TfrmMain::CreateLeftPanel() {
     if (tvToc->currentItem()) tvToc->editItem(tvToc->currentItem(), 0);
   });
   tvToc->addAction(renameKey);
+  // Enter or a double-click sends the keyboard to the editor; clicks and arrows leave it here
+  // (also where the desktop activates items on a single click).
+  auto* enterKey = new QAction(tvToc);
+  enterKey->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+  enterKey->setShortcutContext(Qt::WidgetShortcut);
+  connect(enterKey, &QAction::triggered, this, [this] { Guard([this] { FocusEditorFromTree(); }); });
+  tvToc->addAction(enterKey);
+  connect(tvToc, &QTreeWidget::itemDoubleClicked, this, [this] { Guard([this] { FocusEditorFromTree(); }); });
+  tvToc->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(tvToc, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { Guard([this, pos] { ShowTreeContextMenu(pos); }); });
 
   grpProperties = new QGroupBox(splLeft);
   auto* props = new QVBoxLayout(grpProperties);
@@ -450,6 +483,13 @@ void TfrmMain::CreateLeftPanel() {
   props->addSpacing(6);
   props->addWidget(lblStyle);
   props->addWidget(cbStyle);
+  // The fields apply themselves as they are edited.
+  for (QPlainTextEdit* memo : {memKeywords, memIndex}) {
+    connect(memo, &QPlainTextEdit::textChanged, this, [this] { Guard([this] { TopicPropertiesEdited(); }); });
+  }
+  for (QCheckBox* box : {chkExcludeWeb, chkExcludeChm, chkExcludePdf}) {
+    connect(box, &QCheckBox::toggled, this, [this] { Guard([this] { TopicPropertiesEdited(); }); });
+  }
   connect(btnApplyProps, &QPushButton::clicked, this, [this] { Guard([this] { btnApplyPropsClick(); }); });
   connect(cbStyle, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cbStyleChange(); }); });
   splLeft->setStretchFactor(0, 3);
@@ -655,6 +695,7 @@ void TfrmMain::ApplySettingsToUi() {
     QPalette palette = tvToc->palette();
     palette.setColor(QPalette::Text, QColor(ToQ(ColorToHtml(s.TocTextColor))));
     tvToc->setPalette(palette);
+    RefreshTopicItemLooks();  // excluded topics are greyed from the new colours
   }
   if (pnlLeft) {
     QPalette palette = pnlLeft->palette();

@@ -13,6 +13,7 @@
 
 #include "uDocModel.h"
 #include "uProjectSettings.h"
+#include "uTopicCopies.h"
 #include "uUtils.h"
 
 class IEditorHost;
@@ -102,8 +103,20 @@ class TfrmMain : public QMainWindow {
   void SelectTopicNode(const std::string& id);
   // Selects the topic's node (none for "") without switching topics.
   void ShowTopicSelectedQuietly(const std::string& id);
+  // Shows the topic's properties; from then on what is typed there applies to it at once.
   void ShowTopicProperties(const std::string& id);
   void ApplyTopicProperties(const std::string& id);
+  // Gives the tree's item of each topic the look of its exclusions (greyed, italic, a tooltip).
+  void RefreshTopicItemLooks();
+  // A selection made in the tree keeps the keyboard there: the editor does not take it.
+  bool TreeKeepsFocus() const;
+  bool EditorFocusOrdered() const { return FEditorFocusOrdered; }
+  void EditorFocusDone() { FEditorFocusOrdered = false; }
+  void FocusPageCaret();
+  // Moves the keyboard to the editor (Enter or a double-click in the tree).
+  void FocusEditorFromTree();
+  // The removed branches Undo Remove Topic puts back, the last one first.
+  const std::vector<TRemovedBranch>& RemovedBranches() const { return FRemovedBranches; }
   void FillStyleProfiles();
   void tvTocStartDrag();
   // Positions are viewport coordinates of the tree; the label's thirds decide the mode.
@@ -209,6 +222,9 @@ class TfrmMain : public QMainWindow {
   // Menus and their items.
   QMenu *File1 = nullptr, *opic1 = nullptr, *Move1 = nullptr, *Edit1 = nullptr, *Publish1 = nullptr,
         *ools1 = nullptr, *mmLanguage = nullptr, *Help1 = nullptr;
+  QMenu* mnuOpenRecent = nullptr;  // File > Open Recent, filled when shown
+  QMenu* mnuTree = nullptr;        // the topic tree's context menu
+  QAction *DuplicateTopic1 = nullptr, *DuplicateBranch1 = nullptr, *UndoRemoveTopic1 = nullptr;
   QAction *NewProject = nullptr, *Open1 = nullptr, *Save1 = nullptr, *SaveProjectAs1 = nullptr, *Exit1 = nullptr;
   QAction *NewRootTopic1 = nullptr, *NewChildTopic1 = nullptr, *RemoveTopic1 = nullptr, *Up1 = nullptr,
           *Down1 = nullptr, *ChangeParent1 = nullptr, *Rename1 = nullptr, *TopicProperties1 = nullptr;
@@ -231,6 +247,11 @@ class TfrmMain : public QMainWindow {
   void Down1Click();
   void ChangeParent1Click();
   void Rename1Click();
+  void DuplicateTopicClick(bool withSubtopics);
+  void UndoRemoveTopicClick();
+  void OpenRecentProject(const std::string& path);
+  void FillOpenRecentMenu();
+  void ShowTreeContextMenu(const QPoint& pos);
   void TopicProperties1Click();
   void btnApplyPropsClick();
   void cbStyleChange();
@@ -297,10 +318,22 @@ class TfrmMain : public QMainWindow {
   // After the settings dialog: a failure is shown, the settings stay in effect.
   void SaveConfirmedSettings();
   void WriteLastProjectFile(const std::string& path);
+  // Puts the project first in File > Open Recent; a settings file that cannot be written only
+  // costs the list.
+  void RememberRecentProject(const std::string& path);
   // Tree helpers (uMainTopicTree.cpp).
   QTreeWidgetItem* FirstNode() const;
   void SelectFirstNode();
   void RebuildAndSelect(const std::string& id);
+  // Copies the property fields into the topic; true when that changed it.
+  bool StoreTopicProperties(const std::string& id);
+  void TopicPropertiesEdited();
+  void ClearTopicProperties();
+  void UpdateUndoRemoveTopic();
+  // Empty titles are refused with a message.
+  bool AcceptableTitle(const std::string& title);
+  // The topic selected after id is removed: the next sibling, else the previous, else the parent.
+  std::string NeighbourAfterRemoval(const std::string& id) const;
   // Publishing helpers (uMainPublish.cpp).
   std::string OutputFolder() const;
   void RunExport(const std::string& caption, const std::function<void(const TProgressCallback&)>& work);
@@ -327,6 +360,10 @@ class TfrmMain : public QMainWindow {
   std::shared_ptr<TToolbarSync> FToolbarSync;
   QTimer* FToolbarReplay = nullptr;  // replays a caret report a hold rejected
   bool FRebuildingTree = false;
+  bool FEditorFocusOrdered = false;  // a command asked for the page to take the keyboard
+  std::string FPropertiesTopicID;   // whose properties the panel shows
+  bool FShowingProperties = false;  // the panel is being filled, not edited
+  std::vector<TRemovedBranch> FRemovedBranches;
   bool FClosingAllowed = false;
 
   QTreeWidgetItem* FDragNode = nullptr;

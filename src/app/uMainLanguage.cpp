@@ -62,7 +62,7 @@ void TfrmMain::LanguageItemClick(int column) {
 void TfrmMain::ApplyTranslation() {
   const std::pair<QMenu*, const char*> menus[] = {
       {File1, "File"},   {opic1, "Topic"}, {Move1, "Move"},         {Edit1, "Edit"},
-      {Publish1, "Publish"}, {ools1, "Tools"}, {mmLanguage, "Language"}, {Help1, "Help"}};
+      {Publish1, "Publish"}, {ools1, "Tools"}, {mmLanguage, "Language"}, {Help1, "Help"}, {mnuOpenRecent, "Open Recent"}};
   for (const auto& [menu, text] : menus) menu->setTitle(Tr(text));
   const std::pair<QAction*, const char*> items[] = {
       {NewProject, "New Project"},
@@ -73,6 +73,9 @@ void TfrmMain::ApplyTranslation() {
       {NewRootTopic1, "New Root Topic..."},
       {NewChildTopic1, "New Child Topic..."},
       {RemoveTopic1, "Remove Topic"},
+      {DuplicateTopic1, "Duplicate Topic"},
+      {DuplicateBranch1, "Duplicate Topic with Subtopics"},
+      {UndoRemoveTopic1, "Undo Remove Topic"},
       {Up1, "Up"},
       {Down1, "Down"},
       {ChangeParent1, "Move Level Up"},
@@ -142,6 +145,7 @@ void TfrmMain::ApplyTranslation() {
   chkExcludePdf->setText(Tr("Exclude from PDF"));
   btnApplyProps->setText(Tr("Apply"));
   lblStyle->setText(Tr("Style profile"));
+  RefreshTopicItemLooks();  // the tooltips of excluded topics
   {
     const QSignalBlocker block(cmbHeading);
     cmbHeading->setItemText(0, Tr("Standard text"));

@@ -2,11 +2,13 @@
 // store of pending topic texts.
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QToolButton>
 
 #include "uMain.h"
 #include "uPlatform.h"
 #include "uQtText.h"
+#include "uRecentProjects.h"
 #include "uStorage.h"
 #include "uTopicHtmlDefaults.h"
 #include "uUserDialogs.h"
@@ -95,6 +97,9 @@ void TfrmMain::DiscardPendingTexts() {
   FUnsavedTopicHtml.clear();
   FPendingTextFiles.clear();
   ForgetCurrentTopic();
+  // Removed topics can be put back only into the project they came from.
+  FRemovedBranches.clear();
+  UpdateUndoRemoveTopic();
 }
 
 void TfrmMain::FlushProjectToDisk() {
@@ -110,6 +115,44 @@ void TfrmMain::WriteLastProjectFile(const std::string& path) {
   } catch (const std::exception&) {
     // Only the next start's choice depends on it.
   }
+}
+
+void TfrmMain::RememberRecentProject(const std::string& path) {
+  try {
+    AddRecentProject(UserSettingsIniPath(), path);
+  } catch (const std::exception&) {
+    // Only File > Open Recent depends on it.
+  }
+}
+
+void TfrmMain::FillOpenRecentMenu() {
+  mnuOpenRecent->clear();
+  const std::vector<std::string> recent = ReadRecentProjects(UserSettingsIniPath());
+  for (size_t i = 0; i < recent.size(); ++i) {
+    const std::string path = recent[i];
+    const QString label = QString("&%1 %2").arg((i + 1) % 10).arg(ToQ(path).replace('&', "&&"));
+    QAction* item = mnuOpenRecent->addAction(label);
+    connect(item, &QAction::triggered, this, [this, path] { Guard([this, path] { OpenRecentProject(path); }); });
+  }
+  mnuOpenRecent->setEnabled(!recent.empty());
+}
+
+void TfrmMain::OpenRecentProject(const std::string& path) {
+  if (!FileExists(path)) {
+    try {
+      RemoveRecentProject(UserSettingsIniPath(), path);
+    } catch (const std::exception&) {
+      // The list stays as it was; the message still says why nothing opened.
+    }
+    FDialogs->ShowMessage(TMessageKind::Warning,
+                          FormatText(TranslateText("The project %s no longer exists; it is removed from the list of "
+                                                   "recent projects."),
+                                     {path}));
+    return;
+  }
+  if (!ConfirmSaveChanges()) return;
+  FSettingsProblemShown.clear();
+  OpenProject(path);
 }
 
 void TfrmMain::btnSaveClick() {
@@ -160,6 +203,7 @@ void TfrmMain::btnSaveAsClick() {
   SaveProjectFile(path, *FProject);
   FProjectDirty = false;
   WriteLastProjectFile(path);
+  RememberRecentProject(path);
   UpdateCaption();
   ShowStatus(TranslateText("Saved As"));
 }
@@ -209,6 +253,7 @@ void TfrmMain::OpenProject(const std::string& fileName) {
   RebuildTopicTree();
   SelectFirstNode();
   WriteLastProjectFile(path);
+  RememberRecentProject(path);
   UpdateCaption();
 }
 

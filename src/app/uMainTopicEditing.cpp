@@ -6,10 +6,12 @@
 #include <QTimer>
 
 #include "uEditorBridge.h"
+#include "uEditorHost.h"
 #include "uMain.h"
 #include "uQtText.h"
 #include "uSettingsCss.h"
 #include "uToolbarSync.h"
+#include "uTopicTree.h"
 #include "uTopicEditorSession.h"
 
 namespace {
@@ -41,7 +43,13 @@ class TMainEditorWindow : public ITopicEditorWindow {
   }
 
   void FocusEditorControl() override {
-    if (F.Edge && F.Edge->isVisible() && F.Edge->isEnabled()) F.Edge->setFocus(Qt::OtherFocusReason);
+    if (F.TreeKeepsFocus()) return;
+    const bool ordered = F.EditorFocusOrdered();
+    F.EditorFocusDone();
+    if (F.Edge && F.Edge->isVisible() && F.Edge->isEnabled()) {
+      F.Edge->setFocus(Qt::OtherFocusReason);
+      if (ordered) F.FocusPageCaret();
+    }
   }
 
   std::string WriteEditorEffectiveCss() override { return ::WriteEditorEffectiveCss(F.Settings(), F.Project()); }
@@ -77,6 +85,7 @@ bool TfrmMain::EditorReady() const { return FSession && FSession->IsEditorReady(
 
 void TfrmMain::ForgetCurrentTopic() {
   if (auto* session = EditingSession()) session->ForgetCurrentTopic();
+  ClearTopicProperties();
 }
 
 void TfrmMain::tvTocChange() {
@@ -118,6 +127,8 @@ bool TfrmMain::RequestHeaderAndWait(int timeoutMs) {
 }
 
 void TfrmMain::RequestEditorFocus() {
+  // A command of the window sends the keyboard to the page, even from the tree.
+  FEditorFocusOrdered = true;
   if (auto* session = EditingSession()) session->RequestEditorFocus();
 }
 
@@ -158,6 +169,15 @@ void TfrmMain::ConnectBridgeEvents() {
     Guard([&] { EditorCursorStyle(style); });
   };
   FBridge->OnAreaChanged = [this](TEditorBridge&, const std::string& area) { EditingSession()->EditorAreaChanged(area); };
+}
+
+// The page's editing area gets its caret back where it was: the view taking the keyboard
+// from the tree does not by itself give the caret to the page.
+void TfrmMain::FocusPageCaret() {
+  if (!FEditorHost || !EditorReady()) return;
+  const std::string area = FSession->EditorArea() == "header" ? "zd-header" : "zd-body";
+  FEditorHost->ExecuteScript("(() => { const e = window.tinymce && tinymce.get('" + area +
+                             "'); if (e && !e.hasFocus()) e.focus(); })();");
 }
 
 void TfrmMain::EditorReadyReceived() { EditingSession()->EditorReady(); }

@@ -2,7 +2,9 @@
 // renaming, the topic properties and the style profile.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAction>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <algorithm>
 #include <unordered_set>
@@ -10,6 +12,7 @@
 #include "uMain.h"
 #include "uQtText.h"
 #include "uStorage.h"
+#include "uTopicEditorSession.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
 
@@ -52,10 +55,16 @@ void TfrmMain::RebuildTopicTree() {
   tvToc->setUpdatesEnabled(false);
   tvToc->SetDropTarget(nullptr, 0);
   FDragNode = nullptr;
+  // The branches the writer opened stay open.
+  std::unordered_set<std::string> expanded;
+  for (QTreeWidgetItemIterator it(tvToc); *it; ++it) {
+    if ((*it)->isExpanded()) expanded.insert(NodeID(*it));
+  }
   tvToc->clear();
   FillTopicItems(tvToc, *FProject);
   for (QTreeWidgetItemIterator it(tvToc); *it; ++it) {
     (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
+    if (expanded.count(NodeID(*it))) (*it)->setExpanded(true);
   }
   tvToc->setCurrentItem(nullptr);
   tvToc->setUpdatesEnabled(true);
@@ -100,9 +109,11 @@ void TfrmMain::btnNewSubTopicClick(bool asRoot) {
   const std::string parent = asRoot ? std::string() : SelectedTopicID();
   std::string title = TranslateText("New Topic");
   if (!FDialogs->InputBox(TranslateText("New Topic"), TranslateText("Title:"), title)) return;
+  if (!AcceptableTitle(title)) return;
   const std::string id = FProject->AddTopic(title, parent).ID();
   SaveProject(*FProject);
   RebuildAndSelect(id);
+  RequestEditorFocus();  // a new topic is there to be written
   LoadTopicIntoEditor(id);  // a new topic gets its file even before the page is ready
   MarkProjectDirty();
 }
@@ -110,15 +121,79 @@ void TfrmMain::btnNewSubTopicClick(bool asRoot) {
 void TfrmMain::btnDeleteTopicClick() {
   const std::string id = SelectedTopicID();
   if (id.empty() || !FProject->HasTopic(id)) return;
-  if (FDialogs->Ask(TMessageKind::Warning, TranslateText("Delete this topic and its subtopics?"),
-                    TDialogButtons::YesNo) != TDialogAnswer::Yes) {
+  const TTopic& topic = FProject->GetTopic(id);
+  const std::string question = topic.Children().empty()
+                                   ? TranslateText("Remove the topic \"%s\"?")
+                                   : TranslateText("Remove the topic \"%s\" and its subtopics?");
+  if (FDialogs->Ask(TMessageKind::Warning, FormatText(question, {topic.Title()}), TDialogButtons::YesNo) !=
+      TDialogAnswer::Yes) {
     return;
   }
-  for (const std::string& gone : FProject->DeleteTopic(id)) FUnsavedTopicHtml.erase(gone);
-  ForgetCurrentTopic();
+  // What was typed into the topic shown goes with it, so that undoing brings it back.
+  const bool current = !CurrentTopicID().empty() && FProject->IsDescendant(CurrentTopicID(), id);
+  if (current) {
+    RequestHeaderAndWait(400);
+    CaptureCurrentTopicHtml();
+  }
+  const std::string neighbour = NeighbourAfterRemoval(id);
+  FRemovedBranches.push_back(RemoveBranch(*FProject, id, FUnsavedTopicHtml));
+  if (current) ForgetCurrentTopic();
+  UpdateUndoRemoveTopic();
   SaveProject(*FProject);
   RebuildTopicTree();
-  SelectFirstNode();
+  if (!neighbour.empty()) SelectTopicNode(neighbour);
+  else SelectFirstNode();
+}
+
+std::string TfrmMain::NeighbourAfterRemoval(const std::string& id) const {
+  const std::string parent = FProject->GetTopic(id).ParentID();
+  const bool hasParent = !parent.empty() && FProject->HasTopic(parent);
+  const TStringList& list = hasParent ? FProject->GetTopic(parent).Children() : FProject->RootTopicIDs();
+  const int i = IndexOf(list, id);
+  if (i >= 0 && i + 1 < static_cast<int>(list.size())) return list[i + 1];
+  if (i > 0) return list[i - 1];
+  return hasParent ? parent : std::string();
+}
+
+void TfrmMain::UndoRemoveTopicClick() {
+  if (FRemovedBranches.empty()) return;
+  const TRemovedBranch branch = std::move(FRemovedBranches.back());
+  FRemovedBranches.pop_back();
+  UpdateUndoRemoveTopic();
+  RestoreBranch(*FProject, branch, FUnsavedTopicHtml);
+  SaveProject(*FProject);
+  if (!branch.pendingTexts.empty()) MarkProjectDirty();  // its typed texts are still unsaved
+  RebuildAndSelect(branch.TopID());
+}
+
+void TfrmMain::UpdateUndoRemoveTopic() { UndoRemoveTopic1->setEnabled(!FRemovedBranches.empty()); }
+
+void TfrmMain::DuplicateTopicClick(bool withSubtopics) {
+  const std::string id = SelectedTopicID();
+  if (id.empty() || !FProject->HasTopic(id)) return;
+  if (!CurrentTopicID().empty() && FProject->IsDescendant(CurrentTopicID(), id)) {
+    // The copy takes what the page shows, typed or not.
+    RequestHeaderAndWait(400);
+    CaptureCurrentTopicHtml();
+  }
+  const std::string title = FormatText(TranslateText("%s (copy)"), {FProject->GetTopic(id).Title()});
+  const std::string copy = DuplicateBranch(*FProject, id, withSubtopics, title, FUnsavedTopicHtml);
+  SaveProject(*FProject);
+  MarkProjectDirty();
+  RebuildAndSelect(copy);
+}
+
+bool TfrmMain::AcceptableTitle(const std::string& title) {
+  if (!Trim(title).empty()) return true;
+  FDialogs->ShowMessage(TMessageKind::Warning, TranslateText("A topic needs a title."));
+  return false;
+}
+
+void TfrmMain::ShowTreeContextMenu(const QPoint& pos) {
+  if (QTreeWidgetItem* item = tvToc->itemAt(pos)) {
+    if (item != tvToc->currentItem()) tvToc->setCurrentItem(item);
+  }
+  mnuTree->popup(tvToc->viewport()->mapToGlobal(pos));
 }
 
 void TfrmMain::Up1Click() {
@@ -168,6 +243,7 @@ void TfrmMain::Rename1Click() {
   if (!item) return;
   std::string title = FromQ(item->text(0));
   if (!FDialogs->InputBox(TranslateText("Rename Topic"), TranslateText("Title:"), title)) return;
+  if (!AcceptableTitle(title)) return;
   FRebuildingTree = true;
   item->setText(0, ToQ(title));
   FRebuildingTree = false;
@@ -178,8 +254,18 @@ void TfrmMain::tvTocEdited(QTreeWidgetItem* item, const std::string& newText) {
   if (!item || NodeID(item).empty()) return;
   const std::string id = SelectedTopicID().empty() ? NodeID(item) : SelectedTopicID();
   if (!FProject->HasTopic(id)) return;
+  const std::string oldTitle = FProject->GetTopic(id).Title();
+  if (newText == oldTitle) return;
+  if (!AcceptableTitle(newText)) {
+    FRebuildingTree = true;
+    item->setText(0, ToQ(oldTitle));
+    FRebuildingTree = false;
+    tvToc->setFocus();  // the label editor lost the keyboard to the message and closes
+    return;
+  }
   FProject->GetTopic(id).SetTitle(newText);
   MarkProjectDirty();
+  if (TTopicEditorSession* session = EditingSession()) session->RetitleHeader(id, oldTitle);
 }
 
 // --- Drag and drop --------------------------------------------------------------------
@@ -235,30 +321,77 @@ void TfrmMain::tvTocDragDrop(QTreeWidgetItem* target, int y) {
 
 void TfrmMain::ShowTopicProperties(const std::string& id) {
   if (!FProject->HasTopic(id)) return;
+  // Whatever the panel still holds belongs to the topic it was showing.
+  if (id != FPropertiesTopicID) TopicPropertiesEdited();
   const TTopic& topic = FProject->GetTopic(id);
+  FShowingProperties = true;
   memKeywords->setPlainText(JoinLines(topic.Keywords()));
   memIndex->setPlainText(JoinLines(topic.IndexEntries()));
   chkExcludeWeb->setChecked(topic.ExcludeWeb());
   chkExcludeChm->setChecked(topic.ExcludeChm());
   chkExcludePdf->setChecked(topic.ExcludePdf());
+  FShowingProperties = false;
+  FPropertiesTopicID = id;
+}
+
+void TfrmMain::ClearTopicProperties() {
+  FPropertiesTopicID.clear();
+  FShowingProperties = true;
+  memKeywords->clear();
+  memIndex->clear();
+  for (QCheckBox* box : {chkExcludeWeb, chkExcludeChm, chkExcludePdf}) box->setChecked(false);
+  FShowingProperties = false;
+}
+
+bool TfrmMain::StoreTopicProperties(const std::string& id) {
+  if (id.empty() || !FProject->HasTopic(id)) return false;
+  TTopic& topic = FProject->GetTopic(id);
+  const TStringList keywords = ToStringList(NonBlankTrimmedLines(memKeywords->toPlainText()));
+  const TStringList index = ToStringList(NonBlankTrimmedLines(memIndex->toPlainText()));
+  const bool changed = keywords != topic.Keywords() || index != topic.IndexEntries() ||
+                       chkExcludeWeb->isChecked() != topic.ExcludeWeb() ||
+                       chkExcludeChm->isChecked() != topic.ExcludeChm() ||
+                       chkExcludePdf->isChecked() != topic.ExcludePdf();
+  if (!changed) return false;
+  topic.Keywords() = keywords;
+  topic.IndexEntries() = index;
+  topic.SetExcludeWeb(chkExcludeWeb->isChecked());
+  topic.SetExcludeChm(chkExcludeChm->isChecked());
+  topic.SetExcludePdf(chkExcludePdf->isChecked());
+  return true;
+}
+
+// Every edit of the panel reaches the topic at once: nothing waits for Apply.
+void TfrmMain::TopicPropertiesEdited() {
+  if (FShowingProperties || !StoreTopicProperties(FPropertiesTopicID)) return;
+  MarkProjectDirty();
+  RefreshTopicItemLooks();
 }
 
 void TfrmMain::ApplyTopicProperties(const std::string& id) {
   if (!FProject->HasTopic(id)) return;
-  TTopic& topic = FProject->GetTopic(id);
-  topic.Keywords() = ToStringList(NonBlankTrimmedLines(memKeywords->toPlainText()));
-  topic.IndexEntries() = ToStringList(NonBlankTrimmedLines(memIndex->toPlainText()));
-  topic.SetExcludeWeb(chkExcludeWeb->isChecked());
-  topic.SetExcludeChm(chkExcludeChm->isChecked());
-  topic.SetExcludePdf(chkExcludePdf->isChecked());
+  if (id == FPropertiesTopicID && StoreTopicProperties(id)) RefreshTopicItemLooks();
   SaveProject(*FProject);
 }
 
 void TfrmMain::btnApplyPropsClick() {
-  const std::string id = SelectedTopicID();
+  const std::string id = FPropertiesTopicID.empty() ? SelectedTopicID() : FPropertiesTopicID;
   if (!id.empty()) ApplyTopicProperties(id);
   ShowStatus(TranslateText("Properties saved"));
 }
+
+void TfrmMain::RefreshTopicItemLooks() {
+  for (QTreeWidgetItemIterator it(tvToc); *it; ++it) {
+    const std::string id = NodeID(*it);
+    if (FProject->HasTopic(id)) ShowTopicItemExclusions(*it, FProject->GetTopic(id));
+  }
+}
+
+// Topic switches made in the tree (clicks, arrow keys, removal) leave the keyboard there;
+// only a command of the window moves it to the page.
+bool TfrmMain::TreeKeepsFocus() const { return tvToc->hasFocus() && !FEditorFocusOrdered; }
+
+void TfrmMain::FocusEditorFromTree() { RequestEditorFocus(); }
 
 void TfrmMain::TopicProperties1Click() {
   grpProperties->show();

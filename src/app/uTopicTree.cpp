@@ -8,6 +8,8 @@
 
 #include "uDocModel.h"
 #include "uQtText.h"
+#include "uTranslation.h"
+#include "uUtils.h"
 
 namespace {
 const char* kTopicMime = "application/x-folivane-topic";
@@ -22,9 +24,32 @@ void FillTopicItems(QTreeWidget* tree, const TDocProject& project) {
         auto* item = depth == 0 ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(parents.back());
         item->setText(0, ToQ(topic.Title()));
         item->setData(0, kTopicIDRole, ToQ(topic.ID()));
+        ShowTopicItemExclusions(item, topic);
         parents.push_back(item);
         return TWalkAction::Descend;
       });
+}
+
+void ShowTopicItemExclusions(QTreeWidgetItem* item, const TTopic& topic) {
+  QStringList outputs;
+  if (topic.ExcludeWeb()) outputs << "WebHelp";
+  if (topic.ExcludeChm()) outputs << "CHM";
+  if (topic.ExcludePdf()) outputs << "PDF";
+  if (outputs.isEmpty()) {
+    for (int role : {Qt::FontRole, Qt::ForegroundRole, Qt::ToolTipRole}) item->setData(0, role, QVariant());
+    return;
+  }
+  QFont italic;  // only italic is set: the tree's own font and size stay
+  italic.setItalic(true);
+  item->setFont(0, italic);
+  if (const QTreeWidget* tree = item->treeWidget()) {
+    // Halfway between the tree's text and its background, whatever colours the project chose.
+    const QColor text = tree->palette().color(QPalette::Text);
+    const QColor base = tree->palette().color(QPalette::Base);
+    item->setForeground(0, QColor((text.red() + base.red()) / 2, (text.green() + base.green()) / 2,
+                                  (text.blue() + base.blue()) / 2));
+  }
+  item->setToolTip(0, ToQ(FormatText(TranslateText("Excluded from: %s"), {FromQ(outputs.join(", "))})));
 }
 
 std::string TopicItemID(const QTreeWidgetItem* item) {
@@ -43,7 +68,7 @@ TTopicTree::TTopicTree(QWidget* parent) : QTreeWidget(parent) {
   setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformRowHeights(true);
-  setExpandsOnDoubleClick(true);
+  setExpandsOnDoubleClick(false);  // a double-click goes to the editor
 }
 
 QRect TTopicTree::LabelRect(QTreeWidgetItem* item) const {

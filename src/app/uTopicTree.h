@@ -7,11 +7,15 @@
 #include <string>
 
 class TDocProject;
+class TTopic;
 
 // Fills tree with one item per topic, nested as the project's tree; a topic that a damaged
 // file lists twice or in a cycle appears once. Each item holds the title as its text and the
 // topic ID under Qt::UserRole.
 void FillTopicItems(QTreeWidget* tree, const TDocProject& project);
+// An excluded topic's item is greyed and italic, its tooltip naming the outputs that leave
+// it out; other items look plain.
+void ShowTopicItemExclusions(QTreeWidgetItem* item, const TTopic& topic);
 // The topic ID an item holds; "" for none.
 std::string TopicItemID(const QTreeWidgetItem* item);
 

@@ -394,6 +394,23 @@ void TTopicEditorSession::RefreshDefaultHeader() {
   ApplyHeaderToEditor();
 }
 
+void TTopicEditorSession::RetitleHeader(const std::string& id, const std::string& oldTitle) {
+  if (!FProject || !FProject->HasTopic(id)) return;
+  const std::string title = FProject->GetTopic(id).Title();
+  if (id == FCurrentTopicID) {
+    // The page reports every header edit, so the header held here is the one shown.
+    if (auto retitled = RetitledHeader(FHeaderHtml, oldTitle, title)) {
+      FHeaderHtml = *retitled;
+      SaveHeader(id);
+      ApplyHeaderToEditor();
+    }
+    return;
+  }
+  const std::string path = HeaderHtmlPath(*FProject, id);
+  if (!FileExists(path)) return;
+  if (auto retitled = RetitledHeader(ReadTextFileUtf8(path), oldTitle, title)) WriteTextFileUtf8(path, *retitled);
+}
+
 // --- Settings -----------------------------------------------------------------------
 
 void TTopicEditorSession::ApplySettingsChangeToEditor(bool newProjectFlow) {

@@ -72,6 +72,9 @@ class TTopicEditorSession {
   void SaveHeader(const std::string& id);
   void ApplyHeaderToEditor();
   void RefreshDefaultHeader();
+  // The topic was renamed from oldTitle: a header of it that still shows just the old title
+  // shows the new one (a header never written is made from the title when shown).
+  void RetitleHeader(const std::string& id, const std::string& oldTitle);
   // After the settings dialog; the new-project flow also writes the default paragraph
   // to the topic file and asks for no focus.
   void ApplySettingsChangeToEditor(bool newProjectFlow = false);

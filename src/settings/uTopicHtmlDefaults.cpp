@@ -69,3 +69,29 @@ bool IsDefaultLikeHeader(std::string_view headerHtml, const std::string& title, 
   if (!SameTextAscii(text, Trim(title)) && !SameTextAscii(text, Trim(projectTitle))) return false;
   return !ContainsAny(AsciiLower(headerHtml), {"<img", "<table", "<a "});
 }
+
+std::optional<std::string> RetitledHeader(std::string_view headerHtml, const std::string& oldTitle,
+                                          const std::string& newTitle) {
+  if (Trim(oldTitle).empty() || StripTagsToText(headerHtml) != Trim(oldTitle)) return std::nullopt;
+  if (ContainsAny(AsciiLower(headerHtml), {"<img", "<table", "<a "})) return std::nullopt;
+  // The one run of text between tags that holds the title; attributes are never touched.
+  const std::string encoded = EncodeHtmlText(Trim(oldTitle));
+  size_t pos = 0;
+  while (pos < headerHtml.size()) {
+    const size_t open = headerHtml.find('<', pos);
+    const size_t end = open == std::string_view::npos ? headerHtml.size() : open;
+    const std::string_view run = headerHtml.substr(pos, end - pos);
+    const size_t at = run.find(encoded);
+    if (at != std::string_view::npos && Trim(std::string(run)) == encoded) {
+      std::string result(headerHtml.substr(0, pos + at));
+      result += EncodeHtmlText(newTitle);
+      result += headerHtml.substr(pos + at + encoded.size());
+      return result;
+    }
+    if (open == std::string_view::npos) break;
+    const size_t close = headerHtml.find('>', open);
+    if (close == std::string_view::npos) break;
+    pos = close + 1;
+  }
+  return std::nullopt;
+}

@@ -1,6 +1,7 @@
 // The HTML a new topic starts with, built from the project settings.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,3 +22,7 @@ bool IsBodyEmpty(std::string_view html);
 // and holds no image, table or link.
 bool IsDefaultLikeHeader(std::string_view headerHtml, const std::string& title,
                          const std::string& projectTitle);
+// A header that shows just oldTitle (as one run of text, nothing else) with newTitle in its
+// place, its formatting kept; nullopt for a header the writer has made their own.
+std::optional<std::string> RetitledHeader(std::string_view headerHtml, const std::string& oldTitle,
+                                          const std::string& newTitle);

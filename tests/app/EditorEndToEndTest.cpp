@@ -252,6 +252,29 @@ class EditorEndToEndTest : public QObject {
     QVERIFY(live.CaretIn("spaced"));
     QTRY_COMPARE_WITH_TIMEOUT(box->currentText(), QString("2.0"), 10000);
   }
+
+  // A click in the tree keeps the keyboard there; Enter gives the page its caret, and what
+  // is typed next lands in the topic.
+  void enterInTheTreeGivesThePageTheCaret() {
+    TLiveWindow live;
+    QVERIFY(live.Start());
+    TfrmMain& window = *live.window;
+    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.tvToc->setFocus();
+    QTreeWidgetItem* second = window.tvToc->topLevelItem(1);
+    QTest::mouseClick(window.tvToc->viewport(), Qt::LeftButton, {}, window.tvToc->visualItemRect(second).center());
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second"), 20000);
+    QTest::qWait(200);
+    QVERIFY(window.tvToc->hasFocus());
+
+    QTest::keyClick(window.tvToc, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*live.page, "String(tinymce.get('zd-body').hasFocus())").value_or("") == "true",
+                             10000);
+    QTest::keyClicks(live.Input(), "Typed");
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Typed"), 10000);
+  }
 };
 
 QTEST_MAIN(EditorEndToEndTest)

@@ -1,5 +1,6 @@
 // New, Open, Save, Save As, the save question and the pending topic texts.
 #include <QAction>
+#include <QMenu>
 #include <QTest>
 #include <QToolButton>
 
@@ -31,6 +32,37 @@ class ProjectLifecycleTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // File > Open Recent: the projects opened or saved as, newest first; a missing one is
+  // removed from the list with a message, and the open project stays.
+  void openRecentListsTheLastProjects() {
+    TAppSandbox box;
+    const std::string alpha = box.MakeProject("Alpha");
+    const std::string beta = box.MakeProject("Beta", {"Welcome", "Two"});
+    auto w = box.NewWindow({QString::fromStdString(alpha)});
+    w->OpenProject(beta);
+    w->FillOpenRecentMenu();
+    QList<QAction*> items = w->mnuOpenRecent->actions();
+    QCOMPARE(items.size(), 2);
+    QVERIFY(items[0]->text().endsWith(QString::fromStdString(beta)));
+    items[1]->trigger();
+    QCOMPARE(w->ProjectFileName(), alpha);
+
+    DeleteFileIfExists(beta);
+    w->FillOpenRecentMenu();
+    w->mnuOpenRecent->actions()[1]->trigger();
+    QCOMPARE(box.dialogs.messages.back().text,
+             "The project " + beta + " no longer exists; it is removed from the list of recent projects.");
+    QCOMPARE(w->ProjectFileName(), alpha);
+    w->FillOpenRecentMenu();
+    QCOMPARE(w->mnuOpenRecent->actions().size(), 1);
+
+    // A new window (the next start) finds the list in the per-user settings.
+    w.reset();
+    auto again = box.NewWindow();
+    again->FillOpenRecentMenu();
+    QVERIFY(again->mnuOpenRecent->actions()[0]->text().endsWith(QString::fromStdString(alpha)));
+  }
+
   void editMarksCaptionAndSaveOnWorkspaceAsksForName() {
     TAppSandbox box;
     auto w = box.NewWindow();

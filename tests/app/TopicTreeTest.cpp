@@ -1,6 +1,7 @@
 // Tree commands, drag and drop by the thirds of a label, properties and style profiles.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <fstream>
@@ -135,7 +136,11 @@ class TopicTreeTest : public QObject {
     QCOMPARE(w->CurrentTopicID(), child);
     QVERIFY(FileExists(TopicFilePath(w->Project(), child)));
     QVERIFY(w->ProjectDirty());
-    box->dialogs.inputs.push_back(std::string(""));  // an empty title is accepted
+    box->dialogs.inputs.push_back(std::string("  "));  // an empty title is refused
+    w->btnNewSubTopicClick(true);
+    QCOMPARE(box->dialogs.messages.back().text, std::string("A topic needs a title."));
+    QCOMPARE(w->Project().RootTopicIDs().size(), size_t(3));
+    box->dialogs.inputs.push_back(std::string("D"));
     w->btnNewSubTopicClick(true);
     QCOMPARE(w->Project().RootTopicIDs().size(), size_t(4));
     box->dialogs.inputs.push_back(std::nullopt);  // Cancel
@@ -161,11 +166,184 @@ class TopicTreeTest : public QObject {
     QCOMPARE(w->Project().RootTopicIDs().size(), size_t(3));
     box->dialogs.answers.push_back(TDialogAnswer::Yes);
     w->btnDeleteTopicClick();
-    QCOMPARE(box->dialogs.questions.back().text, std::string("Delete this topic and its subtopics?"));
+    QCOMPARE(box->dialogs.questions.back().text, std::string("Remove the topic \"A\" and its subtopics?"));
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"B", "C"}));
     w->btnSaveClick();
     for (const std::string& file : files) QVERIFY2(!FileExists(file), file.c_str());
     QCOMPARE(w->SelectedTopicID(), b);
+
+    // Undo puts the branch back where it was, with what was typed into it, until the project closes.
+    QVERIFY(w->UndoRemoveTopic1->isEnabled());
+    w->UndoRemoveTopic1->trigger();
+    QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "B", "C"}));
+    QCOMPARE(Titles(w->Project(), w->Project().GetTopic(a).Children()), (std::vector<std::string>{"A1", "A3"}));
+    QCOMPARE(w->SelectedTopicID(), a);
+    QVERIFY(w->ProjectDirty());
+    QVERIFY(!w->UndoRemoveTopic1->isEnabled());
+    w->btnSaveClick();
+    const std::vector<std::string> ids{a, a1, a2, a3};
+    for (size_t i = 0; i < files.size(); ++i) QCOMPARE(ReadFile(files[i]), "<p>edit " + ids[i] + "</p>");
+    QVERIFY(StoredTopicsJson(*w).find(a2) != std::string::npos);
+
+    w->SelectTopicNode(c);
+    box->dialogs.answers.push_back(TDialogAnswer::Yes);
+    w->btnDeleteTopicClick();
+    QCOMPARE(box->dialogs.questions.back().text, std::string("Remove the topic \"C\"?"));
+    QCOMPARE(w->SelectedTopicID(), b);  // the last one: the one before it
+    QVERIFY(w->UndoRemoveTopic1->isEnabled());
+    w->OpenProject(w->ProjectFileName());
+    QVERIFY(!w->UndoRemoveTopic1->isEnabled());
+    w->UndoRemoveTopic1->trigger();
+    QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "B"}));
+  }
+
+  // A click or an arrow key leaves the keyboard in the tree, so Delete and F2 act on topics;
+  // Enter hands it to the editor. Removal keeps the open branches and selects a neighbour.
+  void theTreeKeepsTheKeyboard() {
+    const std::string a1 = w->Project().AddTopic("A1", a).ID();
+    const std::string a2 = w->Project().AddTopic("A2", a).ID();
+    w->RebuildTopicTree();
+    NodeOf(*w, a)->setExpanded(true);
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    w->tvToc->setFocus();
+    QTest::mouseClick(w->tvToc->viewport(), Qt::LeftButton, {}, w->tvToc->visualItemRect(NodeOf(*w, a1)).center());
+    QTest::qWait(20);
+    QCOMPARE(w->CurrentTopicID(), a1);
+    QVERIFY(w->tvToc->hasFocus());
+    QTest::keyClick(w->tvToc, Qt::Key_Down);
+    QTest::qWait(20);
+    QCOMPARE(w->CurrentTopicID(), a2);
+    QVERIFY(w->tvToc->hasFocus());
+    QTest::keyClick(w->tvToc, Qt::Key_Up);
+    QTest::qWait(20);
+
+    box->dialogs.answers.push_back(TDialogAnswer::Yes);
+    QTest::keyClick(w->tvToc, Qt::Key_Delete);
+    QCOMPARE(box->dialogs.questions.back().text, std::string("Remove the topic \"A1\"?"));
+    QVERIFY(!w->Project().HasTopic(a1));
+    QCOMPARE(w->SelectedTopicID(), a2);
+    QVERIFY(NodeOf(*w, a)->isExpanded());
+    QTest::qWait(20);
+    QCOMPARE(w->CurrentTopicID(), a2);
+    QVERIFY(w->tvToc->hasFocus());
+
+    QTest::keyClick(w->tvToc, Qt::Key_Return);
+    QTest::qWait(20);
+    QVERIFY(w->Edge->hasFocus());
+    w->tvToc->setFocus();
+    const QPoint onA2 = w->tvToc->visualItemRect(NodeOf(*w, a2)).center();
+    QTest::mouseClick(w->tvToc->viewport(), Qt::LeftButton, {}, onA2);
+    QTest::mouseDClick(w->tvToc->viewport(), Qt::LeftButton, {}, onA2);
+    QTest::qWait(20);
+    QVERIFY(w->Edge->hasFocus());
+
+    // A click into a window that is not active selects first; the keyboard arrives after,
+    // with the window's activation.
+    w->Edge->setFocus();
+    w->tvToc->setCurrentItem(NodeOf(*w, b));
+    w->tvToc->setFocus(Qt::ActiveWindowFocusReason);
+    QTest::qWait(20);
+    QCOMPARE(w->CurrentTopicID(), b);
+    QVERIFY(w->tvToc->hasFocus());
+
+    // A new topic is there to be written: it takes the keyboard to the page.
+    box->dialogs.inputs.push_back(std::string("Fresh"));
+    w->btnNewSubTopicClick(true);
+    QTest::qWait(20);
+    QVERIFY(w->Edge->hasFocus());
+  }
+
+  void theContextMenuHoldsTheTopicCommands() {
+    const QPoint onB = w->tvToc->visualItemRect(NodeOf(*w, b)).center();
+    emit w->tvToc->customContextMenuRequested(onB);
+    QCOMPARE(w->SelectedTopicID(), b);
+    QVERIFY(w->mnuTree->isVisible());
+    for (QAction* command : {w->DuplicateTopic1, w->RemoveTopic1, w->Rename1, w->UndoRemoveTopic1}) {
+      QVERIFY(w->mnuTree->actions().contains(command));
+    }
+    w->mnuTree->close();
+  }
+
+  void duplicateCopiesTheTopicRightAfterIt() {
+    const std::string b1 = w->Project().AddTopic("B1", b).ID();
+    SaveProject(w->Project());
+    w->RebuildTopicTree();
+    w->SelectTopicNode(b);
+    for (bool withSubtopics : {false, true}) {
+      w->SelectTopicNode(b);
+      (withSubtopics ? w->DuplicateBranch1 : w->DuplicateTopic1)->trigger();
+      const std::string copy = w->Project().RootTopicIDs()[2];
+      QCOMPARE(RootTitles(*w)[2], std::string("B (copy)"));
+      QCOMPARE(w->SelectedTopicID(), copy);
+      QCOMPARE(w->Project().GetTopic(copy).Children().size(), size_t(withSubtopics ? 1 : 0));
+      QCOMPARE(ReadFile(TopicFilePath(w->Project(), copy)), std::string("<p>B</p>"));
+      QVERIFY(StoredTopicsJson(*w).find(copy) != std::string::npos);
+      QVERIFY(w->ProjectDirty());
+    }
+    QCOMPARE(w->Project().GetTopic(b).Children(), TStringList{b1});
+  }
+
+  void emptyTitlesAreRefusedAndTheOldOneComesBack() {
+    w->SelectTopicNode(c);
+    w->tvToc->currentItem()->setText(0, "   ");
+    QCOMPARE(box->dialogs.messages.back().text, std::string("A topic needs a title."));
+    QCOMPARE(w->Project().GetTopic(c).Title(), std::string("C"));
+    QCOMPARE(w->tvToc->currentItem()->text(0), QString("C"));
+    QVERIFY(!w->ProjectDirty());
+    box->dialogs.inputs.push_back(std::string(""));
+    w->Rename1Click();
+    QCOMPARE(w->Project().GetTopic(c).Title(), std::string("C"));
+    QCOMPARE(w->tvToc->currentItem()->text(0), QString("C"));
+  }
+
+  // A header that still shows the topic's title follows a rename; one the writer changed stays.
+  void renamingRetitlesADefaultHeader() {
+    w->SelectTopicNode(b);
+    w->SelectTopicNode(c);
+    const std::string bHeader = HeaderHtmlPath(w->Project(), b);
+    const std::string cHeader = HeaderHtmlPath(w->Project(), c);
+    WriteTextFileUtf8(bHeader, "<p>B and more</p>");
+    w->tvToc->currentItem()->setText(0, "Sea & Sky");
+    QVERIFY(ReadFile(cHeader).find("<b>Sea &amp; Sky</b>") != std::string::npos);
+    w->SelectTopicNode(b);
+    w->tvToc->currentItem()->setText(0, "Bee");
+    QCOMPARE(ReadFile(bHeader), std::string("<p>B and more</p>"));
+  }
+
+  void excludedTopicsLookExcluded() {
+    w->SelectTopicNode(a);
+    w->chkExcludePdf->setChecked(true);
+    w->chkExcludeWeb->setChecked(true);
+    QVERIFY(NodeOf(*w, a)->font(0).italic());
+    QCOMPARE(NodeOf(*w, a)->toolTip(0), QString("Excluded from: WebHelp, PDF"));
+    QVERIFY(!NodeOf(*w, b)->font(0).italic());
+    w->RebuildTopicTree();
+    QVERIFY(NodeOf(*w, a)->font(0).italic());
+    w->chkExcludePdf->setChecked(false);
+    w->chkExcludeWeb->setChecked(false);
+    QVERIFY(!NodeOf(*w, a)->font(0).italic());
+    QVERIFY(NodeOf(*w, a)->toolTip(0).isEmpty());
+  }
+
+  // What is typed into the panel reaches the topic without Apply, and marks the project.
+  void propertiesApplyThemselves() {
+    w->SelectTopicNode(a);
+    w->chkExcludeChm->setChecked(true);
+    w->memKeywords->setPlainText("alpha\n beta ");
+    w->memIndex->setPlainText("entry");
+    QVERIFY(w->ProjectDirty());
+    w->SelectTopicNode(b);
+    QVERIFY(w->memKeywords->toPlainText().isEmpty());
+    QCOMPARE(w->Project().GetTopic(a).Keywords(), (TStringList{"alpha", "beta"}));
+    QCOMPARE(w->Project().GetTopic(a).IndexEntries(), (TStringList{"entry"}));
+    QVERIFY(w->Project().GetTopic(a).ExcludeChm());
+    QVERIFY(w->Project().GetTopic(b).Keywords().empty());
+    w->btnSaveClick();
+    QVERIFY(StoredTopicsJson(*w).find("alpha") != std::string::npos);
+    QVERIFY(!w->ProjectDirty());
+    w->SelectTopicNode(a);  // showing a topic's properties changes nothing
+    QVERIFY(!w->ProjectDirty());
   }
 
   void renameKeepsTitleAfterSaveAndReopen() {
@@ -200,7 +378,6 @@ class TopicTreeTest : public QObject {
     QCOMPARE(topic.Keywords(), (TStringList{"alpha", "beta"}));
     QCOMPARE(topic.IndexEntries(), (TStringList{"index one", "index one"}));
     QVERIFY(topic.ExcludePdf() && !topic.ExcludeWeb() && !topic.ExcludeChm());
-    QVERIFY(!w->ProjectDirty());
     QVERIFY(StoredTopicsJson(*w).find("alpha") != std::string::npos);
 
     w->SelectTopicNode(b);
