@@ -74,6 +74,8 @@ class TfrmMain : public QMainWindow {
 
   // --- Project lifecycle (uMainProject.cpp) --------------------------------------
   void MarkProjectDirty();
+  // Journals what is not saved yet at once (the window does so 2 s after a change).
+  void WriteRecoveryJournalNow();
   void UpdateCaption();
   bool ConfirmSaveChanges();
   void OpenProject(const std::string& fileName);
@@ -296,6 +298,14 @@ class TfrmMain : public QMainWindow {
   // After the settings dialog: a failure is shown, the settings stay in effect.
   void SaveConfirmedSettings();
   void WriteLastProjectFile(const std::string& path);
+  // The recovery journal (uMainRecovery.cpp).
+  void ScheduleRecoveryJournal();
+  void ClearRecoveryJournal();
+  // Offers the journal of the project just read from disk; true when it was recovered.
+  bool OfferRecovery();
+  // A workspace project with a journal is offered before the workspace is reset; true
+  // when it was recovered and is now the open project.
+  bool RecoverWorkspaceProject();
   // Tree helpers (uMainTopicTree.cpp).
   QTreeWidgetItem* FirstNode() const;
   void SelectFirstNode();
@@ -327,6 +337,9 @@ class TfrmMain : public QMainWindow {
   QTimer* FToolbarReplay = nullptr;  // replays a caret report a hold rejected
   bool FRebuildingTree = false;
   bool FClosingAllowed = false;
+  QTimer* FJournalTimer = nullptr;
+  std::string FJournalRoot;  // the folder the last journal was written for
+  bool FJournalProblemShown = false;
 
   QTreeWidgetItem* FDragNode = nullptr;
   TDropMode FDropMode = dmBefore;

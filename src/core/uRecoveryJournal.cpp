@@ -152,7 +152,9 @@ TRecoveryChanges RecoveryChanges(const TRecoveryJournal& journal, const TDocProj
     if (text == journal.texts.end()) continue;
     const std::string page = TopicFilePath(onDisk.RootPath(), topic->ID());
     const bool same = FileExists(page) && ReadTextFileUtf8(page) == text->second;
-    if (!same) changes.topicIDs.push_back(topic->ID());
+    if (same) continue;
+    changes.topicIDs.push_back(topic->ID());
+    changes.topicTitles.push_back(topic->Title());
   }
   return changes;
 }

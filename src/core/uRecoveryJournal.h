@@ -49,7 +49,8 @@ std::string SetAsideRecoveryJournal(const std::string& projectRoot);
 // What a journal would change in the project as it is on disk: the topics whose text
 // differs from their page, and whether the tree, title or style profile differ.
 struct TRecoveryChanges {
-  std::vector<std::string> topicIDs;  // in the order of the journal's tree
+  std::vector<std::string> topicIDs;     // in the order of the journal's tree
+  std::vector<std::string> topicTitles;  // their titles in the journal's tree
   bool structureChanged = false;
   bool Empty() const { return topicIDs.empty() && !structureChanged; }
 };

@@ -66,6 +66,7 @@ TEST(RecoveryJournalTest, WrittenJournalComesBackAndRecoversTreeTitleAndChangedT
   EXPECT_TRUE(changes.structureChanged);
   // B's journaled text is what its page holds: nothing to offer for it.
   EXPECT_EQ(changes.topicIDs, (std::vector<std::string>{f.a, f.c}));
+  EXPECT_EQ(changes.topicTitles, (std::vector<std::string>{"A", "C"}));
 
   std::map<std::string, std::string> pending;
   ApplyRecoveryJournal(read.journal, onDisk, pending);
