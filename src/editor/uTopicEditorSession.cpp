@@ -302,7 +302,8 @@ TTopicEditorSession::TPreparedTopic TTopicEditorSession::PrepareTopic(const std:
   if (pending != FUnsavedTopicHtml.end()) {
     p.html = pending->second;
     ReadHeaderFiles(id, p.headerHtml, p.headerBg);
-  } else if (FileExists(path)) {
+  } else if (FileExists(path) || DirExists(path)) {
+    // Something else in the page's place is not a missing page: reading it says why.
     p.html = ReadTextFileUtf8(path);
     ReadHeaderFiles(id, p.headerHtml, p.headerBg);
   } else {
