@@ -33,6 +33,7 @@ class QTreeWidgetItem;
 class TColorButton;
 class TTopicTree;
 class TTopicEditorSession;
+class TRecoveryJournalWriter;
 class TToolbarSync;
 class ITopicEditorWindow;
 class IToolbarView;
@@ -74,8 +75,11 @@ class TfrmMain : public QMainWindow {
 
   // --- Project lifecycle (uMainProject.cpp) --------------------------------------
   void MarkProjectDirty();
-  // Journals what is not saved yet at once (the window does so 2 s after a change).
+  // Journals what is not saved yet at once (the window does so 2 s after a change); the
+  // file is written on the journal's own thread.
   void WriteRecoveryJournalNow();
+  // Waits until the journal's thread has written or cleared everything asked of it.
+  void WaitForRecoveryJournal();
   void UpdateCaption();
   bool ConfirmSaveChanges();
   void OpenProject(const std::string& fileName);
@@ -300,6 +304,7 @@ class TfrmMain : public QMainWindow {
   void WriteLastProjectFile(const std::string& path);
   // The recovery journal (uMainRecovery.cpp).
   void ScheduleRecoveryJournal();
+  TRecoveryJournalWriter& JournalWriter();
   void ClearRecoveryJournal();
   // Offers the journal of the project just read from disk; true when it was recovered.
   bool OfferRecovery();
@@ -338,6 +343,7 @@ class TfrmMain : public QMainWindow {
   bool FRebuildingTree = false;
   bool FClosingAllowed = false;
   QTimer* FJournalTimer = nullptr;
+  std::shared_ptr<TRecoveryJournalWriter> FJournalWriter;
   std::string FJournalRoot;  // the folder the last journal was written for
   bool FJournalProblemShown = false;
 

@@ -29,6 +29,15 @@ void TfrmMain::ScheduleRecoveryJournal() {
   if (!FJournalTimer->isActive()) FJournalTimer->start();
 }
 
+TRecoveryJournalWriter& TfrmMain::JournalWriter() {
+  if (!FJournalWriter) FJournalWriter = std::make_shared<TRecoveryJournalWriter>();
+  return *FJournalWriter;
+}
+
+void TfrmMain::WaitForRecoveryJournal() {
+  if (FJournalWriter) FJournalWriter->Flush();
+}
+
 void TfrmMain::WriteRecoveryJournalNow() {
   if (FJournalTimer) FJournalTimer->stop();
   if (!FProject || !FProjectDirty) return;
@@ -42,34 +51,33 @@ void TfrmMain::WriteRecoveryJournalNow() {
   if (FSession && !FSession->CurrentTopicID().empty() && !FSession->DirtyHtml().empty()) {
     journal.texts[FSession->CurrentTopicID()] = FSession->DirtyHtml();
   }
-  try {
-    if (!FJournalRoot.empty() && ExcludeTrailingDelimiter(FJournalRoot) != ExcludeTrailingDelimiter(journal.projectRoot)) {
-      ::ClearRecoveryJournal(FJournalRoot);
-    }
-    WriteRecoveryJournal(journal);
-    FJournalRoot = journal.projectRoot;
-    FJournalProblemShown = false;
-  } catch (const std::exception& e) {
-    // Said once in the status line: a box every two seconds would stop the typing.
-    if (!FJournalProblemShown) ShowStatus(TranslateText("Unsaved changes cannot be kept for recovery: ") + e.what());
-    FJournalProblemShown = true;
+  TRecoveryJournalWriter& writer = JournalWriter();
+  // A failure of an earlier write is known only now; said once in the status line, as a
+  // box every two seconds would stop the typing.
+  const std::string problem = writer.TakeProblem();
+  if (!problem.empty() && !FJournalProblemShown) {
+    ShowStatus(TranslateText("Unsaved changes cannot be kept for recovery: ") + problem);
   }
+  FJournalProblemShown = !problem.empty();
+  if (!FJournalRoot.empty() && ExcludeTrailingDelimiter(FJournalRoot) != ExcludeTrailingDelimiter(journal.projectRoot)) {
+    writer.Clear(FJournalRoot);
+  }
+  FJournalRoot = journal.projectRoot;
+  writer.Write(std::move(journal));
 }
 
 void TfrmMain::ClearRecoveryJournal() {
   if (FJournalTimer) FJournalTimer->stop();
+  // A journal that cannot be deleted is offered again at the next opening, where the
+  // writer can discard it.
   for (const std::string& root : {FJournalRoot, FProject ? FProject->RootPath() : std::string()}) {
-    if (root.empty()) continue;
-    try {
-      ::ClearRecoveryJournal(root);
-    } catch (const std::exception&) {
-      // Offered again at the next opening, where the writer can discard it.
-    }
+    if (!root.empty()) JournalWriter().Clear(root);
   }
   FJournalRoot.clear();
 }
 
 bool TfrmMain::OfferRecovery() {
+  WaitForRecoveryJournal();  // a clear still on its way must not be offered back
   const std::string root = FProject->RootPath();
   const TJournalRead read = ReadRecoveryJournal(root);
   if (read.state == TJournalState::None) return false;
@@ -83,7 +91,7 @@ bool TfrmMain::OfferRecovery() {
   }
   const TRecoveryChanges changes = RecoveryChanges(read.journal, *FProject);
   if (changes.Empty()) {
-    ::ClearRecoveryJournal(root);
+    JournalWriter().Clear(root);
     return false;
   }
   std::string list;
@@ -99,7 +107,7 @@ bool TfrmMain::OfferRecovery() {
       TranslateText("Recover puts them back as unsaved changes; Discard throws them away.");
   // Only an explicit Discard throws them away.
   if (FDialogs->Ask(TMessageKind::Confirmation, question, TDialogButtons::RecoverDiscard) == TDialogAnswer::No) {
-    ::ClearRecoveryJournal(root);
+    JournalWriter().Clear(root);
     return false;
   }
   ApplyRecoveryJournal(read.journal, *FProject, FUnsavedTopicHtml);
@@ -111,6 +119,7 @@ bool TfrmMain::OfferRecovery() {
 
 bool TfrmMain::RecoverWorkspaceProject() {
   const std::string folder = ProjectWorkspaceFolder();
+  WaitForRecoveryJournal();
   if (ReadRecoveryJournal(folder).state == TJournalState::None) return false;
   auto loaded = std::make_unique<TDocProject>();
   loaded->SetRootPath(folder);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 #include "uJson.h"
 #include "uPlatform.h"
@@ -172,5 +173,75 @@ void ApplyRecoveryJournal(const TRecoveryJournal& journal, TDocProject& project,
   project.SetStyleProfile(journal.styleProfile.empty() ? "default" : journal.styleProfile);
   for (const auto& [id, html] : journal.texts) {
     if (project.HasTopic(id)) pending[id] = html;
+  }
+}
+
+// --- The writer thread ------------------------------------------------------------------
+
+TRecoveryJournalWriter::TRecoveryJournalWriter() : FThread([this] { Run(); }) {}
+
+TRecoveryJournalWriter::~TRecoveryJournalWriter() {
+  {
+    std::lock_guard<std::mutex> lock(FMutex);
+    FStop = true;
+  }
+  FWake.notify_all();
+  FThread.join();
+}
+
+void TRecoveryJournalWriter::Write(TRecoveryJournal journal) {
+  {
+    std::lock_guard<std::mutex> lock(FMutex);
+    const std::string root = NormalRoot(journal.projectRoot);
+    if (!FJobs.empty() && !FJobs.back().clear && NormalRoot(FJobs.back().journal.projectRoot) == root) {
+      FJobs.back().journal = std::move(journal);
+    } else {
+      FJobs.push_back({false, std::move(journal)});
+    }
+  }
+  FWake.notify_all();
+}
+
+void TRecoveryJournalWriter::Clear(const std::string& projectRoot) {
+  {
+    std::lock_guard<std::mutex> lock(FMutex);
+    TJob job;
+    job.clear = true;
+    job.journal.projectRoot = projectRoot;
+    FJobs.push_back(std::move(job));
+  }
+  FWake.notify_all();
+}
+
+void TRecoveryJournalWriter::Flush() {
+  std::unique_lock<std::mutex> lock(FMutex);
+  FDone.wait(lock, [this] { return FJobs.empty() && !FBusy; });
+}
+
+std::string TRecoveryJournalWriter::TakeProblem() {
+  std::lock_guard<std::mutex> lock(FMutex);
+  return std::exchange(FProblem, std::string());
+}
+
+void TRecoveryJournalWriter::Run() {
+  std::unique_lock<std::mutex> lock(FMutex);
+  for (;;) {
+    FWake.wait(lock, [this] { return FStop || !FJobs.empty(); });
+    if (FJobs.empty()) return;  // stopping, and nothing is left to do
+    TJob job = std::move(FJobs.front());
+    FJobs.pop_front();
+    FBusy = true;
+    lock.unlock();
+    std::string problem;
+    try {
+      if (job.clear) ClearRecoveryJournal(job.journal.projectRoot);
+      else WriteRecoveryJournal(job.journal);
+    } catch (const std::exception& e) {
+      problem = e.what();
+    }
+    lock.lock();
+    FBusy = false;
+    if (!problem.empty()) FProblem = problem;
+    if (FJobs.empty()) FDone.notify_all();
   }
 }

@@ -5,8 +5,12 @@
 // a path the journal writes, and the journal never lies inside a project.
 #pragma once
 
+#include <condition_variable>
+#include <deque>
 #include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "uDocModel.h"
@@ -61,3 +65,38 @@ TRecoveryChanges RecoveryChanges(const TRecoveryJournal& journal, const TDocProj
 // when the journal's tree cannot be read.
 void ApplyRecoveryJournal(const TRecoveryJournal& journal, TDocProject& project,
                           std::map<std::string, std::string>& pending);
+
+// Writes and clears journals on a thread of its own, in the order they were asked for, so
+// that the window never waits for the disk. A write not yet started is replaced by a newer
+// one for the same folder.
+class TRecoveryJournalWriter {
+ public:
+  TRecoveryJournalWriter();
+  // Finishes everything asked for before it returns.
+  ~TRecoveryJournalWriter();
+  TRecoveryJournalWriter(const TRecoveryJournalWriter&) = delete;
+  TRecoveryJournalWriter& operator=(const TRecoveryJournalWriter&) = delete;
+
+  void Write(TRecoveryJournal journal);
+  void Clear(const std::string& projectRoot);
+  // Waits until everything asked for so far is done.
+  void Flush();
+  // The message of the last write or clear that failed since the previous call; "" when none.
+  std::string TakeProblem();
+
+ private:
+  struct TJob {
+    bool clear = false;
+    TRecoveryJournal journal;  // for a clear, only projectRoot
+  };
+  void Run();
+
+  std::mutex FMutex;
+  std::condition_variable FWake;
+  std::condition_variable FDone;
+  std::deque<TJob> FJobs;
+  bool FBusy = false;
+  bool FStop = false;
+  std::string FProblem;
+  std::thread FThread;
+};

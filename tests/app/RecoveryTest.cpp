@@ -54,6 +54,7 @@ class RecoveryTest : public QObject {
 
     w->btnSaveClick();
     QCOMPARE(ReadFile(page), std::string("<p>typed before the crash</p>"));
+    w->WaitForRecoveryJournal();
     QVERIFY(!FileExists(RecoveryJournalPath(root)));
     QVERIFY(box.dialogs.unexpected.empty());
   }
@@ -73,6 +74,7 @@ class RecoveryTest : public QObject {
     QCOMPARE(w->Project().RootTopicIDs().size(), size_t(1));
     QVERIFY(w->GetCurrentTopicHtml().find("not wanted") == std::string::npos);
     QVERIFY(!w->btnSave->isEnabled());
+    w->WaitForRecoveryJournal();
     QVERIFY(!FileExists(RecoveryJournalPath(root)));
   }
 
@@ -83,9 +85,11 @@ class RecoveryTest : public QObject {
     auto w = box.NewWindow({QString::fromStdString(file)});
     TypeIntoEditor(box.host, "<p>dropped</p>");
     w->WriteRecoveryJournalNow();
+    w->WaitForRecoveryJournal();
     QVERIFY(FileExists(RecoveryJournalPath(w->Project().RootPath())));
     box.dialogs.answers = {TDialogAnswer::No};
     QVERIFY(w->close());
+    w->WaitForRecoveryJournal();
     QVERIFY(!FileExists(RecoveryJournalPath(w->Project().RootPath())));
   }
 
@@ -111,6 +115,7 @@ class RecoveryTest : public QObject {
     QCOMPARE(box.dialogs.questions.size(), size_t(2));
     QVERIFY(RootTopic(*w) != id);
     QVERIFY(w->GetCurrentTopicHtml().find("never saved") == std::string::npos);
+    w->WaitForRecoveryJournal();
     QVERIFY(!FileExists(RecoveryJournalPath(TfrmMain::WorkspaceFolder())));
   }
 

@@ -1,6 +1,8 @@
 // The recovery journal: written, read back, matched to its project, cleared; damaged and
 // foreign journals are reported and never reach the project.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "ChmTestSupport.h"
 #include "TestHelpers.h"
@@ -185,6 +187,39 @@ TEST(RecoveryJournalTest, ProjectPathNeverSteersWhereTheJournalGoes) {
   EXPECT_EQ(ListFilesRecursive(dir.Path()).size(), std::size(roots));
   EXPECT_NE(RecoveryJournalPath(dir / "a"), RecoveryJournalPath(dir / "b"));
   EXPECT_EQ(RecoveryJournalPath(dir / "a"), RecoveryJournalPath(dir / "a/"));
+}
+
+// Writes and clears run on the writer's thread in the order asked: a clear after a write
+// leaves no journal, whatever the thread was doing, and a failure is kept for the caller.
+TEST(RecoveryJournalTest, WriterKeepsTheOrderOfWritesAndClears) {
+  TJournalFixture f;
+  const std::string root = f.project.RootPath();
+  {
+    TRecoveryJournalWriter writer;
+    for (int i = 0; i < 50; ++i) {
+      TRecoveryJournal journal = f.EditedJournal();
+      journal.texts[f.a] = "<p>version " + std::to_string(i) + "</p>";
+      writer.Write(std::move(journal));
+      if (i % 7 == 6) writer.Clear(root);
+    }
+    writer.Flush();
+    const TJournalRead read = ReadRecoveryJournal(root);
+    ASSERT_EQ(read.state, TJournalState::Found);
+    EXPECT_EQ(read.journal.texts.at(f.a), "<p>version 49</p>");
+    writer.Write(f.EditedJournal());
+    writer.Clear(root);
+  }  // the destructor finishes what was asked
+  EXPECT_EQ(ReadRecoveryJournal(root).state, TJournalState::None);
+
+  TRecoveryJournalWriter writer;
+  WriteFixtureFile(RecoveryFolder() + "/blocked/x", "");
+  TRecoveryJournal journal = f.EditedJournal();
+  ::chmod(RecoveryFolder().c_str(), 0500);  // the folder refuses new files
+  writer.Write(journal);
+  writer.Flush();
+  ::chmod(RecoveryFolder().c_str(), 0700);
+  if (::geteuid() != 0) EXPECT_FALSE(writer.TakeProblem().empty());
+  EXPECT_EQ(writer.TakeProblem(), "");
 }
 
 }  // namespace
