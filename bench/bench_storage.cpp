@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include "uDocModel.h"
+#include "uPlatform.h"
+#include "uRecoveryJournal.h"
 #include "uStorage.h"
+#include "uTopicsJson.h"
 #include "uUtils.h"
 
 namespace {
@@ -48,5 +51,24 @@ void BM_LoadProject(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_LoadProject)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// The journal of a project of n topics with ten pending texts of 200 KB each: the tree
+// serialised and the file replaced. The window only serialises the tree and hands the rest
+// to the journal's thread; this is the whole of it.
+void BM_WriteRecoveryJournal(benchmark::State& state) {
+  setenv("APPDATA", (BenchFolder() + "appdata").c_str(), 1);
+  TDocProject project;
+  project.SetRootPath(BenchFolder());
+  FillProject(project, static_cast<int>(state.range(0)));
+  TRecoveryJournal journal;
+  journal.projectRoot = project.RootPath();
+  const std::string page = "<p>" + std::string(200 * 1024, 'x') + "</p>";
+  for (int i = 0; i < 10; ++i) journal.texts[project.RootTopicIDs()[static_cast<size_t>(i)]] = page;
+  for (auto _ : state) {
+    journal.topicsJson = TopicsJsonText(project);
+    WriteRecoveryJournal(journal);
+  }
+}
+BENCHMARK(BM_WriteRecoveryJournal)->Arg(1000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -171,9 +171,14 @@ void TfrmMain::FormDestroy() {
   FPendingTextFiles.clear();
 }
 
-// Project from the first argument, else the last project, else a fresh workspace.
+// A recovered workspace project, else the project from the first argument, else the last
+// project, else a fresh workspace.
 // A project that cannot be opened is reported and the next choice is taken.
 void TfrmMain::ChooseFirstProject() {
+  // An unsaved project of the last session comes first: resetting the workspace would delete it.
+  bool recovered = false;
+  Guard([this, &recovered] { recovered = RecoverWorkspaceProject(); });
+  if (recovered) return;
   auto usable = [](const std::string& candidate) {
     return !candidate.empty() && FileExists(candidate) && SameTextAscii(ExtractFileExt(candidate), ".fvp");
   };

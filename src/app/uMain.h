@@ -34,6 +34,7 @@ class QTreeWidgetItem;
 class TColorButton;
 class TTopicTree;
 class TTopicEditorSession;
+class TRecoveryJournalWriter;
 class TToolbarSync;
 class ITopicEditorWindow;
 class IToolbarView;
@@ -75,6 +76,11 @@ class TfrmMain : public QMainWindow {
 
   // --- Project lifecycle (uMainProject.cpp) --------------------------------------
   void MarkProjectDirty();
+  // Journals what is not saved yet at once (the window does so 2 s after a change); the
+  // file is written on the journal's own thread.
+  void WriteRecoveryJournalNow();
+  // Waits until the journal's thread has written or cleared everything asked of it.
+  void WaitForRecoveryJournal();
   void UpdateCaption();
   bool ConfirmSaveChanges();
   void OpenProject(const std::string& fileName);
@@ -321,6 +327,15 @@ class TfrmMain : public QMainWindow {
   // Puts the project first in File > Open Recent; a settings file that cannot be written only
   // costs the list.
   void RememberRecentProject(const std::string& path);
+  // The recovery journal (uMainRecovery.cpp).
+  void ScheduleRecoveryJournal();
+  TRecoveryJournalWriter& JournalWriter();
+  void ClearRecoveryJournal();
+  // Offers the journal of the project just read from disk; true when it was recovered.
+  bool OfferRecovery();
+  // A workspace project with a journal is offered before the workspace is reset; true
+  // when it was recovered and is now the open project.
+  bool RecoverWorkspaceProject();
   // Tree helpers (uMainTopicTree.cpp).
   QTreeWidgetItem* FirstNode() const;
   void SelectFirstNode();
@@ -365,6 +380,10 @@ class TfrmMain : public QMainWindow {
   bool FShowingProperties = false;  // the panel is being filled, not edited
   std::vector<TRemovedBranch> FRemovedBranches;
   bool FClosingAllowed = false;
+  QTimer* FJournalTimer = nullptr;
+  std::shared_ptr<TRecoveryJournalWriter> FJournalWriter;
+  std::string FJournalRoot;  // the folder the last journal was written for
+  bool FJournalProblemShown = false;
 
   QTreeWidgetItem* FDragNode = nullptr;
   TDropMode FDropMode = dmBefore;

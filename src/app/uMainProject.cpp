@@ -44,6 +44,7 @@ std::string TfrmMain::NormalizeProjectPath(const std::string& path) {
 void TfrmMain::MarkProjectDirty() {
   FProjectDirty = true;
   UpdateCaption();
+  ScheduleRecoveryJournal();
 }
 
 void TfrmMain::UpdateCaption() {
@@ -77,6 +78,7 @@ bool TfrmMain::ConfirmSaveChanges() {
       FUnsavedTopicHtml.clear();
       FPendingTextFiles.clear();
       FProjectDirty = false;
+      ClearRecoveryJournal();
       return true;
     default:
       return false;
@@ -167,6 +169,7 @@ void TfrmMain::btnSaveClick() {
       ApplyEditorCss();
     }
     FProjectDirty = false;
+    ClearRecoveryJournal();
     UpdateCaption();
     ShowStatus(TranslateText("Saved"));
     return;
@@ -202,6 +205,7 @@ void TfrmMain::btnSaveAsClick() {
   SaveProject(*FProject);
   SaveProjectFile(path, *FProject);
   FProjectDirty = false;
+  ClearRecoveryJournal();
   WriteLastProjectFile(path);
   RememberRecentProject(path);
   UpdateCaption();
@@ -242,6 +246,8 @@ void TfrmMain::OpenProject(const std::string& fileName) {
   EditingSession();
   ApplyBaseHref();
   if (!info.title.empty()) FProject->SetTitle(info.title);
+  // Before anything below writes into the project.
+  OfferRecovery();
   if (FProject->RootTopicIDs().empty()) {
     if (FProject->Title().empty()) FProject->SetTitle(FileNameWithoutExt(path));
     const TTopic& welcome = FProject->AddTopic(TranslateText("Welcome"), "");
@@ -293,6 +299,8 @@ void TfrmMain::LoadProjectSettings() {
 
 void TfrmMain::btnNewProjectClick() {
   if (!ConfirmSaveChanges()) return;
+  // The workspace may hold an earlier session's work that was never saved.
+  if (RecoverWorkspaceProject()) return;
   ResetWorkspaceFolder();
   DiscardPendingTexts();
   FProjectDirty = false;

@@ -93,6 +93,9 @@ TDialogAnswer TQtUserDialogs::Ask(TMessageKind kind, const std::string& text, TD
               {QMessageBox::No, "No", TDialogAnswer::No},
               {QMessageBox::Cancel, "Cancel", TDialogAnswer::Cancel}};
       break;
+    case TDialogButtons::RecoverDiscard:
+      list = {{QMessageBox::Yes, "Recover", TDialogAnswer::Yes}, {QMessageBox::No, "Discard", TDialogAnswer::No}};
+      break;
   }
   for (const TButton& b : list) box.addButton(b.button)->setText(Tr(b.caption));
   const auto chosen = static_cast<QMessageBox::StandardButton>(box.exec());

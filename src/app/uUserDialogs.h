@@ -15,7 +15,8 @@ class TProjectSettings;
 
 enum class TMessageKind { Information, Warning, Error, Confirmation };
 enum class TDialogAnswer { Ok, Yes, No, Cancel };
-enum class TDialogButtons { Ok, YesNo, YesNoCancel, OkCancel };
+// RecoverDiscard: Recover answers Yes, Discard answers No.
+enum class TDialogButtons { Ok, YesNo, YesNoCancel, OkCancel, RecoverDiscard };
 
 // One line of a findings list (for example a broken link); topicID may be empty.
 struct TFindingRow {

@@ -68,6 +68,16 @@ std::string UserDataDir() {
   return PathJoin(PathJoin(home, ".config"), "folivane");
 }
 
+std::string UserStateDir() {
+  const std::string appData = Env("APPDATA");
+  if (!appData.empty()) return PathJoin(appData, "folivane");
+  const std::string xdg = Env("XDG_STATE_HOME");
+  if (!xdg.empty()) return PathJoin(xdg, "folivane");
+  std::string home = Env("HOME");
+  if (home.empty()) home = TempDir();
+  return PathJoin(PathJoin(PathJoin(home, ".local"), "state"), "folivane");
+}
+
 void SetExecutableDirForTests(const std::string& dir) { ExecutableDirOverride() = dir; }
 
 std::string ExecutableDir() {

@@ -8,6 +8,10 @@
 
 // The per-user folder: $APPDATA/folivane, else $XDG_CONFIG_HOME/folivane, else ~/.config/folivane.
 std::string UserDataDir();
+// The per-user folder for state that outlives a run but is no setting (the recovery
+// journals): $APPDATA/folivane when set (tests), else $XDG_STATE_HOME/folivane, else
+// ~/.local/state/folivane.
+std::string UserStateDir();
 // The folder of the running executable, without a trailing delimiter.
 std::string ExecutableDir();
 std::string TempDir();

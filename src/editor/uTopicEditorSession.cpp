@@ -51,6 +51,7 @@ void TTopicEditorSession::TPageLoads::Clear() {
 }
 
 void TTopicEditorSession::ForgetPageLoads() {
+  FHeaderPageForms.clear();
   FBodyLoads.Clear();
   FHeaderLoads.Clear();
   FHeaderEchoSeq = -1;
@@ -132,8 +133,12 @@ void TTopicEditorSession::KeepLateText(const TPageLoad& load, const std::string&
 void TTopicEditorSession::EditorHeaderChanged(const std::string& headerHtml, const std::string& headerBgHtml) {
   const int64_t seq = FBridge.LastMessageSeq();
   if (seq >= FHeaderRequestSeq) FWaitingHeaderResponse = false;
-  if (seq == FHeaderEchoSeq) return;
   const TPageLoad* load = FHeaderLoads.At(seq);
+  if (seq == FHeaderEchoSeq) {
+    // How the page writes the header it was given: the same header, not an edit.
+    if (load && !load->topicID.empty()) FHeaderPageForms[load->topicID] = headerHtml;
+    return;
+  }
   // With no topic shown, a header report belongs to nobody: it never becomes the default.
   if (!load || load->topicID.empty() || !FProject) return;
   if (load->topicID != FCurrentTopicID || !FHeaderLoads.IsNewest(*load)) {
@@ -149,9 +154,11 @@ void TTopicEditorSession::KeepLateHeader(const TPageLoad& load, const std::strin
                                          const std::string& background) {
   if (!FProject->HasTopic(load.topicID) || !FHeaderLoads.IsLastOfItsTopic(load)) return;
   if (load.topicID == FCurrentTopicID) return;
+  if (IsStoredHeader(load.topicID, html)) return;
   std::string oldHtml, oldBackground;
   ReadHeaderFiles(load.topicID, oldHtml, oldBackground);
   WriteHeaderFiles(load.topicID, html, Trim(background).empty() ? oldBackground : background);
+  FWindow.MarkProjectDirty();
 }
 
 // --- Waits ------------------------------------------------------------------------
@@ -287,7 +294,7 @@ void TTopicEditorSession::ForgetCurrentTopic() {
 
 // --- Loading ------------------------------------------------------------------------
 
-TTopicEditorSession::TPreparedTopic TTopicEditorSession::PrepareTopic(const std::string& id) {
+TTopicEditorSession::TPreparedTopic TTopicEditorSession::PrepareTopic(const std::string& id, bool writeMissingPage) {
   TPreparedTopic p;
   p.id = id;
   p.title = FProject->GetTopic(id).Title();
@@ -296,18 +303,21 @@ TTopicEditorSession::TPreparedTopic TTopicEditorSession::PrepareTopic(const std:
   if (pending != FUnsavedTopicHtml.end()) {
     p.html = pending->second;
     ReadHeaderFiles(id, p.headerHtml, p.headerBg);
-  } else if (FileExists(path)) {
+  } else if (FileExists(path) || DirExists(path)) {
+    // Something else in the page's place is not a missing page: reading it says why.
     p.html = ReadTextFileUtf8(path);
     ReadHeaderFiles(id, p.headerHtml, p.headerBg);
   } else {
-    // A topic without a page starts with the defaults, written at once.
+    // A topic without a page shows the defaults; only a new topic gets them written.
     const TProjectSettings& settings = SettingsOrDefaults(FSettings);
     p.html = DefaultEmptyParagraphHtml(settings);
     p.headerHtml = DefaultHeaderHtml(settings, p.title);
     p.headerBg = ColorToHtml(settings.DefaultHeaderBgColor);
-    WriteHeaderFiles(id, p.headerHtml, p.headerBg);
-    EnsureDir(ExtractFileDir(path));
-    WriteTextFileUtf8(path, p.html);
+    if (writeMissingPage) {
+      WriteHeaderFiles(id, p.headerHtml, p.headerBg);
+      EnsureDir(ExtractFileDir(path));
+      WriteTextFileUtf8(path, p.html);
+    }
   }
   if (FEditorReady && FSettings) p.cssPath = FWindow.WriteEditorEffectiveCss();
   return p;
@@ -339,7 +349,7 @@ void TTopicEditorSession::SendBody(const std::string& html) {
 void TTopicEditorSession::LoadTopicIntoEditor(const std::string& id) {
   if (id.empty() || id != FCurrentTopicID || !FProject || !FProject->HasTopic(id)) return;
   StoreDirtyHtml();  // what was typed is the text shown again
-  ShowPreparedTopic(PrepareTopic(id));
+  ShowPreparedTopic(PrepareTopic(id, true));
 }
 
 // --- Header -------------------------------------------------------------------------
@@ -362,12 +372,24 @@ void TTopicEditorSession::WriteHeaderFiles(const std::string& id, const std::str
   EnsureDir(ExtractFileDir(htmlPath));
   WriteTextFileUtf8(htmlPath, html);
   WriteTextFileUtf8(HeaderBgPath(*FProject, id), background);
+  FHeaderPageForms.erase(id);
+}
+
+bool TTopicEditorSession::IsStoredHeader(const std::string& id, const std::string& html) const {
+  std::string stored, background;
+  ReadHeaderFiles(id, stored, background);
+  if (html == stored) return true;
+  const auto pageForm = FHeaderPageForms.find(id);
+  return pageForm != FHeaderPageForms.end() && pageForm->second == html;
 }
 
 void TTopicEditorSession::SaveHeader(const std::string& id) {
   // An empty id would name the project's default header, which only settings change.
   if (!FProject || id.empty()) return;
+  // Showing a topic, or leaving it, is no change: its header files stay as they are.
+  if (IsStoredHeader(id, FHeaderHtml)) return;
   WriteHeaderFiles(id, FHeaderHtml, FHeaderBg);
+  FWindow.MarkProjectDirty();
 }
 
 void TTopicEditorSession::ApplyHeaderToEditor() {

@@ -68,7 +68,8 @@ class TTopicEditorSession {
   std::string GetCurrentTopicHtml();
   // Shows the current topic afresh (id must be the current one; others are ignored).
   void LoadTopicIntoEditor(const std::string& id);
-  // Writes the current header into the topic's header files; no topic writes nothing.
+  // Writes the current header into the topic's header files when it differs from the
+  // stored one, and marks the project modified; no topic writes nothing.
   void SaveHeader(const std::string& id);
   void ApplyHeaderToEditor();
   void RefreshDefaultHeader();
@@ -124,7 +125,12 @@ class TTopicEditorSession {
     void Clear();
   };
 
-  TPreparedTopic PrepareTopic(const std::string& id);
+  // writeMissingPage: a topic without a page gets the default page and header written
+  // (a new topic); otherwise they are only shown.
+  TPreparedTopic PrepareTopic(const std::string& id, bool writeMissingPage = false);
+  // Whether html is the header the topic has on disk (or by default when it has none),
+  // or the page's writing of it.
+  bool IsStoredHeader(const std::string& id, const std::string& html) const;
   void ShowPreparedTopic(const TPreparedTopic& topic);
   void ReadHeaderFiles(const std::string& id, std::string& html, std::string& background) const;
   void WriteHeaderFiles(const std::string& id, const std::string& html, const std::string& background);
@@ -161,6 +167,7 @@ class TTopicEditorSession {
   TPageLoads FBodyLoads;
   TPageLoads FHeaderLoads;
   int64_t FHeaderEchoSeq = -1;  // the report that follows a header load is only its echo
+  std::map<std::string, std::string> FHeaderPageForms;  // topic -> the page's echo of its loaded header
   int64_t FHtmlRequestSeq = 0;
   int64_t FHeaderRequestSeq = 0;
   int FWaitDepth = 0;

@@ -198,7 +198,10 @@ std::string WriteEditorEffectiveCss(const TProjectSettings& settings, const TDoc
   if (project.RootPath().empty()) throw EFolivaneError("The project has no folder for the editor's style sheet");
   const std::string path = EditorEffectiveCssPath(project);
   const std::string css = BuildEditorStyleCss(project, &settings);
-  EnsureDir(ExtractFileDir(path));
-  WriteTextFileUtf8(path, css);
+  // Written only when it changed: showing a topic leaves the project's files as they are.
+  if (!FileExists(path) || ReadTextFileUtf8(path) != css) {
+    EnsureDir(ExtractFileDir(path));
+    WriteTextFileUtf8(path, css);
+  }
   return ExpandFileName(path);
 }

@@ -193,15 +193,28 @@ TEST_F(TTopicEditingFixture, UserEditAnsweringARequestStillMarksTheProject) {
   EXPECT_EQ(window.DirtyMarks, 1);
 }
 
-TEST_F(TTopicEditingFixture, MissingTopicFileStartsWithDefaults) {
+// Shown with the defaults, written only for a new topic (LoadTopicIntoEditor): selecting
+// a topic changes no file.
+TEST_F(TTopicEditingFixture, MissingTopicFileShowsDefaultsAndOnlyANewTopicWritesThem) {
   DeleteFileIfExists(TopicFilePath(project, B));
   MakeReady();
   Select(B);
   EXPECT_EQ(page.body, DefaultEmptyParagraphHtml(settings));
-  EXPECT_EQ(ReadTextFileUtf8(TopicFilePath(project, B)), DefaultEmptyParagraphHtml(settings));
-  EXPECT_EQ(ReadTextFileUtf8(HeaderHtmlPath(project, B)), DefaultHeaderHtml(settings, "Beta \"quoted\""));
   EXPECT_NE(session.HeaderHtml().find("<b>Beta &quot;quoted&quot;</b>"), std::string::npos);
-  EXPECT_TRUE(FileExists(HeaderBgPath(project, B)));
+  Select(A);
+  Select(B);
+  EXPECT_FALSE(FileExists(TopicFilePath(project, B)));
+  EXPECT_FALSE(FileExists(HeaderHtmlPath(project, B)));
+  EXPECT_FALSE(FileExists(HeaderBgPath(project, B)));
+  EXPECT_EQ(window.DirtyMarks, 0);
+
+  // A new topic: shown, then loaded again by the tree command that made it.
+  DeleteFileIfExists(TopicFilePath(project, C));
+  Select(C);
+  session.LoadTopicIntoEditor(C);
+  EXPECT_EQ(ReadTextFileUtf8(TopicFilePath(project, C)), DefaultEmptyParagraphHtml(settings));
+  EXPECT_EQ(ReadTextFileUtf8(HeaderHtmlPath(project, C)), DefaultHeaderHtml(settings, "Gamma"));
+  EXPECT_TRUE(FileExists(HeaderBgPath(project, C)));
 }
 
 TEST_F(TTopicEditingFixture, NoTopicMeansNoQuestionToThePage) {
@@ -285,13 +298,13 @@ TEST_F(TTopicEditingFixture, ASwitchDuringAWaitIsQueuedAndAppliedAfter) {
 TEST_F(TTopicEditingFixture, HeaderEchoRulesAndBlankBackgrounds) {
   MakeReady();
   Select(A);
-  // A user header edit goes to disk at once, without marking the project.
+  // A user header edit goes to disk at once and marks the project modified.
   host.Post(R"({"type":"headerChanged","headerHtml":"<b>Own</b>","headerBg":"#123456"})");
   EXPECT_EQ(ReadTextFileUtf8(HeaderHtmlPath(project, A)), "<b>Own</b>");
   EXPECT_EQ(ReadTextFileUtf8(HeaderBgPath(project, A)), "#123456");
+  EXPECT_EQ(window.DirtyMarks, 1);
   host.Post(R"({"type":"headerChanged","headerHtml":"<b>Own 2</b>","headerBg":"  "})");
   EXPECT_EQ(session.HeaderBg(), "#123456");
-  EXPECT_EQ(window.DirtyMarks, 0);
 
   // The echo of an applied header is not taken for the answer to getHeader, nor the other way.
   session.ApplyHeaderToEditor();
@@ -315,7 +328,8 @@ TEST_F(TTopicEditingFixture, HeaderReportsWithoutATopicWriteNothing) {
   Settle();
   EXPECT_FALSE(FileExists(HeaderHtmlPath(project, "")));
   EXPECT_FALSE(FileExists(HeaderBgPath(project, "")));
-  EXPECT_NE(ReadTextFileUtf8(HeaderHtmlPath(project, A)), "<b>typed after</b>");
+  EXPECT_FALSE(FileExists(HeaderHtmlPath(project, A)) &&
+               ReadTextFileUtf8(HeaderHtmlPath(project, A)) == "<b>typed after</b>");
 }
 
 // A switch whose new topic cannot be read or shown changes nothing: the page keeps the old
