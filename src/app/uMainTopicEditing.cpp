@@ -160,6 +160,9 @@ void TfrmMain::ConnectBridgeEvents() {
   FBridge->OnAreaChanged = [this](TEditorBridge&, const std::string& area) { EditingSession()->EditorAreaChanged(area); };
 }
 
-void TfrmMain::EditorReadyReceived() { EditingSession()->EditorReady(); }
+void TfrmMain::EditorReadyReceived() {
+  EditingSession()->EditorReady();
+  ApplySpellCheck();
+}
 
 void TfrmMain::EditorHtmlChanged(const std::string& html, bool) { EditingSession()->EditorHtmlChanged(html); }
