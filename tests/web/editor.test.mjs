@@ -325,6 +325,12 @@ test("the project's words are kept from the spell checker and never saved", () =
   // A new list replaces the old one.
   await ed.page.evaluate(() => window.__zd_recv(JSON.stringify({ type: 'setWords', words: ['folivane'] })));
   assert.deepEqual(await wrapped(), ['folivane']);
+
+  // Reusable-content tokens are not checked either.
+  await ed.setHtml('<p>{var:Prodct} and {endcond}, not {Prodct}.</p>');
+  await ed.page.waitForFunction(() => document.querySelectorAll('#zd-body [spellcheck="false"]').length === 2);
+  assert.deepEqual(await wrapped(), ['{var:Prodct}', '{endcond}']);
+  assert.equal(await ed.getHtml(), '<p>{var:Prodct} and {endcond}, not {Prodct}.</p>');
 }));
 
 test('character, block, list, alignment and colour commands', () => withEditor(async (ed) => {

@@ -1,12 +1,15 @@
-// The project's own word list: the browser's spell checker must not mark these words.
-// Each occurrence is wrapped in a span with spell checking off; the span is marked as
-// the engine's own (data-mce-bogus), so the serialiser keeps only the word.
+// Words the browser's spell checker must not mark: the project's own word list and the
+// reusable-content tokens. Each occurrence is wrapped in a span with spell checking off,
+// marked as the engine's own (data-mce-bogus), so the serialiser keeps only the text.
 
 const WORD_CHAR = "[\\p{L}\\p{M}\\p{N}'\u2019]";
 const ATTR = 'data-zd-word';
 
+// Reusable-content tokens ({var:Name}, {endcond}) are no words to check either.
+const TOKEN = /\{(?:var|snip|begincond):[^{}\s]+\}|\{endcond\}/u;
+
 let words = new Set();
-let pattern = null;
+let pattern = new RegExp(TOKEN.source, 'gu');
 
 function escapeRegExp(text) {
   return text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
@@ -16,9 +19,12 @@ function escapeRegExp(text) {
 export function setWordList(list) {
   words = new Set((Array.isArray(list) ? list : []).filter((w) => typeof w === 'string' && w.trim()).map((w) => w.trim()));
   const alternatives = [...words].sort((a, b) => b.length - a.length).map(escapeRegExp);
-  pattern = alternatives.length
-    ? new RegExp('(?<!' + WORD_CHAR + ')(?:' + alternatives.join('|') + ')(?!' + WORD_CHAR + ')', 'gu')
-    : null;
+  const listed = alternatives.length ? '|(?<!' + WORD_CHAR + ')(?:' + alternatives.join('|') + ')(?!' + WORD_CHAR + ')' : '';
+  pattern = new RegExp(TOKEN.source + listed, 'gu');
+}
+
+function exempt(text) {
+  return words.has(text) || new RegExp('^(?:' + TOKEN.source + ')$', 'u').test(text);
 }
 
 // Where the selection is, kept by node and offset while text nodes are split and moved.
@@ -57,7 +63,7 @@ function followMove(saved, from, to) {
 function unwrapStale(root) {
   let changed = 0;
   for (const span of Array.from(root.querySelectorAll('span[' + ATTR + ']'))) {
-    if (words.has(span.textContent)) continue;
+    if (exempt(span.textContent)) continue;
     span.replaceWith(...span.childNodes);
     changed++;
   }
