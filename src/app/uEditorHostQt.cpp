@@ -1,8 +1,11 @@
 #include "uEditorHostQt.h"
 
+#include <QContextMenuEvent>
 #include <QFile>
+#include <QMenu>
 #include <QUrl>
 #include <QWebChannel>
+#include <QWebEngineContextMenuRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -10,6 +13,7 @@
 #include <QWebEngineSettings>
 
 #include "uQtText.h"
+#include "uTranslation.h"
 
 namespace {
 
@@ -76,3 +80,46 @@ TEditorHostQt::TEditorHostQt(QWidget* parent)
 void TEditorHostQt::Navigate(const std::string& url) { load(QUrl(ToQ(url))); }
 
 void TEditorHostQt::ExecuteScript(const std::string& script) { page()->runJavaScript(ToQ(script)); }
+
+void TEditorHostQt::SetSpellLanguage(const std::string& language) {
+  QWebEngineProfile* profile = page()->profile();
+  if (language.empty()) {
+    profile->setSpellCheckEnabled(false);
+    return;
+  }
+  profile->setSpellCheckLanguages({ToQ(language)});
+  profile->setSpellCheckEnabled(true);
+}
+
+QMenu* TEditorHostQt::CreateEditorContextMenu(QWidget* parent) {
+  auto* menu = new QMenu(parent);
+  QWebEngineContextMenuRequest* request = lastContextMenuRequest();
+  if (request && request->isContentEditable() && !request->misspelledWord().isEmpty()) {
+    const QStringList suggestions = request->spellCheckerSuggestions();
+    for (const QString& suggestion : suggestions) {
+      QAction* action = menu->addAction(suggestion);
+      QFont bold = action->font();
+      bold.setBold(true);
+      action->setFont(bold);
+      connect(action, &QAction::triggered, this, [this, suggestion] { page()->replaceMisspelledWord(suggestion); });
+    }
+    if (suggestions.isEmpty()) menu->addAction(Tr("No suggestions"))->setEnabled(false);
+    const std::string word = FromQ(request->misspelledWord());
+    connect(menu->addAction(Tr("Add to Dictionary")), &QAction::triggered, this, [this, word] { DeliverAddWord(word); });
+    menu->addSeparator();
+  }
+  for (QWebEnginePage::WebAction action : {QWebEnginePage::Undo, QWebEnginePage::Redo}) menu->addAction(pageAction(action));
+  menu->addSeparator();
+  for (QWebEnginePage::WebAction action : {QWebEnginePage::Cut, QWebEnginePage::Copy, QWebEnginePage::Paste})
+    menu->addAction(pageAction(action));
+  menu->addSeparator();
+  menu->addAction(pageAction(QWebEnginePage::SelectAll));
+  return menu;
+}
+
+void TEditorHostQt::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = CreateEditorContextMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
+  emit ContextMenuShown(menu);
+}

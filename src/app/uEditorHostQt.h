@@ -7,6 +7,7 @@
 
 #include "uEditorHost.h"
 
+class QMenu;
 class QWebChannel;
 
 // The object the page sees as "folivaneHost" on the channel.
@@ -26,8 +27,19 @@ class TEditorHostQt : public QWebEngineView, public IEditorHost {
   explicit TEditorHostQt(QWidget* parent = nullptr);
   void Navigate(const std::string& url) override;
   void ExecuteScript(const std::string& script) override;
+  void SetSpellLanguage(const std::string& language) override;
+  // The editor's context menu for the last request: spelling suggestions, "Add to
+  // Dictionary" for a misspelled word, then the editing commands. The caller owns it.
+  QMenu* CreateEditorContextMenu(QWidget* parent);
   // The script injected at document creation (also used by the tests).
   static QString BridgeScript();
+
+ signals:
+  // A context menu was just shown (tests pick its items from here).
+  void ContextMenuShown(QMenu* menu);
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   QWebChannel* FChannel;

@@ -155,6 +155,7 @@ void TfrmMain::FormCreate() {
   if (FEditorHost) {
     FBridge = std::make_unique<TEditorBridge>(*FEditorHost);
     ConnectBridgeEvents();
+    ConnectSpellChecking();
     FBridge->NavigateToEditor(EditorPagePath(*FProject));
   }
   RebuildTopicTree();

@@ -88,6 +88,11 @@ class TfrmMain : public QMainWindow {
   void DiscardPendingTexts();
   void FlushProjectToDisk();
   void LoadProjectSettings();
+  // Spell checking (uMainSpelling.cpp): the project's language to the page's checker and
+  // its word list to the page; a word the writer adds goes into meta/words.txt.
+  void ConnectSpellChecking();
+  void ApplySpellCheck();
+  void AddWordToProject(const std::string& word);
   // Gives every topic's header the colour (meta/headerbg_*.txt); failures are skipped.
   void ApplyHeaderBgToAllTopics(const std::string& color);
   static std::string NormalizeProjectPath(const std::string& path);
@@ -351,6 +356,7 @@ class TfrmMain : public QMainWindow {
   std::string NeighbourAfterRemoval(const std::string& id) const;
   // Publishing helpers (uMainPublish.cpp).
   std::string OutputFolder() const;
+  bool SavedForPublishing();
   void RunExport(const std::string& caption, const std::function<void(const TProgressCallback&)>& work);
 
   IUserDialogs* FDialogs;
@@ -368,6 +374,7 @@ class TfrmMain : public QMainWindow {
   std::map<std::string, std::string> FUnsavedTopicHtml;
   std::map<std::string, std::string> FPendingTextFiles;
   bool FUpdatingUi = false;
+  std::string FCaretLinkHref;  // the link at the caret, as the page last reported it
   // Topic editing and the toolbar's sync (uMainTopicEditing.cpp, uMainFormatting.cpp).
   std::shared_ptr<ITopicEditorWindow> FEditorWindow;
   std::shared_ptr<TTopicEditorSession> FSession;

@@ -18,24 +18,6 @@ const char* const kImageFilter = "Images (*.png *.jpg *.jpeg *.gif *.bmp *.webp)
 const char* const kHtmlFilter =
     "HTML files (*.html *.htm)|*.html;*.htm|All files (*)|*.*";
 
-// "3, 4" gives rows 3 and columns 4; no comma gives nothing.
-bool ParseTableAnswer(const std::string& answer, int& rows, int& cols) {
-  const size_t comma = answer.find(',');
-  if (comma == std::string::npos) return false;
-  const auto whole = [](const std::string& s) {
-    try {
-      size_t used = 0;
-      const int v = std::stoi(Trim(s), &used);
-      return used == Trim(s).size() ? v : 0;
-    } catch (const std::exception&) {
-      return 0;
-    }
-  };
-  rows = whole(answer.substr(0, comma));
-  cols = whole(answer.substr(comma + 1));
-  return true;
-}
-
 }  // namespace
 
 void TfrmMain::ConnectInsertCommands() {
@@ -59,10 +41,22 @@ void TfrmMain::ConnectInsertCommands() {
   btnImportHTML->setToolTip(Tr("Add HTML..."));
 }
 
+// Opens with the address of the link at the caret, which it changes or removes.
 void TfrmMain::btnLinkClick() {
-  std::string url = "https://";
-  if (!FDialogs->InputBox(TranslateText("Insert Link"), TranslateText("URL:"), url)) return;
-  if (FBridge) FBridge->ExecCommand("link", url);
+  const bool existing = !FCaretLinkHref.empty();
+  std::string url = existing ? FCaretLinkHref : "https://";
+  switch (FDialogs->EditLink(url, existing)) {
+    case TLinkAnswer::Cancel:
+      return;
+    case TLinkAnswer::Remove:
+      if (FBridge) FBridge->ExecCommand("link", "");
+      break;
+    case TLinkAnswer::Ok:
+      // An emptied address removes the link as well.
+      if (FBridge) FBridge->ExecCommand("link", Trim(url));
+      break;
+  }
+  RequestEditorFocus();
 }
 
 void TfrmMain::btnTopicLinkClick() {
@@ -96,20 +90,15 @@ void TfrmMain::btnRemoveImageClick() {
 
 void TfrmMain::btnInsertTableClick() {
   if (!EditorReady() || !FBridge) return;
-  std::string answer = "2,2";
-  int rows = 0, cols = 0;
-  // Asked again, with the answer kept, until it is a size a topic's table can have.
-  for (;;) {
-    if (!FDialogs->InputBox(TranslateText("Insert Table"), TranslateText("Rows,Cols"), answer)) return;
-    if (ParseTableAnswer(answer, rows, cols) && rows > 0 && cols > 0 && rows <= kMaxTableRows &&
-        cols <= kMaxTableColumns)
-      break;
+  TTableSpec spec;
+  if (!FDialogs->AskTableSpec(spec, kMaxTableRows, kMaxTableColumns)) return;
+  if (spec.rows < 1 || spec.cols < 1 || spec.rows > kMaxTableRows || spec.cols > kMaxTableColumns) {
     FDialogs->ShowMessage(TMessageKind::Warning,
-                          FormatText(TranslateText("A table has 1 to %d rows and 1 to %d columns. Enter the two "
-                                                   "numbers separated by a comma, for example 3,4."),
+                          FormatText(TranslateText("A table has 1 to %d rows and 1 to %d columns."),
                                      {std::to_string(kMaxTableRows), std::to_string(kMaxTableColumns)}));
+    return;
   }
-  FBridge->InsertTable(rows, cols);
+  FBridge->InsertTable(spec.rows, spec.cols, spec.headerRow);
   RequestEditorFocus();
 }
 

@@ -57,6 +57,8 @@ void TfrmMain::LanguageItemClick(int column) {
   InstallQtTranslation();
   SaveLanguageSetting();
   ApplyTranslation();
+  // A project without its own spelling language follows the interface's.
+  ApplySpellCheck();
 }
 
 void TfrmMain::ApplyTranslation() {

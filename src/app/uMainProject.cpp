@@ -179,7 +179,9 @@ void TfrmMain::btnSaveClick() {
 
 void TfrmMain::btnSaveAsClick() {
   RequestHeaderAndWait(400);
-  const std::string proposed = FProjectFileName.empty() ? "Untitled.fvp" : ExtractFileName(FProjectFileName);
+  // The project's title names the file (and so its folder).
+  const std::string title = Trim(FProject->Title()).empty() ? Trim(FSettings->ProjTitle) : Trim(FProject->Title());
+  const std::string proposed = (title.empty() ? std::string("Untitled") : SafeFileName(title)) + ".fvp";
   const std::string chosen =
       FDialogs->SaveFile(TranslateText("Save Project As"), TranslateText(kProjectFilter), "fvp",
                          FProjectFileName.empty() ? proposed : PathJoin(ExtractFileDir(FProjectFileName), proposed));
@@ -295,6 +297,7 @@ void TfrmMain::LoadProjectSettings() {
   }
   ApplySettingsToUi();
   if (EditorReady()) ApplySettingsToEditor();
+  ApplySpellCheck();
 }
 
 void TfrmMain::btnNewProjectClick() {

@@ -74,14 +74,26 @@ void TfrmMain::RunExport(const std::string& caption, const std::function<void(co
   FDialogs->EndProgress();
 }
 
+// A project never saved lives in a hidden per-user folder: it is saved where the writer
+// chooses before anything is published. False when the writer cancels.
+bool TfrmMain::SavedForPublishing() {
+  if (!Trim(FProjectFileName).empty()) return true;
+  FDialogs->ShowMessage(TMessageKind::Information,
+                        TranslateText("The project has not been saved yet. Choose where to save it; it is "
+                                      "published into its folder."));
+  btnSaveAsClick();
+  return !Trim(FProjectFileName).empty();
+}
+
 void TfrmMain::btnExportWebClick() {
+  if (!SavedForPublishing()) return;
   FlushProjectToDisk();
   std::string index;
   std::vector<std::string> leftOut;
   RunExport(TranslateText("Publishing WebHelp..."), [this, &index, &leftOut](const TProgressCallback& progress) {
     index = PublishWebHelp(*FProject, FSettings.get(), progress, &leftOut);
   });
-  ShowStatus("WebHelp exported: " + index);
+  ShowStatus(TranslateText("WebHelp exported: ") + index);
   ReportLeftOut(*FDialogs, leftOut);
   try {
     OpenWithAssociatedProgram(index);
@@ -90,6 +102,7 @@ void TfrmMain::btnExportWebClick() {
 }
 
 void TfrmMain::btnExportChmClick() {
+  if (!SavedForPublishing()) return;
   btnSaveClick();
   TChmQuestions questions(*FDialogs);
   TChmCommandResult result;
@@ -115,24 +128,22 @@ void TfrmMain::btnExportChmClick() {
 }
 
 void TfrmMain::btnExportPdfClick() {
+  if (!SavedForPublishing()) return;
   btnSaveClick();
   // The export creates the folder, once it has made sure that no link takes it elsewhere.
   const std::string out = PathJoin(FProject->RootPath(), "build/pdf");
   std::vector<std::string> leftOut;
-  RunExport(TranslateText("Publishing PDF..."), [this, &out, &leftOut](const TProgressCallback& progress) {
+  std::string pdf;
+  // The export opens the PDF it printed.
+  RunExport(TranslateText("Publishing PDF..."), [this, &out, &leftOut, &pdf](const TProgressCallback& progress) {
     TPdfExportOptions options;
     options.OpenPdf = true;
     options.Progress = progress;
     options.Warnings = &leftOut;
-    ExportPdf(*FProject, out, options);
+    pdf = ExportPdf(*FProject, out, options);
   });
-  const std::string manual = PathJoin(out, "manual.html");
-  ShowStatus(TranslateText("Manual HTML exported: ") + manual);
+  ShowStatus(TranslateText("PDF exported: ") + pdf);
   ReportLeftOut(*FDialogs, leftOut);
-  try {
-    OpenWithAssociatedProgram(manual);
-  } catch (const std::exception&) {
-  }
 }
 
 void TfrmMain::OpenOutputFolder1Click() {

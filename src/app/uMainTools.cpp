@@ -10,6 +10,7 @@ void TfrmMain::btnProjectSettingsClick() {
   SaveConfirmedSettings();
   ApplySettingsToUi();
   ApplySettingsChangeToEditor();
+  ApplySpellCheck();
   ApplyHeaderBgToAllTopics(ColorToHtml(FSettings->DefaultHeaderBgColor));
   MarkProjectDirty();
 }

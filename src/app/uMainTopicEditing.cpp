@@ -180,6 +180,9 @@ void TfrmMain::FocusPageCaret() {
                              "'); if (e && !e.hasFocus()) e.focus(); })();");
 }
 
-void TfrmMain::EditorReadyReceived() { EditingSession()->EditorReady(); }
+void TfrmMain::EditorReadyReceived() {
+  EditingSession()->EditorReady();
+  ApplySpellCheck();
+}
 
 void TfrmMain::EditorHtmlChanged(const std::string& html, bool) { EditingSession()->EditorHtmlChanged(html); }

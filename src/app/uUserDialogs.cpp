@@ -3,16 +3,22 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
+#include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QSpinBox>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "uQtText.h"
 #include "uTranslation.h"
@@ -116,6 +122,66 @@ bool TQtUserDialogs::InputBox(const std::string& caption, const std::string& pro
   if (dialog.exec() != QDialog::Accepted) return false;
   value = FromQ(dialog.textValue());
   return true;
+}
+
+bool TQtUserDialogs::AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) {
+  QDialog dialog(FParent);
+  dialog.setWindowTitle(Tr("Insert Table"));
+  auto* form = new QFormLayout(&dialog);
+  auto number = [&dialog](int value, int max) {
+    auto* box = new QSpinBox(&dialog);
+    box->setRange(1, max);
+    box->setValue(std::clamp(value, 1, max));
+    return box;
+  };
+  QSpinBox* rows = number(spec.rows, maxRows);
+  QSpinBox* cols = number(spec.cols, maxCols);
+  auto* header = new QCheckBox(Tr("First row is a header"), &dialog);
+  header->setChecked(spec.headerRow);
+  form->addRow(Tr("Rows:"), rows);
+  form->addRow(Tr("Columns:"), cols);
+  form->addRow(header);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  buttons->button(QDialogButtonBox::Ok)->setText(Tr("OK"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(Tr("Cancel"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  rows->setFocus();
+  rows->selectAll();
+  if (dialog.exec() != QDialog::Accepted) return false;
+  spec = {rows->value(), cols->value(), header->isChecked()};
+  return true;
+}
+
+TLinkAnswer TQtUserDialogs::EditLink(std::string& url, bool existing) {
+  QDialog dialog(FParent);
+  dialog.setWindowTitle(Tr("Insert Link"));
+  auto* form = new QFormLayout(&dialog);
+  auto* address = new QLineEdit(ToQ(url), &dialog);
+  address->setMinimumWidth(360);
+  form->addRow(Tr("URL:"), address);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  buttons->button(QDialogButtonBox::Ok)->setText(Tr("OK"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(Tr("Cancel"));
+  TLinkAnswer answer = TLinkAnswer::Cancel;
+  if (existing) {
+    QPushButton* remove = buttons->addButton(Tr("Remove Link"), QDialogButtonBox::DestructiveRole);
+    QObject::connect(remove, &QPushButton::clicked, &dialog, [&dialog, &answer] {
+      answer = TLinkAnswer::Remove;
+      dialog.accept();
+    });
+  }
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog, &answer] {
+    answer = TLinkAnswer::Ok;
+    dialog.accept();
+  });
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  address->selectAll();
+  if (dialog.exec() != QDialog::Accepted) return TLinkAnswer::Cancel;
+  if (answer == TLinkAnswer::Ok) url = FromQ(address->text());
+  return answer;
 }
 
 std::string TQtUserDialogs::OpenFile(const std::string& caption, const std::string& filter,
@@ -232,6 +298,20 @@ std::string TScriptedUserDialogs::SaveFile(const std::string&, const std::string
                                            const std::string& proposedName) {
   saveProposals.push_back(proposedName);
   return PopFront(saveFiles, std::string(), unexpected, "save file");
+}
+
+bool TScriptedUserDialogs::AskTableSpec(TTableSpec& spec, int, int) {
+  const std::optional<TTableSpec> answer = PopFront(tableSpecs, std::optional<TTableSpec>(), unexpected, "table");
+  if (!answer) return false;
+  spec = *answer;
+  return true;
+}
+
+TLinkAnswer TScriptedUserDialogs::EditLink(std::string& url, bool existing) {
+  linkShown.push_back(url + (existing ? " (existing)" : ""));
+  const auto answer = PopFront(linkAnswers, std::make_pair(TLinkAnswer::Cancel, std::string()), unexpected, "link");
+  if (answer.first == TLinkAnswer::Ok) url = answer.second;
+  return answer.first;
 }
 
 bool TScriptedUserDialogs::PickColor(std::string& htmlColor) {

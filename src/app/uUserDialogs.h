@@ -26,6 +26,15 @@ struct TFindingRow {
   std::string detail;
 };
 
+// The Insert Table question's answer.
+struct TTableSpec {
+  int rows = 2;
+  int cols = 2;
+  bool headerRow = false;
+};
+
+enum class TLinkAnswer { Ok, Remove, Cancel };
+
 class IUserDialogs {
  public:
   virtual ~IUserDialogs() = default;
@@ -40,6 +49,12 @@ class IUserDialogs {
   virtual std::string SaveFile(const std::string& caption, const std::string& filter,
                                const std::string& defaultExt, const std::string& proposedName) = 0;
   virtual bool PickColor(std::string& htmlColor) = 0;
+  // Rows and columns in number boxes (1 to the maximum) and a header-row choice; spec
+  // holds the defaults on entry. False when cancelled.
+  virtual bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) = 0;
+  // The link's address (url holds the current one on entry); Remove is offered only for
+  // an existing link.
+  virtual TLinkAnswer EditLink(std::string& url, bool existing) = 0;
   // The project settings dialog; true when closed with OK (settings changed in place).
   virtual bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) = 0;
   // A list of findings; activating a row with a topic calls onActivate with its ID.
@@ -68,6 +83,8 @@ class TQtUserDialogs : public IUserDialogs {
   std::string SaveFile(const std::string& caption, const std::string& filter, const std::string& defaultExt,
                        const std::string& proposedName) override;
   bool PickColor(std::string& htmlColor) override;
+  bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) override;
+  TLinkAnswer EditLink(std::string& url, bool existing) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;
   void ShowFindings(const std::string& caption, const std::string& summary, const std::vector<TFindingRow>& rows,
                     std::function<void(const std::string& topicID)> onActivate) override;
@@ -92,6 +109,9 @@ class TScriptedUserDialogs : public IUserDialogs {
   std::deque<std::string> openFiles;
   std::deque<std::string> saveFiles;
   std::deque<std::optional<std::string>> colors;
+  std::deque<std::optional<TTableSpec>> tableSpecs;  // nullopt = Cancel
+  std::deque<std::pair<TLinkAnswer, std::string>> linkAnswers;
+  std::vector<std::string> linkShown;  // the address each link dialog opened with
   std::function<bool(TProjectSettings&)> settingsEditor;  // none: Cancel
   int cancelProgressAt = -1;  // the progress call (done count) that cancels; -1 never
 
@@ -112,6 +132,8 @@ class TScriptedUserDialogs : public IUserDialogs {
   std::string SaveFile(const std::string& caption, const std::string& filter, const std::string& defaultExt,
                        const std::string& proposedName) override;
   bool PickColor(std::string& htmlColor) override;
+  bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) override;
+  TLinkAnswer EditLink(std::string& url, bool existing) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;
   void ShowFindings(const std::string& caption, const std::string& summary, const std::vector<TFindingRow>& rows,
                     std::function<void(const std::string& topicID)> onActivate) override;

@@ -65,6 +65,7 @@ TEditorCursorStyle ReadCursorStyle(const TJson& m) {
   s.ListType = MemberText(m, "listType");
   s.BlockTag = MemberText(m, "blockTag");
   s.LineHeight = MemberText(m, "lineHeight");
+  s.LinkHref = MemberText(m, "linkHref");
   return s;
 }
 
@@ -130,8 +131,8 @@ void TEditorBridge::SetDefaultFontSizePx(int px) { ExecCommand("setDefaultFontSi
 void TEditorBridge::SetDefaultTextColor(const std::string& c) { ExecCommand("setDefaultTextColor", c); }
 void TEditorBridge::SetDefaultLineSpacing(double h) { ExecCommand("setDefaultLineHeight", LineHeightText(h)); }
 void TEditorBridge::SetAlign(TTextAlign align) { ExecCommand("align", AlignWord(align)); }
-void TEditorBridge::InsertTable(int rows, int cols) {
-  ExecCommand("table", std::to_string(rows) + "," + std::to_string(cols));
+void TEditorBridge::InsertTable(int rows, int cols, bool headerRow) {
+  ExecCommand("table", std::to_string(rows) + "," + std::to_string(cols) + (headerRow ? ",header" : ""));
 }
 void TEditorBridge::SetLineSpacing(double h) { ExecCommand("lineHeight", LineHeightText(h)); }
 void TEditorBridge::RemoveSelectedImage() { ExecCommand("removeSelectedImage"); }
@@ -142,6 +143,14 @@ void TEditorBridge::SetTableBorderStyle(const std::string& s) { ExecCommand("set
 void TEditorBridge::SetTableBorderWidth(int px) { ExecCommand("setTableBorderWidth", std::to_string(px)); }
 void TEditorBridge::SetTableBorderColor(const std::string& c) { ExecCommand("setTableBorderColor", c); }
 void TEditorBridge::SetPageBgColor(const std::string& c) { ExecCommand("setPageBg", c); }
+
+void TEditorBridge::SetProjectWords(const std::vector<std::string>& words) {
+  TJson m;
+  m["type"] = "setWords";
+  m["words"] = TJson::array();
+  for (const std::string& w : words) m["words"].push_back(w);
+  SendJson(JsonWrite(m));
+}
 
 void TEditorBridge::BeginProgrammatic() { ++FProgrammaticDepth; }
 void TEditorBridge::EndProgrammatic() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "uEditorHost.h"
 
@@ -22,6 +23,7 @@ struct TEditorCursorStyle {
   std::string ListType;
   std::string BlockTag;
   std::string LineHeight;
+  std::string LinkHref;  // the address of the link at the caret; "" outside links
 };
 
 enum class TTextAlign { taLeft, taCenter, taRight, taJustify };
@@ -72,7 +74,8 @@ class TEditorBridge {
   void SetDefaultTextColor(const std::string& colorHtml);
   void SetDefaultLineSpacing(double lineHeight);
   void SetAlign(TTextAlign align);
-  void InsertTable(int rows, int cols);
+  // headerRow makes the first row one of header cells.
+  void InsertTable(int rows, int cols, bool headerRow = false);
   void SetLineSpacing(double lineHeight);
   void RemoveSelectedImage();
   void ReplaceSelectedImage(const std::string& src);
@@ -82,6 +85,8 @@ class TEditorBridge {
   void SetTableBorderWidth(int px);
   void SetTableBorderColor(const std::string& colorHtml);
   void SetPageBgColor(const std::string& colorHtml);
+  // The project's word list: the page keeps the spell checker off these words.
+  void SetProjectWords(const std::vector<std::string>& words);
 
   // While the depth is above 0, exec commands carry origin "program".
   void BeginProgrammatic();

@@ -12,6 +12,11 @@ class IEditorHost {
   virtual void Navigate(const std::string& url) = 0;
   // Runs a script in the page without waiting for its result.
   virtual void ExecuteScript(const std::string& script) = 0;
+  // Checks spelling with a dictionary ("en-US"); "" stops checking. A host without a
+  // spell checker ignores it.
+  virtual void SetSpellLanguage(const std::string& language) { (void)language; }
+  // Called when the writer asks to add a word to the project's word list.
+  void SetAddWordHandler(std::function<void(const std::string& word)> handler) { FOnAddWord = std::move(handler); }
   // Called for every message the page posts, as its JSON text.
   void SetMessageHandler(std::function<void(const std::string& json)> handler) { FOnMessage = std::move(handler); }
 
@@ -19,7 +24,11 @@ class IEditorHost {
   void DeliverMessage(const std::string& json) {
     if (FOnMessage) FOnMessage(json);
   }
+  void DeliverAddWord(const std::string& word) {
+    if (FOnAddWord) FOnAddWord(word);
+  }
 
  private:
   std::function<void(const std::string& json)> FOnMessage;
+  std::function<void(const std::string& word)> FOnAddWord;
 };

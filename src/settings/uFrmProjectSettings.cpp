@@ -18,6 +18,7 @@
 
 #include "uColorBox.h"
 #include "uFontNames.h"
+#include "uSpellCheck.h"
 #include "uQtText.h"
 #include "uUserDialogs.h"
 
@@ -167,6 +168,10 @@ void TfrmProjectSettings::CreateControls() {
   cbTableBorderColor = NewColorBox();
   cmbTableBorderStyle = NewCombo(FContent, ListOf(kTableBorderStyles), false);
   edTableBorderWidth = NewEdit();
+  cmbSpellLanguage = new QComboBox(FContent);
+  cmbSpellLanguage->addItem(Tr("Interface language"), QString());
+  for (const std::string& code : InstalledSpellLanguages(SpellDictionaryFolder()))
+    cmbSpellLanguage->addItem(ToQ(SpellLanguageName(code)), ToQ(code));
   // Scrolling the rows past a list must not change its value: the wheel turns a list
   // only once the user has put the focus on it.
   for (QComboBox* combo : FContent->findChildren<QComboBox*>()) {
@@ -199,7 +204,13 @@ void TfrmProjectSettings::LayOutRows() {
       {"Table style", "Border style:", cmbTableBorderStyle, 140},
       {nullptr, "Border width (px):", edTableBorderWidth, 90},
       {nullptr, "Border color:", cbTableBorderColor, 220},
+      {"Spelling", "Spelling language:", cmbSpellLanguage, 220},
   };
+  // The controls' column starts after the longest translated label.
+  FLabelWidth = S(300);
+  for (const TRow& row : rows) {
+    if (row.label) FLabelWidth = std::max(FLabelWidth, fontMetrics().horizontalAdvance(Tr(row.label)) + S(8));
+  }
   int y = S(12);
   int right = 0;
   QWidget* previous = nullptr;
@@ -220,6 +231,7 @@ int TfrmProjectSettings::AddHeading(const char* caption, int y) {
   QFont bold = heading->font();
   bold.setBold(true);
   heading->setFont(bold);
+  heading->adjustSize();
   heading->move(S(12), y);
   return y + fontMetrics().height() + S(14);
 }
@@ -228,10 +240,12 @@ int TfrmProjectSettings::AddRow(const char* label, QWidget* control, int width, 
   const int textHeight = fontMetrics().height();
   if (label) {
     auto* caption = new QLabel(Tr(label), FContent);
-    caption->setGeometry(S(12), y + S(4), S(300), textHeight + S(4));
+    caption->setGeometry(S(12), y + S(4), FLabelWidth, textHeight + S(4));
     caption->setBuddy(control);
   }
-  control->setGeometry(label ? S(330) : S(12), y, S(width), RowHeight());
+  // A check box carries its own caption: as wide as that needs.
+  const int w = qobject_cast<QCheckBox*>(control) ? std::max(S(width), control->sizeHint().width()) : S(width);
+  control->setGeometry(label ? S(12) + FLabelWidth + S(18) : S(12), y, w, RowHeight());
   return y + std::max(S(30), textHeight + S(12));
 }
 
@@ -281,9 +295,11 @@ void TfrmProjectSettings::SizeToScreen() {
   QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
   const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1040);
   // Never larger than the work area: the rows scroll instead.
-  const int width = std::min(std::max(S(660), area.width() / 4), area.width());
+  // Wide enough for the rows (long translated labels widen them), never wider than the screen.
+  const int needed = std::max(S(660), FContent->minimumWidth() + S(24));
+  const int width = std::min(std::max(needed, area.width() / 4), area.width());
   const int height = std::min(std::max(S(780), area.height() * 3 / 4), area.height());
-  setMinimumSize(std::min(S(660), area.width()), std::min(S(560), area.height()));
+  setMinimumSize(std::min(needed, area.width()), std::min(S(560), area.height()));
   resize(width, height);
   move(area.center() - rect().center());
   PlaceButtons();
@@ -318,6 +334,13 @@ void TfrmProjectSettings::SettingsToControls(const TProjectSettings& s) {
   edCopyrightText->setText(ToQ(s.CopyrightText));
   SelectText(cmbLinkStyle, s.LinkStyle, 1);
   SelectText(cmbTableBorderStyle, s.TableBorderStyle, 0);
+  // A language whose dictionary is not installed here stays chosen, for other machines.
+  int spell = cmbSpellLanguage->findData(ToQ(s.SpellLanguage));
+  if (spell < 0) {
+    cmbSpellLanguage->addItem(ToQ(SpellLanguageName(s.SpellLanguage)), ToQ(s.SpellLanguage));
+    spell = cmbSpellLanguage->count() - 1;
+  }
+  cmbSpellLanguage->setCurrentIndex(spell);
 }
 
 bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** invalid) const {
@@ -362,6 +385,7 @@ bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** inva
   s.TableBorderStyle = SelectedOr(cmbTableBorderStyle, "solid");
   s.TableBorderWidth = std::clamp(borderWidth, 1, 12);
   s.TableBorderColor = cbTableBorderColor->Selected();
+  s.SpellLanguage = FromQ(cmbSpellLanguage->currentData().toString());
   return true;
 }
 
@@ -369,12 +393,28 @@ bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** inva
 
 void TfrmProjectSettings::ShowError(const std::string& text) { FDialogs->ShowMessage(TMessageKind::Error, text); }
 
+std::string TfrmProjectSettings::FieldName(const QWidget* control) const {
+  for (const QLabel* label : FContent->findChildren<QLabel*>()) {
+    if (label->buddy() != control) continue;
+    QString text = label->text().remove('&').trimmed();
+    if (text.endsWith(':')) text.chop(1);
+    return FromQ(text);
+  }
+  return "";
+}
+
+std::string TfrmProjectSettings::InvalidValueMessage(const QWidget* invalid) const {
+  const std::string field = FieldName(invalid);
+  if (field.empty()) return TranslateText("Some values are invalid. Please fix them.");
+  return FormatText(TranslateText("The value of \"%s\" is not valid. Please fix it."), {field});
+}
+
 // Invalid values keep the dialog open, so the other changes are not lost.
 void TfrmProjectSettings::btnOkClick() {
   TProjectSettings values = FValues;
   QWidget* invalid = nullptr;
   if (!ControlsToSettings(values, &invalid)) {
-    ShowError(TranslateText("Some values are invalid. Please fix them."));
+    ShowError(InvalidValueMessage(invalid));
     if (invalid) {
       FScroll->ensureWidgetVisible(invalid);
       invalid->setFocus();
@@ -388,8 +428,9 @@ void TfrmProjectSettings::btnOkClick() {
 // Presets hold what the dialog shows; the caller's settings change only on OK.
 void TfrmProjectSettings::btnSavePresetClick() {
   TProjectSettings values = FValues;
-  if (!ControlsToSettings(values)) {
-    ShowError(TranslateText("Some values are invalid. Please fix them first."));
+  QWidget* invalid = nullptr;
+  if (!ControlsToSettings(values, &invalid)) {
+    ShowError(InvalidValueMessage(invalid));
     return;
   }
   const std::string file =

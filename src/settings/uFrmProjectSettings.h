@@ -60,6 +60,8 @@ class TfrmProjectSettings : public QDialog {
   TColorBox* cbTableBorderColor = nullptr;
   QComboBox* cmbTableBorderStyle = nullptr;
   QLineEdit* edTableBorderWidth = nullptr;
+  // The dictionary the topics are checked with; the first entry follows the interface.
+  QComboBox* cmbSpellLanguage = nullptr;
   QPushButton* btnOk = nullptr;
   QPushButton* btnCancel = nullptr;
   QPushButton* btnSavePreset = nullptr;
@@ -82,6 +84,9 @@ class TfrmProjectSettings : public QDialog {
   QLineEdit* NewEdit(bool visible = true);
   TColorBox* NewColorBox();
   void ShowError(const std::string& text);
+  // The label of a control's row, without its colon; "" when it has none.
+  std::string FieldName(const QWidget* control) const;
+  std::string InvalidValueMessage(const QWidget* invalid) const;
 
   TProjectSettings& FSettings;
   // The caller's values, replaced by each loaded preset: carries what has no control.
@@ -91,4 +96,5 @@ class TfrmProjectSettings : public QDialog {
   QScrollArea* FScroll = nullptr;
   QWidget* FContent = nullptr;
   QWidget* FBottom = nullptr;
+  int FLabelWidth = 0;  // the label column, set by LayOutRows
 };

@@ -113,6 +113,7 @@ void TProjectSettings::SetDefaults() {
   TableBorderStyle = "solid";
   TableBorderWidth = 1;
   TableBorderColor = RGBColor(153, 153, 153);
+  SpellLanguage.clear();
 }
 
 TJson TProjectSettings::ToJson() const {
@@ -137,6 +138,7 @@ TJson TProjectSettings::ToJson() const {
   o["TableBorderStyle"] = TableBorderStyle;
   o["TableBorderWidth"] = TableBorderWidth;
   o["TableBorderColor"] = ColorToHtml(TableBorderColor);
+  if (!SpellLanguage.empty()) o["SpellLanguage"] = SpellLanguage;
   return o;
 }
 
@@ -161,6 +163,8 @@ void TProjectSettings::FromJson(const TJson& o) {
   if (JsonFind(o, "TableBorderStyle")) TableBorderStyle = AsciiLower(JsonString(o, "TableBorderStyle", TableBorderStyle));
   ReadInteger(o, "TableBorderWidth", TableBorderWidth);
   ReadColor(o, "TableBorderColor", TableBorderColor);
+  ReadText(o, "SpellLanguage", SpellLanguage);
+  SpellLanguage = Trim(SpellLanguage);
 
   for (std::int32_t* size : {&FontSizeH1, &FontSizeH2, &FontSizeH3, &FontSizeBody}) *size = std::max(*size, kMinFontSizePx);
   TocTextSize = std::clamp(TocTextSize, 6, 36);

@@ -45,6 +45,9 @@ class TProjectSettings {
   std::string TableBorderStyle;
   std::int32_t TableBorderWidth;
   TColor TableBorderColor;
+  // The dictionary code the topics are checked in ("de-DE"); "" follows the interface
+  // language. Written only when set, after the other keys.
+  std::string SpellLanguage;
 
   TProjectSettings() { SetDefaults(); }
   void SetDefaults();

@@ -97,28 +97,40 @@ class FormattingToolbarTest : public QObject {
     QCOMPARE(t.UserArgs("lineHeight"), (TArgs{"2", "1.15"}));
   }
 
-  // A size no topic's table needs is refused with a message and asked again, keeping the
-  // answer to correct; Cancel sends nothing.
-  void insertTableRefusesSizesBeyondTheLimits() {
+  // Insert Table asks for rows, columns and a header row; Cancel sends nothing, and a
+  // size beyond what a topic's table may have is refused with a message.
+  void insertTableAsksForRowsColumnsAndHeader() {
     TReadyWindow t;
     QVERIFY(t.w->EditorReady());
-    t.box.dialogs.inputs = {"1000,1000", "101,2", "2,31", "0,3", "three,4", "100,30"};
-    t.w->btnInsertTable->click();
-    QCOMPARE(t.UserArgs("table"), (TArgs{"100,30"}));
-    QCOMPARE(t.box.dialogs.messages.size(), size_t(5));
-    for (const auto& m : t.box.dialogs.messages) {
-      QVERIFY(m.kind == TMessageKind::Warning);
-      QCOMPARE(m.text, std::string("A table has 1 to 100 rows and 1 to 30 columns. Enter the two numbers separated "
-                                   "by a comma, for example 3,4."));
-    }
-    // The second question shows the refused answer, ready to correct.
-    QCOMPARE(t.box.dialogs.inputPrompts.at(1), std::string("Insert Table|Rows,Cols|1000,1000"));
-
-    t.box.dialogs.messages.clear();
-    t.box.dialogs.inputs = {"500,2", std::nullopt};
-    t.w->btnInsertTable->click();
-    QCOMPARE(t.UserArgs("table"), (TArgs{"100,30"}));
+    t.box.dialogs.tableSpecs = {TTableSpec{3, 4, true}, std::nullopt, TTableSpec{101, 2, false},
+                                TTableSpec{100, 30, false}};
+    for (int i = 0; i < 4; ++i) t.w->btnInsertTable->click();
+    QCOMPARE(t.UserArgs("table"), (TArgs{"3,4,header", "100,30"}));
     QCOMPARE(t.box.dialogs.messages.size(), size_t(1));
+    QVERIFY(t.box.dialogs.messages[0].kind == TMessageKind::Warning);
+    QCOMPARE(t.box.dialogs.messages[0].text, std::string("A table has 1 to 100 rows and 1 to 30 columns."));
+    QVERIFY(t.box.dialogs.unexpected.empty());
+  }
+
+  // The link dialog opens with the address of the link at the caret and can change or
+  // remove it; outside a link it starts a new one.
+  void linkDialogShowsAndRemovesTheCurrentLink() {
+    TReadyWindow t;
+    QVERIFY(t.w->EditorReady());
+    t.box.host.Post("{\"type\":\"cursorStyle\",\"area\":\"body\",\"linkHref\":\"https:\\/\\/example.com\\/a\"}");
+    t.box.dialogs.linkAnswers = {{TLinkAnswer::Ok, " https://example.com/b "}, {TLinkAnswer::Remove, ""},
+                                 {TLinkAnswer::Cancel, ""}};
+    for (int i = 0; i < 3; ++i) t.w->btnLink->click();
+    QCOMPARE(t.box.dialogs.linkShown, (TArgs{"https://example.com/a (existing)", "https://example.com/a (existing)",
+                                             "https://example.com/a (existing)"}));
+    QCOMPARE(t.UserArgs("link"), (TArgs{"https://example.com/b", ""}));
+
+    t.box.host.Post(R"({"type":"cursorStyle","area":"body","linkHref":""})");
+    t.box.dialogs.linkAnswers = {{TLinkAnswer::Ok, "https://example.com/c"}};
+    t.w->btnLink->click();
+    QCOMPARE(t.box.dialogs.linkShown.back(), std::string("https://"));
+    QCOMPARE(t.UserArgs("link"), (TArgs{"https://example.com/b", "", "https://example.com/c"}));
+    QVERIFY(t.box.dialogs.unexpected.empty());
   }
 };
 

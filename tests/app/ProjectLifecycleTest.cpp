@@ -74,8 +74,13 @@ class ProjectLifecycleTest : public QObject {
 
     box.dialogs.saveFiles.push_back("");  // the user cancels the name
     w->btnSaveClick();
-    QCOMPARE(box.dialogs.saveProposals.back(), std::string("Untitled.fvp"));
+    // The project's title names the file, made safe for a file name.
+    QCOMPARE(box.dialogs.saveProposals.back(), std::string("Untitled Documentation.fvp"));
     QVERIFY(w->ProjectDirty());
+    w->Project().SetTitle("Pumps: A/B guide");
+    box.dialogs.saveFiles.push_back("");
+    w->btnSaveAsClick();
+    QCOMPARE(box.dialogs.saveProposals.back(), std::string("Pumps_ A_B guide.fvp"));
     // The workspace already holds the text: Save wrote it before asking.
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>typed</p>"));
   }

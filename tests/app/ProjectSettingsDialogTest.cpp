@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -42,12 +43,12 @@ class ProjectSettingsDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // Each row: what the user types, and the stored value or an invalid-values refusal.
+  // Each row: what the user types, and the stored value or a refusal that names the field.
   void validationTable() {
     struct TCase {
       const char* what;
       std::function<void(TfrmProjectSettings&)> edit;
-      const char* key;
+      const char* key;     // for a refusal: the field's label
       const char* stored;  // null: invalid
     };
     auto text = [](QLineEdit* TfrmProjectSettings::*edit, const char* value) {
@@ -60,18 +61,18 @@ class ProjectSettingsDialogTest : public QObject {
         {"spacing with comma", text(&TfrmProjectSettings::edLineSpacing, " 1,15 "), "DefaultLineSpacing", "1.15"},
         {"spacing below 1", text(&TfrmProjectSettings::edLineSpacing, "0.8"), "DefaultLineSpacing", "1"},
         {"spacing above 5", text(&TfrmProjectSettings::edLineSpacing, "7"), "DefaultLineSpacing", "5"},
-        {"spacing not a number", text(&TfrmProjectSettings::edLineSpacing, "abc"), nullptr, nullptr},
-        {"spacing inf", text(&TfrmProjectSettings::edLineSpacing, "inf"), nullptr, nullptr},
+        {"spacing not a number", text(&TfrmProjectSettings::edLineSpacing, "abc"), "Default line interval (e.g. 1.5)", nullptr},
+        {"spacing inf", text(&TfrmProjectSettings::edLineSpacing, "inf"), "Default line interval (e.g. 1.5)", nullptr},
         {"tree size below 6", text(&TfrmProjectSettings::edTocTextSize, "3"), "TocTextSize", "6"},
         {"tree size above 36", text(&TfrmProjectSettings::edTocTextSize, "40"), "TocTextSize", "36"},
         {"border width 0", text(&TfrmProjectSettings::edTableBorderWidth, "0"), "TableBorderWidth", "1"},
         {"border width 20", text(&TfrmProjectSettings::edTableBorderWidth, "20"), "TableBorderWidth", "12"},
-        {"border width 2.5", text(&TfrmProjectSettings::edTableBorderWidth, "2.5"), nullptr, nullptr},
-        {"border width too big", text(&TfrmProjectSettings::edTableBorderWidth, "99999999999"), nullptr, nullptr},
+        {"border width 2.5", text(&TfrmProjectSettings::edTableBorderWidth, "2.5"), "Border width (px)", nullptr},
+        {"border width too big", text(&TfrmProjectSettings::edTableBorderWidth, "99999999999"), "Border width (px)", nullptr},
         {"empty size box", size("  "), "FontSizeBody", "13"},
         {"size not in the list", size("15"), "FontSizeBody", "15"},
         {"size too small to read", size("0"), "FontSizeBody", "8"},
-        {"size not a number", size("big"), nullptr, nullptr},
+        {"size not a number", size("big"), "Font size", nullptr},
     };
     for (const TCase& c : cases) {
       TProjectSettings settings;
@@ -91,7 +92,7 @@ class ProjectSettingsDialogTest : public QObject {
         QVERIFY2(SettingsJson(settings) == before, c.what);
         QCOMPARE(dialogs.messages.size(), size_t(1));
         QCOMPARE(dialogs.messages[0].kind, TMessageKind::Error);
-        QCOMPARE(dialogs.messages[0].text, std::string("Some values are invalid. Please fix them."));
+        QCOMPARE(dialogs.messages[0].text, "The value of \"" + std::string(c.key) + "\" is not valid. Please fix it.");
       }
     }
   }
@@ -174,7 +175,7 @@ class ProjectSettingsDialogTest : public QObject {
         dialog.edLineSpacing,  dialog.cbPageBg,        dialog.cbHeaderBg,      dialog.cbTocTextColor,
         dialog.edTocTextSize,  dialog.chkCopyright,    dialog.edCopyrightText, dialog.cbLinkColor,
         dialog.cmbLinkStyle,   dialog.cmbTableBorderStyle, dialog.edTableBorderWidth, dialog.cbTableBorderColor,
-        dialog.btnOk};
+        dialog.cmbSpellLanguage, dialog.btnOk};
     dialog.edProjTitle->setFocus();
     for (size_t i = 1; i < rows.size(); ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -260,7 +261,7 @@ class ProjectSettingsDialogTest : public QObject {
     TfrmProjectSettings dialog(nullptr, settings, &dialogs);
     dialog.edTocTextSize->setText("x");
     dialog.btnSavePresetClick();
-    QCOMPARE(dialogs.messages.back().text, std::string("Some values are invalid. Please fix them first."));
+    QCOMPARE(dialogs.messages.back().text, std::string("The value of \"Tree text size\" is not valid. Please fix it."));
     QVERIFY(dialogs.saveProposals.empty());
     dialog.edTocTextSize->setText("12");
 
@@ -422,6 +423,28 @@ class ProjectSettingsDialogTest : public QObject {
       QVERIFY2(std::find(english.begin(), english.end(), text.toStdString()) != english.end(),
                qPrintable(text + " has no row"));
     }
+  }
+
+  // Every label and check box shows its whole text in every shipped language, and no
+  // control covers its label.
+  void labelsFitInEveryLanguage() {
+    for (const char* language : {"de", "fr", "es", "ru"}) {
+      LoadTranslationsFrom(FOLIVANE_SOURCE_DIR "/resources/transl.zd", language);
+      TProjectSettings settings;
+      TScriptedUserDialogs dialogs;
+      TfrmProjectSettings dialog(nullptr, settings, &dialogs);
+      for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(&dialog) || label->text().isEmpty()) continue;
+        const QString what = QString(language) + ": " + label->text();
+        QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), qPrintable(what));
+        if (QWidget* buddy = label->buddy()) QVERIFY2(buddy->x() > label->geometry().right(), qPrintable(what));
+      }
+      for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(QString(language) + ": " + box->text()));
+      // The widest row fits the dialog without scrolling sideways.
+      QVERIFY(dialog.width() >= dialog.findChild<QScrollArea*>()->widget()->minimumWidth());
+    }
+    LoadTranslationsFrom("/nonexistent/transl.zd", "en");
   }
 };
 

@@ -135,9 +135,37 @@ class PublishTest : public QObject {
     auto w = box.NewWindow({QString::fromStdString(file)});
     w->btnExportPdfClick();
     const std::string out = PathJoin(w->Project().RootPath(), "build/pdf");
-    QCOMPARE(w->StatusText().toStdString(), "Manual HTML exported: " + PathJoin(out, "manual.html"));
+    QCOMPARE(w->StatusText().toStdString(), "PDF exported: " + PathJoin(out, "manual.pdf"));
     QVERIFY(FileExists(PathJoin(out, "manual.pdf")));
-    QVERIFY(Opened(PathJoin(out, "manual.html")));
+    QVERIFY(Opened(PathJoin(out, "manual.pdf")));
+    QVERIFY(!Opened(PathJoin(out, "manual.html")));
+  }
+
+  // A project never saved lives in a hidden per-user folder: publishing asks where to
+  // save it first, publishes nothing when that is cancelled, and into the chosen
+  // project's folder when it is not.
+  void publishingAProjectNeverSavedAsksWhereToSaveIt() {
+    TAppSandbox box;
+    auto w = box.NewWindow();
+    QVERIFY(w->ProjectFileName().empty());
+    const std::string hidden = w->Project().RootPath();
+    const auto outputs = [&hidden] { return ListFilesRecursive(PathJoin(hidden, "build")); };
+    const std::vector<std::string> before = outputs();
+    for (void (TfrmMain::*command)() : {&TfrmMain::btnExportWebClick, &TfrmMain::btnExportChmClick,
+                                         &TfrmMain::btnExportPdfClick}) {
+      box.dialogs.saveFiles.push_back("");
+      (w.get()->*command)();
+      QVERIFY(box.dialogs.unexpected.empty());
+      QVERIFY(outputs() == before);
+      QVERIFY(w->ProjectFileName().empty());
+    }
+    const std::string chosen = box.Path("Manual.fvp");
+    box.dialogs.saveFiles.push_back(chosen);
+    EnsureViewerTemplate(hidden);
+    w->btnExportWebClick();
+    QCOMPARE(w->ProjectFileName(), chosen);
+    QVERIFY(w->StatusText().startsWith("WebHelp exported: " + QString::fromStdString(box.Path("Manual/build/webhelp"))));
+    QVERIFY(outputs() == before);
   }
 
   void checkLinksListsFindingsAndSelectsTopic() {

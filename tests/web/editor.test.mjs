@@ -229,6 +229,15 @@ test('table commands add and remove rows and columns', () => withEditor(async (e
   assert.deepEqual(await shape(), [3, 3]);
   await ed.exec('table', '0,5');
   assert.equal(await ed.page.evaluate(() => document.querySelectorAll('#zd-body table').length), 1);
+
+  // A header row: the first row's cells are header cells, the others data cells.
+  await ed.setHtml('<p>x</p>');
+  await ed.caretIn('#zd-body p', 1);
+  await ed.exec('table', '3,2,header');
+  const cells = await ed.page.evaluate(() =>
+    Array.from(document.querySelector('#zd-body table').rows).map((r) => Array.from(r.cells).map((c) => c.nodeName).join()));
+  assert.deepEqual(cells, ['TH,TH', 'TD,TD', 'TD,TD']);
+  assert.match(await ed.getHtml(), /<th scope="col" style="border: 2px solid #112233/);
 }));
 
 test('a table beyond 100 rows or 30 columns is refused', () => withEditor(async (ed) => {
@@ -256,6 +265,21 @@ test('links, topic links and images', () => withEditor(async (ed) => {
   await ed.exec('link', 'https://example.com/?a=1&b="2"');
   html = await ed.getHtml();
   assert.match(html, /href="https:\/\/example\.com\/\?a=1&amp;b=&quot;2&quot;"/);
+  // The caret inside a link: the toolbar hears its address, and an empty link command
+  // removes the whole link, keeping its text.
+  await ed.setHtml('<p>go <a href="https://example.com/x">there now</a>.</p>');
+  await ed.page.evaluate(() => {
+    const ed = window.tinymce.get('zd-body');
+    const text = document.querySelector('#zd-body a').firstChild;
+    ed.focus();
+    ed.selection.setCursorLocation(text, 3);
+    ed.nodeChanged();
+  });
+  await ed.page.waitForFunction(() => window.__posted.some((m) => m.type === 'cursorStyle' && m.linkHref === 'https://example.com/x'));
+  await ed.exec('link', '');
+  assert.equal(await ed.getHtml(), '<p>go there now.</p>');
+  await ed.setHtml('<p>see </p>');
+  await ed.caretIn('#zd-body p', 4);
 
   await ed.exec('image', 'assets/images/a b.png');
   assert.match(await ed.getHtml(), /<img src="assets\/images\/a b.png" alt="">/);
@@ -267,6 +291,46 @@ test('links, topic links and images', () => withEditor(async (ed) => {
   await ed.select('#zd-body img');
   await ed.exec('removeSelectedImage');
   assert.doesNotMatch(await ed.getHtml(), /<img/);
+  // Replacing with no picture selected puts the chosen picture at the caret.
+  await ed.caretIn('#zd-body p', 1);
+  await ed.exec('replaceSelectedImage', 'assets/images/d.png');
+  assert.match(await ed.getHtml(), /<img src="assets\/images\/d.png" alt="">/);
+}));
+
+test("the project's words are kept from the spell checker and never saved", () => withEditor(async (ed) => {
+  await ed.setHtml('<p>Folivane and folivane, Folivanes; Zorp Zorp.</p>');
+  await ed.page.evaluate(() => window.__zd_recv(JSON.stringify({ type: 'setWords', words: ['Folivane', 'Zorp', 7, ''] })));
+  const wrapped = () => ed.page.evaluate(() =>
+    Array.from(document.querySelectorAll('#zd-body [spellcheck="false"]')).map((s) => s.textContent));
+  // Whole words only, letter case kept.
+  assert.deepEqual(await wrapped(), ['Folivane', 'Zorp', 'Zorp']);
+  assert.equal(await ed.getHtml(), '<p>Folivane and folivane, Folivanes; Zorp Zorp.</p>');
+
+  // Typing after a listed word takes the spelling check back; the caret stays in place.
+  await ed.page.evaluate(() => {
+    const ed = window.tinymce.get('zd-body');
+    const zorp = document.querySelectorAll('#zd-body [spellcheck="false"]')[1].firstChild;
+    ed.focus();
+    ed.selection.setCursorLocation(zorp, zorp.length);
+  });
+  await ed.page.keyboard.type('ix');
+  await ed.page.waitForFunction(() => !Array.from(document.querySelectorAll('#zd-body [spellcheck="false"]'))
+    .some((s) => s.textContent === 'Zorpix'), null, { timeout: 5000 });
+  await ed.page.keyboard.type(' Folivane');
+  await ed.page.waitForFunction(() => document.querySelectorAll('#zd-body [spellcheck="false"]').length === 3,
+    null, { timeout: 5000 });
+  await ed.page.keyboard.type('!');
+  assert.equal(await ed.getHtml(), '<p>Folivane and folivane, Folivanes; Zorpix Folivane! Zorp.</p>');
+
+  // A new list replaces the old one.
+  await ed.page.evaluate(() => window.__zd_recv(JSON.stringify({ type: 'setWords', words: ['folivane'] })));
+  assert.deepEqual(await wrapped(), ['folivane']);
+
+  // Reusable-content tokens are not checked either.
+  await ed.setHtml('<p>{var:Prodct} and {endcond}, not {Prodct}.</p>');
+  await ed.page.waitForFunction(() => document.querySelectorAll('#zd-body [spellcheck="false"]').length === 2);
+  assert.deepEqual(await wrapped(), ['{var:Prodct}', '{endcond}']);
+  assert.equal(await ed.getHtml(), '<p>{var:Prodct} and {endcond}, not {Prodct}.</p>');
 }));
 
 test('character, block, list, alignment and colour commands', () => withEditor(async (ed) => {

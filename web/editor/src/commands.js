@@ -43,6 +43,13 @@ function insertLink(editor, href, text) {
   }
 }
 
+// Removes the link at the caret (the whole link) or those in the selection.
+function removeLink(editor) {
+  const inLink = editor.dom.getParent(editor.selection.getNode(), 'a[href]');
+  if (editor.selection.isCollapsed() && inLink) editor.selection.select(inLink);
+  editor.execCommand('unlink');
+}
+
 function styleNewTable(editor, border) {
   const table = editor.dom.getParent(editor.selection.getNode(), 'table');
   if (!table) return;
@@ -167,7 +174,7 @@ export function runExec(ctx, editor, cmd, arg, origin) {
       return;
     case 'link':
       if (hasArg) insertLink(editor, arg, arg);
-      else editor.execCommand('unlink');
+      else removeLink(editor);
       return;
     case 'topicLink': {
       let link = null;
@@ -180,6 +187,12 @@ export function runExec(ctx, editor, cmd, arg, origin) {
       return;
     case 'replaceSelectedImage': {
       const img = selectedImage(editor);
+      // With no picture selected the picture the writer chose goes in at the caret,
+      // rather than being copied into the project and shown nowhere.
+      if (!img && hasArg) {
+        editor.insertContent('<img src="' + escapeHtml(arg) + '" alt="">');
+        return;
+      }
       if (img && hasArg) {
         editor.undoManager.transact(() => {
           editor.dom.setAttrib(img, 'src', arg);
@@ -199,10 +212,12 @@ export function runExec(ctx, editor, cmd, arg, origin) {
       return;
     }
     case 'table': {
-      const [rows, cols] = String(arg || '').split(',').map((v) => parseInt(v, 10));
+      const parts = String(arg || '').split(',');
+      const [rows, cols] = parts.map((v) => parseInt(v, 10));
+      const headerRows = parts[2] === 'header' ? 1 : 0;
       if (rows > 0 && cols > 0 && rows <= MAX_TABLE_ROWS && cols <= MAX_TABLE_COLUMNS) {
         editor.undoManager.transact(() => {
-          editor.execCommand('mceInsertTable', false, { rows, columns: cols, options: { headerRows: 0 } });
+          editor.execCommand('mceInsertTable', false, { rows, columns: cols, options: { headerRows } });
           styleNewTable(editor, ctx.tableBorder);
         });
       }

@@ -108,6 +108,7 @@ export function computeCursorStyle(editor, area) {
   const list = closest(node, root, (n) => n.nodeName === 'UL' || n.nodeName === 'OL');
   const underlined = !!closest(node, root.parentNode, (n) => /underline/.test(win.getComputedStyle(n).textDecorationLine));
   const backNode = closest(node, root, (n) => toHex(win.getComputedStyle(n).backgroundColor) !== '');
+  const link = closest(node, root, (n) => n.nodeName === 'A' && n.hasAttribute('href'));
   return {
     type: 'cursorStyle',
     area,
@@ -122,5 +123,6 @@ export function computeCursorStyle(editor, area) {
     listType: list ? list.nodeName.toLowerCase() : '',
     blockTag: block === root ? 'p' : block.nodeName.toLowerCase(),
     lineHeight: lineHeightOf(block, blockStyle),
+    linkHref: link ? link.getAttribute('data-mce-href') || link.getAttribute('href') : '',
   };
 }

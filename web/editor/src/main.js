@@ -8,6 +8,7 @@ import { runExec } from './commands.js';
 import { computeCursorStyle } from './cursorStyle.js';
 import { cleanPastedHtml } from './wordPaste.js';
 import { padEmptyBlocks, parkHandlersInHtml, serializeEditable } from './fastHtml.js';
+import { markProjectWords, setWordList } from './projectWords.js';
 
 const REPORT_DELAY_MS = 150;
 
@@ -235,6 +236,7 @@ function finishSetHtml(generation) {
     ctx.programmatic--;
   }
   if (!ctx.bodyTimer && ctx.lastBodyHtml === null) ctx.lastBodyHtml = bodyHtml();
+  markProjectWords(ctx.body);
   reportCursor(ctx.active);
 }
 
@@ -264,11 +266,28 @@ function receive(text) {
       case 'getHtml': post({ type: 'htmlResponse', html: bodyHtml() }); break;
       case 'getHeader': post({ type: 'headerChanged', headerHtml: headerHtml(), headerBg: ctx.headerBg }); break;
       case 'exec': exec(command); break;
+      case 'setWords': setProjectWords(command.words); break;
       default: break;
     }
   } catch (e) {
     console.error('editor command failed', command.type, command.cmd, e);
   }
+}
+
+// --- The project's word list -------------------------------------------------
+
+const WORDS_DELAY_MS = 300;
+
+function setProjectWords(list) {
+  setWordList(list);
+  markProjectWords(ctx.body);
+  markProjectWords(ctx.header);
+}
+
+// Typed, pasted or restored text is looked at once the writer pauses.
+function scheduleWordMarking(editor) {
+  clearTimeout(editor.zdWordTimer);
+  editor.zdWordTimer = setTimeout(() => markProjectWords(editor), WORDS_DELAY_MS);
 }
 
 function setBaseHref(url) {
@@ -292,6 +311,7 @@ function wire(editor) {
   editor.on('focus', () => setActive(editor));
   editor.on('input change keyup Undo Redo ExecCommand drop cut paste', (e) => scheduleUserReport(editor, e.type === 'input'));
   editor.on('NodeChange', () => reportCursor(editor));
+  editor.on('input SetContent Undo Redo paste', () => scheduleWordMarking(editor));
 }
 
 const common = {
@@ -314,6 +334,8 @@ const common = {
   table_default_attributes: {},
   table_default_styles: {},
   table_use_colgroups: false,
+  // A header row is a row of header cells, as the published pages style them.
+  table_header_type: 'cells',
   paste_data_images: true,
   paste_webkit_styles: 'font-weight font-style text-decoration color',
   paste_preprocess: (_editor, args) => { args.content = cleanPastedHtml(args.content); },
