@@ -299,10 +299,12 @@ class TopicTreeTest : public QObject {
 
   // A header that still shows the topic's title follows a rename; one the writer changed stays.
   void renamingRetitlesADefaultHeader() {
-    w->SelectTopicNode(b);
-    w->SelectTopicNode(c);
     const std::string bHeader = HeaderHtmlPath(w->Project(), b);
     const std::string cHeader = HeaderHtmlPath(w->Project(), c);
+    EnsureDir(ExtractFileDir(cHeader));
+    WriteTextFileUtf8(cHeader, "<p style=\"font-size: 20px;\"><b>C</b></p>");
+    w->SelectTopicNode(b);
+    w->SelectTopicNode(c);
     WriteTextFileUtf8(bHeader, "<p>B and more</p>");
     w->tvToc->currentItem()->setText(0, "Sea & Sky");
     QVERIFY(ReadFile(cHeader).find("<b>Sea &amp; Sky</b>") != std::string::npos);
