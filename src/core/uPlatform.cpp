@@ -58,25 +58,25 @@ bool Drain(int fd, std::string& out) {
 
 }  // namespace
 
-std::string UserDataDir() {
+namespace {
+
+// $APPDATA/folivane where it is set (as in tests), else $<variable>/folivane, else
+// $HOME/<underHome>/folivane: the XDG base directory rules.
+std::string XdgUserDir(const char* variable, const std::string& underHome) {
   const std::string appData = Env("APPDATA");
   if (!appData.empty()) return PathJoin(appData, "folivane");
-  const std::string xdg = Env("XDG_CONFIG_HOME");
+  const std::string xdg = Env(variable);
   if (!xdg.empty()) return PathJoin(xdg, "folivane");
   std::string home = Env("HOME");
   if (home.empty()) home = TempDir();
-  return PathJoin(PathJoin(home, ".config"), "folivane");
+  return PathJoin(PathJoin(home, underHome), "folivane");
 }
 
-std::string UserStateDir() {
-  const std::string appData = Env("APPDATA");
-  if (!appData.empty()) return PathJoin(appData, "folivane");
-  const std::string xdg = Env("XDG_STATE_HOME");
-  if (!xdg.empty()) return PathJoin(xdg, "folivane");
-  std::string home = Env("HOME");
-  if (home.empty()) home = TempDir();
-  return PathJoin(PathJoin(PathJoin(home, ".local"), "state"), "folivane");
-}
+}  // namespace
+
+std::string UserDataDir() { return XdgUserDir("XDG_CONFIG_HOME", ".config"); }
+
+std::string UserStateDir() { return XdgUserDir("XDG_STATE_HOME", ".local/state"); }
 
 void SetExecutableDirForTests(const std::string& dir) { ExecutableDirOverride() = dir; }
 

@@ -10,28 +10,12 @@
 #include <optional>
 
 #include "AppTestSupport.h"
+#include "PageScript.h"
 #include "uEditorHostQt.h"
 #include "uStorage.h"
 #include "uUtils.h"
 
 namespace {
-
-// Runs a script in the page and waits for its value as text.
-std::optional<QString> Evaluate(QWebEngineView& view, const QString& script, int timeoutMs = 10000) {
-  std::optional<QString> result;
-  QEventLoop loop;
-  view.page()->runJavaScript(script, [&](const QVariant& value) {
-    result = value.toString();
-    loop.quit();
-  });
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  loop.exec();
-  return result;
-}
-
-QString BodyText(QWebEngineView& view) {
-  return Evaluate(view, "(document.getElementById('zd-body') || {}).innerText || ''").value_or(QString());
-}
 
 // The real window on a two-topic project, with the page ready.
 struct TLiveWindow {

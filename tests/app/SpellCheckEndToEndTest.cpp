@@ -11,28 +11,13 @@
 #include <optional>
 
 #include "AppTestSupport.h"
+#include "PageScript.h"
 #include "uEditorHostQt.h"
 #include "uSpellCheck.h"
 #include "uStorage.h"
 #include "uUtils.h"
 
 namespace {
-
-std::optional<QString> Evaluate(QWebEngineView& view, const QString& script, int timeoutMs = 10000) {
-  std::optional<QString> result;
-  QEventLoop loop;
-  view.page()->runJavaScript(script, [&](const QVariant& value) {
-    result = value.toString();
-    loop.quit();
-  });
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  loop.exec();
-  return result;
-}
-
-QString BodyText(QWebEngineView& view) {
-  return Evaluate(view, "(document.getElementById('zd-body') || {}).innerText || ''").value_or(QString());
-}
 
 // The centre of a word's first occurrence in the body, in view coordinates.
 std::optional<QPoint> WordCentre(QWebEngineView& view, const QString& word) {
