@@ -94,6 +94,11 @@ void TEditorHostQt::SetSpellLanguage(const std::string& language) {
 QMenu* TEditorHostQt::CreateEditorContextMenu(QWidget* parent) {
   auto* menu = new QMenu(parent);
   QWebEngineContextMenuRequest* request = lastContextMenuRequest();
+  if (request && request->isContentEditable() &&
+      request->mediaType() == QWebEngineContextMenuRequest::MediaTypeImage) {
+    connect(menu->addAction(Tr("Image Properties...")), &QAction::triggered, this, [this] { DeliverImageProperties(); });
+    menu->addSeparator();
+  }
   if (request && request->isContentEditable() && !request->misspelledWord().isEmpty()) {
     const QStringList suggestions = request->spellCheckerSuggestions();
     for (const QString& suggestion : suggestions) {

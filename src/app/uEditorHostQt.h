@@ -28,8 +28,9 @@ class TEditorHostQt : public QWebEngineView, public IEditorHost {
   void Navigate(const std::string& url) override;
   void ExecuteScript(const std::string& script) override;
   void SetSpellLanguage(const std::string& language) override;
-  // The editor's context menu for the last request: spelling suggestions, "Add to
-  // Dictionary" for a misspelled word, then the editing commands. The caller owns it.
+  // The editor's context menu for the last request: "Image Properties..." on a picture,
+  // spelling suggestions and "Add to Dictionary" for a misspelled word, then the editing
+  // commands. The caller owns it.
   QMenu* CreateEditorContextMenu(QWidget* parent);
   // The script injected at document creation (also used by the tests).
   static QString BridgeScript();

@@ -156,6 +156,7 @@ void TfrmMain::FormCreate() {
     FBridge = std::make_unique<TEditorBridge>(*FEditorHost);
     ConnectBridgeEvents();
     ConnectSpellChecking();
+    FEditorHost->SetImagePropertiesHandler([this] { Guard([this] { btnImagePropertiesClick(); }); });
     FBridge->NavigateToEditor(EditorPagePath(*FProject));
   }
   RebuildTopicTree();
@@ -546,6 +547,7 @@ void TfrmMain::CreateFormattingToolbar() {
   btnTopicLink = MakeToolButton(p, "topic-link");
   btnImage = MakeToolButton(p, "insert-image");
   btnReplaceImage = MakeToolButton(p, "image-replace");
+  btnImageProperties = MakeToolButton(p, "image-properties");
   btnInsertTable = MakeToolButton(p, "insert-table");
   btnTableDropdownMenu = MakeToolButton(p, "pan-down");
   btnTableDropdownMenu->setFixedSize(18, 32);
@@ -577,14 +579,16 @@ void TfrmMain::CreateFormattingToolbar() {
   btnRemoveImage->hide();
   mnuTable = new QMenu(this);
 
-  ToolbarItems = {btnBold,        btnItalic,     btnUnderline,  bevel1,        btnUL,          btnOL,
-                  bevel2,         btnAlignLeft,  btnAlignCenter, btnAlignRight, bevel3,         btnLink,
-                  btnTopicLink,   btnImage,      btnReplaceImage, btnInsertTable, btnTableDropdownMenu,
-                  btnImportHTML,  bevel4,        VirtualImage1, cmbLineSpacing, VirtualImage2,  cbTextColor,
-                  VirtualImage3,  cmbHeading,    VirtualImage5, cmbTextFont,   VirtualImage4,  cmbFontSize};
+  ToolbarItems = {btnBold,        btnItalic,       btnUnderline,       bevel1,         btnUL,
+                  btnOL,          bevel2,          btnAlignLeft,       btnAlignCenter, btnAlignRight,
+                  bevel3,         btnLink,         btnTopicLink,       btnImage,       btnReplaceImage,
+                  btnImageProperties, btnInsertTable, btnTableDropdownMenu, btnImportHTML, bevel4,
+                  VirtualImage1,  cmbLineSpacing,  VirtualImage2,      cbTextColor,    VirtualImage3,
+                  cmbHeading,     VirtualImage5,   cmbTextFont,        VirtualImage4,  cmbFontSize};
+  // Buttons wrap one by one; each box wraps with the icon that names it.
   FToolbarGroups.clear();
-  for (size_t i = 0; i <= 18; ++i) FToolbarGroups.emplace_back(i, i);
-  for (size_t i = 19; i < 29; i += 2) FToolbarGroups.emplace_back(i, i + 1);
+  for (size_t i = 0; i < kFirstLabelledBox; ++i) FToolbarGroups.emplace_back(i, i);
+  for (size_t i = kFirstLabelledBox; i < ToolbarItems.size(); i += 2) FToolbarGroups.emplace_back(i, i + 1);
   for (QWidget* item : ToolbarItems) item->setAutoFillBackground(false);
   ConnectFormattingToolbar();
 }
@@ -607,7 +611,7 @@ void TfrmMain::CreateStatusBar() {
 // --- Toolbar layout ---------------------------------------------------------------------
 
 void TfrmMain::LayoutToolbar() {
-  if (!pnlToolbar || !pnlToolbar2 || ToolbarItems.size() != 29) return;
+  if (!pnlToolbar || !pnlToolbar2 || ToolbarItems.empty()) return;
   const int available = pnlToolbar->contentsRect().width();
   if (available <= 0) return;
   size_t breakIndex = ToolbarItems.size();

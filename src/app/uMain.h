@@ -7,17 +7,18 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "uDocModel.h"
+#include "uEditorBridge.h"
 #include "uProjectSettings.h"
 #include "uTopicCopies.h"
 #include "uUtils.h"
 
 class IEditorHost;
-class TEditorBridge;
 class IUserDialogs;
 class QAction;
 class QCheckBox;
@@ -38,7 +39,6 @@ class TRecoveryJournalWriter;
 class TToolbarSync;
 class ITopicEditorWindow;
 class IToolbarView;
-struct TEditorCursorStyle;
 
 // What the window is given instead of creating it, so tests can replace it.
 struct TMainWindowServices {
@@ -200,6 +200,7 @@ class TfrmMain : public QMainWindow {
   QToolButton* btnTopicLink = nullptr;
   QToolButton* btnImage = nullptr;
   QToolButton* btnReplaceImage = nullptr;
+  QToolButton* btnImageProperties = nullptr;
   QToolButton* btnInsertTable = nullptr;
   QToolButton* btnTableDropdownMenu = nullptr;
   QToolButton* btnImportHTML = nullptr;
@@ -215,7 +216,9 @@ class TfrmMain : public QMainWindow {
   QComboBox* cmbTextFont = nullptr;
   QComboBox* cmbFontSize = nullptr;
   QMenu* mnuTable = nullptr;
-  std::vector<QWidget*> ToolbarItems;  // the 29 items of the toolbar, in layout order
+  std::vector<QWidget*> ToolbarItems;  // the items of the toolbar, in layout order
+  // The index of the first icon-and-box pair; the items before it stand alone.
+  static constexpr size_t kFirstLabelledBox = 20;
 
   // Properties panel.
   QGroupBox* grpProperties = nullptr;
@@ -292,6 +295,7 @@ class TfrmMain : public QMainWindow {
   void btnTopicLinkClick();
   void btnImageClick();
   void btnReplaceImageClick();
+  void btnImagePropertiesClick();
   void btnRemoveImageClick();
   void btnInsertTableClick();
   void btnTableDropdownMenuClick();
@@ -375,6 +379,7 @@ class TfrmMain : public QMainWindow {
   std::map<std::string, std::string> FPendingTextFiles;
   bool FUpdatingUi = false;
   std::string FCaretLinkHref;  // the link at the caret, as the page last reported it
+  std::optional<TImageProperties> FCaretImage;  // the selected picture, as the page last reported it
   // Topic editing and the toolbar's sync (uMainTopicEditing.cpp, uMainFormatting.cpp).
   std::shared_ptr<ITopicEditorWindow> FEditorWindow;
   std::shared_ptr<TTopicEditorSession> FSession;

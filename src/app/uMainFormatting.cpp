@@ -294,6 +294,7 @@ void TfrmMain::cbTextColorChange() {
 
 void TfrmMain::EditorCursorStyle(const TEditorCursorStyle& style) {
   FCaretLinkHref = style.LinkHref;
+  FCaretImage = style.Image;
   if (FUpdatingUi || !FToolbarSync) return;
   FToolbarSync->ApplyCursorStyle(style);
   if (const std::uint32_t due = FToolbarSync->HeldReportDueInMs()) FToolbarReplay->start(static_cast<int>(due) + 10);

@@ -28,6 +28,7 @@ void TfrmMain::ConnectInsertCommands() {
   on(btnTopicLink, &TfrmMain::btnTopicLinkClick);
   on(btnImage, &TfrmMain::btnImageClick);
   on(btnReplaceImage, &TfrmMain::btnReplaceImageClick);
+  on(btnImageProperties, &TfrmMain::btnImagePropertiesClick);
   on(btnRemoveImage, &TfrmMain::btnRemoveImageClick);
   on(btnInsertTable, &TfrmMain::btnInsertTableClick);
   on(btnTableDropdownMenu, &TfrmMain::btnTableDropdownMenuClick);
@@ -36,6 +37,7 @@ void TfrmMain::ConnectInsertCommands() {
   btnTopicLink->setToolTip(Tr("Create Topic Link..."));
   btnImage->setToolTip(Tr("Add Image..."));
   btnReplaceImage->setToolTip(Tr("Replace Image..."));
+  btnImageProperties->setToolTip(Tr("Image Properties..."));
   btnRemoveImage->setText(Tr("Remove Image"));
   btnInsertTable->setToolTip(Tr("Add Table..."));
   btnImportHTML->setToolTip(Tr("Add HTML..."));
@@ -81,6 +83,19 @@ void TfrmMain::InsertImage(bool replace) {
 void TfrmMain::btnImageClick() { InsertImage(false); }
 
 void TfrmMain::btnReplaceImageClick() { InsertImage(true); }
+
+// Opens with what the page last said about the selected picture.
+void TfrmMain::btnImagePropertiesClick() {
+  if (!EditorReady() || !FBridge) return;
+  if (!FCaretImage) {
+    FDialogs->ShowMessage(TMessageKind::Information, TranslateText("Select a picture in the topic first."));
+    return;
+  }
+  TImageProperties image = *FCaretImage;
+  if (!FDialogs->EditImageProperties(image)) return;
+  FBridge->SetImageProperties(image);
+  RequestEditorFocus();
+}
 
 void TfrmMain::btnRemoveImageClick() {
   if (!EditorReady() || !FBridge) return;

@@ -125,6 +125,7 @@ void TfrmMain::ApplyTranslation() {
       {btnTopicLink, "Create Topic Link..."},
       {btnImage, "Add Image..."},
       {btnReplaceImage, "Replace Image..."},
+      {btnImageProperties, "Image Properties..."},
       {btnInsertTable, "Add Table..."},
       {btnImportHTML, "Add HTML..."},
       {btnRemoveImage, "Remove Image"},

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 
+#include "uDlgImageProperties.h"
 #include "uQtText.h"
 #include "uTranslation.h"
 
@@ -184,6 +185,10 @@ TLinkAnswer TQtUserDialogs::EditLink(std::string& url, bool existing) {
   return answer;
 }
 
+bool TQtUserDialogs::EditImageProperties(TImageProperties& image) {
+  return TdlgImageProperties::Execute(FParent, image);
+}
+
 std::string TQtUserDialogs::OpenFile(const std::string& caption, const std::string& filter,
                                      const std::string& initialDir) {
   return FromQ(QFileDialog::getOpenFileName(FParent, ToQ(caption), ToQ(initialDir), QtFilter(filter)));
@@ -312,6 +317,14 @@ TLinkAnswer TScriptedUserDialogs::EditLink(std::string& url, bool existing) {
   const auto answer = PopFront(linkAnswers, std::make_pair(TLinkAnswer::Cancel, std::string()), unexpected, "link");
   if (answer.first == TLinkAnswer::Ok) url = answer.second;
   return answer.first;
+}
+
+bool TScriptedUserDialogs::EditImageProperties(TImageProperties& image) {
+  imageShown.push_back(image);
+  const auto answer = PopFront(imageAnswers, std::optional<TImageProperties>(), unexpected, "image properties");
+  if (!answer) return false;
+  image = *answer;
+  return true;
 }
 
 bool TScriptedUserDialogs::PickColor(std::string& htmlColor) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "uEditorBridge.h"
 #include "uUtils.h"
 
 class QWidget;
@@ -55,6 +56,9 @@ class IUserDialogs {
   // The link's address (url holds the current one on entry); Remove is offered only for
   // an existing link.
   virtual TLinkAnswer EditLink(std::string& url, bool existing) = 0;
+  // The selected picture's alternative text, size and caption; true when confirmed
+  // (image changed in place).
+  virtual bool EditImageProperties(TImageProperties& image) = 0;
   // The project settings dialog; true when closed with OK (settings changed in place).
   virtual bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) = 0;
   // A list of findings; activating a row with a topic calls onActivate with its ID.
@@ -85,6 +89,7 @@ class TQtUserDialogs : public IUserDialogs {
   bool PickColor(std::string& htmlColor) override;
   bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) override;
   TLinkAnswer EditLink(std::string& url, bool existing) override;
+  bool EditImageProperties(TImageProperties& image) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;
   void ShowFindings(const std::string& caption, const std::string& summary, const std::vector<TFindingRow>& rows,
                     std::function<void(const std::string& topicID)> onActivate) override;
@@ -112,6 +117,8 @@ class TScriptedUserDialogs : public IUserDialogs {
   std::deque<std::optional<TTableSpec>> tableSpecs;  // nullopt = Cancel
   std::deque<std::pair<TLinkAnswer, std::string>> linkAnswers;
   std::vector<std::string> linkShown;  // the address each link dialog opened with
+  std::deque<std::optional<TImageProperties>> imageAnswers;  // nullopt = Cancel
+  std::vector<TImageProperties> imageShown;  // what each Image Properties dialog opened with
   std::function<bool(TProjectSettings&)> settingsEditor;  // none: Cancel
   int cancelProgressAt = -1;  // the progress call (done count) that cancels; -1 never
 
@@ -134,6 +141,7 @@ class TScriptedUserDialogs : public IUserDialogs {
   bool PickColor(std::string& htmlColor) override;
   bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) override;
   TLinkAnswer EditLink(std::string& url, bool existing) override;
+  bool EditImageProperties(TImageProperties& image) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;
   void ShowFindings(const std::string& caption, const std::string& summary, const std::vector<TFindingRow>& rows,
                     std::function<void(const std::string& topicID)> onActivate) override;

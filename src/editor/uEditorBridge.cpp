@@ -1,5 +1,6 @@
 #include "uEditorBridge.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -51,6 +52,19 @@ bool MemberFlag(const TJson& message, const char* name) {
   return SameTextAscii(text, "true") || text == "1";
 }
 
+std::optional<TImageProperties> ReadImage(const TJson& m) {
+  const TJson* image = JsonFind(m, "image");
+  if (!image || !image->is_object()) return std::nullopt;
+  TImageProperties p;
+  p.Alt = MemberText(*image, "alt");
+  p.Width = std::max(0, MemberInt(*image, "width"));
+  p.Height = std::max(0, MemberInt(*image, "height"));
+  p.Caption = MemberText(*image, "caption");
+  p.NaturalWidth = std::max(0, MemberInt(*image, "naturalWidth"));
+  p.NaturalHeight = std::max(0, MemberInt(*image, "naturalHeight"));
+  return p;
+}
+
 TEditorCursorStyle ReadCursorStyle(const TJson& m) {
   TEditorCursorStyle s;
   s.Area = MemberText(m, "area");
@@ -66,6 +80,7 @@ TEditorCursorStyle ReadCursorStyle(const TJson& m) {
   s.BlockTag = MemberText(m, "blockTag");
   s.LineHeight = MemberText(m, "lineHeight");
   s.LinkHref = MemberText(m, "linkHref");
+  s.Image = ReadImage(m);
   return s;
 }
 
@@ -137,6 +152,14 @@ void TEditorBridge::InsertTable(int rows, int cols, bool headerRow) {
 void TEditorBridge::SetLineSpacing(double h) { ExecCommand("lineHeight", LineHeightText(h)); }
 void TEditorBridge::RemoveSelectedImage() { ExecCommand("removeSelectedImage"); }
 void TEditorBridge::ReplaceSelectedImage(const std::string& src) { ExecCommand("replaceSelectedImage", src); }
+void TEditorBridge::SetImageProperties(const TImageProperties& image) {
+  TJson props;
+  props["alt"] = SanitizeUtf8(image.Alt);
+  props["width"] = std::max(0, image.Width);
+  props["height"] = std::max(0, image.Height);
+  props["caption"] = SanitizeUtf8(image.Caption);
+  ExecCommand("imageProperties", JsonWrite(props));
+}
 void TEditorBridge::SetHeaderHtml(const std::string& h) { ExecCommand("setHeaderHtml", h); }
 void TEditorBridge::SetHeaderBgColor(const std::string& c) { ExecCommand("setHeaderBg", c); }
 void TEditorBridge::SetTableBorderStyle(const std::string& s) { ExecCommand("setTableBorderStyle", s); }

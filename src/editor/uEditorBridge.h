@@ -4,10 +4,22 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "uEditorHost.h"
+
+// A picture's alternative text, shown size and caption. A size of 0 is the picture's
+// own; an empty caption means no figure around it.
+struct TImageProperties {
+  std::string Alt;
+  int Width = 0;
+  int Height = 0;
+  std::string Caption;
+  int NaturalWidth = 0;  // as the page reports it; 0 while unknown
+  int NaturalHeight = 0;
+};
 
 // The formatting at the caret, filled afresh for each cursorStyle message.
 struct TEditorCursorStyle {
@@ -24,6 +36,7 @@ struct TEditorCursorStyle {
   std::string BlockTag;
   std::string LineHeight;
   std::string LinkHref;  // the address of the link at the caret; "" outside links
+  std::optional<TImageProperties> Image;  // the selected picture, if one is
 };
 
 enum class TTextAlign { taLeft, taCenter, taRight, taJustify };
@@ -79,6 +92,8 @@ class TEditorBridge {
   void SetLineSpacing(double lineHeight);
   void RemoveSelectedImage();
   void ReplaceSelectedImage(const std::string& src);
+  // Changes the selected picture; the page does nothing when none is selected.
+  void SetImageProperties(const TImageProperties& image);
   void SetHeaderHtml(const std::string& headerHtml);
   void SetHeaderBgColor(const std::string& colorHtml);
   void SetTableBorderStyle(const std::string& borderStyle);

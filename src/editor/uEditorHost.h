@@ -17,6 +17,8 @@ class IEditorHost {
   virtual void SetSpellLanguage(const std::string& language) { (void)language; }
   // Called when the writer asks to add a word to the project's word list.
   void SetAddWordHandler(std::function<void(const std::string& word)> handler) { FOnAddWord = std::move(handler); }
+  // Called when the writer asks for the properties of the picture in the page.
+  void SetImagePropertiesHandler(std::function<void()> handler) { FOnImageProperties = std::move(handler); }
   // Called for every message the page posts, as its JSON text.
   void SetMessageHandler(std::function<void(const std::string& json)> handler) { FOnMessage = std::move(handler); }
 
@@ -27,8 +29,12 @@ class IEditorHost {
   void DeliverAddWord(const std::string& word) {
     if (FOnAddWord) FOnAddWord(word);
   }
+  void DeliverImageProperties() {
+    if (FOnImageProperties) FOnImageProperties();
+  }
 
  private:
   std::function<void(const std::string& json)> FOnMessage;
   std::function<void(const std::string& word)> FOnAddWord;
+  std::function<void()> FOnImageProperties;
 };

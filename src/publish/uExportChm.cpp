@@ -87,8 +87,14 @@ std::string BuildPage(const std::string& pageBackground, const TPublishHeader& h
   page += header.background;
   page += ";}.zd-body{padding:16px;}";
   page += TopicBodyLayoutCss(".zd-body");
-  page += ".zd-footer{padding:10px 16px;font-size:12px;color:#666;border-top:1px solid #d0d0d0;}"
-          "</style></head><body><div class=\"zd-header\">";
+  page += ".zd-footer{padding:10px 16px;font-size:12px;color:#666;border-top:1px solid #d0d0d0;}";
+  // The Help viewer's engine predates figures: made known and made blocks, a captioned
+  // picture keeps its caption under it as in the other outputs.
+  const bool figures = body.find("<fig") != std::string::npos;
+  if (figures) page += "figure,figcaption{display:block;}";
+  page += "</style>";
+  if (figures) page += "<script>document.createElement('figure');document.createElement('figcaption');</script>";
+  page += "</head><body><div class=\"zd-header\">";
   page += header.html;
   page += "</div><div class=\"zd-body\">";
   page += body;

@@ -1,10 +1,13 @@
 // The formatting toolbar's boxes: what one key or one choice sends the page.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
 #include "AppTestSupport.h"
+#include "uDlgImageProperties.h"
 #include "uStorage.h"
 
 namespace {
@@ -131,6 +134,54 @@ class FormattingToolbarTest : public QObject {
     QCOMPARE(t.box.dialogs.linkShown.back(), std::string("https://"));
     QCOMPARE(t.UserArgs("link"), (TArgs{"https://example.com/b", "", "https://example.com/c"}));
     QVERIFY(t.box.dialogs.unexpected.empty());
+  }
+
+  // Image Properties opens with what the page said about the selected picture and sends
+  // back what the writer set; without a picture it says what to do first.
+  void imagePropertiesEditTheSelectedPicture() {
+    TReadyWindow t;
+    QVERIFY(t.w->EditorReady());
+    t.w->btnImageProperties->click();
+    QCOMPARE(t.box.dialogs.messages.back().text, std::string("Select a picture in the topic first."));
+    QVERIFY(t.box.dialogs.imageShown.empty());
+
+    t.box.host.Post(R"({"type":"cursorStyle","area":"body","image":{"alt":"Old","width":0,"height":0,)"
+                    R"("naturalWidth":640,"naturalHeight":480,"caption":""}})");
+    t.box.dialogs.imageAnswers = {std::nullopt, TImageProperties{"A chart", 320, 240, "Figure 1", 640, 480}};
+    t.w->btnImageProperties->click();
+    QVERIFY(t.UserArgs("imageProperties").empty());
+    t.w->btnImageProperties->click();
+    QCOMPARE(t.box.dialogs.imageShown.size(), size_t(2));
+    QCOMPARE(t.box.dialogs.imageShown[0].Alt, std::string("Old"));
+    QCOMPARE(t.box.dialogs.imageShown[0].NaturalWidth, 640);
+    QCOMPARE(t.UserArgs("imageProperties"),
+             (TArgs{R"({"alt":"A chart","width":320,"height":240,"caption":"Figure 1"})"}));
+    QVERIFY(t.box.dialogs.unexpected.empty());
+  }
+
+  // Changing one side changes the other in the picture's proportions, unless unticked;
+  // the original size on one side is the original size on both.
+  void imagePropertiesDialogKeepsProportions() {
+    TdlgImageProperties dialog(nullptr, TImageProperties{"", 0, 0, "", 640, 480});
+    QVERIFY(dialog.chkKeepProportions->isChecked());
+    dialog.edtWidth->setValue(320);
+    QCOMPARE(dialog.edtHeight->value(), 240);
+    dialog.edtHeight->setValue(120);
+    QCOMPARE(dialog.edtWidth->value(), 160);
+    dialog.edtWidth->setValue(0);
+    QCOMPARE(dialog.edtHeight->value(), 0);
+    dialog.chkKeepProportions->setChecked(false);
+    dialog.edtWidth->setValue(500);
+    QCOMPARE(dialog.edtHeight->value(), 0);
+    dialog.edtCaption->setText("  Figure 2 ");
+    const TImageProperties result = dialog.Result();
+    QCOMPARE(result.Width, 500);
+    QCOMPARE(result.Caption, std::string("Figure 2"));
+    // A picture whose size the page does not know yet: nothing to keep.
+    TdlgImageProperties unknown(nullptr, TImageProperties{"", 100, 50, "", 0, 0});
+    QVERIFY(!unknown.chkKeepProportions->isEnabled());
+    unknown.edtWidth->setValue(300);
+    QCOMPARE(unknown.edtHeight->value(), 50);
   }
 };
 

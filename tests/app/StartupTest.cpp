@@ -121,7 +121,7 @@ class StartupTest : public QObject {
       w->LayoutToolbar();
       QCOMPARE(w->pnlToolbar2->isVisible(), c.twoRows);
       // An icon and its box always share a row.
-      for (size_t i = 19; i < 29; i += 2) {
+      for (size_t i = TfrmMain::kFirstLabelledBox; i < w->ToolbarItems.size(); i += 2) {
         QCOMPARE(w->ToolbarItems[i]->parentWidget(), w->ToolbarItems[i + 1]->parentWidget());
       }
       int right = 0;

@@ -53,6 +53,10 @@ TEST(EditorBridge, TypedWrappersBuildTheirMessages) {
        R"({"type":"exec","cmd":"setTableBorderWidth","origin":"user","arg":"2","seq":14})"},
       {[&] { bridge.SetPageBgColor("#ffffff"); },
        R"({"type":"exec","cmd":"setPageBg","origin":"user","arg":"#ffffff","seq":15})"},
+      // The natural size is the page's to know: it is not sent back.
+      {[&] { bridge.SetImageProperties({"A \"b\"", 100, -5, "Fig. 1", 640, 480}); },
+       R"({"type":"exec","cmd":"imageProperties","origin":"user",)"
+       R"("arg":"{\"alt\":\"A \\\"b\\\"\",\"width\":100,\"height\":0,\"caption\":\"Fig. 1\"}","seq":16})"},
   };
   for (const TCase& c : cases) {
     c.call();
@@ -214,6 +218,19 @@ TEST(EditorBridge, CursorStyleMembersAreReadLeniently) {
   EXPECT_EQ(last.BlockTag, "li");
   EXPECT_EQ(last.LineHeight, "24px");
   EXPECT_EQ(last.FontSizePx, 0) << "fresh record for each message";
+  EXPECT_FALSE(last.Image.has_value());
+
+  host.Post(R"({"type":"cursorStyle","image":{"alt":"A chart","width":"120","height":-3,"caption":"Fig. 1",)"
+            R"("naturalWidth":640,"naturalHeight":480}})");
+  ASSERT_TRUE(last.Image.has_value());
+  EXPECT_EQ(last.Image->Alt, "A chart");
+  EXPECT_EQ(last.Image->Width, 120);
+  EXPECT_EQ(last.Image->Height, 0);
+  EXPECT_EQ(last.Image->Caption, "Fig. 1");
+  EXPECT_EQ(last.Image->NaturalWidth, 640);
+  EXPECT_EQ(last.Image->NaturalHeight, 480);
+  host.Post(R"({"type":"cursorStyle","image":null})");
+  EXPECT_FALSE(last.Image.has_value());
 }
 
 TEST(EditorBridge, UnassignedHandlersAreSkippedAndDestructionDetaches) {

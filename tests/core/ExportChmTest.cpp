@@ -203,6 +203,17 @@ TEST_F(ChmProject, WritesPagesInWindows1251) {
   EXPECT_FALSE(Contains(ReadBinaryFile(Out("index.hhk")), hidden.ID()));
 }
 
+// Only pages with a captioned picture carry what the Help viewer needs to show it.
+TEST_F(ChmProject, CaptionedPicturesAreMadeKnownToTheHelpViewer) {
+  TTopic& figure = Add("Figure", "<figure><img src=\"a.png\" alt=\"A\"><figcaption>Figure 1</figcaption></figure>");
+  TTopic& plain = Add("Plain", "<p>text</p>");
+  WriteChmProject(project, nullptr);
+  const std::string shim = "<script>document.createElement('figure');document.createElement('figcaption');</script></head>";
+  EXPECT_TRUE(Contains(Page(figure), "figure,figcaption{display:block;}</style>" + shim));
+  EXPECT_FALSE(Contains(Page(plain), "<script>"));
+  EXPECT_FALSE(Contains(Page(plain), "figcaption"));
+}
+
 TEST_F(ChmProject, ProgressCanCancelBetweenPages) {
   Add("One", "<p>1</p>");
   Add("Two", "<p>2</p>");

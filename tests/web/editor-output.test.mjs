@@ -13,15 +13,16 @@ import { launchEditorBrowser, openEditor } from './lib/editor-page.mjs';
 const BIN = process.env.FOLIVANE_BIN || path.join(process.cwd(), 'build', 'bin');
 
 // Paragraphs (one typed in a new topic and one the writer formatted), headings, nested
-// lists and a table.
+// lists, a table and a captioned picture.
 const TOPIC = '<h1>Installing the agent</h1><p>First paragraph</p><p>Second paragraph</p>'
   + '<h2>Before you start</h2><ul><li>one</li><li>two<ul><li>nested</li></ul></li></ul>'
   + '<h3>Steps</h3><ol><li>first step</li></ol><p><span style="font-size: 20px;">big</span> words</p>'
-  + '<table><tbody><tr><td>cell</td><td><p>cell paragraph</p></td></tr></tbody></table><p>Last</p>';
+  + '<table><tbody><tr><td>cell</td><td><p>cell paragraph</p></td></tr></tbody></table>'
+  + '<figure><img src="assets/images/none.png" alt=""><figcaption>Figure 1</figcaption></figure><p>Last</p>';
 
-const SELECTORS = ['p', 'h1', 'h2', 'h3', 'ul', 'ol', 'li', 'li li', 'td', 'td p', 'span'];
+const SELECTORS = ['p', 'h1', 'h2', 'h3', 'ul', 'ol', 'li', 'li li', 'td', 'td p', 'span', 'figure', 'figcaption'];
 const PROPERTIES = ['marginTop', 'marginBottom', 'marginLeft', 'fontSize', 'fontFamily', 'fontWeight', 'lineHeight',
-  'color'];
+  'color', 'textAlign', 'display'];
 // The indent of lists; a table cell's padding is the table's business, not the text's.
 const LIST_PROPERTIES = ['paddingLeft'];
 
@@ -78,7 +79,7 @@ async function computed(page, root) {
   }, [root, SELECTORS, PROPERTIES, LIST_PROPERTIES]);
 }
 
-test('paragraphs, headings, lists and table cells look alike in the editor and in WebHelp', async () => {
+test('paragraphs, headings, lists, table cells and captions look alike in the editor and in WebHelp', async () => {
   const cssPath = run('folivane-test-editor-css', [path.join(work, 'Guide.fvp')]).trim();
   const settings = readJson(path.join(project, 'meta', 'project_settings.json'));
 

@@ -297,6 +297,68 @@ test('links, topic links and images', () => withEditor(async (ed) => {
   assert.match(await ed.getHtml(), /<img src="assets\/images\/d.png" alt="">/);
 }));
 
+// A picture 200 by 100 pixels, so that its natural size is known.
+const PICTURE = 'data:image/svg+xml,' + encodeURIComponent(
+  '<svg xmlns="http://www.w3.org/2000/svg" width="200" height="100"><rect width="200" height="100"/></svg>');
+
+test('image properties set alternative text, size and a caption, each change one undo step', () => withEditor(async (ed) => {
+  await ed.setHtml(`<p>before <img src="${PICTURE}" alt="old"> after</p><p><img src="${PICTURE}" alt=""></p>`);
+  await ed.page.waitForFunction(() => [...document.querySelectorAll('#zd-body img')].every((i) => i.complete));
+  const imgs = () => ed.page.evaluate(() => [...document.querySelectorAll('#zd-body img')].map((i) => i.outerHTML));
+
+  // The toolbar hears the selected picture; a caret in text hears none.
+  await ed.select('#zd-body img');
+  let style = await ed.lastCursorStyle();
+  assert.deepEqual(style.image, { alt: 'old', width: 0, height: 0, naturalWidth: 200, naturalHeight: 100, caption: '' });
+  await ed.caretIn('#zd-body p', 2);
+  assert.equal((await ed.lastCursorStyle()).image, null);
+
+  // A picture inside a sentence: the caption splits the paragraph around the figure.
+  await ed.select('#zd-body img');
+  await ed.exec('imageProperties', JSON.stringify({ alt: 'A "chart" <1>', width: 100, height: 50, caption: ' Figure 1 ' }));
+  style = await ed.lastCursorStyle();
+  assert.equal(style.image.caption, 'Figure 1');
+  assert.equal(style.image.width, 100);
+  let html = await ed.getHtml();
+  assert.match(html, /<p>before <\/p><figure><img [^>]*><figcaption>Figure 1<\/figcaption><\/figure><p> after<\/p>/);
+  assert.match(html, /alt="A &quot;chart&quot; &lt;1&gt;"/);
+  assert.match(html, /width="100" height="50"/);
+  assert.doesNotMatch(html, /style=|data-mce/);
+
+  // Out of proportion, the height goes into the picture's style, where height: auto cannot undo it.
+  await ed.exec('imageProperties', JSON.stringify({ alt: 'A', width: 100, height: 80, caption: 'Figure 1' }));
+  assert.match((await imgs())[0], /style="height: 80px;"/);
+  // Natural size and no caption: the attributes go, the figure becomes a paragraph again.
+  await ed.exec('imageProperties', JSON.stringify({ alt: '', width: 0, height: 0, caption: '' }));
+  html = await ed.getHtml();
+  assert.doesNotMatch(html, /figure|width=|height=|style=/);
+  assert.match(html, /<p><img src="[^"]*" alt=""><\/p>/);
+  // Each change was one step.
+  await ed.exec('undo');
+  await ed.exec('undo');
+  assert.match(await ed.getHtml(), /<figure><img [^>]*width="100" height="50"[^>]*><figcaption>Figure 1<\/figcaption><\/figure>/);
+
+  // A picture alone in its paragraph: that paragraph becomes the figure; removing the
+  // picture removes its figure too.
+  await ed.select('#zd-body p:last-of-type img');
+  await ed.exec('imageProperties', JSON.stringify({ alt: 'B', width: 0, height: 0, caption: 'Figure 2' }));
+  html = await ed.getHtml();
+  assert.match(html, /<figure><img src="[^"]*" alt="B"><figcaption>Figure 2<\/figcaption><\/figure>$/);
+  await ed.select('#zd-body figure:last-of-type img');
+  await ed.page.keyboard.press('Delete');
+  html = await ed.getHtml();
+  assert.doesNotMatch(html, /Figure 2/);
+  assert.match(html, /Figure 1/);
+  await ed.select('#zd-body figure img');
+  await ed.exec('removeSelectedImage');
+  assert.doesNotMatch(await ed.getHtml(), /figure/);
+  // Nothing selected: nothing changes.
+  await ed.caretIn('#zd-body p', 1);
+  const unchanged = await ed.getHtml();
+  await ed.exec('imageProperties', JSON.stringify({ alt: 'C', width: 10, height: 10, caption: 'x' }));
+  assert.equal(await ed.getHtml(), unchanged);
+}));
+
 test("the project's words are kept from the spell checker and never saved", () => withEditor(async (ed) => {
   await ed.setHtml('<p>Folivane and folivane, Folivanes; Zorp Zorp.</p>');
   await ed.page.evaluate(() => window.__zd_recv(JSON.stringify({ type: 'setWords', words: ['Folivane', 'Zorp', 7, ''] })));

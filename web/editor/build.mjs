@@ -25,8 +25,12 @@ const result = await build({
   nodePaths: [join(root, 'node_modules')],
 });
 const js = result.outputFiles[0].text.replace(/<\/(script)/gi, '<\\/$1');
+// TinyMCE's look for figures (centred, grey caption) is not what publishing gives them:
+// those rules go, and the project's style sheet alone decides, as in the outputs.
+const withoutFigureRules = (css) => css.replace(/[^{}]*\bfig(?:ure|caption)\b[^{}]*\{[^{}]*\}/g, '');
 const tinymceCss = [
-  readFileSync(join(tinymceDir, 'skins', 'content', 'default', 'content.min.css'), 'utf8').replace(/\bbody\b/g, '.zd-body'),
+  withoutFigureRules(readFileSync(join(tinymceDir, 'skins', 'content', 'default', 'content.min.css'), 'utf8'))
+    .replace(/\bbody\b/g, '.zd-body'),
   readFileSync(join(tinymceDir, 'skins', 'ui', 'oxide', 'content.inline.min.css'), 'utf8'),
 ].join('\n');
 const pageCss = readFileSync(join(here, 'src', 'page.css'), 'utf8');

@@ -1,4 +1,5 @@
 // The command vocabulary of the host, carried out on the selection or caret.
+import { applyImageProperties, removeSelectedImage, selectedImage } from './imageProperties.js';
 import { filePathToUrl } from './protocol.js';
 
 const ENGINE_COMMANDS = {
@@ -26,11 +27,6 @@ const ALIGN_COMMANDS = { left: 'JustifyLeft', center: 'JustifyCenter', right: 'J
 
 export function escapeHtml(text) {
   return String(text).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/"/g, '&quot;');
-}
-
-function selectedImage(editor) {
-  const node = editor.selection.getNode();
-  return node && node.nodeName === 'IMG' ? node : null;
 }
 
 function insertLink(editor, href, text) {
@@ -203,12 +199,13 @@ export function runExec(ctx, editor, cmd, arg, origin) {
       }
       return;
     }
-    case 'removeSelectedImage': {
-      const img = selectedImage(editor);
-      if (img) {
-        editor.undoManager.transact(() => editor.dom.remove(img));
-        editor.nodeChanged();
-      }
+    case 'removeSelectedImage':
+      removeSelectedImage(editor);
+      return;
+    case 'imageProperties': {
+      let props = null;
+      try { props = JSON.parse(arg); } catch (e) { return; }
+      applyImageProperties(editor, props);
       return;
     }
     case 'table': {

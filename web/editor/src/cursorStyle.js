@@ -1,4 +1,5 @@
 // The formatting at the caret, as the host's toolbar shows it.
+import { describeSelectedImage } from './imageProperties.js';
 
 function toHex(color) {
   const m = /^rgba?\(\s*(\d+)[\s,]+(\d+)[\s,]+(\d+)(?:[\s,/]+([\d.]+%?))?\s*\)$/i.exec(color || '');
@@ -124,5 +125,6 @@ export function computeCursorStyle(editor, area) {
     blockTag: block === root ? 'p' : block.nodeName.toLowerCase(),
     lineHeight: lineHeightOf(block, blockStyle),
     linkHref: link ? link.getAttribute('data-mce-href') || link.getAttribute('href') : '',
+    image: describeSelectedImage(editor),
   };
 }

@@ -7,6 +7,7 @@ import { post, parseCommand, noteCommandSeq } from './protocol.js';
 import { runExec } from './commands.js';
 import { computeCursorStyle } from './cursorStyle.js';
 import { cleanPastedHtml } from './wordPaste.js';
+import { deleteCaptionedPicture } from './imageProperties.js';
 import { padEmptyBlocks, parkHandlersInHtml, serializeEditable } from './fastHtml.js';
 import { markProjectWords, setWordList } from './projectWords.js';
 
@@ -308,6 +309,8 @@ function keepTabInPage(editor, e) {
 
 function wire(editor) {
   editor.on('keydown', (e) => keepTabInPage(editor, e));
+  // Before the editor's own deleting, which would leave the caption behind.
+  editor.on('keydown', (e) => deleteCaptionedPicture(editor, e), true);
   editor.on('focus', () => setActive(editor));
   editor.on('input change keyup Undo Redo ExecCommand drop cut paste', (e) => scheduleUserReport(editor, e.type === 'input'));
   editor.on('NodeChange', () => reportCursor(editor));
