@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "uDocModel.h"
-#include "uHtmlUtils.h"
+#include "uHtmlText.h"
 #include "uReusableContent.h"
 #include "uUtils.h"
 

@@ -113,10 +113,10 @@ TfrmMain::TfrmMain(const TMainWindowServices& services, QWidget* parent)
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
-  spl1 = new QSplitter(Qt::Horizontal, central);
-  spl1->setHandleWidth(6);
-  spl1->setChildrenCollapsible(false);
-  layout->addWidget(spl1);
+  splMain = new QSplitter(Qt::Horizontal, central);
+  splMain->setHandleWidth(6);
+  splMain->setChildrenCollapsible(false);
+  layout->addWidget(splMain);
   setCentralWidget(central);
   CreateLeftPanel();
   CreateEditorArea(services.editorView);
@@ -149,7 +149,7 @@ void TfrmMain::FormCreate() {
   pnlLeft->setMinimumWidth(120);
   const int leftWidth = static_cast<int>(std::nearbyint(buttonWidth * 1.2)) + btnVariablesConditionsSnippets->x();
   // Wider than the button rows: topic titles are longer than four buttons.
-  spl1->setSizes({qMax(leftWidth, 280), 1000});
+  splMain->setSizes({qMax(leftWidth, 280), 1000});
   LayoutToolbar();
 
   if (FEditorHost) {
@@ -288,22 +288,22 @@ void TfrmMain::CreateMenus() {
     connect(action, &QAction::triggered, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
     return action;
   };
-  File1 = menuBar()->addMenu(QString());
-  NewProject = add(File1, "document-new", &TfrmMain::btnNewProjectClick);
-  Open1 = add(File1, "document-open", &TfrmMain::btnOpenProjectClick);
-  mnuOpenRecent = File1->addMenu(AppIcon("document-open"), QString());
-  connect(File1, &QMenu::aboutToShow, this, [this] { FillOpenRecentMenu(); });
-  Save1 = add(File1, "document-save", &TfrmMain::btnSaveClick);
-  SaveProjectAs1 = add(File1, "document-save-as", &TfrmMain::btnSaveAsClick);
-  File1->addSeparator();
-  Exit1 = add(File1, "application-exit", &TfrmMain::Exit1Click);
-  NewProject->setShortcut(QKeySequence::New);
-  Open1->setShortcut(QKeySequence::Open);
-  Save1->setShortcut(QKeySequence::Save);
-  SaveProjectAs1->setShortcut(QKeySequence::SaveAs);
-  Exit1->setShortcut(QKeySequence::Quit);
+  mnuFile = menuBar()->addMenu(QString());
+  actNewProject = add(mnuFile, "document-new", &TfrmMain::btnNewProjectClick);
+  actOpen = add(mnuFile, "document-open", &TfrmMain::btnOpenProjectClick);
+  mnuOpenRecent = mnuFile->addMenu(AppIcon("document-open"), QString());
+  connect(mnuFile, &QMenu::aboutToShow, this, [this] { FillOpenRecentMenu(); });
+  actSave = add(mnuFile, "document-save", &TfrmMain::btnSaveClick);
+  actSaveAs = add(mnuFile, "document-save-as", &TfrmMain::btnSaveAsClick);
+  mnuFile->addSeparator();
+  actExit = add(mnuFile, "application-exit", &TfrmMain::ExitClick);
+  actNewProject->setShortcut(QKeySequence::New);
+  actOpen->setShortcut(QKeySequence::Open);
+  actSave->setShortcut(QKeySequence::Save);
+  actSaveAs->setShortcut(QKeySequence::SaveAs);
+  actExit->setShortcut(QKeySequence::Quit);
 
-  Edit1 = menuBar()->addMenu(QString());
+  mnuEdit = menuBar()->addMenu(QString());
   struct TEditItem {
     QAction** action;
     const char* icon;
@@ -311,17 +311,17 @@ void TfrmMain::CreateMenus() {
     QKeySequence::StandardKey key;
   };
   const TEditItem editItems[] = {
-      {&Undo1, "edit-undo", "undo", QKeySequence::Undo},
-      {&Redo1, "edit-redo", "redo", QKeySequence::Redo},
-      {&Cut1, "edit-cut", "cut", QKeySequence::Cut},
-      {&Copy1, "edit-copy", "copy", QKeySequence::Copy},
-      {&Paste1, "edit-paste", "paste", QKeySequence::Paste},
-      {&Delete1, "edit-delete", "delete", QKeySequence::UnknownKey},
-      {&SelectAll1, "edit-select-all", "selectAll", QKeySequence::SelectAll},
+      {&actUndo, "edit-undo", "undo", QKeySequence::Undo},
+      {&actRedo, "edit-redo", "redo", QKeySequence::Redo},
+      {&actCut, "edit-cut", "cut", QKeySequence::Cut},
+      {&actCopy, "edit-copy", "copy", QKeySequence::Copy},
+      {&actPaste, "edit-paste", "paste", QKeySequence::Paste},
+      {&actDelete, "edit-delete", "delete", QKeySequence::UnknownKey},
+      {&actSelectAll, "edit-select-all", "selectAll", QKeySequence::SelectAll},
   };
   for (const TEditItem& item : editItems) {
-    if (item.action == &Cut1 || item.action == &SelectAll1) Edit1->addSeparator();
-    QAction* action = Edit1->addAction(AppIcon(item.icon), QString());
+    if (item.action == &actCut || item.action == &actSelectAll) mnuEdit->addSeparator();
+    QAction* action = mnuEdit->addAction(AppIcon(item.icon), QString());
     // Shown in the menu only: the keys themselves stay with the editor page.
     if (item.key != QKeySequence::UnknownKey) action->setShortcut(item.key);
     action->setShortcutContext(Qt::WidgetShortcut);
@@ -335,67 +335,67 @@ void TfrmMain::CreateMenus() {
     *item.action = action;
   }
   // Beside the page's own undo: it puts back the last topic removed from the tree.
-  UndoRemoveTopic1 = new QAction(AppIcon("edit-undo"), QString(), this);
-  Edit1->insertAction(Cut1, UndoRemoveTopic1);
-  Edit1->insertSeparator(UndoRemoveTopic1);
-  UndoRemoveTopic1->setEnabled(false);
-  connect(UndoRemoveTopic1, &QAction::triggered, this, [this] { Guard([this] { UndoRemoveTopicClick(); }); });
+  actUndoRemoveTopic = new QAction(AppIcon("edit-undo"), QString(), this);
+  mnuEdit->insertAction(actCut, actUndoRemoveTopic);
+  mnuEdit->insertSeparator(actUndoRemoveTopic);
+  actUndoRemoveTopic->setEnabled(false);
+  connect(actUndoRemoveTopic, &QAction::triggered, this, [this] { Guard([this] { UndoRemoveTopicClick(); }); });
 
-  opic1 = menuBar()->addMenu(QString());
-  NewRootTopic1 = opic1->addAction(AppIcon("topic-new-root"), QString());
-  connect(NewRootTopic1, &QAction::triggered, this, [this] { Guard([this] { btnNewSubTopicClick(true); }); });
-  NewChildTopic1 = opic1->addAction(AppIcon("topic-new-child"), QString());
-  connect(NewChildTopic1, &QAction::triggered, this, [this] { Guard([this] { btnNewSubTopicClick(false); }); });
-  RemoveTopic1 = add(opic1, "topic-remove", &TfrmMain::btnDeleteTopicClick);
-  DuplicateTopic1 = opic1->addAction(AppIcon("edit-copy"), QString());
-  connect(DuplicateTopic1, &QAction::triggered, this, [this] { Guard([this] { DuplicateTopicClick(false); }); });
-  DuplicateBranch1 = opic1->addAction(AppIcon("edit-copy"), QString());
-  connect(DuplicateBranch1, &QAction::triggered, this, [this] { Guard([this] { DuplicateTopicClick(true); }); });
-  opic1->addSeparator();
-  Move1 = opic1->addMenu(QString());
-  Up1 = add(Move1, "go-up", &TfrmMain::Up1Click);
-  Down1 = add(Move1, "go-down", &TfrmMain::Down1Click);
-  ChangeParent1 = add(Move1, "go-level-up", &TfrmMain::ChangeParent1Click);
-  Rename1 = add(opic1, "document-edit", &TfrmMain::Rename1Click);
-  opic1->addSeparator();
-  TopicProperties1 = add(opic1, "document-properties", &TfrmMain::TopicProperties1Click);
+  mnuTopic = menuBar()->addMenu(QString());
+  actNewRootTopic = mnuTopic->addAction(AppIcon("topic-new-root"), QString());
+  connect(actNewRootTopic, &QAction::triggered, this, [this] { Guard([this] { btnNewSubTopicClick(true); }); });
+  actNewChildTopic = mnuTopic->addAction(AppIcon("topic-new-child"), QString());
+  connect(actNewChildTopic, &QAction::triggered, this, [this] { Guard([this] { btnNewSubTopicClick(false); }); });
+  actRemoveTopic = add(mnuTopic, "topic-remove", &TfrmMain::btnDeleteTopicClick);
+  actDuplicateTopic = mnuTopic->addAction(AppIcon("edit-copy"), QString());
+  connect(actDuplicateTopic, &QAction::triggered, this, [this] { Guard([this] { DuplicateTopicClick(false); }); });
+  actDuplicateBranch = mnuTopic->addAction(AppIcon("edit-copy"), QString());
+  connect(actDuplicateBranch, &QAction::triggered, this, [this] { Guard([this] { DuplicateTopicClick(true); }); });
+  mnuTopic->addSeparator();
+  mnuMoveTopic = mnuTopic->addMenu(QString());
+  actMoveUp = add(mnuMoveTopic, "go-up", &TfrmMain::MoveUpClick);
+  actMoveDown = add(mnuMoveTopic, "go-down", &TfrmMain::MoveDownClick);
+  actChangeParent = add(mnuMoveTopic, "go-level-up", &TfrmMain::ChangeParentClick);
+  actRename = add(mnuTopic, "document-edit", &TfrmMain::RenameClick);
+  mnuTopic->addSeparator();
+  actTopicProperties = add(mnuTopic, "document-properties", &TfrmMain::TopicPropertiesClick);
 
   // The tree's context menu holds the topic commands.
   mnuTree = new QMenu(this);
-  mnuTree->addActions({NewRootTopic1, NewChildTopic1});
+  mnuTree->addActions({actNewRootTopic, actNewChildTopic});
   mnuTree->addSeparator();
-  mnuTree->addActions({DuplicateTopic1, DuplicateBranch1, Rename1, RemoveTopic1, UndoRemoveTopic1});
+  mnuTree->addActions({actDuplicateTopic, actDuplicateBranch, actRename, actRemoveTopic, actUndoRemoveTopic});
   mnuTree->addSeparator();
-  mnuTree->addActions({Up1, Down1, ChangeParent1});
+  mnuTree->addActions({actMoveUp, actMoveDown, actChangeParent});
   mnuTree->addSeparator();
-  mnuTree->addAction(TopicProperties1);
+  mnuTree->addAction(actTopicProperties);
 
-  Publish1 = menuBar()->addMenu(QString());
-  WebHelp1 = add(Publish1, "publish-webhelp", &TfrmMain::btnExportWebClick);
-  CHM1 = add(Publish1, "publish-chm", &TfrmMain::btnExportChmClick);
-  PDF1 = add(Publish1, "publish-pdf", &TfrmMain::btnExportPdfClick);
-  Publish1->addSeparator();
-  OpenOutputFolder1 = add(Publish1, "folder-open", &TfrmMain::OpenOutputFolder1Click);
-  CheckLinks1 = add(Publish1, "check-links", &TfrmMain::btnCheckLinksClick);
+  mnuPublish = menuBar()->addMenu(QString());
+  actWebHelp = add(mnuPublish, "publish-webhelp", &TfrmMain::btnExportWebClick);
+  actChm = add(mnuPublish, "publish-chm", &TfrmMain::btnExportChmClick);
+  actPdf = add(mnuPublish, "publish-pdf", &TfrmMain::btnExportPdfClick);
+  mnuPublish->addSeparator();
+  actOpenOutputFolder = add(mnuPublish, "folder-open", &TfrmMain::OpenOutputFolderClick);
+  actCheckLinks = add(mnuPublish, "check-links", &TfrmMain::btnCheckLinksClick);
 
-  ools1 = menuBar()->addMenu(QString());
-  ProjectSettings1 = add(ools1, "preferences", &TfrmMain::btnProjectSettingsClick);
-  VariablesSnippetsConditions1 = add(ools1, "variables", &TfrmMain::btnVariablesConditionsSnippetsClick);
-  CleanUpFormatting1 = add(ools1, nullptr, &TfrmMain::CleanUpFormattingClick);
-  ools1->addSeparator();
-  mmLanguage = ools1->addMenu(AppIcon("language"), QString());
+  mnuTools = menuBar()->addMenu(QString());
+  actProjectSettings = add(mnuTools, "preferences", &TfrmMain::btnProjectSettingsClick);
+  actReusableContent = add(mnuTools, "variables", &TfrmMain::btnVariablesConditionsSnippetsClick);
+  actCleanUpFormatting = add(mnuTools, nullptr, &TfrmMain::CleanUpFormattingClick);
+  mnuTools->addSeparator();
+  mnuLanguage = mnuTools->addMenu(AppIcon("language"), QString());
 
-  Help1 = menuBar()->addMenu(QString());
-  UserManual1 = add(Help1, "help-contents", &TfrmMain::UserManual1Click);
-  Help1->addSeparator();
-  ContactUs1 = add(Help1, "contact", &TfrmMain::ContactUs1Click);
-  VisitWebsite1 = add(Help1, "website", &TfrmMain::VisitWebsite1Click);
-  Help1->addSeparator();
-  About1 = add(Help1, "help-about", &TfrmMain::About1Click);
+  mnuHelp = menuBar()->addMenu(QString());
+  actUserManual = add(mnuHelp, "help-contents", &TfrmMain::UserManualClick);
+  mnuHelp->addSeparator();
+  actContactUs = add(mnuHelp, "contact", &TfrmMain::ContactUsClick);
+  actVisitWebsite = add(mnuHelp, "website", &TfrmMain::VisitWebsiteClick);
+  mnuHelp->addSeparator();
+  actAbout = add(mnuHelp, "help-about", &TfrmMain::AboutClick);
 }
 
 void TfrmMain::CreateLeftPanel() {
-  pnlLeft = new QWidget(spl1);
+  pnlLeft = new QWidget(splMain);
   auto* layout = new QVBoxLayout(pnlLeft);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -502,11 +502,11 @@ void TfrmMain::CreateLeftPanel() {
   splLeft->setStretchFactor(0, 3);
   splLeft->setStretchFactor(1, 2);
   splLeft->setSizes({520, 300});
-  spl1->addWidget(pnlLeft);
+  splMain->addWidget(pnlLeft);
 }
 
 void TfrmMain::CreateEditorArea(QWidget* editorView) {
-  pnlRight = new QWidget(spl1);
+  pnlRight = new QWidget(splMain);
   auto* layout = new QVBoxLayout(pnlRight);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -526,8 +526,8 @@ void TfrmMain::CreateEditorArea(QWidget* editorView) {
   Edge->setMinimumSize(200, 150);
   layout->addWidget(Edge, 1);
   CreateFormattingToolbar();
-  spl1->addWidget(pnlRight);
-  spl1->setStretchFactor(1, 1);
+  splMain->addWidget(pnlRight);
+  splMain->setStretchFactor(1, 1);
 }
 
 void TfrmMain::CreateFormattingToolbar() {
@@ -554,14 +554,14 @@ void TfrmMain::CreateFormattingToolbar() {
   btnTableDropdownMenu->setIconSize(QSize(12, 12));
   btnImportHTML = MakeToolButton(p, "import-html");
   QFrame* bevel4 = MakeSeparator(p);
-  VirtualImage1 = MakeToolIcon(p, "line-spacing");
+  imgLineSpacing = MakeToolIcon(p, "line-spacing");
   cmbLineSpacing = MakeCombo(p, 64, {"1.0", "1.15", "1.2", "1.5", "2.0"});
-  VirtualImage2 = MakeToolIcon(p, "font-color");
+  imgTextColor = MakeToolIcon(p, "font-color");
   cbTextColor = new TColorButton(p);
   cbTextColor->setFocusPolicy(Qt::NoFocus);
-  VirtualImage3 = MakeToolIcon(p, "text-heading");
+  imgHeading = MakeToolIcon(p, "text-heading");
   cmbHeading = MakeCombo(p, 120, {QString(), "H1", "H2", "H3"});
-  VirtualImage5 = MakeToolIcon(p, "font-name");
+  imgFontName = MakeToolIcon(p, "font-name");
   // Family names as browsers know them: Qt's foundry suffix would be written into topics.
   std::vector<std::string> qtFamilies;
   for (const QString& family : QFontDatabase::families()) qtFamilies.push_back(FromQ(family));
@@ -569,7 +569,7 @@ void TfrmMain::CreateFormattingToolbar() {
   for (const std::string& family : BrowserFontFamilies(qtFamilies)) families << ToQ(family);
   cmbTextFont = MakeCombo(p, 170, families);
   cmbTextFont->setCurrentIndex(-1);  // blank until a project font that is installed is shown
-  VirtualImage4 = MakeToolIcon(p, "font-size");
+  imgFontSize = MakeToolIcon(p, "font-size");
   QStringList sizes;
   for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 36, 40, 48, 60, 72}) {
     sizes << QString::number(size);
@@ -583,8 +583,8 @@ void TfrmMain::CreateFormattingToolbar() {
                   btnOL,          bevel2,          btnAlignLeft,       btnAlignCenter, btnAlignRight,
                   bevel3,         btnLink,         btnTopicLink,       btnImage,       btnReplaceImage,
                   btnImageProperties, btnInsertTable, btnTableDropdownMenu, btnImportHTML, bevel4,
-                  VirtualImage1,  cmbLineSpacing,  VirtualImage2,      cbTextColor,    VirtualImage3,
-                  cmbHeading,     VirtualImage5,   cmbTextFont,        VirtualImage4,  cmbFontSize};
+                  imgLineSpacing,  cmbLineSpacing,  imgTextColor,      cbTextColor,    imgHeading,
+                  cmbHeading,     imgFontName,   cmbTextFont,        imgFontSize,  cmbFontSize};
   // Buttons wrap one by one; each box wraps with the icon that names it.
   FToolbarGroups.clear();
   for (size_t i = 0; i < kFirstLabelledBox; ++i) FToolbarGroups.emplace_back(i, i);
@@ -601,7 +601,7 @@ void TfrmMain::CreateStatusBar() {
   auto* link = new TLinkLabel(this);
   link->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   link->setContentsMargins(6, 0, 10, 0);
-  connect(link, &TLinkLabel::Clicked, this, [this] { Guard([this] { VisitWebsite1Click(); }); });
+  connect(link, &TLinkLabel::Clicked, this, [this] { Guard([this] { VisitWebsiteClick(); }); });
   lbHomepageURL = link;
   statusBar()->addPermanentWidget(lbHomepageURL);
   statusBar()->setSizeGripEnabled(true);
@@ -673,7 +673,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   }
 }
 
-void TfrmMain::Exit1Click() { close(); }
+void TfrmMain::ExitClick() { close(); }
 
 // --- Settings shown in the window -------------------------------------------------------
 

@@ -166,9 +166,12 @@ class TfrmMain : public QMainWindow {
   void LanguageItemClick(int column);
 
   // --- Controls (named as the commands refer to them) ------------------------------
+  // A control's name starts with its kind: mnu menu, act menu action, btn button, cmb
+  // combo box, chk check box, mem multi-line text, lbl label, img icon beside a box,
+  // pnl panel, spl splitter, tv tree.
   QWidget* pnlLeft = nullptr;
   QWidget* pnlLeftTop = nullptr;
-  QSplitter* spl1 = nullptr;
+  QSplitter* splMain = nullptr;
   QSplitter* splLeft = nullptr;
   TTopicTree* tvToc = nullptr;
   QWidget* pnlRight = nullptr;
@@ -205,11 +208,11 @@ class TfrmMain : public QMainWindow {
   QToolButton* btnTableDropdownMenu = nullptr;
   QToolButton* btnImportHTML = nullptr;
   QToolButton* btnRemoveImage = nullptr;  // hidden; reached from the table menu's neighbour
-  QLabel* VirtualImage1 = nullptr;
-  QLabel* VirtualImage2 = nullptr;
-  QLabel* VirtualImage3 = nullptr;
-  QLabel* VirtualImage4 = nullptr;
-  QLabel* VirtualImage5 = nullptr;
+  QLabel* imgLineSpacing = nullptr;
+  QLabel* imgTextColor = nullptr;
+  QLabel* imgHeading = nullptr;
+  QLabel* imgFontSize = nullptr;
+  QLabel* imgFontName = nullptr;
   QComboBox* cmbLineSpacing = nullptr;
   TColorButton* cbTextColor = nullptr;
   QComboBox* cmbHeading = nullptr;
@@ -234,39 +237,39 @@ class TfrmMain : public QMainWindow {
   QComboBox* cbStyle = nullptr;
 
   // Menus and their items.
-  QMenu *File1 = nullptr, *opic1 = nullptr, *Move1 = nullptr, *Edit1 = nullptr, *Publish1 = nullptr,
-        *ools1 = nullptr, *mmLanguage = nullptr, *Help1 = nullptr;
+  QMenu *mnuFile = nullptr, *mnuTopic = nullptr, *mnuMoveTopic = nullptr, *mnuEdit = nullptr, *mnuPublish = nullptr,
+        *mnuTools = nullptr, *mnuLanguage = nullptr, *mnuHelp = nullptr;
   QMenu* mnuOpenRecent = nullptr;  // File > Open Recent, filled when shown
   QMenu* mnuTree = nullptr;        // the topic tree's context menu
-  QAction *DuplicateTopic1 = nullptr, *DuplicateBranch1 = nullptr, *UndoRemoveTopic1 = nullptr;
-  QAction *NewProject = nullptr, *Open1 = nullptr, *Save1 = nullptr, *SaveProjectAs1 = nullptr, *Exit1 = nullptr;
-  QAction *NewRootTopic1 = nullptr, *NewChildTopic1 = nullptr, *RemoveTopic1 = nullptr, *Up1 = nullptr,
-          *Down1 = nullptr, *ChangeParent1 = nullptr, *Rename1 = nullptr, *TopicProperties1 = nullptr;
-  QAction *Undo1 = nullptr, *Redo1 = nullptr, *Cut1 = nullptr, *Copy1 = nullptr, *Paste1 = nullptr,
-          *Delete1 = nullptr, *SelectAll1 = nullptr;
-  QAction *WebHelp1 = nullptr, *CHM1 = nullptr, *PDF1 = nullptr, *OpenOutputFolder1 = nullptr,
-          *CheckLinks1 = nullptr;
-  QAction *ProjectSettings1 = nullptr, *VariablesSnippetsConditions1 = nullptr, *CleanUpFormatting1 = nullptr;
-  QAction *UserManual1 = nullptr, *ContactUs1 = nullptr, *VisitWebsite1 = nullptr, *About1 = nullptr;
+  QAction *actDuplicateTopic = nullptr, *actDuplicateBranch = nullptr, *actUndoRemoveTopic = nullptr;
+  QAction *actNewProject = nullptr, *actOpen = nullptr, *actSave = nullptr, *actSaveAs = nullptr, *actExit = nullptr;
+  QAction *actNewRootTopic = nullptr, *actNewChildTopic = nullptr, *actRemoveTopic = nullptr, *actMoveUp = nullptr,
+          *actMoveDown = nullptr, *actChangeParent = nullptr, *actRename = nullptr, *actTopicProperties = nullptr;
+  QAction *actUndo = nullptr, *actRedo = nullptr, *actCut = nullptr, *actCopy = nullptr, *actPaste = nullptr,
+          *actDelete = nullptr, *actSelectAll = nullptr;
+  QAction *actWebHelp = nullptr, *actChm = nullptr, *actPdf = nullptr, *actOpenOutputFolder = nullptr,
+          *actCheckLinks = nullptr;
+  QAction *actProjectSettings = nullptr, *actReusableContent = nullptr, *actCleanUpFormatting = nullptr;
+  QAction *actUserManual = nullptr, *actContactUs = nullptr, *actVisitWebsite = nullptr, *actAbout = nullptr;
 
   // --- Command handlers ---------------------------------------------------------------
   void btnNewProjectClick();
   void btnOpenProjectClick();
   void btnSaveClick();
   void btnSaveAsClick();
-  void Exit1Click();
+  void ExitClick();
   void btnNewSubTopicClick(bool asRoot);
   void btnDeleteTopicClick();
-  void Up1Click();
-  void Down1Click();
-  void ChangeParent1Click();
-  void Rename1Click();
+  void MoveUpClick();
+  void MoveDownClick();
+  void ChangeParentClick();
+  void RenameClick();
   void DuplicateTopicClick(bool withSubtopics);
   void UndoRemoveTopicClick();
   void OpenRecentProject(const std::string& path);
   void FillOpenRecentMenu();
   void ShowTreeContextMenu(const QPoint& pos);
-  void TopicProperties1Click();
+  void TopicPropertiesClick();
   void btnApplyPropsClick();
   void cbStyleChange();
   void tvTocChange();
@@ -276,12 +279,12 @@ class TfrmMain : public QMainWindow {
   void btnExportWebClick();
   void btnExportChmClick();
   void btnExportPdfClick();
-  void OpenOutputFolder1Click();
+  void OpenOutputFolderClick();
   void btnCheckLinksClick();
-  void UserManual1Click();
-  void ContactUs1Click();
-  void VisitWebsite1Click();
-  void About1Click();
+  void UserManualClick();
+  void ContactUsClick();
+  void VisitWebsiteClick();
+  void AboutClick();
   // Formatting and insert handlers (uMainFormatting.cpp, uMainInsert.cpp).
   void ConnectFormattingToolbar();
   void InitFormattingToolbar();

@@ -8,7 +8,7 @@
 
 // The manual is a CHM file where a CHM viewer is associated; Linux desktops rarely
 // have one, so its WebHelp copy is opened in the browser instead.
-void TfrmMain::UserManual1Click() {
+void TfrmMain::UserManualClick() {
   const std::string chm = PathJoin(ExecutableDir(), "Folivane.chm");
   const std::string webhelp = PathJoin(ExecutableDir(), "manual/index.html");
   const bool chmViewer = !FindOnPath("xchm").empty() || !FindOnPath("kchmviewer").empty();
@@ -31,21 +31,21 @@ void TfrmMain::UserManual1Click() {
   }
 }
 
-void TfrmMain::ContactUs1Click() {
+void TfrmMain::ContactUsClick() {
   try {
     OpenWithAssociatedProgram(kSupportUrl);
   } catch (const std::exception&) {
   }
 }
 
-void TfrmMain::VisitWebsite1Click() {
+void TfrmMain::VisitWebsiteClick() {
   try {
     OpenWithAssociatedProgram(kHomepageUrl);
   } catch (const std::exception&) {
   }
 }
 
-void TfrmMain::About1Click() {
+void TfrmMain::AboutClick() {
   const std::string year = std::to_string(QDate::currentDate().year());
   const std::string text = std::string(kAppTitle) + "\n" + TranslateText("Version: ") + kVersion + "\n\n" +
                            "Folivane Software\n" + kHomepageUrl + "\n" +

@@ -19,13 +19,13 @@
 #include "uTranslationFile.h"
 
 void TfrmMain::BuildLanguageMenu() {
-  mmLanguage->clear();
+  mnuLanguage->clear();
   FLanguageItems.clear();
-  auto* group = new QActionGroup(mmLanguage);
+  auto* group = new QActionGroup(mnuLanguage);
   group->setExclusive(true);
   const TTranslationTable& table = TranslationTable();
   for (int i = 0; i < table.LanguageCount(); ++i) {
-    QAction* item = mmLanguage->addAction(ToQ(table.DisplayName(i)));
+    QAction* item = mnuLanguage->addAction(ToQ(table.DisplayName(i)));
     item->setCheckable(true);
     item->setChecked(i == CurrentLanguageIndex());
     item->setData(i);
@@ -33,7 +33,7 @@ void TfrmMain::BuildLanguageMenu() {
     connect(item, &QAction::triggered, this, [this, i] { Guard([this, i] { LanguageItemClick(i); }); });
     FLanguageItems.push_back(item);
   }
-  mmLanguage->setEnabled(!FLanguageItems.empty());
+  mnuLanguage->setEnabled(!FLanguageItems.empty());
 }
 
 void InstallQtTranslation() {
@@ -63,45 +63,45 @@ void TfrmMain::LanguageItemClick(int column) {
 
 void TfrmMain::ApplyTranslation() {
   const std::pair<QMenu*, const char*> menus[] = {
-      {File1, "File"},   {opic1, "Topic"}, {Move1, "Move"},         {Edit1, "Edit"},
-      {Publish1, "Publish"}, {ools1, "Tools"}, {mmLanguage, "Language"}, {Help1, "Help"}, {mnuOpenRecent, "Open Recent"}};
+      {mnuFile, "File"},   {mnuTopic, "Topic"}, {mnuMoveTopic, "Move"},         {mnuEdit, "Edit"},
+      {mnuPublish, "Publish"}, {mnuTools, "Tools"}, {mnuLanguage, "Language"}, {mnuHelp, "Help"}, {mnuOpenRecent, "Open Recent"}};
   for (const auto& [menu, text] : menus) menu->setTitle(Tr(text));
   const std::pair<QAction*, const char*> items[] = {
-      {NewProject, "New Project"},
-      {Open1, "Open Project..."},
-      {Save1, "Save Project"},
-      {SaveProjectAs1, "Save Project As..."},
-      {Exit1, "Exit"},
-      {NewRootTopic1, "New Root Topic..."},
-      {NewChildTopic1, "New Child Topic..."},
-      {RemoveTopic1, "Remove Topic"},
-      {DuplicateTopic1, "Duplicate Topic"},
-      {DuplicateBranch1, "Duplicate Topic with Subtopics"},
-      {UndoRemoveTopic1, "Undo Remove Topic"},
-      {Up1, "Up"},
-      {Down1, "Down"},
-      {ChangeParent1, "Move Level Up"},
-      {Rename1, "Rename..."},
-      {TopicProperties1, "Topic Properties..."},
-      {Undo1, "Undo"},
-      {Redo1, "Redo"},
-      {Cut1, "Cut"},
-      {Copy1, "Copy"},
-      {Paste1, "Paste"},
-      {Delete1, "Delete"},
-      {SelectAll1, "Select All"},
-      {WebHelp1, "WebHelp"},
-      {CHM1, "CHM"},
-      {PDF1, "PDF"},
-      {OpenOutputFolder1, "Open Output Folder"},
-      {CheckLinks1, "Check Links"},
-      {ProjectSettings1, "Project Settings..."},
-      {VariablesSnippetsConditions1, "Variables, Snippets, Conditions..."},
-      {CleanUpFormatting1, "Clean Up Formatting..."},
-      {ContactUs1, "Contact Us"},
-      {VisitWebsite1, "Visit Website"},
-      {About1, "About..."},
-      {UserManual1, "User Manual"},
+      {actNewProject, "New Project"},
+      {actOpen, "Open Project..."},
+      {actSave, "Save Project"},
+      {actSaveAs, "Save Project As..."},
+      {actExit, "Exit"},
+      {actNewRootTopic, "New Root Topic..."},
+      {actNewChildTopic, "New Child Topic..."},
+      {actRemoveTopic, "Remove Topic"},
+      {actDuplicateTopic, "Duplicate Topic"},
+      {actDuplicateBranch, "Duplicate Topic with Subtopics"},
+      {actUndoRemoveTopic, "Undo Remove Topic"},
+      {actMoveUp, "Up"},
+      {actMoveDown, "Down"},
+      {actChangeParent, "Move Level Up"},
+      {actRename, "Rename..."},
+      {actTopicProperties, "Topic Properties..."},
+      {actUndo, "Undo"},
+      {actRedo, "Redo"},
+      {actCut, "Cut"},
+      {actCopy, "Copy"},
+      {actPaste, "Paste"},
+      {actDelete, "Delete"},
+      {actSelectAll, "Select All"},
+      {actWebHelp, "WebHelp"},
+      {actChm, "CHM"},
+      {actPdf, "PDF"},
+      {actOpenOutputFolder, "Open Output Folder"},
+      {actCheckLinks, "Check Links"},
+      {actProjectSettings, "Project Settings..."},
+      {actReusableContent, "Variables, Snippets, Conditions..."},
+      {actCleanUpFormatting, "Clean Up Formatting..."},
+      {actContactUs, "Contact Us"},
+      {actVisitWebsite, "Visit Website"},
+      {actAbout, "About..."},
+      {actUserManual, "User Manual"},
   };
   for (const auto& [action, text] : items) action->setText(Tr(text));
   const std::pair<QWidget*, const char*> hints[] = {
@@ -129,14 +129,14 @@ void TfrmMain::ApplyTranslation() {
       {btnInsertTable, "Add Table..."},
       {btnImportHTML, "Add HTML..."},
       {btnRemoveImage, "Remove Image"},
-      {VirtualImage1, "Line Spacing"},
+      {imgLineSpacing, "Line Spacing"},
       {cmbLineSpacing, "Line Spacing"},
-      {VirtualImage2, "Font Color"},
+      {imgTextColor, "Font Color"},
       {cbTextColor, "Font Color"},
-      {VirtualImage3, "Text Heading"},
+      {imgHeading, "Text Heading"},
       {cmbHeading, "Text Heading"},
-      {VirtualImage5, "Font Name"},
-      {VirtualImage4, "Font Size"},
+      {imgFontName, "Font Name"},
+      {imgFontSize, "Font Size"},
   };
   for (const auto& [widget, text] : hints) widget->setToolTip(Tr(text));
 

@@ -54,8 +54,8 @@ void TfrmMain::UpdateCaption() {
   }
   const std::string mark = FProjectDirty ? "*" : "";
   btnSave->setEnabled(FProjectDirty);
-  Save1->setEnabled(FProjectDirty);
-  SaveProjectAs1->setEnabled(true);
+  actSave->setEnabled(FProjectDirty);
+  actSaveAs->setEnabled(true);
   const std::string caption =
       FProjectFileName.empty()
           ? FormatText("%s%s - %s", {kAppTitle, mark, FProject->Title()})

@@ -146,7 +146,7 @@ void TfrmMain::btnExportPdfClick() {
   ReportLeftOut(*FDialogs, leftOut);
 }
 
-void TfrmMain::OpenOutputFolder1Click() {
+void TfrmMain::OpenOutputFolderClick() {
   const std::string folder = OutputFolder();
   if (DirExists(folder)) OpenWithAssociatedProgram(folder);
 }

@@ -166,7 +166,7 @@ void TfrmMain::UndoRemoveTopicClick() {
   RebuildAndSelect(branch.TopID());
 }
 
-void TfrmMain::UpdateUndoRemoveTopic() { UndoRemoveTopic1->setEnabled(!FRemovedBranches.empty()); }
+void TfrmMain::UpdateUndoRemoveTopic() { actUndoRemoveTopic->setEnabled(!FRemovedBranches.empty()); }
 
 void TfrmMain::DuplicateTopicClick(bool withSubtopics) {
   const std::string id = SelectedTopicID();
@@ -196,7 +196,7 @@ void TfrmMain::ShowTreeContextMenu(const QPoint& pos) {
   mnuTree->popup(tvToc->viewport()->mapToGlobal(pos));
 }
 
-void TfrmMain::Up1Click() {
+void TfrmMain::MoveUpClick() {
   const std::string id = SelectedTopicID();
   if (id.empty() || !FProject->HasTopic(id)) return;
   const std::string parent = FProject->GetTopic(id).ParentID();
@@ -209,7 +209,7 @@ void TfrmMain::Up1Click() {
   RebuildAndSelect(id);
 }
 
-void TfrmMain::Down1Click() {
+void TfrmMain::MoveDownClick() {
   const std::string id = SelectedTopicID();
   if (id.empty() || !FProject->HasTopic(id)) return;
   const std::string parent = FProject->GetTopic(id).ParentID();
@@ -222,7 +222,7 @@ void TfrmMain::Down1Click() {
   RebuildAndSelect(id);
 }
 
-void TfrmMain::ChangeParent1Click() {
+void TfrmMain::ChangeParentClick() {
   const std::string id = SelectedTopicID();
   if (id.empty() || !FProject->HasTopic(id)) return;
   const std::string parent = FProject->GetTopic(id).ParentID();
@@ -238,7 +238,7 @@ void TfrmMain::ChangeParent1Click() {
   RebuildAndSelect(id);
 }
 
-void TfrmMain::Rename1Click() {
+void TfrmMain::RenameClick() {
   QTreeWidgetItem* item = tvToc->currentItem();
   if (!item) return;
   std::string title = FromQ(item->text(0));
@@ -393,7 +393,7 @@ bool TfrmMain::TreeKeepsFocus() const { return tvToc->hasFocus() && !FEditorFocu
 
 void TfrmMain::FocusEditorFromTree() { RequestEditorFocus(); }
 
-void TfrmMain::TopicProperties1Click() {
+void TfrmMain::TopicPropertiesClick() {
   grpProperties->show();
   memKeywords->setFocus();
 }

@@ -47,30 +47,30 @@ TfrmNewVersion::TfrmNewVersion(const TUpdateCheckResult& check, const TNewVersio
   if (FServices.baseUrl.empty()) FServices.baseUrl = UpdateBaseUrl();
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-  VirtualImage1 = new QLabel(this);
-  VirtualImage1->setFixedSize(70, 75);
-  VirtualImage1->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-  VirtualImage1->setPixmap(UpdatePicture(QSize(64, 64), devicePixelRatioF()));
+  imgLineSpacing = new QLabel(this);
+  imgLineSpacing->setFixedSize(70, 75);
+  imgLineSpacing->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+  imgLineSpacing->setPixmap(UpdatePicture(QSize(64, 64), devicePixelRatioF()));
 
   // A long change list scrolls instead of being cut off.
-  Label1 = new QLabel;
-  Label1->setWordWrap(true);
-  Label1->setTextFormat(Qt::PlainText);
-  Label1->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-  Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblProgress = new QLabel;
+  lblProgress->setWordWrap(true);
+  lblProgress->setTextFormat(Qt::PlainText);
+  lblProgress->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  lblProgress->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* scroll = new QScrollArea(this);
-  scroll->setWidget(Label1);
+  scroll->setWidget(lblProgress);
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll->setMinimumSize(kLabelWidth, kLabelHeight);
 
-  ProgressBar1 = new QProgressBar(this);
-  ProgressBar1->setRange(0, 100);
-  ProgressBar1->setValue(0);
-  ProgressBar1->setFixedHeight(17);
-  ProgressBar1->setTextVisible(false);
-  ProgressBar1->hide();
+  barProgress = new QProgressBar(this);
+  barProgress->setRange(0, 100);
+  barProgress->setValue(0);
+  barProgress->setFixedHeight(17);
+  barProgress->setTextVisible(false);
+  barProgress->hide();
 
   btUpdateNow = new QPushButton(this);
   btUpdateNow->setMinimumSize(100, 25);
@@ -81,7 +81,7 @@ TfrmNewVersion::TfrmNewVersion(const TUpdateCheckResult& check, const TNewVersio
 
   auto* top = new QHBoxLayout;
   top->setSpacing(11);
-  top->addWidget(VirtualImage1, 0, Qt::AlignTop);
+  top->addWidget(imgLineSpacing, 0, Qt::AlignTop);
   top->addWidget(scroll, 1);
   auto* buttons = new QHBoxLayout;
   buttons->setSpacing(13);
@@ -92,7 +92,7 @@ TfrmNewVersion::TfrmNewVersion(const TUpdateCheckResult& check, const TNewVersio
   layout->setContentsMargins(9, 11, 18, 8);
   layout->setSpacing(8);
   layout->addLayout(top, 1);
-  layout->addWidget(ProgressBar1);
+  layout->addWidget(barProgress);
   layout->addLayout(buttons);
   resize(kClientWidth, kClientHeight);
 }
@@ -109,10 +109,10 @@ void TfrmNewVersion::FormShow() {
   setWindowTitle(" " + QApplication::applicationName());
   btUpdateNow->setText(Tr("Update Now"));
   btCancel->setText(UpdateRequired ? Tr("Exit") : Tr("Skip"));
-  Label1->setText(ToQ(NewVersionMessage));
+  lblProgress->setText(ToQ(NewVersionMessage));
   // Taller for a longer change list, up to a limit past which it scrolls.
-  const int needed = Label1->fontMetrics()
-                         .boundingRect(QRect(0, 0, kLabelWidth, 10000), Qt::TextWordWrap, Label1->text().trimmed())
+  const int needed = lblProgress->fontMetrics()
+                         .boundingRect(QRect(0, 0, kLabelWidth, 10000), Qt::TextWordWrap, lblProgress->text().trimmed())
                          .height();
   const int extra = qBound(0, needed - kLabelHeight, 320);
   resize(width(), kClientHeight + extra);
@@ -148,8 +148,8 @@ void TfrmNewVersion::btUpdateNowClick() {
   DownloadCancelled = false;
   btCancel->setText(Tr("Abort"));
   btUpdateNow->setEnabled(false);
-  ProgressBar1->setValue(0);
-  ProgressBar1->show();
+  barProgress->setValue(0);
+  barProgress->show();
 
   FDownloading = true;
   std::string failure;
@@ -186,7 +186,7 @@ std::string TfrmNewVersion::DownloadInstallerKeepingWindowAlive() {
         const int percent = static_cast<int>(std::clamp<int64_t>(done * 100 / total, 0, 100));
         if (percent == shown) return;
         shown = percent;
-        QMetaObject::invokeMethod(this, [this, percent] { ProgressBar1->setValue(percent); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, percent] { barProgress->setValue(percent); }, Qt::QueuedConnection);
       });
     } catch (const std::exception& e) {
       failure = e.what();

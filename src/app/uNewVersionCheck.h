@@ -37,9 +37,9 @@ class TfrmNewVersion : public QDialog {
   // Set by Abort while the download runs on its worker thread.
   std::atomic<bool> DownloadCancelled{false};
 
-  QLabel* Label1 = nullptr;
-  QLabel* VirtualImage1 = nullptr;
-  QProgressBar* ProgressBar1 = nullptr;
+  QLabel* lblProgress = nullptr;
+  QLabel* imgLineSpacing = nullptr;
+  QProgressBar* barProgress = nullptr;
   QPushButton* btUpdateNow = nullptr;
   QPushButton* btCancel = nullptr;
 

@@ -163,6 +163,18 @@ std::vector<const TTopic*> TDocProject::TopicsInTreeOrder() const {
   return out;
 }
 
+std::vector<const TTopic*> TDocProject::EveryTopicTreeFirst() const {
+  std::vector<const TTopic*> topics = TopicsInTreeOrder();
+  const std::unordered_set<const TTopic*> reached(topics.begin(), topics.end());
+  std::vector<const TTopic*> rest;
+  for (const auto& [id, topic] : FTopics) {
+    if (!reached.count(topic.get())) rest.push_back(topic.get());
+  }
+  std::sort(rest.begin(), rest.end(), [](const TTopic* a, const TTopic* b) { return a->ID() < b->ID(); });
+  topics.insert(topics.end(), rest.begin(), rest.end());
+  return topics;
+}
+
 TStringList TDocProject::SubtreeIDs(const std::string& id) const {
   TStringList out;
   if (id.empty()) return out;

@@ -100,6 +100,9 @@ class TDocProject {
                   const std::string& fromID = "") const;
   // The topics in tree order (roots, then each topic's children, depth first).
   std::vector<const TTopic*> TopicsInTreeOrder() const;
+  // Every topic: the tree order first, then the topics no root reaches, by identifier, so
+  // that a listing is the same from one run to the next.
+  std::vector<const TTopic*> EveryTopicTreeFirst() const;
   // The topic and everything below it, in tree order; empty for an unknown ID.
   TStringList SubtreeIDs(const std::string& id) const;
 

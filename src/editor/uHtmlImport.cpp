@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "uAssetImport.h"
+#include "uHtmlText.h"
 #include "uRegex.h"
 #include "uUtils.h"
 
@@ -14,22 +15,6 @@ namespace {
 constexpr unsigned kOpts = roIgnoreCase | roDotAll;
 
 const TRegex& Rx(const std::string& pattern) { return CachedRegex(pattern, kOpts); }
-
-// & < > and " as entities; the apostrophe stays (attribute values are double-quoted).
-std::string EncodeAttr(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
 
 // Attribute values as the page wrote them may hold entities; they are read as text
 // first so that writing them back escapes them exactly once.
@@ -150,7 +135,7 @@ std::string BodyAttributesDiv(std::string_view text) {
   std::string attrs;
   for (const char* name : {"class", "style", "lang", "dir"}) {
     const std::string value = DecodeAttrEntities(GetAttr(tag, name));
-    if (!value.empty()) attrs += std::string(" ") + name + "=\"" + EncodeAttr(value) + "\"";
+    if (!value.empty()) attrs += std::string(" ") + name + "=\"" + EncodeHtmlText(value) + "\"";
   }
   return attrs.empty() ? "" : "<div" + attrs + ">";
 }
@@ -275,7 +260,7 @@ std::string THtmlImporter::CollectStyleSheets(std::string_view text) {
         if (!url.empty()) ref = url;
       }
     }
-    out += "<link rel=\"stylesheet\" href=\"" + EncodeAttr(ref) + "\">\r\n";
+    out += "<link rel=\"stylesheet\" href=\"" + EncodeHtmlText(ref) + "\">\r\n";
   }
   for (const TRegexMatch& m : Rx("<style\\b[^>]*>.*?</style>").FindAll(text))
     out += FlattenLayouts(m.Group(0)) + "\r\n";
@@ -355,11 +340,11 @@ std::string THtmlImporter::LocalizeBodyAssets(std::string_view body) {
       Rx("(<(?:img|source|video|audio|track|embed|object|iframe)\\b[^>]*?\\b(?:src|poster|data)\\s*=\\s*)"
          "(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))")
           .Replace(body, [&](const TRegexMatch& m) {
-            return std::string(m.Group(1)) + "\"" + EncodeAttr(LocalizeAssetUrl(DecodeAttrEntities(FirstMatchedGroup(m, 2, 4)))) + "\"";
+            return std::string(m.Group(1)) + "\"" + EncodeHtmlText(LocalizeAssetUrl(DecodeAttrEntities(FirstMatchedGroup(m, 2, 4)))) + "\"";
           });
   return Rx("(<(?:img|source)\\b[^>]*?\\bsrcset\\s*=\\s*)(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))")
       .Replace(sources, [&](const TRegexMatch& m) {
-        return std::string(m.Group(1)) + "\"" + EncodeAttr(LocalizeSrcset(DecodeAttrEntities(FirstMatchedGroup(m, 2, 4)))) + "\"";
+        return std::string(m.Group(1)) + "\"" + EncodeHtmlText(LocalizeSrcset(DecodeAttrEntities(FirstMatchedGroup(m, 2, 4)))) + "\"";
       });
 }
 

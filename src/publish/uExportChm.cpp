@@ -1,17 +1,16 @@
 #include "uExportChm.h"
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
 #include <filesystem>
 #include <set>
-#include <thread>
 #include <unordered_set>
 
 #include "uChmNames.h"
 #include "uCodePage1251.h"
 #include "uHtmlUtils.h"
 #include "uJpegOrientation.h"
+#include "uParallelPages.h"
 #include "uProjectSettings.h"
 #include "uRegex.h"
 #include "uReusableContent.h"
@@ -32,20 +31,6 @@ std::string PageName(const std::string& id) { return "topics/" + id + ".html"; }
 
 bool IncludedInChm(const TDocProject& project, const std::string& id) {
   return project.HasTopic(id) && !project.GetTopic(id).ExcludeChm();
-}
-
-// Every topic of the project: the tree first, then topics no root reaches (by identifier),
-// so the output is the same from one export to the next.
-std::vector<const TTopic*> TopicsInTableOrder(const TDocProject& project) {
-  std::vector<const TTopic*> topics = project.TopicsInTreeOrder();
-  std::set<const TTopic*> seen(topics.begin(), topics.end());
-  std::vector<const TTopic*> rest;
-  for (const auto& [id, topic] : project.Topics()) {
-    if (!seen.count(topic.get())) rest.push_back(topic.get());
-  }
-  std::sort(rest.begin(), rest.end(), [](const TTopic* a, const TTopic* b) { return a->ID() < b->ID(); });
-  topics.insert(topics.end(), rest.begin(), rest.end());
-  return topics;
 }
 
 // A title inside a double-quoted attribute: a double quote would end the value early.
@@ -184,51 +169,14 @@ class TChmPageContext {
 // cancel, on the calling thread only; the first error stops both and is raised.
 void WritePages(const TChmPageContext& context, const std::vector<const TTopic*>& topics, const std::string& out,
                 const TPublishGuard& guard, const TProgressCallback& progress) {
-  const size_t count = topics.size();
-  const int total = static_cast<int>(count);
-  if (progress) progress(0, total);
-  std::atomic<size_t> next{0};
-  std::atomic<size_t> finished{0};
-  std::atomic<bool> stop{false};
-  std::exception_ptr helperError;
-  auto work = [&](TCodePage1251Encoder& encoder) -> bool {
-    if (stop.load()) return false;
-    const size_t i = next.fetch_add(1);
-    if (i >= count) return false;
+  // An encoder keeps conversion state: one for each worker.
+  TCodePage1251Encoder first(TUnmappable::NumericReference);
+  TCodePage1251Encoder second(TUnmappable::NumericReference);
+  TCodePage1251Encoder* encoders[kParallelWorkers] = {&first, &second};
+  RunInParallel(topics.size(), progress, [&](size_t i, int worker) {
     const std::string& id = topics[i]->ID();
-    WriteOutputFile(guard.Output(PathJoin(out, PageName(id))), encoder.Encode(context.Page(id)));
-    finished.fetch_add(1);
-    return true;
-  };
-  std::thread helper;
-  if (count > 16 && std::thread::hardware_concurrency() > 1) {
-    helper = std::thread([&] {
-      try {
-        TCodePage1251Encoder encoder(TUnmappable::NumericReference);
-        while (work(encoder)) {
-        }
-      } catch (...) {
-        helperError = std::current_exception();
-        stop.store(true);
-      }
-    });
-  }
-  int reported = 0;
-  try {
-    TCodePage1251Encoder encoder(TUnmappable::NumericReference);
-    while (work(encoder)) {
-      for (const int now = static_cast<int>(finished.load()); progress && reported < now; ++reported) {
-        progress(reported + 1, total);
-      }
-    }
-    if (helper.joinable()) helper.join();
-  } catch (...) {
-    stop.store(true);
-    if (helper.joinable()) helper.join();
-    throw;
-  }
-  if (helperError) std::rethrow_exception(helperError);
-  for (; progress && reported < total; ++reported) progress(reported + 1, total);
+    WriteOutputFile(guard.Output(PathJoin(out, PageName(id))), encoders[worker]->Encode(context.Page(id)));
+  });
 }
 
 }  // namespace
@@ -294,7 +242,7 @@ std::string BuildChmContents(const TDocProject& project) {
 
 std::string BuildChmIndex(const TDocProject& project) {
   std::vector<std::string> lines{"<HTML><BODY><UL>"};
-  for (const TTopic* topic : TopicsInTableOrder(project)) {
+  for (const TTopic* topic : project.EveryTopicTreeFirst()) {
     if (!topic->ExcludeChm()) AppendSitemapObject(*topic, lines);
   }
   lines.push_back("</UL></BODY></HTML>");
@@ -353,7 +301,7 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
   const TChmAssetNames assetNames(CopyFolderTree(projectAssets, assets, TPublishForm::Chm, guard));
 
   std::vector<const TTopic*> topics;
-  for (const TTopic* topic : TopicsInTableOrder(project)) {
+  for (const TTopic* topic : project.EveryTopicTreeFirst()) {
     if (!topic->ExcludeChm()) topics.push_back(topic);
   }
   const TChmPageContext context(project, settings, guard, assetNames);

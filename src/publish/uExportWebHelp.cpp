@@ -1,15 +1,13 @@
 #include "uExportWebHelp.h"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
-#include <functional>
-#include <thread>
 #include <filesystem>
+#include <functional>
 #include <unordered_set>
 
 #include "uHtmlUtils.h"
 #include "uJson.h"
+#include "uParallelPages.h"
 #include "uReusableContent.h"
 #include "uSettingsCss.h"
 #include "uStorage.h"
@@ -181,51 +179,6 @@ std::string ExportPage(const TPageContext& c, const TTopic& topic) {
   return text;
 }
 
-// Runs work(0..count-1) on the calling thread and one helper thread. Progress is reported,
-// and may cancel, on the calling thread only; the first error stops both and is raised.
-void RunInParallel(size_t count, const TProgressCallback& progress, const std::function<void(size_t)>& work) {
-  const int total = static_cast<int>(count);
-  if (progress) progress(0, total);
-  std::atomic<size_t> next{0};
-  std::atomic<size_t> finished{0};
-  std::atomic<bool> stop{false};
-  std::exception_ptr helperError;
-  auto take = [&]() -> bool {
-    if (stop.load()) return false;
-    const size_t i = next.fetch_add(1);
-    if (i >= count) return false;
-    work(i);
-    finished.fetch_add(1);
-    return true;
-  };
-  std::thread helper;
-  if (count > 16 && std::thread::hardware_concurrency() > 1) {
-    helper = std::thread([&] {
-      try {
-        while (take()) {
-        }
-      } catch (...) {
-        helperError = std::current_exception();
-        stop.store(true);
-      }
-    });
-  }
-  int reported = 0;
-  try {
-    while (take()) {
-      const int now = static_cast<int>(finished.load());
-      for (; progress && reported < now; ++reported) progress(reported + 1, total);
-    }
-    if (helper.joinable()) helper.join();
-  } catch (...) {
-    stop.store(true);
-    if (helper.joinable()) helper.join();
-    throw;
-  }
-  if (helperError) std::rethrow_exception(helperError);
-  for (; progress && reported < total; ++reported) progress(reported + 1, total);
-}
-
 // The JSON text wrapped for a <script> include: prefix + json + ";".
 std::string ScriptOf(const char* prefix, const std::string& json) {
   std::string js;
@@ -315,7 +268,7 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
 
   const std::vector<const TTopic*> topics = PublishedTopics(project);
   std::vector<TSearchEntry> search(topics.size());
-  RunInParallel(topics.size(), progress, [&](size_t i) {
+  RunInParallel(topics.size(), progress, [&](size_t i, int) {
     search[i] = {topics[i], ExportPage(context, *topics[i])};
   });
 

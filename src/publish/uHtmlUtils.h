@@ -1,5 +1,6 @@
-// Text-level HTML helpers shared by the exporters, the link checker and the editor.
-// Nothing here builds a document tree: every routine is a textual pass.
+// The publishing passes over topic HTML, shared by the exporters and the link checker:
+// internal links, asset paths, backgrounds, page headers and folder copies. Each is a
+// textual pass; the generic text helpers they build on are in uHtmlText.
 #pragma once
 
 #include <functional>
@@ -8,23 +9,12 @@
 #include <vector>
 
 #include "uDocModel.h"
+#include "uHtmlText.h"
 #include "uPublishGuard.h"
 #include "uStorage.h"
 
 // The output a pass is run for, where the outputs differ in small details.
 enum class TPublishForm { WebHelp, Chm, Pdf };
-
-// Where s holds lowerWord at or after from, ASCII letter case ignored (lowerWord must be
-// lower case); npos when it does not. A skip-table search: quick on whole pages.
-size_t FindTextNoCase(std::string_view s, std::string_view lowerWord, size_t from = 0);
-
-// Whether s holds U+017F or U+212A, which a case-ignoring pattern takes for "s" and "k":
-// quick ASCII pre-checks must then leave the decision to the pattern.
-bool HasFoldingToAscii(std::string_view s);
-
-// Plain text for the search index: scripts and styles dropped, tags as spaces, the
-// common entities decoded, white space folded, trimmed.
-std::string HtmlToPlainText(std::string_view html);
 
 // Identifiers of the internal topic links (href="doc:<32 hex digits>"), in document
 // order, letter case as written, duplicates kept.
@@ -35,11 +25,6 @@ using TDocLinkResolver = std::function<std::string(const std::string& id)>;
 // Every internal link becomes href="<target>", or href="#" when the resolver gives "".
 // A page without internal links comes back byte for byte.
 std::string RewriteDocLinks(std::string_view html, const TDocLinkResolver& resolver);
-
-// Escapes & < > " and ' (as &#39;).
-std::string HtmlEscape(std::string_view text);
-// Escapes & < > and "; keeps the apostrophe.
-std::string EncodeHtmlText(std::string_view text);
 
 // Explicit white backgrounds become transparent: twelve textual rules for WebHelp,
 // the first eight for CHM; the PDF form leaves the page unchanged.

@@ -13,20 +13,6 @@ namespace {
 
 constexpr const char* kLocalReferencePattern = "(src|href)\\s*=\\s*\"([^\"]+)\"";
 
-// Tree order first, so the list reads like the table of contents; topics that the
-// tree does not reach follow, by identifier, so every run gives the same list.
-std::vector<const TTopic*> TopicsToCheck(const TDocProject& project) {
-  std::vector<const TTopic*> out = project.TopicsInTreeOrder();
-  const std::unordered_set<const TTopic*> reached(out.begin(), out.end());
-  std::vector<const TTopic*> rest;
-  for (const auto& [id, topic] : project.Topics()) {
-    if (!reached.count(topic.get())) rest.push_back(topic.get());
-  }
-  std::sort(rest.begin(), rest.end(), [](const TTopic* a, const TTopic* b) { return a->ID() < b->ID(); });
-  out.insert(out.end(), rest.begin(), rest.end());
-  return out;
-}
-
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -160,7 +146,7 @@ bool IsLocalReference(const std::string& value) {
 }
 
 std::vector<TLinkIssue> CheckLinks(const TDocProject& project, const TProgressCallback& progress) {
-  const std::vector<const TTopic*> topics = TopicsToCheck(project);
+  const std::vector<const TTopic*> topics = project.EveryTopicTreeFirst();
   const int total = static_cast<int>(topics.size());
   std::vector<TLinkIssue> issues;
   TTopicChecker checker(project);

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "uHtmlUtils.h"
+#include "uHtmlText.h"
 #include "uJson.h"
 #include "uRegex.h"
 #include "uUtils.h"

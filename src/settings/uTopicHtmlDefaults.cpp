@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "uHtmlUtils.h"
+#include "uHtmlText.h"
 #include "uUtils.h"
 
 std::string DefaultTextFontName(const TProjectSettings& settings) {

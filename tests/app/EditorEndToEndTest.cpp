@@ -98,7 +98,7 @@ class EditorEndToEndTest : public QObject {
                                      .value_or(QString()) == "Hello",
                              10000);
 
-    window.Save1->trigger();
+    window.actSave->trigger();
     QVERIFY(live.sandbox.dialogs.messages.empty());
     const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
     QVERIFY2(saved.find("<strong>Hello</strong>") != std::string::npos, saved.c_str());
@@ -106,11 +106,11 @@ class EditorEndToEndTest : public QObject {
     QVERIFY(!window.ProjectDirty());
 
     // The Edit menu's Copy and Paste go through the page's clipboard access.
-    window.Copy1->trigger();
+    window.actCopy->trigger();
     QVERIFY(Evaluate(*page,
                      "(() => { const ed = tinymce.get('zd-body'); ed.selection.collapse(false); return 'ok'; })()")
                 .has_value());
-    window.Paste1->trigger();
+    window.actPaste->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("HelloHello"), 10000);
   }
 
@@ -178,7 +178,7 @@ class EditorEndToEndTest : public QObject {
         Evaluate(*live.page, "getComputedStyle(document.querySelector('#zd-body h1') || document.body).fontSize")
             .value_or(QString()),
         size, 10000);
-    window.Save1->trigger();
+    window.actSave->trigger();
     const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
     QVERIFY2(saved.find(">Installing the agent</h1>") != std::string::npos, saved.c_str());
     QVERIFY2(saved.find("font-size") == std::string::npos && saved.find("<span") == std::string::npos, saved.c_str());
@@ -204,7 +204,7 @@ class EditorEndToEndTest : public QObject {
 
     window.SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second quick"), 20000);
-    window.Save1->trigger();
+    window.actSave->trigger();
     const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
     QVERIFY2(saved.find("Second quick") != std::string::npos, saved.c_str());
   }

@@ -53,7 +53,7 @@ class FormattingToolbarTest : public QObject {
     WriteTextFileUtf8(file, typed);
 
     t.box.dialogs.answers = {TDialogAnswer::Cancel};
-    t.w->CleanUpFormatting1->trigger();
+    t.w->actCleanUpFormatting->trigger();
     QCOMPARE(t.box.dialogs.questions.size(), size_t(1));
     const std::string preview = t.box.dialogs.questions[0].text;
     QVERIFY2(preview.find("\nWelcome: 4 changes\n") != std::string::npos, preview.c_str());
@@ -61,10 +61,10 @@ class FormattingToolbarTest : public QObject {
     QCOMPARE(ReadFile(file), typed);
 
     t.box.dialogs.answers = {TDialogAnswer::Ok};
-    t.w->CleanUpFormatting1->trigger();
+    t.w->actCleanUpFormatting->trigger();
     QCOMPARE(ReadFile(file), std::string(R"(<p>t</p><p><span style="color: #ff0000;">red</span></p>)"));
     // Nothing left: said so, nothing asked.
-    t.w->CleanUpFormatting1->trigger();
+    t.w->actCleanUpFormatting->trigger();
     QCOMPARE(t.box.dialogs.questions.size(), size_t(2));
     QCOMPARE(t.box.dialogs.messages.back().text, std::string("No topic has formatting to clean up."));
     QVERIFY(t.box.dialogs.unexpected.empty());

@@ -42,7 +42,7 @@ struct TDownloadRig {
     services.baseUrl = server.BaseUrl();
     services.downloadFolder = folder.path().toStdString();
     form = std::make_unique<TfrmNewVersion>(Notice(required), services);
-    QObject::connect(form->ProgressBar1, &QProgressBar::valueChanged, [this](int v) { progress.push_back(v); });
+    QObject::connect(form->barProgress, &QProgressBar::valueChanged, [this](int v) { progress.push_back(v); });
     form->show();
   }
   QStringList FilesLeft() const { return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden); }
@@ -65,9 +65,9 @@ class NewVersionTest : public QObject {
       QCOMPARE(form.btUpdateNow->text(), QString("Update Now"));
       QVERIFY(form.btUpdateNow->isEnabled());
       QCOMPARE(form.btCancel->text(), QString(required ? "Exit" : "Skip"));
-      QCOMPARE(form.Label1->text(), QString("The new version 2.4 is available\n\nWhat's new:\nFaster\n"));
-      QVERIFY(form.ProgressBar1->isHidden());
-      QVERIFY(!form.VirtualImage1->pixmap().isNull());
+      QCOMPARE(form.lblProgress->text(), QString("The new version 2.4 is available\n\nWhat's new:\nFaster\n"));
+      QVERIFY(form.barProgress->isHidden());
+      QVERIFY(!form.imgLineSpacing->pixmap().isNull());
     }
   }
 
@@ -102,7 +102,7 @@ class NewVersionTest : public QObject {
     QCOMPARE(rig.opened, std::vector<std::string>{rig.form->DownloadedFile()});
     QCOMPARE(ReadFile(rig.form->DownloadedFile()), body);
     QCOMPARE(rig.FilesLeft(), QStringList{"folivane-update"});
-    QCOMPARE(rig.form->ProgressBar1->value(), 100);
+    QCOMPARE(rig.form->barProgress->value(), 100);
     QVERIFY(std::any_of(rig.progress.begin(), rig.progress.end(), [](int v) { return v > 0 && v < 100; }));
   }
 
@@ -113,7 +113,7 @@ class NewVersionTest : public QObject {
     rig.form->btUpdateNow->click();
     QCOMPARE(rig.opened, std::vector<std::string>{rig.form->DownloadedFile()});
     QCOMPARE(ReadFile(rig.form->DownloadedFile()), body);
-    QCOMPARE(rig.form->ProgressBar1->value(), 0);
+    QCOMPARE(rig.form->barProgress->value(), 0);
     QVERIFY(std::all_of(rig.progress.begin(), rig.progress.end(), [](int v) { return v == 0; }));
   }
 
@@ -141,7 +141,7 @@ class NewVersionTest : public QObject {
         QTimer::singleShot(300, rig.form.get(), [&] {
           TfrmNewVersion& f = *rig.form;
           duringState = f.btCancel->text() + "|" + (f.btUpdateNow->isEnabled() ? "on" : "off") + "|" +
-                        (f.ProgressBar1->isVisible() ? "bar" : "nobar") + "|" + (f.Downloading() ? "busy" : "idle");
+                        (f.barProgress->isVisible() ? "bar" : "nobar") + "|" + (f.Downloading() ? "busy" : "idle");
           c.during(f);
           QVERIFY(f.isVisible());  // it closes only once the transfer has stopped
         });

@@ -97,13 +97,13 @@ class ProjectLifecycleTest : public QObject {
       alphaSettings.FontSizeH1 = 50;
       alphaSettings.SaveToFile(box.Path("Alpha/meta/project_settings.json"));
       box.dialogs.openFiles.push_back(alpha);
-      w->Open1->trigger();
+      w->actOpen->trigger();
       QCOMPARE(w->Settings().FontSizeH1, 50);
 
       const std::string betaSettings = box.Path("Beta/meta/project_settings.json");
       WriteTextFileUtf8(betaSettings, bad);
       box.dialogs.openFiles.push_back(beta);
-      w->Open1->trigger();
+      w->actOpen->trigger();
       QCOMPARE(w->Project().Title(), std::string("Beta"));
       QCOMPARE(w->windowTitle(), QString::fromStdString("Folivane - Beta [" + beta + "]"));
       QCOMPARE(w->Settings().FontSizeH1, 32);
@@ -113,7 +113,7 @@ class ProjectLifecycleTest : public QObject {
       QVERIFY(box.dialogs.messages[0].text.find(betaSettings) != std::string::npos);
       QCOMPARE(ReadFile(betaSettings), bad);
       box.dialogs.openFiles.push_back(beta);
-      w->Open1->trigger();
+      w->actOpen->trigger();
       QCOMPARE(box.dialogs.messages.size(), size_t(2));  // reported again
 
       // Started with that project: it opens, and the problem is reported once.

@@ -55,7 +55,7 @@ class PublishTest : public QObject {
     QCOMPARE(box.dialogs.progressShown, 1);
     QVERIFY(!box.dialogs.progressCalls.empty());
 
-    w->OpenOutputFolder1Click();
+    w->OpenOutputFolderClick();
     QVERIFY(Opened(PathJoin(root, "build")));
   }
 

@@ -401,7 +401,7 @@ class ReusableContentDialogTest : public QObject {
       }
     });
     saveIfShown.start(2);
-    o.w->VariablesSnippetsConditions1->trigger();
+    o.w->actReusableContent->trigger();
     QVERIFY(!shown);
     QCOMPARE(ReadFile(o.file), content);
     QCOMPARE(o.box.dialogs.messages.size(), size_t(1));

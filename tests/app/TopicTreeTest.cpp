@@ -104,12 +104,12 @@ class TopicTreeTest : public QObject {
 
   void moveCommandsAndTheirLimits() {
     w->SelectTopicNode(a);
-    w->Up1Click();  // first: nothing
+    w->MoveUpClick();  // first: nothing
     QVERIFY(!w->ProjectDirty());
     w->SelectTopicNode(c);
-    w->Down1Click();  // last: nothing
+    w->MoveDownClick();  // last: nothing
     QVERIFY(!w->ProjectDirty());
-    w->Up1Click();
+    w->MoveUpClick();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "C", "B"}));
     QVERIFY(w->ProjectDirty());
     QCOMPARE(w->SelectedTopicID(), c);
@@ -118,10 +118,10 @@ class TopicTreeTest : public QObject {
     const std::string child = w->Project().AddTopic("C1", c).ID();
     w->RebuildTopicTree();
     w->SelectTopicNode(child);
-    w->ChangeParent1Click();
+    w->ChangeParentClick();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "C", "C1", "B"}));
     QVERIFY(StoredTopicsJson(*w).find("\"C1\"") != std::string::npos);
-    w->ChangeParent1Click();  // a root cannot go further up
+    w->ChangeParentClick();  // a root cannot go further up
     QCOMPARE(RootTitles(*w).size(), size_t(4));
   }
 
@@ -173,13 +173,13 @@ class TopicTreeTest : public QObject {
     QCOMPARE(w->SelectedTopicID(), b);
 
     // Undo puts the branch back where it was, with what was typed into it, until the project closes.
-    QVERIFY(w->UndoRemoveTopic1->isEnabled());
-    w->UndoRemoveTopic1->trigger();
+    QVERIFY(w->actUndoRemoveTopic->isEnabled());
+    w->actUndoRemoveTopic->trigger();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "B", "C"}));
     QCOMPARE(Titles(w->Project(), w->Project().GetTopic(a).Children()), (std::vector<std::string>{"A1", "A3"}));
     QCOMPARE(w->SelectedTopicID(), a);
     QVERIFY(w->ProjectDirty());
-    QVERIFY(!w->UndoRemoveTopic1->isEnabled());
+    QVERIFY(!w->actUndoRemoveTopic->isEnabled());
     w->btnSaveClick();
     const std::vector<std::string> ids{a, a1, a2, a3};
     for (size_t i = 0; i < files.size(); ++i) QCOMPARE(ReadFile(files[i]), "<p>edit " + ids[i] + "</p>");
@@ -190,10 +190,10 @@ class TopicTreeTest : public QObject {
     w->btnDeleteTopicClick();
     QCOMPARE(box->dialogs.questions.back().text, std::string("Remove the topic \"C\"?"));
     QCOMPARE(w->SelectedTopicID(), b);  // the last one: the one before it
-    QVERIFY(w->UndoRemoveTopic1->isEnabled());
+    QVERIFY(w->actUndoRemoveTopic->isEnabled());
     w->OpenProject(w->ProjectFileName());
-    QVERIFY(!w->UndoRemoveTopic1->isEnabled());
-    w->UndoRemoveTopic1->trigger();
+    QVERIFY(!w->actUndoRemoveTopic->isEnabled());
+    w->actUndoRemoveTopic->trigger();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "B"}));
   }
 
@@ -259,7 +259,7 @@ class TopicTreeTest : public QObject {
     emit w->tvToc->customContextMenuRequested(onB);
     QCOMPARE(w->SelectedTopicID(), b);
     QVERIFY(w->mnuTree->isVisible());
-    for (QAction* command : {w->DuplicateTopic1, w->RemoveTopic1, w->Rename1, w->UndoRemoveTopic1}) {
+    for (QAction* command : {w->actDuplicateTopic, w->actRemoveTopic, w->actRename, w->actUndoRemoveTopic}) {
       QVERIFY(w->mnuTree->actions().contains(command));
     }
     w->mnuTree->close();
@@ -272,7 +272,7 @@ class TopicTreeTest : public QObject {
     w->SelectTopicNode(b);
     for (bool withSubtopics : {false, true}) {
       w->SelectTopicNode(b);
-      (withSubtopics ? w->DuplicateBranch1 : w->DuplicateTopic1)->trigger();
+      (withSubtopics ? w->actDuplicateBranch : w->actDuplicateTopic)->trigger();
       const std::string copy = w->Project().RootTopicIDs()[2];
       QCOMPARE(RootTitles(*w)[2], std::string("B (copy)"));
       QCOMPARE(w->SelectedTopicID(), copy);
@@ -292,7 +292,7 @@ class TopicTreeTest : public QObject {
     QCOMPARE(w->tvToc->currentItem()->text(0), QString("C"));
     QVERIFY(!w->ProjectDirty());
     box->dialogs.inputs.push_back(std::string(""));
-    w->Rename1Click();
+    w->RenameClick();
     QCOMPARE(w->Project().GetTopic(c).Title(), std::string("C"));
     QCOMPARE(w->tvToc->currentItem()->text(0), QString("C"));
   }
@@ -351,7 +351,7 @@ class TopicTreeTest : public QObject {
   void renameKeepsTitleAfterSaveAndReopen() {
     w->SelectTopicNode(b);
     box->dialogs.inputs.push_back(std::string("  Renamed "));
-    w->Rename1Click();
+    w->RenameClick();
     QCOMPARE(w->tvToc->currentItem()->text(0), QString("  Renamed "));
     QVERIFY(w->ProjectDirty());
     QVERIFY(StoredTopicsJson(*w).find("Renamed") == std::string::npos);  // waits for the save

@@ -45,20 +45,20 @@ class TranslationTest : public QObject {
     WriteTextFileUtf8(file, "2\r\nEnglish\r\nDeutsch\r\nen\r\nde\r\nExit\r\nBeenden\r\n");
     LoadTranslationsFrom(file, "DE");
     auto w = box.NewWindow();
-    QCOMPARE(w->Exit1->text(), QString("Beenden"));
-    QCOMPARE(w->Save1->text(), QString("Save Project"));
-    const QList<QAction*> items = w->mmLanguage->actions();
+    QCOMPARE(w->actExit->text(), QString("Beenden"));
+    QCOMPARE(w->actSave->text(), QString("Save Project"));
+    const QList<QAction*> items = w->mnuLanguage->actions();
     QCOMPARE(items.size(), 2);
     QCOMPARE(items[0]->text(), QString("English"));
     QCOMPARE(items[1]->text(), QString("Deutsch"));
     QVERIFY(items[1]->isChecked() && !items[0]->isChecked());
 
     items[0]->trigger();
-    QCOMPARE(w->Exit1->text(), QString("Exit"));
+    QCOMPARE(w->actExit->text(), QString("Exit"));
     QVERIFY(items[0]->isChecked() && !items[1]->isChecked());
     QCOMPARE(TIniFile(UserSettingsIniPath()).ReadString("UI", "CurrentLanguage", ""), std::string("en"));
     items[1]->trigger();
-    QCOMPARE(w->Exit1->text(), QString("Beenden"));
+    QCOMPARE(w->actExit->text(), QString("Beenden"));
     QCOMPARE(TIniFile(UserSettingsIniPath()).ReadString("UI", "CurrentLanguage", ""), std::string("de"));
     // Qt's own dialogs (the colour picker of "Custom...") follow the choice too.
     const auto qtText = [] { return QCoreApplication::translate("QColorDialog", "&Add to Custom Colors"); };
@@ -71,8 +71,8 @@ class TranslationTest : public QObject {
     TAppSandbox box;
     LoadTranslationsFrom(box.Path("none.zd"), "de");
     auto w = box.NewWindow();
-    QVERIFY(w->mmLanguage->actions().isEmpty());
-    QCOMPARE(w->File1->title(), QString("File"));
+    QVERIFY(w->mnuLanguage->actions().isEmpty());
+    QCOMPARE(w->mnuFile->title(), QString("File"));
   }
 
   // Every caption and hint of the window has a translation in each shipped language.
@@ -82,10 +82,10 @@ class TranslationTest : public QObject {
     QCOMPARE(TranslationTable().LanguageCount(), 5);
     auto w = box.NewWindow();
     QStringList english;
-    for (QMenu* menu : {w->File1, w->Edit1, w->opic1, w->Publish1, w->ools1, w->Help1}) {
+    for (QMenu* menu : {w->mnuFile, w->mnuEdit, w->mnuTopic, w->mnuPublish, w->mnuTools, w->mnuHelp}) {
       english << menu->title();
       for (QAction* action : AllActions(menu)) {
-        if (action->menu() != w->mmLanguage && !w->mmLanguage->actions().contains(action)) english << action->text();
+        if (action->menu() != w->mnuLanguage && !w->mnuLanguage->actions().contains(action)) english << action->text();
       }
     }
     for (QWidget* widget : w->findChildren<QWidget*>()) {
@@ -101,7 +101,7 @@ class TranslationTest : public QObject {
                  qPrintable(text + " has no " + QString::fromStdString(TranslationTable().Code(column))));
       }
     }
-    QCOMPARE(w->Exit1->text(), QString::fromUtf8("Выход"));
+    QCOMPARE(w->actExit->text(), QString::fromUtf8("Выход"));
   }
 
   // The scanner behind the next test finds the texts every way the sources hand them on,

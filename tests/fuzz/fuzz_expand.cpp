@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "uHtmlUtils.h"
+#include "uHtmlText.h"
 #include "uRegex.h"
 #include "uReusableContent.h"
 #include "uUtils.h"

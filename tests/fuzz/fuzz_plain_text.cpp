@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "uHtmlText.h"
 #include "uHtmlUtils.h"
 #include "uRegex.h"
 #include "uTopicHtmlDefaults.h"
