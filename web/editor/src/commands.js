@@ -106,7 +106,7 @@ function clipboard(editor, name) {
   editor.focus();
   try {
     editor.getDoc().execCommand(name);
-  } catch (e) {
+  } catch {
     // The browser refused access to the clipboard; nothing to do.
   }
 }
@@ -174,7 +174,7 @@ export function runExec(ctx, editor, cmd, arg, origin) {
       return;
     case 'topicLink': {
       let link = null;
-      try { link = JSON.parse(arg); } catch (e) { return; }
+      try { link = JSON.parse(arg); } catch { return; }
       if (link && typeof link.href === 'string' && link.href) insertLink(editor, link.href, String(link.text || link.href));
       return;
     }
@@ -204,7 +204,7 @@ export function runExec(ctx, editor, cmd, arg, origin) {
       return;
     case 'imageProperties': {
       let props = null;
-      try { props = JSON.parse(arg); } catch (e) { return; }
+      try { props = JSON.parse(arg); } catch { return; }
       applyImageProperties(editor, props);
       return;
     }

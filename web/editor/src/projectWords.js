@@ -39,7 +39,7 @@ function restoreSelection(saved) {
   const [[an, ao], [fn, fo]] = saved.points;
   try {
     saved.sel.setBaseAndExtent(an, ao, fn, fo);
-  } catch (e) {
+  } catch {
     // The node left the document: the engine keeps its own caret.
   }
 }

@@ -21,7 +21,7 @@ export function parseCommand(text) {
   try {
     const value = JSON.parse(text);
     return value && typeof value === 'object' && !Array.isArray(value) ? value : null;
-  } catch (e) {
+  } catch {
     return null;
   }
 }
