@@ -6,7 +6,7 @@
 #include "uMain.h"
 #include "uProjectOpen.h"
 #include "uStorage.h"
-#include "uUserDialogs.h"
+#include "ScriptedUserDialogs.h"
 
 namespace {
 

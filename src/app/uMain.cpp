@@ -30,6 +30,7 @@
 #include "uLinkLabel.h"
 #include "uPlatform.h"
 #include "uQtText.h"
+#include "uScopedFlag.h"
 #include "uStorage.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
@@ -678,11 +679,7 @@ void TfrmMain::ExitClick() { close(); }
 // --- Settings shown in the window -------------------------------------------------------
 
 void TfrmMain::ApplySettingsToUi() {
-  FUpdatingUi = true;
-  struct TReset {
-    bool& flag;
-    ~TReset() { flag = false; }
-  } reset{FUpdatingUi};
+  const TScopedFlag updating(FUpdatingUi);
   const TProjectSettings& s = *FSettings;
   if (cbTextColor) cbTextColor->SetColor(QColor(ToQ(ColorToHtml(s.DefaultTextColor))));
   if (cmbTextFont) {

@@ -16,6 +16,7 @@
 #include "uFontNames.h"
 #include "uMain.h"
 #include "uQtText.h"
+#include "uScopedFlag.h"
 #include "uToolbarSync.h"
 #include "uUserDialogs.h"
 
@@ -237,11 +238,7 @@ void TfrmMain::cmbHeadingChange() {
   const int size = sizes[index];
   FBridge->ExecCommand(kCommands[index]);
   {
-    FUpdatingUi = true;
-    struct TReset {
-      bool& flag;
-      ~TReset() { flag = false; }
-    } reset{FUpdatingUi};
+    const TScopedFlag updating(FUpdatingUi);
     FToolbarView->ShowFontSize(std::to_string(size));
   }
   FToolbarSync->NoteFontSize(size);

@@ -58,20 +58,29 @@ class TBusyCursor {
   ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
+// The progress display for the length of an export, closed however the export ends.
+class TProgressScope {
+ public:
+  TProgressScope(IUserDialogs& dialogs, const std::string& caption)
+      : FDialogs(dialogs), FProgress(dialogs.BeginProgress(caption)) {}
+  ~TProgressScope() { FDialogs.EndProgress(); }
+  TProgressScope(const TProgressScope&) = delete;
+  TProgressScope& operator=(const TProgressScope&) = delete;
+  const TProgressCallback& Callback() const { return FProgress; }
+
+ private:
+  IUserDialogs& FDialogs;
+  TProgressCallback FProgress;
+};
+
 }  // namespace
 
 std::string TfrmMain::OutputFolder() const { return PathJoin(FProject->RootPath(), "build"); }
 
 void TfrmMain::RunExport(const std::string& caption, const std::function<void(const TProgressCallback&)>& work) {
-  TProgressCallback progress = FDialogs->BeginProgress(caption);
-  TBusyCursor busy;
-  try {
-    work(progress);
-  } catch (...) {
-    FDialogs->EndProgress();
-    throw;
-  }
-  FDialogs->EndProgress();
+  const TProgressScope progress(*FDialogs, caption);
+  const TBusyCursor busy;
+  work(progress.Callback());
 }
 
 // A project never saved lives in a hidden per-user folder: it is saved where the writer

@@ -11,6 +11,7 @@
 
 #include "uMain.h"
 #include "uQtText.h"
+#include "uScopedFlag.h"
 #include "uStorage.h"
 #include "uTopicEditorSession.h"
 #include "uTopicTree.h"
@@ -51,7 +52,7 @@ int IndexOf(const TStringList& list, const std::string& id) {
 // --- Building ----------------------------------------------------------------------------
 
 void TfrmMain::RebuildTopicTree() {
-  FRebuildingTree = true;
+  const TScopedFlag rebuilding(FRebuildingTree);
   tvToc->setUpdatesEnabled(false);
   tvToc->SetDropTarget(nullptr, 0);
   FDragNode = nullptr;
@@ -68,7 +69,6 @@ void TfrmMain::RebuildTopicTree() {
   }
   tvToc->setCurrentItem(nullptr);
   tvToc->setUpdatesEnabled(true);
-  FRebuildingTree = false;
 }
 
 std::string TfrmMain::SelectedTopicID() const { return NodeID(tvToc->currentItem()); }
@@ -84,11 +84,11 @@ void TfrmMain::SelectTopicNode(const std::string& id) {
 }
 
 void TfrmMain::ShowTopicSelectedQuietly(const std::string& id) {
-  const bool rebuilding = FRebuildingTree;
-  FRebuildingTree = true;  // no switch follows
-  tvToc->setCurrentItem(nullptr);
-  SelectTopicNode(id);
-  FRebuildingTree = rebuilding;
+  {
+    const TScopedFlag quiet(FRebuildingTree);  // no switch follows
+    tvToc->setCurrentItem(nullptr);
+    SelectTopicNode(id);
+  }
   if (!id.empty() && FProject->HasTopic(id)) ShowTopicProperties(id);
 }
 
@@ -244,9 +244,10 @@ void TfrmMain::RenameClick() {
   std::string title = FromQ(item->text(0));
   if (!FDialogs->InputBox(TranslateText("Rename Topic"), TranslateText("Title:"), title)) return;
   if (!AcceptableTitle(title)) return;
-  FRebuildingTree = true;
-  item->setText(0, ToQ(title));
-  FRebuildingTree = false;
+  {
+    const TScopedFlag quiet(FRebuildingTree);
+    item->setText(0, ToQ(title));
+  }
   tvTocEdited(item, title);
 }
 
@@ -257,9 +258,10 @@ void TfrmMain::tvTocEdited(QTreeWidgetItem* item, const std::string& newText) {
   const std::string oldTitle = FProject->GetTopic(id).Title();
   if (newText == oldTitle) return;
   if (!AcceptableTitle(newText)) {
-    FRebuildingTree = true;
-    item->setText(0, ToQ(oldTitle));
-    FRebuildingTree = false;
+    {
+      const TScopedFlag quiet(FRebuildingTree);
+      item->setText(0, ToQ(oldTitle));
+    }
     tvToc->setFocus();  // the label editor lost the keyboard to the message and closes
     return;
   }
@@ -324,23 +326,23 @@ void TfrmMain::ShowTopicProperties(const std::string& id) {
   // Whatever the panel still holds belongs to the topic it was showing.
   if (id != FPropertiesTopicID) TopicPropertiesEdited();
   const TTopic& topic = FProject->GetTopic(id);
-  FShowingProperties = true;
-  memKeywords->setPlainText(JoinLines(topic.Keywords()));
-  memIndex->setPlainText(JoinLines(topic.IndexEntries()));
-  chkExcludeWeb->setChecked(topic.ExcludeWeb());
-  chkExcludeChm->setChecked(topic.ExcludeChm());
-  chkExcludePdf->setChecked(topic.ExcludePdf());
-  FShowingProperties = false;
+  {
+    const TScopedFlag showing(FShowingProperties);
+    memKeywords->setPlainText(JoinLines(topic.Keywords()));
+    memIndex->setPlainText(JoinLines(topic.IndexEntries()));
+    chkExcludeWeb->setChecked(topic.ExcludeWeb());
+    chkExcludeChm->setChecked(topic.ExcludeChm());
+    chkExcludePdf->setChecked(topic.ExcludePdf());
+  }
   FPropertiesTopicID = id;
 }
 
 void TfrmMain::ClearTopicProperties() {
   FPropertiesTopicID.clear();
-  FShowingProperties = true;
+  const TScopedFlag showing(FShowingProperties);
   memKeywords->clear();
   memIndex->clear();
   for (QCheckBox* box : {chkExcludeWeb, chkExcludeChm, chkExcludePdf}) box->setChecked(false);
-  FShowingProperties = false;
 }
 
 bool TfrmMain::StoreTopicProperties(const std::string& id) {

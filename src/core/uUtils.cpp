@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -21,6 +22,43 @@ namespace {
 [[noreturn]] void RaiseOsError(const std::string& what, const std::string& path, int err) {
   throw EFolivaneError(what + " " + path + ": " + std::strerror(err));
 }
+
+// Holds an open descriptor and closes it however the scope ends, unless released.
+class TFd {
+ public:
+  explicit TFd(int fd) : FFd(fd) {}
+  ~TFd() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
+  int Release() {
+    const int fd = FFd;
+    FFd = -1;
+    return fd;
+  }
+
+ private:
+  int FFd;
+};
+
+// A temporary file beside the file it will become: removed when the scope ends, unless
+// it was moved into place (Keep), so a failed write leaves nothing behind.
+class TTempFile {
+ public:
+  explicit TTempFile(std::string path) : FPath(std::move(path)) {}
+  ~TTempFile() {
+    if (!FPath.empty()) ::unlink(FPath.c_str());
+  }
+  TTempFile(const TTempFile&) = delete;
+  TTempFile& operator=(const TTempFile&) = delete;
+  const std::string& Path() const { return FPath; }
+  void Keep() { FPath.clear(); }
+
+ private:
+  std::string FPath;
+};
 
 }  // namespace
 
@@ -168,24 +206,21 @@ std::string EnsureDir(const std::string& dir) {
 }
 
 std::string ReadBinaryFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) RaiseOsError("Cannot open file", path, errno);
+  const TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.Get() < 0) RaiseOsError("Cannot open file", path, errno);
   std::string data;
   struct stat st;
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+  if (::fstat(fd.Get(), &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
   char buf[65536];
   for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
+    const ssize_t n = ::read(fd.Get(), buf, sizeof buf);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      RaiseOsError("Cannot read file", path, err);
+      RaiseOsError("Cannot read file", path, errno);
     }
     data.append(buf, static_cast<size_t>(n));
   }
-  ::close(fd);
   return data;
 }
 
@@ -202,29 +237,17 @@ std::string ReadTextFileAutoBom(const std::string& path) {
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
   const std::string dir = ExtractFileDir(path);
   EnsureDir(dir);
-  std::string tmpl = (dir.empty() ? std::string(".") : dir) + "/." + ExtractFileName(path) + ".XXXXXX";
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) RaiseOsError("Cannot write file", path, errno);
-  try {
-    struct stat st;
-    ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    WriteAll(fd, bytes, path);
-    if (::fsync(fd) != 0) RaiseOsError("Cannot write file", path, errno);
-  } catch (...) {
-    ::close(fd);
-    ::unlink(tmpl.c_str());
-    throw;
-  }
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(tmpl.c_str());
-    RaiseOsError("Cannot write file", path, err);
-  }
-  if (::rename(tmpl.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tmpl.c_str());
-    RaiseOsError("Cannot write file", path, err);
-  }
+  std::string pattern = (dir.empty() ? std::string(".") : dir) + "/." + ExtractFileName(path) + ".XXXXXX";
+  TFd fd(::mkstemp(pattern.data()));
+  if (fd.Get() < 0) RaiseOsError("Cannot write file", path, errno);
+  TTempFile temp(pattern);
+  struct stat st;
+  ::fchmod(fd.Get(), ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+  WriteAll(fd.Get(), bytes, path);
+  if (::fsync(fd.Get()) != 0) RaiseOsError("Cannot write file", path, errno);
+  if (::close(fd.Release()) != 0) RaiseOsError("Cannot write file", path, errno);
+  if (::rename(temp.Path().c_str(), path.c_str()) != 0) RaiseOsError("Cannot write file", path, errno);
+  temp.Keep();
 }
 
 void WriteTextFileUtf8(const std::string& path, std::string_view text) { WriteFileAtomic(path, text); }
@@ -263,15 +286,10 @@ int RemoveStaleWriteTemps(const std::string& dir, std::chrono::seconds minAge, c
 void WriteOutputFile(const std::string& path, std::string_view bytes) {
   EnsureDir(ExtractFileDir(path));
   ::unlink(path.c_str());
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) RaiseOsError("Cannot write file", path, errno);
-  try {
-    WriteAll(fd, bytes, path);
-  } catch (...) {
-    ::close(fd);
-    throw;
-  }
-  if (::close(fd) != 0) RaiseOsError("Cannot write file", path, errno);
+  TFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (fd.Get() < 0) RaiseOsError("Cannot write file", path, errno);
+  WriteAll(fd.Get(), bytes, path);
+  if (::close(fd.Release()) != 0) RaiseOsError("Cannot write file", path, errno);
 }
 
 namespace {
@@ -285,22 +303,6 @@ struct TCopyFailure {
   std::string Reason() const { return text.empty() ? std::strerror(err) : text; }
 };
 [[noreturn]] void RaiseCopyFailure(int err) { throw TCopyFailure{err, ""}; }
-
-// Holds an open descriptor and closes it however the scope ends.
-class TFd {
- public:
-  explicit TFd(int fd) : FFd(fd) {}
-  ~TFd() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int Get() const { return FFd; }
-  int Release() { const int fd = FFd; FFd = -1; return fd; }
-
- private:
-  int FFd;
-};
 
 // Copies size bytes from in to out a piece at a time. Only the data of a sparse file is
 // read: its holes stay holes, so a large empty file neither fills the disk nor takes long.
@@ -361,15 +363,12 @@ void CopyThroughTemporaryFile(const std::string& source, const std::string& dest
   std::string tmp = (dir.empty() ? std::string(".") : dir) + "/." + ExtractFileName(dest).substr(0, 100) + ".XXXXXX";
   TFd out(::mkstemp(tmp.data()));
   if (out.Get() < 0) RaiseCopyFailure(errno);
-  try {
-    ::fchmod(out.Get(), (st.st_mode & 0777) | 0600);
-    CopyBytes(in.Get(), out.Get(), st.st_size);
-    if (::close(out.Release()) != 0) RaiseCopyFailure(errno);
-    PlaceCopy(tmp, dest, target);
-  } catch (...) {
-    ::unlink(tmp.c_str());
-    throw;
-  }
+  TTempFile temp(tmp);
+  ::fchmod(out.Get(), (st.st_mode & 0777) | 0600);
+  CopyBytes(in.Get(), out.Get(), st.st_size);
+  if (::close(out.Release()) != 0) RaiseCopyFailure(errno);
+  PlaceCopy(tmp, dest, target);
+  temp.Keep();
 }
 
 }  // namespace

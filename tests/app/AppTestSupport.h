@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ScriptedUserDialogs.h"
 #include "uEditorHost.h"
 #include "uJson.h"
 #include "uMain.h"

@@ -412,7 +412,7 @@ class ProjectSettingsDialogTest : public QObject {
       if (!dialog.cbTextColor->itemText(i).isEmpty()) texts << dialog.cbTextColor->itemText(i);
     }
     const QString source = QString::fromStdString(
-        ReadTextFileUtf8(std::string(FOLIVANE_SOURCE_DIR) + "/src/settings/uFrmProjectSettings.cpp"));
+        ReadTextFileUtf8(std::string(FOLIVANE_SOURCE_DIR) + "/src/app/uFrmProjectSettings.cpp"));
     const QRegularExpression literal(QStringLiteral("TranslateText\\(\"([^\"]*)\"\\)|kPresetFilter = \"([^\"]*)\""));
     for (auto it = literal.globalMatch(source); it.hasNext();) {
       const QRegularExpressionMatch m = it.next();
