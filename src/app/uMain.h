@@ -33,6 +33,7 @@ class QTimer;
 class QToolButton;
 class QTreeWidgetItem;
 class TColorButton;
+class TWrapToolbar;
 class TTopicTree;
 class TTopicEditorSession;
 class TRecoveryJournalWriter;
@@ -101,7 +102,6 @@ class TfrmMain : public QMainWindow {
 
   // --- Window (uMain.cpp) ---------------------------------------------------------
   void ShowStatus(const std::string& text);
-  void LayoutToolbar();
   void ApplySettingsToUi();
   // The line-spacing entry for a value, by text or by number ("2" finds "2.0"); -1 when none.
   int LineSpacingIndex(const std::string& text) const;
@@ -168,15 +168,14 @@ class TfrmMain : public QMainWindow {
   // --- Controls (named as the commands refer to them) ------------------------------
   // A control's name starts with its kind: mnu menu, act menu action, btn button, cmb
   // combo box, chk check box, mem multi-line text, lbl label, img icon beside a box,
-  // pnl panel, spl splitter, tv tree.
+  // pnl panel, spl splitter, tv tree, bar toolbar.
   QWidget* pnlLeft = nullptr;
   QWidget* pnlLeftTop = nullptr;
   QSplitter* splMain = nullptr;
   QSplitter* splLeft = nullptr;
   TTopicTree* tvToc = nullptr;
   QWidget* pnlRight = nullptr;
-  QWidget* pnlToolbar = nullptr;
-  QWidget* pnlToolbar2 = nullptr;
+  TWrapToolbar* barFormatting = nullptr;  // owns the layout of the formatting items below
   QWidget* Edge = nullptr;
   QLabel* lbHomepageURL = nullptr;
   QLabel* lblStatus = nullptr;
@@ -219,9 +218,6 @@ class TfrmMain : public QMainWindow {
   QComboBox* cmbTextFont = nullptr;
   QComboBox* cmbFontSize = nullptr;
   QMenu* mnuTable = nullptr;
-  std::vector<QWidget*> ToolbarItems;  // the items of the toolbar, in layout order
-  // The index of the first icon-and-box pair; the items before it stand alone.
-  static constexpr size_t kFirstLabelledBox = 20;
 
   // Properties panel.
   QGroupBox* grpProperties = nullptr;
@@ -309,7 +305,6 @@ class TfrmMain : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
@@ -329,7 +324,6 @@ class TfrmMain : public QMainWindow {
   bool ToolbarIdle() const;
   void FillFontSizes();
   void InsertImage(bool replace);
-  void PlaceToolbarRun(QWidget* row, size_t first, size_t last);
   void ResetWorkspaceFolder();
   std::string ProjectWorkspaceFolder();
   void SaveDefaultSettings();
@@ -403,7 +397,6 @@ class TfrmMain : public QMainWindow {
   QTreeWidgetItem* FDragNode = nullptr;
   TDropMode FDropMode = dmBefore;
 
-  std::vector<std::pair<size_t, size_t>> FToolbarGroups;  // [first, last] item indices
   std::vector<QAction*> FLanguageItems;
 };
 

@@ -33,14 +33,8 @@ void TfrmMain::ConnectInsertCommands() {
   on(btnInsertTable, &TfrmMain::btnInsertTableClick);
   on(btnTableDropdownMenu, &TfrmMain::btnTableDropdownMenuClick);
   on(btnImportHTML, &TfrmMain::btnImportHTMLClick);
-  btnLink->setToolTip(Tr("Create Link..."));
-  btnTopicLink->setToolTip(Tr("Create Topic Link..."));
-  btnImage->setToolTip(Tr("Add Image..."));
-  btnReplaceImage->setToolTip(Tr("Replace Image..."));
-  btnImageProperties->setToolTip(Tr("Image Properties..."));
+  // The tooltips come with the rest of the window's texts (ApplyTranslation).
   btnRemoveImage->setText(Tr("Remove Image"));
-  btnInsertTable->setToolTip(Tr("Add Table..."));
-  btnImportHTML->setToolTip(Tr("Add HTML..."));
 }
 
 // Opens with the address of the link at the caret, which it changes or removes.

@@ -7,6 +7,7 @@
 #include "uPlatform.h"
 #include "uStorage.h"
 #include "uTopicTree.h"
+#include "uWrapToolbar.h"
 
 class StartupTest : public QObject {
   Q_OBJECT
@@ -111,6 +112,9 @@ class StartupTest : public QObject {
     TAppSandbox box;
     auto w = box.NewWindow();
     w->show();
+    auto* bar = w->findChild<TWrapToolbar*>("barFormatting");
+    QVERIFY(bar);
+    const std::vector<QWidget*>& items = bar->Items();
     struct TCase {
       int width;
       bool twoRows;
@@ -118,19 +122,23 @@ class StartupTest : public QObject {
     for (const TCase c : {TCase{1800, false}, TCase{700, true}, TCase{1800, false}}) {
       w->resize(c.width, 700);
       QApplication::processEvents();
-      w->LayoutToolbar();
-      QCOMPARE(w->pnlToolbar2->isVisible(), c.twoRows);
-      // An icon and its box always share a row.
-      for (size_t i = TfrmMain::kFirstLabelledBox; i < w->ToolbarItems.size(); i += 2) {
-        QCOMPARE(w->ToolbarItems[i]->parentWidget(), w->ToolbarItems[i + 1]->parentWidget());
+      bar->Relayout();
+      QCOMPARE(bar->SecondRow()->isVisible(), c.twoRows);
+      // A box always shares a row with the icon that names it.
+      int joined = 0;
+      for (size_t i = 1; i < items.size(); ++i) {
+        if (!bar->Joined(i)) continue;
+        ++joined;
+        QCOMPARE(items[i]->parentWidget(), items[i - 1]->parentWidget());
       }
+      QCOMPARE(joined, 5);
       int right = 0;
-      for (QWidget* item : w->ToolbarItems) {
-        if (item->parentWidget() == w->pnlToolbar && item->isVisible()) right = std::max(right, item->geometry().right());
+      for (QWidget* item : items) {
+        if (item->parentWidget() == bar->FirstRow() && item->isVisible()) right = std::max(right, item->geometry().right());
       }
-      QVERIFY2(right <= w->pnlToolbar->width(), "first row overflows");
+      QVERIFY2(right <= bar->FirstRow()->width(), "first row overflows");
     }
-    QCOMPARE(w->ToolbarItems[0]->parentWidget(), w->pnlToolbar);
+    QCOMPARE(items[0]->parentWidget(), bar->FirstRow());
   }
 };
 

@@ -1,0 +1,425 @@
+// The window's controls: menus, the left panel, the editor area, the formatting toolbar
+// and the status line.
+#include "uMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "uColorButton.h"
+#include "uEditorBridge.h"
+#include "uEditorHost.h"
+#include "uFontNames.h"
+#include "uLinkLabel.h"
+#include "uPlatform.h"
+#include "uQtText.h"
+#include "uScopedFlag.h"
+#include "uStorage.h"
+#include "uTopicTree.h"
+#include "uUserDialogs.h"
+#include "uWrapToolbar.h"
+
+namespace {
+
+constexpr int kLeftButtonSize = 44;
+constexpr int kLeftButtonGap = 4;
+constexpr int kLeftMargin = 8;
+constexpr int kToolbarHeight = 44;
+
+QIcon AppIcon(const char* name) { return QIcon(QString(":/icons/%1.svg").arg(name)); }
+
+QToolButton* MakeLeftButton(QWidget* parent, const char* icon, int row, int column) {
+  auto* button = new QToolButton(parent);
+  button->setIcon(AppIcon(icon));
+  button->setIconSize(QSize(24, 24));
+  button->setAutoRaise(true);
+  button->setGeometry(kLeftMargin + column * (kLeftButtonSize + kLeftButtonGap),
+                      kLeftMargin + row * (kLeftButtonSize + kLeftButtonGap), kLeftButtonSize, kLeftButtonSize);
+  return button;
+}
+
+QToolButton* MakeToolButton(QWidget* parent, const char* icon, bool checkable = false) {
+  auto* button = new QToolButton(parent);
+  button->setIcon(AppIcon(icon));
+  button->setIconSize(QSize(20, 20));
+  button->setAutoRaise(true);
+  button->setCheckable(checkable);
+  button->setFixedSize(32, 32);
+  button->setFocusPolicy(Qt::NoFocus);  // the caret stays in the page
+  return button;
+}
+
+QFrame* MakeSeparator(QWidget* parent) {
+  auto* line = new QFrame(parent);
+  line->setFrameShape(QFrame::VLine);
+  line->setFrameShadow(QFrame::Sunken);
+  line->setFixedSize(9, 26);
+  return line;
+}
+
+QLabel* MakeToolIcon(QWidget* parent, const char* icon) {
+  auto* label = new QLabel(parent);
+  label->setPixmap(AppIcon(icon).pixmap(18, 18));
+  label->setFixedSize(22, 30);
+  label->setAlignment(Qt::AlignCenter);
+  return label;
+}
+
+QComboBox* MakeCombo(QWidget* parent, int width, const QStringList& items, bool editable = false) {
+  auto* box = new QComboBox(parent);
+  box->setEditable(editable);
+  box->addItems(items);
+  box->setFixedSize(width, 28);
+  box->setFocusPolicy(Qt::ClickFocus);
+  return box;
+}
+
+
+}  // namespace
+
+// --- Controls ----------------------------------------------------------------------
+
+void TfrmMain::CreateMenus() {
+  auto add = [this](QMenu* menu, const char* icon, auto handler) {
+    QAction* action = menu->addAction(icon ? AppIcon(icon) : QIcon(), QString());
+    connect(action, &QAction::triggered, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+    return action;
+  };
+  mnuFile = menuBar()->addMenu(QString());
+  actNewProject = add(mnuFile, "document-new", &TfrmMain::btnNewProjectClick);
+  actOpen = add(mnuFile, "document-open", &TfrmMain::btnOpenProjectClick);
+  mnuOpenRecent = mnuFile->addMenu(AppIcon("document-open"), QString());
+  connect(mnuFile, &QMenu::aboutToShow, this, [this] { FillOpenRecentMenu(); });
+  actSave = add(mnuFile, "document-save", &TfrmMain::btnSaveClick);
+  actSaveAs = add(mnuFile, "document-save-as", &TfrmMain::btnSaveAsClick);
+  mnuFile->addSeparator();
+  actExit = add(mnuFile, "application-exit", &TfrmMain::ExitClick);
+  actNewProject->setShortcut(QKeySequence::New);
+  actOpen->setShortcut(QKeySequence::Open);
+  actSave->setShortcut(QKeySequence::Save);
+  actSaveAs->setShortcut(QKeySequence::SaveAs);
+  actExit->setShortcut(QKeySequence::Quit);
+
+  mnuEdit = menuBar()->addMenu(QString());
+  struct TEditItem {
+    QAction** action;
+    const char* icon;
+    const char* command;
+    QKeySequence::StandardKey key;
+  };
+  const TEditItem editItems[] = {
+      {&actUndo, "edit-undo", "undo", QKeySequence::Undo},
+      {&actRedo, "edit-redo", "redo", QKeySequence::Redo},
+      {&actCut, "edit-cut", "cut", QKeySequence::Cut},
+      {&actCopy, "edit-copy", "copy", QKeySequence::Copy},
+      {&actPaste, "edit-paste", "paste", QKeySequence::Paste},
+      {&actDelete, "edit-delete", "delete", QKeySequence::UnknownKey},
+      {&actSelectAll, "edit-select-all", "selectAll", QKeySequence::SelectAll},
+  };
+  for (const TEditItem& item : editItems) {
+    if (item.action == &actCut || item.action == &actSelectAll) mnuEdit->addSeparator();
+    QAction* action = mnuEdit->addAction(AppIcon(item.icon), QString());
+    // Shown in the menu only: the keys themselves stay with the editor page.
+    if (item.key != QKeySequence::UnknownKey) action->setShortcut(item.key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    const std::string command = item.command;
+    connect(action, &QAction::triggered, this, [this, command] {
+      Guard([this, command] {
+        SendEditorCommand(command);
+        if (command != "paste") RequestEditorFocus();
+      });
+    });
+    *item.action = action;
+  }
+  // Beside the page's own undo: it puts back the last topic removed from the tree.
+  actUndoRemoveTopic = new QAction(AppIcon("edit-undo"), QString(), this);
+  mnuEdit->insertAction(actCut, actUndoRemoveTopic);
+  mnuEdit->insertSeparator(actUndoRemoveTopic);
+  actUndoRemoveTopic->setEnabled(false);
+  connect(actUndoRemoveTopic, &QAction::triggered, this, [this] { Guard([this] { UndoRemoveTopicClick(); }); });
+
+  mnuTopic = menuBar()->addMenu(QString());
+  actNewRootTopic = mnuTopic->addAction(AppIcon("topic-new-root"), QString());
+  connect(actNewRootTopic, &QAction::triggered, this, [this] { Guard([this] { btnNewSubTopicClick(true); }); });
+  actNewChildTopic = mnuTopic->addAction(AppIcon("topic-new-child"), QString());
+  connect(actNewChildTopic, &QAction::triggered, this, [this] { Guard([this] { btnNewSubTopicClick(false); }); });
+  actRemoveTopic = add(mnuTopic, "topic-remove", &TfrmMain::btnDeleteTopicClick);
+  actDuplicateTopic = mnuTopic->addAction(AppIcon("edit-copy"), QString());
+  connect(actDuplicateTopic, &QAction::triggered, this, [this] { Guard([this] { DuplicateTopicClick(false); }); });
+  actDuplicateBranch = mnuTopic->addAction(AppIcon("edit-copy"), QString());
+  connect(actDuplicateBranch, &QAction::triggered, this, [this] { Guard([this] { DuplicateTopicClick(true); }); });
+  mnuTopic->addSeparator();
+  mnuMoveTopic = mnuTopic->addMenu(QString());
+  actMoveUp = add(mnuMoveTopic, "go-up", &TfrmMain::MoveUpClick);
+  actMoveDown = add(mnuMoveTopic, "go-down", &TfrmMain::MoveDownClick);
+  actChangeParent = add(mnuMoveTopic, "go-level-up", &TfrmMain::ChangeParentClick);
+  actRename = add(mnuTopic, "document-edit", &TfrmMain::RenameClick);
+  mnuTopic->addSeparator();
+  actTopicProperties = add(mnuTopic, "document-properties", &TfrmMain::TopicPropertiesClick);
+
+  // The tree's context menu holds the topic commands.
+  mnuTree = new QMenu(this);
+  mnuTree->addActions({actNewRootTopic, actNewChildTopic});
+  mnuTree->addSeparator();
+  mnuTree->addActions({actDuplicateTopic, actDuplicateBranch, actRename, actRemoveTopic, actUndoRemoveTopic});
+  mnuTree->addSeparator();
+  mnuTree->addActions({actMoveUp, actMoveDown, actChangeParent});
+  mnuTree->addSeparator();
+  mnuTree->addAction(actTopicProperties);
+
+  mnuPublish = menuBar()->addMenu(QString());
+  actWebHelp = add(mnuPublish, "publish-webhelp", &TfrmMain::btnExportWebClick);
+  actChm = add(mnuPublish, "publish-chm", &TfrmMain::btnExportChmClick);
+  actPdf = add(mnuPublish, "publish-pdf", &TfrmMain::btnExportPdfClick);
+  mnuPublish->addSeparator();
+  actOpenOutputFolder = add(mnuPublish, "folder-open", &TfrmMain::OpenOutputFolderClick);
+  actCheckLinks = add(mnuPublish, "check-links", &TfrmMain::btnCheckLinksClick);
+
+  mnuTools = menuBar()->addMenu(QString());
+  actProjectSettings = add(mnuTools, "preferences", &TfrmMain::btnProjectSettingsClick);
+  actReusableContent = add(mnuTools, "variables", &TfrmMain::btnVariablesConditionsSnippetsClick);
+  actCleanUpFormatting = add(mnuTools, nullptr, &TfrmMain::CleanUpFormattingClick);
+  mnuTools->addSeparator();
+  mnuLanguage = mnuTools->addMenu(AppIcon("language"), QString());
+
+  mnuHelp = menuBar()->addMenu(QString());
+  actUserManual = add(mnuHelp, "help-contents", &TfrmMain::UserManualClick);
+  mnuHelp->addSeparator();
+  actContactUs = add(mnuHelp, "contact", &TfrmMain::ContactUsClick);
+  actVisitWebsite = add(mnuHelp, "website", &TfrmMain::VisitWebsiteClick);
+  mnuHelp->addSeparator();
+  actAbout = add(mnuHelp, "help-about", &TfrmMain::AboutClick);
+}
+
+void TfrmMain::CreateLeftPanel() {
+  pnlLeft = new QWidget(splMain);
+  auto* layout = new QVBoxLayout(pnlLeft);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  pnlLeft->setAutoFillBackground(true);
+
+  pnlLeftTop = new QWidget(pnlLeft);
+  pnlLeftTop->setFixedHeight(2 * kLeftMargin + 2 * kLeftButtonSize + kLeftButtonGap);
+  btnNewProject = MakeLeftButton(pnlLeftTop, "document-new", 0, 0);
+  btnOpenProject = MakeLeftButton(pnlLeftTop, "document-open", 0, 1);
+  btnSave = MakeLeftButton(pnlLeftTop, "document-save", 0, 2);
+  btnProjectSettings = MakeLeftButton(pnlLeftTop, "preferences", 0, 3);
+  btnNewRootTopic = MakeLeftButton(pnlLeftTop, "topic-new-root", 1, 0);
+  btnNewSubTopic = MakeLeftButton(pnlLeftTop, "topic-new-child", 1, 1);
+  btnDeleteTopic = MakeLeftButton(pnlLeftTop, "topic-remove", 1, 2);
+  btnVariablesConditionsSnippets = MakeLeftButton(pnlLeftTop, "variables", 1, 3);
+  layout->addWidget(pnlLeftTop);
+  auto click = [this](QToolButton* button, void (TfrmMain::*handler)()) {
+    connect(button, &QToolButton::clicked, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+  };
+  click(btnNewProject, &TfrmMain::btnNewProjectClick);
+  click(btnOpenProject, &TfrmMain::btnOpenProjectClick);
+  click(btnSave, &TfrmMain::btnSaveClick);
+  click(btnProjectSettings, &TfrmMain::btnProjectSettingsClick);
+  click(btnDeleteTopic, &TfrmMain::btnDeleteTopicClick);
+  click(btnVariablesConditionsSnippets, &TfrmMain::btnVariablesConditionsSnippetsClick);
+  connect(btnNewRootTopic, &QToolButton::clicked, this, [this] { Guard([this] { btnNewSubTopicClick(true); }); });
+  connect(btnNewSubTopic, &QToolButton::clicked, this, [this] { Guard([this] { btnNewSubTopicClick(false); }); });
+
+  splLeft = new QSplitter(Qt::Vertical, pnlLeft);
+  splLeft->setChildrenCollapsible(false);
+  layout->addWidget(splLeft, 1);
+  tvToc = new TTopicTree(splLeft);
+  tvToc->OnStartDrag = [this] { tvTocStartDrag(); };
+  tvToc->OnDragOver = [this](QTreeWidgetItem* target, int y) { return tvTocDragOver(target, y); };
+  tvToc->OnDragDrop = [this](QTreeWidgetItem* target, int y) { Guard([this, target, y] { tvTocDragDrop(target, y); }); };
+  connect(tvToc, &QTreeWidget::currentItemChanged, this, [this] {
+    if (!FRebuildingTree) Guard([this] { tvTocChange(); });
+  });
+  connect(tvToc, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
+    if (!FRebuildingTree) Guard([this, item] { tvTocEdited(item, FromQ(item->text(0))); });
+  });
+  auto* deleteKey = new QAction(tvToc);
+  deleteKey->setShortcut(QKeySequence::Delete);
+  deleteKey->setShortcutContext(Qt::WidgetShortcut);
+  connect(deleteKey, &QAction::triggered, this, [this] { Guard([this] { btnDeleteTopicClick(); }); });
+  tvToc->addAction(deleteKey);
+  auto* renameKey = new QAction(tvToc);
+  renameKey->setShortcut(QKeySequence(Qt::Key_F2));
+  renameKey->setShortcutContext(Qt::WidgetShortcut);
+  connect(renameKey, &QAction::triggered, this, [this] {
+    if (tvToc->currentItem()) tvToc->editItem(tvToc->currentItem(), 0);
+  });
+  tvToc->addAction(renameKey);
+  // Enter or a double-click sends the keyboard to the editor; clicks and arrows leave it here
+  // (also where the desktop activates items on a single click).
+  auto* enterKey = new QAction(tvToc);
+  enterKey->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+  enterKey->setShortcutContext(Qt::WidgetShortcut);
+  connect(enterKey, &QAction::triggered, this, [this] { Guard([this] { FocusEditorFromTree(); }); });
+  tvToc->addAction(enterKey);
+  connect(tvToc, &QTreeWidget::itemDoubleClicked, this, [this] { Guard([this] { FocusEditorFromTree(); }); });
+  tvToc->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(tvToc, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { Guard([this, pos] { ShowTreeContextMenu(pos); }); });
+
+  grpProperties = new QGroupBox(splLeft);
+  auto* props = new QVBoxLayout(grpProperties);
+  props->setContentsMargins(8, 8, 8, 8);
+  props->setSpacing(4);
+  lblKeywords = new QLabel(grpProperties);
+  memKeywords = new QPlainTextEdit(grpProperties);
+  lblIndex = new QLabel(grpProperties);
+  memIndex = new QPlainTextEdit(grpProperties);
+  for (QPlainTextEdit* memo : {memKeywords, memIndex}) {
+    memo->setMinimumHeight(44);
+    memo->setTabChangesFocus(true);
+  }
+  chkExcludeWeb = new QCheckBox(grpProperties);
+  chkExcludeChm = new QCheckBox(grpProperties);
+  chkExcludePdf = new QCheckBox(grpProperties);
+  btnApplyProps = new QPushButton(grpProperties);
+  lblStyle = new QLabel(grpProperties);
+  cbStyle = new QComboBox(grpProperties);
+  props->addWidget(lblKeywords);
+  props->addWidget(memKeywords, 1);
+  props->addWidget(lblIndex);
+  props->addWidget(memIndex, 1);
+  props->addWidget(chkExcludeWeb);
+  props->addWidget(chkExcludeChm);
+  props->addWidget(chkExcludePdf);
+  props->addWidget(btnApplyProps, 0, Qt::AlignRight);
+  props->addSpacing(6);
+  props->addWidget(lblStyle);
+  props->addWidget(cbStyle);
+  // The fields apply themselves as they are edited.
+  for (QPlainTextEdit* memo : {memKeywords, memIndex}) {
+    connect(memo, &QPlainTextEdit::textChanged, this, [this] { Guard([this] { TopicPropertiesEdited(); }); });
+  }
+  for (QCheckBox* box : {chkExcludeWeb, chkExcludeChm, chkExcludePdf}) {
+    connect(box, &QCheckBox::toggled, this, [this] { Guard([this] { TopicPropertiesEdited(); }); });
+  }
+  connect(btnApplyProps, &QPushButton::clicked, this, [this] { Guard([this] { btnApplyPropsClick(); }); });
+  connect(cbStyle, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cbStyleChange(); }); });
+  splLeft->setStretchFactor(0, 3);
+  splLeft->setStretchFactor(1, 2);
+  splLeft->setSizes({520, 300});
+  splMain->addWidget(pnlLeft);
+}
+
+void TfrmMain::CreateEditorArea(QWidget* editorView) {
+  pnlRight = new QWidget(splMain);
+  auto* layout = new QVBoxLayout(pnlRight);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  barFormatting = new TWrapToolbar(pnlRight, kToolbarHeight);
+  barFormatting->setObjectName("barFormatting");
+  layout->addWidget(barFormatting);
+  auto* line = new QFrame(pnlRight);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  layout->addWidget(line);
+  Edge = editorView ? editorView : new QWidget(pnlRight);
+  Edge->setParent(pnlRight);
+  Edge->setMinimumSize(200, 150);
+  layout->addWidget(Edge, 1);
+  CreateFormattingToolbar();
+  splMain->addWidget(pnlRight);
+  splMain->setStretchFactor(1, 1);
+}
+
+void TfrmMain::CreateFormattingToolbar() {
+  QWidget* p = barFormatting->FirstRow();
+  btnBold = MakeToolButton(p, "format-text-bold", true);
+  btnItalic = MakeToolButton(p, "format-text-italic", true);
+  btnUnderline = MakeToolButton(p, "format-text-underline", true);
+  QFrame* bevel1 = MakeSeparator(p);
+  btnUL = MakeToolButton(p, "view-list-bullet", true);
+  btnOL = MakeToolButton(p, "view-list-ordered", true);
+  QFrame* bevel2 = MakeSeparator(p);
+  btnAlignLeft = MakeToolButton(p, "format-justify-left", true);
+  btnAlignCenter = MakeToolButton(p, "format-justify-center", true);
+  btnAlignRight = MakeToolButton(p, "format-justify-right", true);
+  QFrame* bevel3 = MakeSeparator(p);
+  btnLink = MakeToolButton(p, "insert-link");
+  btnTopicLink = MakeToolButton(p, "topic-link");
+  btnImage = MakeToolButton(p, "insert-image");
+  btnReplaceImage = MakeToolButton(p, "image-replace");
+  btnImageProperties = MakeToolButton(p, "image-properties");
+  btnInsertTable = MakeToolButton(p, "insert-table");
+  btnTableDropdownMenu = MakeToolButton(p, "pan-down");
+  btnTableDropdownMenu->setFixedSize(18, 32);
+  btnTableDropdownMenu->setIconSize(QSize(12, 12));
+  btnImportHTML = MakeToolButton(p, "import-html");
+  QFrame* bevel4 = MakeSeparator(p);
+  imgLineSpacing = MakeToolIcon(p, "line-spacing");
+  cmbLineSpacing = MakeCombo(p, 64, {"1.0", "1.15", "1.2", "1.5", "2.0"});
+  imgTextColor = MakeToolIcon(p, "font-color");
+  cbTextColor = new TColorButton(p);
+  cbTextColor->setFocusPolicy(Qt::NoFocus);
+  imgHeading = MakeToolIcon(p, "text-heading");
+  cmbHeading = MakeCombo(p, 120, {QString(), "H1", "H2", "H3"});
+  imgFontName = MakeToolIcon(p, "font-name");
+  // Family names as browsers know them: Qt's foundry suffix would be written into topics.
+  std::vector<std::string> qtFamilies;
+  for (const QString& family : QFontDatabase::families()) qtFamilies.push_back(FromQ(family));
+  QStringList families;
+  for (const std::string& family : BrowserFontFamilies(qtFamilies)) families << ToQ(family);
+  cmbTextFont = MakeCombo(p, 170, families);
+  cmbTextFont->setCurrentIndex(-1);  // blank until a project font that is installed is shown
+  imgFontSize = MakeToolIcon(p, "font-size");
+  QStringList sizes;
+  for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 36, 40, 48, 60, 72}) {
+    sizes << QString::number(size);
+  }
+  cmbFontSize = MakeCombo(p, 64, sizes, true);
+  btnRemoveImage = MakeToolButton(p, "image-remove");
+  btnRemoveImage->hide();
+  mnuTable = new QMenu(this);
+
+  // Buttons wrap one by one; each box wraps with the icon that names it.
+  for (QWidget* item : std::initializer_list<QWidget*>{btnBold, btnItalic, btnUnderline, bevel1, btnUL, btnOL, bevel2,
+                        btnAlignLeft, btnAlignCenter, btnAlignRight, bevel3, btnLink, btnTopicLink, btnImage,
+                        btnReplaceImage, btnImageProperties, btnInsertTable, btnTableDropdownMenu, btnImportHTML,
+                        bevel4}) {
+    barFormatting->Add(item);
+  }
+  const std::pair<QWidget*, QWidget*> labelled[] = {{imgLineSpacing, cmbLineSpacing},
+                                                    {imgTextColor, cbTextColor},
+                                                    {imgHeading, cmbHeading},
+                                                    {imgFontName, cmbTextFont},
+                                                    {imgFontSize, cmbFontSize}};
+  for (const auto& [icon, box] : labelled) {
+    barFormatting->Add(icon);
+    barFormatting->AddJoined(box);
+  }
+  ConnectFormattingToolbar();
+}
+
+void TfrmMain::CreateStatusBar() {
+  lblStatus = new QLabel(this);
+  lblStatus->setTextFormat(Qt::PlainText);
+  lblStatus->setContentsMargins(6, 0, 6, 0);
+  statusBar()->addWidget(lblStatus, 1);
+  auto* link = new TLinkLabel(this);
+  link->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  link->setContentsMargins(6, 0, 10, 0);
+  connect(link, &TLinkLabel::Clicked, this, [this] { Guard([this] { VisitWebsiteClick(); }); });
+  lbHomepageURL = link;
+  statusBar()->addPermanentWidget(lbHomepageURL);
+  statusBar()->setSizeGripEnabled(true);
+  statusBar()->setMinimumHeight(30);
+}
