@@ -33,6 +33,7 @@ class QTimer;
 class QToolButton;
 class QTreeWidgetItem;
 class TColorButton;
+class TTopicPropertiesPanel;
 class TWrapToolbar;
 class TTopicTree;
 class TTopicEditorSession;
@@ -220,15 +221,7 @@ class TfrmMain : public QMainWindow {
   QMenu* mnuTable = nullptr;
 
   // Properties panel.
-  QGroupBox* grpProperties = nullptr;
-  QLabel* lblKeywords = nullptr;
-  QPlainTextEdit* memKeywords = nullptr;
-  QLabel* lblIndex = nullptr;
-  QPlainTextEdit* memIndex = nullptr;
-  QCheckBox* chkExcludeWeb = nullptr;
-  QCheckBox* chkExcludeChm = nullptr;
-  QCheckBox* chkExcludePdf = nullptr;
-  QPushButton* btnApplyProps = nullptr;
+  TTopicPropertiesPanel* grpProperties = nullptr;
   QLabel* lblStyle = nullptr;
   QComboBox* cbStyle = nullptr;
 
@@ -386,7 +379,6 @@ class TfrmMain : public QMainWindow {
   bool FRebuildingTree = false;
   bool FEditorFocusOrdered = false;  // a command asked for the page to take the keyboard
   std::string FPropertiesTopicID;   // whose properties the panel shows
-  bool FShowingProperties = false;  // the panel is being filled, not edited
   std::vector<TRemovedBranch> FRemovedBranches;
   bool FClosingAllowed = false;
   QTimer* FJournalTimer = nullptr;

@@ -33,6 +33,7 @@
 #include "uQtText.h"
 #include "uScopedFlag.h"
 #include "uStorage.h"
+#include "uTopicPropertiesPanel.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
 #include "uWrapToolbar.h"
@@ -276,43 +277,14 @@ void TfrmMain::CreateLeftPanel() {
   connect(tvToc, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { Guard([this, pos] { ShowTreeContextMenu(pos); }); });
 
-  grpProperties = new QGroupBox(splLeft);
-  auto* props = new QVBoxLayout(grpProperties);
-  props->setContentsMargins(8, 8, 8, 8);
-  props->setSpacing(4);
-  lblKeywords = new QLabel(grpProperties);
-  memKeywords = new QPlainTextEdit(grpProperties);
-  lblIndex = new QLabel(grpProperties);
-  memIndex = new QPlainTextEdit(grpProperties);
-  for (QPlainTextEdit* memo : {memKeywords, memIndex}) {
-    memo->setMinimumHeight(44);
-    memo->setTabChangesFocus(true);
-  }
-  chkExcludeWeb = new QCheckBox(grpProperties);
-  chkExcludeChm = new QCheckBox(grpProperties);
-  chkExcludePdf = new QCheckBox(grpProperties);
-  btnApplyProps = new QPushButton(grpProperties);
+  grpProperties = new TTopicPropertiesPanel(splLeft);
   lblStyle = new QLabel(grpProperties);
   cbStyle = new QComboBox(grpProperties);
-  props->addWidget(lblKeywords);
-  props->addWidget(memKeywords, 1);
-  props->addWidget(lblIndex);
-  props->addWidget(memIndex, 1);
-  props->addWidget(chkExcludeWeb);
-  props->addWidget(chkExcludeChm);
-  props->addWidget(chkExcludePdf);
-  props->addWidget(btnApplyProps, 0, Qt::AlignRight);
-  props->addSpacing(6);
-  props->addWidget(lblStyle);
-  props->addWidget(cbStyle);
+  grpProperties->AddBelow(lblStyle);
+  grpProperties->AddBelow(cbStyle);
   // The fields apply themselves as they are edited.
-  for (QPlainTextEdit* memo : {memKeywords, memIndex}) {
-    connect(memo, &QPlainTextEdit::textChanged, this, [this] { Guard([this] { TopicPropertiesEdited(); }); });
-  }
-  for (QCheckBox* box : {chkExcludeWeb, chkExcludeChm, chkExcludePdf}) {
-    connect(box, &QCheckBox::toggled, this, [this] { Guard([this] { TopicPropertiesEdited(); }); });
-  }
-  connect(btnApplyProps, &QPushButton::clicked, this, [this] { Guard([this] { btnApplyPropsClick(); }); });
+  connect(grpProperties, &TTopicPropertiesPanel::Edited, this, [this] { Guard([this] { TopicPropertiesEdited(); }); });
+  connect(grpProperties, &TTopicPropertiesPanel::ApplyClicked, this, [this] { Guard([this] { btnApplyPropsClick(); }); });
   connect(cbStyle, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cbStyleChange(); }); });
   splLeft->setStretchFactor(0, 3);
   splLeft->setStretchFactor(1, 2);

@@ -16,6 +16,7 @@
 #include "uColorButton.h"
 #include "uMain.h"
 #include "uQtText.h"
+#include "uTopicPropertiesPanel.h"
 #include "uTranslationFile.h"
 
 void TfrmMain::BuildLanguageMenu() {
@@ -140,13 +141,7 @@ void TfrmMain::ApplyTranslation() {
   };
   for (const auto& [widget, text] : hints) widget->setToolTip(Tr(text));
 
-  grpProperties->setTitle(Tr("Properties"));
-  lblKeywords->setText(Tr("Keywords (one per line)"));
-  lblIndex->setText(Tr("Index entries (one per line)"));
-  chkExcludeWeb->setText(Tr("Exclude from WebHelp"));
-  chkExcludeChm->setText(Tr("Exclude from CHM"));
-  chkExcludePdf->setText(Tr("Exclude from PDF"));
-  btnApplyProps->setText(Tr("Apply"));
+  grpProperties->Retranslate();
   lblStyle->setText(Tr("Style profile"));
   RefreshTopicItemLooks();  // the tooltips of excluded topics
   {

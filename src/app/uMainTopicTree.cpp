@@ -14,33 +14,13 @@
 #include "uScopedFlag.h"
 #include "uStorage.h"
 #include "uTopicEditorSession.h"
+#include "uTopicPropertiesPanel.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
 
 namespace {
 
 std::string NodeID(const QTreeWidgetItem* item) { return TopicItemID(item); }
-
-QStringList NonBlankTrimmedLines(const QString& text) {
-  QStringList result;
-  for (const QString& line : text.split('\n')) {
-    const std::string trimmed = Trim(FromQ(line));
-    if (!trimmed.empty()) result << ToQ(trimmed);
-  }
-  return result;
-}
-
-TStringList ToStringList(const QStringList& lines) {
-  TStringList list;
-  for (const QString& line : lines) list.push_back(FromQ(line));
-  return list;
-}
-
-QString JoinLines(const TStringList& list) {
-  QStringList lines;
-  for (const std::string& s : list) lines << ToQ(s);
-  return lines.join('\n');
-}
 
 int IndexOf(const TStringList& list, const std::string& id) {
   const auto it = std::find(list.begin(), list.end(), id);
@@ -326,46 +306,26 @@ void TfrmMain::ShowTopicProperties(const std::string& id) {
   // Whatever the panel still holds belongs to the topic it was showing.
   if (id != FPropertiesTopicID) TopicPropertiesEdited();
   const TTopic& topic = FProject->GetTopic(id);
-  {
-    const TScopedFlag showing(FShowingProperties);
-    memKeywords->setPlainText(JoinLines(topic.Keywords()));
-    memIndex->setPlainText(JoinLines(topic.IndexEntries()));
-    chkExcludeWeb->setChecked(topic.ExcludeWeb());
-    chkExcludeChm->setChecked(topic.ExcludeChm());
-    chkExcludePdf->setChecked(topic.ExcludePdf());
-  }
+  grpProperties->ShowTopic(topic);
   FPropertiesTopicID = id;
 }
 
 void TfrmMain::ClearTopicProperties() {
   FPropertiesTopicID.clear();
-  const TScopedFlag showing(FShowingProperties);
-  memKeywords->clear();
-  memIndex->clear();
-  for (QCheckBox* box : {chkExcludeWeb, chkExcludeChm, chkExcludePdf}) box->setChecked(false);
+  grpProperties->Clear();
 }
 
 bool TfrmMain::StoreTopicProperties(const std::string& id) {
   if (id.empty() || !FProject->HasTopic(id)) return false;
   TTopic& topic = FProject->GetTopic(id);
-  const TStringList keywords = ToStringList(NonBlankTrimmedLines(memKeywords->toPlainText()));
-  const TStringList index = ToStringList(NonBlankTrimmedLines(memIndex->toPlainText()));
-  const bool changed = keywords != topic.Keywords() || index != topic.IndexEntries() ||
-                       chkExcludeWeb->isChecked() != topic.ExcludeWeb() ||
-                       chkExcludeChm->isChecked() != topic.ExcludeChm() ||
-                       chkExcludePdf->isChecked() != topic.ExcludePdf();
-  if (!changed) return false;
-  topic.Keywords() = keywords;
-  topic.IndexEntries() = index;
-  topic.SetExcludeWeb(chkExcludeWeb->isChecked());
-  topic.SetExcludeChm(chkExcludeChm->isChecked());
-  topic.SetExcludePdf(chkExcludePdf->isChecked());
+  if (!grpProperties->DiffersFrom(topic)) return false;
+  grpProperties->StoreInto(topic);
   return true;
 }
 
 // Every edit of the panel reaches the topic at once: nothing waits for Apply.
 void TfrmMain::TopicPropertiesEdited() {
-  if (FShowingProperties || !StoreTopicProperties(FPropertiesTopicID)) return;
+  if (!StoreTopicProperties(FPropertiesTopicID)) return;
   MarkProjectDirty();
   RefreshTopicItemLooks();
 }
@@ -397,7 +357,7 @@ void TfrmMain::FocusEditorFromTree() { RequestEditorFocus(); }
 
 void TfrmMain::TopicPropertiesClick() {
   grpProperties->show();
-  memKeywords->setFocus();
+  grpProperties->FocusFirstField();
 }
 
 void TfrmMain::FillStyleProfiles() {

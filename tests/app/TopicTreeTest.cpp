@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <fstream>
 
@@ -12,6 +13,16 @@
 #include "uStorage.h"
 
 namespace {
+
+// A control of the properties panel, found by name as a writer's click finds it.
+template <typename T>
+T* Field(TfrmMain& w, const char* name) {
+  T* field = w.findChild<T*>(name);
+  if (!field) qFatal("no %s in the window", name);
+  return field;
+}
+QCheckBox* Check(TfrmMain& w, const char* name) { return Field<QCheckBox>(w, name); }
+QPlainTextEdit* Memo(TfrmMain& w, const char* name) { return Field<QPlainTextEdit>(w, name); }
 
 QTreeWidgetItem* NodeOf(TfrmMain& w, const std::string& id) {
   for (QTreeWidgetItemIterator it(w.tvToc); *it; ++it) {
@@ -315,15 +326,15 @@ class TopicTreeTest : public QObject {
 
   void excludedTopicsLookExcluded() {
     w->SelectTopicNode(a);
-    w->chkExcludePdf->setChecked(true);
-    w->chkExcludeWeb->setChecked(true);
+    Check(*w, "chkExcludePdf")->setChecked(true);
+    Check(*w, "chkExcludeWeb")->setChecked(true);
     QVERIFY(NodeOf(*w, a)->font(0).italic());
     QCOMPARE(NodeOf(*w, a)->toolTip(0), QString("Excluded from: WebHelp, PDF"));
     QVERIFY(!NodeOf(*w, b)->font(0).italic());
     w->RebuildTopicTree();
     QVERIFY(NodeOf(*w, a)->font(0).italic());
-    w->chkExcludePdf->setChecked(false);
-    w->chkExcludeWeb->setChecked(false);
+    Check(*w, "chkExcludePdf")->setChecked(false);
+    Check(*w, "chkExcludeWeb")->setChecked(false);
     QVERIFY(!NodeOf(*w, a)->font(0).italic());
     QVERIFY(NodeOf(*w, a)->toolTip(0).isEmpty());
   }
@@ -331,12 +342,12 @@ class TopicTreeTest : public QObject {
   // What is typed into the panel reaches the topic without Apply, and marks the project.
   void propertiesApplyThemselves() {
     w->SelectTopicNode(a);
-    w->chkExcludeChm->setChecked(true);
-    w->memKeywords->setPlainText("alpha\n beta ");
-    w->memIndex->setPlainText("entry");
+    Check(*w, "chkExcludeChm")->setChecked(true);
+    Memo(*w, "memKeywords")->setPlainText("alpha\n beta ");
+    Memo(*w, "memIndex")->setPlainText("entry");
     QVERIFY(w->ProjectDirty());
     w->SelectTopicNode(b);
-    QVERIFY(w->memKeywords->toPlainText().isEmpty());
+    QVERIFY(Memo(*w, "memKeywords")->toPlainText().isEmpty());
     QCOMPARE(w->Project().GetTopic(a).Keywords(), (TStringList{"alpha", "beta"}));
     QCOMPARE(w->Project().GetTopic(a).IndexEntries(), (TStringList{"entry"}));
     QVERIFY(w->Project().GetTopic(a).ExcludeChm());
@@ -371,10 +382,10 @@ class TopicTreeTest : public QObject {
 
   void propertiesAreShownAndApplied() {
     w->SelectTopicNode(a);
-    w->memKeywords->setPlainText("  alpha  \n\n beta\n   ");
-    w->memIndex->setPlainText("index one\nindex one");
-    w->chkExcludePdf->setChecked(true);
-    w->btnApplyPropsClick();
+    Memo(*w, "memKeywords")->setPlainText("  alpha  \n\n beta\n   ");
+    Memo(*w, "memIndex")->setPlainText("index one\nindex one");
+    Check(*w, "chkExcludePdf")->setChecked(true);
+    Field<QPushButton>(*w, "btnApplyProps")->click();
     QCOMPARE(w->StatusText(), QString("Properties saved"));
     const TTopic& topic = w->Project().GetTopic(a);
     QCOMPARE(topic.Keywords(), (TStringList{"alpha", "beta"}));
@@ -383,11 +394,11 @@ class TopicTreeTest : public QObject {
     QVERIFY(StoredTopicsJson(*w).find("alpha") != std::string::npos);
 
     w->SelectTopicNode(b);
-    QVERIFY(w->memKeywords->toPlainText().isEmpty());
-    QVERIFY(!w->chkExcludePdf->isChecked());
+    QVERIFY(Memo(*w, "memKeywords")->toPlainText().isEmpty());
+    QVERIFY(!Check(*w, "chkExcludePdf")->isChecked());
     w->SelectTopicNode(a);
-    QCOMPARE(w->memKeywords->toPlainText(), QString("alpha\nbeta"));
-    QVERIFY(w->chkExcludePdf->isChecked());
+    QCOMPARE(Memo(*w, "memKeywords")->toPlainText(), QString("alpha\nbeta"));
+    QVERIFY(Check(*w, "chkExcludePdf")->isChecked());
   }
 
   // A hand-edited topics.json whose child lists loop back and repeat: the tree and the

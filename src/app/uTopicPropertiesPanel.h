@@ -1,0 +1,61 @@
+// The properties box under the topic tree: a topic's keywords, index entries and
+// exclusions. It shows one topic's values and says when the writer edits them; the
+// window decides which topic they belong to.
+#pragma once
+
+#include <QGroupBox>
+
+#include "uDocModel.h"
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QVBoxLayout;
+
+// What the panel holds: lines trimmed, blank lines dropped.
+struct TTopicPropertyValues {
+  TStringList keywords;
+  TStringList indexEntries;
+  bool excludeWeb = false;
+  bool excludeChm = false;
+  bool excludePdf = false;
+};
+
+class TTopicPropertiesPanel : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  explicit TTopicPropertiesPanel(QWidget* parent);
+
+  // Fills the fields without raising Edited.
+  void ShowTopic(const TTopic& topic);
+  void Clear();
+  TTopicPropertyValues Values() const;
+  // Whether the values differ from the topic's.
+  bool DiffersFrom(const TTopic& topic) const;
+  // Writes the values into the topic.
+  void StoreInto(TTopic& topic) const;
+  // Puts the panel's own texts in the current language.
+  void Retranslate();
+  void FocusFirstField();
+  // Adds a widget below the topic's fields (the project's style profile box).
+  void AddBelow(QWidget* widget);
+
+ signals:
+  // A field was changed by the writer (not by ShowTopic or Clear).
+  void Edited();
+  void ApplyClicked();
+
+ private:
+  QVBoxLayout* FLayout;
+  QLabel* FKeywordsLabel;
+  QPlainTextEdit* FKeywords;
+  QLabel* FIndexLabel;
+  QPlainTextEdit* FIndex;
+  QCheckBox* FExcludeWeb;
+  QCheckBox* FExcludeChm;
+  QCheckBox* FExcludePdf;
+  QPushButton* FApply;
+  bool FFilling = false;
+};
