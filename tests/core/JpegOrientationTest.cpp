@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "JpegTestImages.h"
 #include "TestHelpers.h"
@@ -17,7 +18,14 @@ int OrientationOf(const std::string& bytes) {
   return ReadExifOrientationFromBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
+// The sample photos kept with the tests, and the full collection when it is present.
+std::string Fixture(const std::string& rel) { return std::string(FOLIVANE_FIXTURES_DIR) + "/exif/" + rel; }
 std::string Testdata(const std::string& rel) { return std::string(FOLIVANE_TESTDATA_DIR) + "/exif/" + rel; }
+std::vector<std::string> SampleFolders() {
+  std::vector<std::string> folders{Fixture("")};
+  if (DirExists(Testdata("orientation"))) folders.push_back(Testdata(""));
+  return folders;
+}
 
 // An APP1 segment around raw TIFF bytes.
 std::string App1(const std::string& data) {
@@ -77,15 +85,18 @@ TEST(JpegOrientationTest, MalformedOrUnusualStructures) {
 }
 
 TEST(JpegOrientationTest, ReadsRealPhotos) {
-  if (!DirExists(Testdata("orientation"))) GTEST_SKIP() << "no sample photos";
-  for (int o = 1; o <= 8; ++o) {
-    EXPECT_EQ(ReadExifOrientation(Testdata("orientation/landscape_" + std::to_string(o) + ".jpg")), o);
-    EXPECT_EQ(ReadExifOrientation(Testdata("orientation/portrait_" + std::to_string(o) + ".jpg")), o);
+  for (const std::string& folder : SampleFolders()) {
+    for (int o = 1; o <= 8; ++o) {
+      for (const char* shape : {"landscape_", "portrait_"}) {
+        const std::string file = folder + "orientation/" + shape + std::to_string(o) + ".jpg";
+        if (FileExists(file)) EXPECT_EQ(ReadExifOrientation(file), o) << file;
+      }
+    }
+    for (const std::string& f : ListFiles(folder + "cameras")) EXPECT_GE(ReadExifOrientation(f), 1) << f;
+    for (const std::string& f : ListFiles(folder + "invalid")) EXPECT_EQ(ReadExifOrientation(f), 1) << f;
   }
-  for (const std::string& f : ListFiles(Testdata("cameras"))) EXPECT_GE(ReadExifOrientation(f), 1) << f;
-  for (const std::string& f : ListFiles(Testdata("invalid"))) EXPECT_EQ(ReadExifOrientation(f), 1) << f;
-  EXPECT_EQ(ReadExifOrientation(Testdata("no-such-file.jpg")), 1);
-  EXPECT_EQ(ReadExifOrientation(Testdata("orientation")), 1) << "a folder is not a photo";
+  EXPECT_EQ(ReadExifOrientation(Fixture("no-such-file.jpg")), 1);
+  EXPECT_EQ(ReadExifOrientation(Fixture("orientation")), 1) << "a folder is not a photo";
 }
 
 TEST(JpegOrientationTest, TurnsEachOrientationInBothByteOrders) {
@@ -167,12 +178,11 @@ TEST(JpegOrientationTest, DamagedPhotoThatAsksForATurnFailsWithAMessage) {
 }
 
 TEST(JpegOrientationTest, TurnsRealPhotos) {
-  if (!DirExists(Testdata("orientation"))) GTEST_SKIP() << "no sample photos";
   TTempDir dir;
-  const TDecoded upright = DecodeJpegForTest(ReadBinaryFile(Testdata("orientation/landscape_1.jpg")));
+  const TDecoded upright = DecodeJpegForTest(ReadBinaryFile(Fixture("orientation/landscape_1.jpg")));
   for (int o : {3, 6, 8}) {
     const std::string file = dir / ("l" + std::to_string(o) + ".JPG");
-    CopyFileOverwrite(Testdata("orientation/landscape_" + std::to_string(o) + ".jpg"), file);
+    CopyFileOverwrite(Fixture("orientation/landscape_" + std::to_string(o) + ".jpg"), file);
     RotateJpegFile(file);
     const TDecoded d = DecodeJpegForTest(ReadBinaryFile(file));
     EXPECT_EQ(d.width, upright.width) << o;
