@@ -89,16 +89,6 @@ std::string BuildPage(const std::string& pageBackground, const TPublishHeader& h
   return page;
 }
 
-// Names in a folder, listed once instead of a check per topic.
-std::unordered_set<std::string> NamesInFolder(const std::string& dir) {
-  std::unordered_set<std::string> names;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    names.insert(it->path().filename().string());
-  }
-  return names;
-}
-
 // Everything the pages of one export share: the reusable content and the default header
 // read once, the folders listed once.
 class TChmPageContext {

@@ -90,16 +90,6 @@ std::string BuildPage(const std::string& head, const TPublishHeader& header, con
   return page;
 }
 
-// Names of the entries of a folder (files or not), read once instead of a check per topic.
-std::unordered_set<std::string> NamesInFolder(const std::string& dir) {
-  std::unordered_set<std::string> names;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    names.insert(it->path().filename().string());
-  }
-  return names;
-}
-
 // The page header of each topic as LookupTopicHeader gives it, with the project's
 // default header read once and the meta folder listed once for the whole export.
 class THeaderSource {

@@ -200,3 +200,12 @@ std::vector<std::string> CopyFolderTree(const std::string& source, const std::st
   CopyTreeWithFolders(fs::path(source), fs::path(destination), fs::path(), guard, visited, copied);
   return copied;
 }
+
+std::unordered_set<std::string> NamesInFolder(const std::string& dir) {
+  std::unordered_set<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    names.insert(it->path().filename().string());
+  }
+  return names;
+}

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "uDocModel.h"
@@ -40,6 +41,10 @@ std::string RewriteAssetPaths(std::string_view html, TPublishForm form);
 // blank header (the CHM form HTML-encodes the title; WebHelp inserts it as it is).
 TPublishHeader LookupTopicHeader(const TDocProject& project, const std::string& topicID,
                                  TPublishForm form);
+
+// The names of the entries of a folder (files or not), read once for a whole export
+// instead of a check per topic; empty when the folder cannot be read.
+std::unordered_set<std::string> NamesInFolder(const std::string& dir);
 
 // Copies every file below source to the same place below destination, overwriting.
 // WebHelp and CHM forms also create empty sub-folders; the PDF form creates only the
