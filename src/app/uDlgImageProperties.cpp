@@ -10,7 +10,6 @@
 #include <cmath>
 
 #include "uQtText.h"
-#include "uTranslation.h"
 
 namespace {
 

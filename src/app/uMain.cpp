@@ -219,6 +219,10 @@ void TfrmMain::Guard(const std::function<void()>& command) {
   }
 }
 
+void TfrmMain::ConnectClick(QToolButton* button, void (TfrmMain::*handler)()) {
+  connect(button, &QToolButton::clicked, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+}
+
 QString TfrmMain::StatusText() const { return lblStatus->text(); }
 
 void TfrmMain::ShowStatus(const std::string& text) { lblStatus->setText(ToQ(text)); }

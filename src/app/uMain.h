@@ -108,6 +108,8 @@ class TfrmMain : public QMainWindow {
   int LineSpacingIndex(const std::string& text) const;
   // Runs a command: a silent abort shows nothing, any other error its message box.
   void Guard(const std::function<void()>& command);
+  // Runs handler, guarded, when button is clicked.
+  void ConnectClick(QToolButton* button, void (TfrmMain::*handler)());
 
   // --- Topic tree (uMainTopicTree.cpp) ----------------------------------------------
   void RebuildTopicTree();

@@ -228,15 +228,12 @@ void TfrmMain::CreateLeftPanel() {
   btnDeleteTopic = MakeLeftButton(pnlLeftTop, "topic-remove", 1, 2);
   btnVariablesConditionsSnippets = MakeLeftButton(pnlLeftTop, "variables", 1, 3);
   layout->addWidget(pnlLeftTop);
-  auto click = [this](QToolButton* button, void (TfrmMain::*handler)()) {
-    connect(button, &QToolButton::clicked, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
-  };
-  click(btnNewProject, &TfrmMain::btnNewProjectClick);
-  click(btnOpenProject, &TfrmMain::btnOpenProjectClick);
-  click(btnSave, &TfrmMain::btnSaveClick);
-  click(btnProjectSettings, &TfrmMain::btnProjectSettingsClick);
-  click(btnDeleteTopic, &TfrmMain::btnDeleteTopicClick);
-  click(btnVariablesConditionsSnippets, &TfrmMain::btnVariablesConditionsSnippetsClick);
+  ConnectClick(btnNewProject, &TfrmMain::btnNewProjectClick);
+  ConnectClick(btnOpenProject, &TfrmMain::btnOpenProjectClick);
+  ConnectClick(btnSave, &TfrmMain::btnSaveClick);
+  ConnectClick(btnProjectSettings, &TfrmMain::btnProjectSettingsClick);
+  ConnectClick(btnDeleteTopic, &TfrmMain::btnDeleteTopicClick);
+  ConnectClick(btnVariablesConditionsSnippets, &TfrmMain::btnVariablesConditionsSnippetsClick);
   connect(btnNewRootTopic, &QToolButton::clicked, this, [this] { Guard([this] { btnNewSubTopicClick(true); }); });
   connect(btnNewSubTopic, &QToolButton::clicked, this, [this] { Guard([this] { btnNewSubTopicClick(false); }); });
 

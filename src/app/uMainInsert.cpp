@@ -21,18 +21,15 @@ const char* const kHtmlFilter =
 }  // namespace
 
 void TfrmMain::ConnectInsertCommands() {
-  const auto on = [this](QToolButton* button, void (TfrmMain::*handler)()) {
-    connect(button, &QToolButton::clicked, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
-  };
-  on(btnLink, &TfrmMain::btnLinkClick);
-  on(btnTopicLink, &TfrmMain::btnTopicLinkClick);
-  on(btnImage, &TfrmMain::btnImageClick);
-  on(btnReplaceImage, &TfrmMain::btnReplaceImageClick);
-  on(btnImageProperties, &TfrmMain::btnImagePropertiesClick);
-  on(btnRemoveImage, &TfrmMain::btnRemoveImageClick);
-  on(btnInsertTable, &TfrmMain::btnInsertTableClick);
-  on(btnTableDropdownMenu, &TfrmMain::btnTableDropdownMenuClick);
-  on(btnImportHTML, &TfrmMain::btnImportHTMLClick);
+  ConnectClick(btnLink, &TfrmMain::btnLinkClick);
+  ConnectClick(btnTopicLink, &TfrmMain::btnTopicLinkClick);
+  ConnectClick(btnImage, &TfrmMain::btnImageClick);
+  ConnectClick(btnReplaceImage, &TfrmMain::btnReplaceImageClick);
+  ConnectClick(btnImageProperties, &TfrmMain::btnImagePropertiesClick);
+  ConnectClick(btnRemoveImage, &TfrmMain::btnRemoveImageClick);
+  ConnectClick(btnInsertTable, &TfrmMain::btnInsertTableClick);
+  ConnectClick(btnTableDropdownMenu, &TfrmMain::btnTableDropdownMenuClick);
+  ConnectClick(btnImportHTML, &TfrmMain::btnImportHTMLClick);
   // The tooltips come with the rest of the window's texts (ApplyTranslation).
   btnRemoveImage->setText(Tr("Remove Image"));
 }

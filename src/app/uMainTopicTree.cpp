@@ -317,10 +317,7 @@ void TfrmMain::ClearTopicProperties() {
 
 bool TfrmMain::StoreTopicProperties(const std::string& id) {
   if (id.empty() || !FProject->HasTopic(id)) return false;
-  TTopic& topic = FProject->GetTopic(id);
-  if (!grpProperties->DiffersFrom(topic)) return false;
-  grpProperties->StoreInto(topic);
-  return true;
+  return grpProperties->StoreInto(FProject->GetTopic(id));
 }
 
 // Every edit of the panel reaches the topic at once: nothing waits for Apply.

@@ -91,20 +91,18 @@ TTopicPropertyValues TTopicPropertiesPanel::Values() const {
           FExcludeWeb->isChecked(), FExcludeChm->isChecked(), FExcludePdf->isChecked()};
 }
 
-bool TTopicPropertiesPanel::DiffersFrom(const TTopic& topic) const {
-  const TTopicPropertyValues v = Values();
-  return v.keywords != topic.Keywords() || v.indexEntries != topic.IndexEntries() ||
-         v.excludeWeb != topic.ExcludeWeb() || v.excludeChm != topic.ExcludeChm() ||
-         v.excludePdf != topic.ExcludePdf();
-}
-
-void TTopicPropertiesPanel::StoreInto(TTopic& topic) const {
+bool TTopicPropertiesPanel::StoreInto(TTopic& topic) const {
   TTopicPropertyValues v = Values();
+  if (v.keywords == topic.Keywords() && v.indexEntries == topic.IndexEntries() && v.excludeWeb == topic.ExcludeWeb() &&
+      v.excludeChm == topic.ExcludeChm() && v.excludePdf == topic.ExcludePdf()) {
+    return false;
+  }
   topic.Keywords() = std::move(v.keywords);
   topic.IndexEntries() = std::move(v.indexEntries);
   topic.SetExcludeWeb(v.excludeWeb);
   topic.SetExcludeChm(v.excludeChm);
   topic.SetExcludePdf(v.excludePdf);
+  return true;
 }
 
 void TTopicPropertiesPanel::Retranslate() {

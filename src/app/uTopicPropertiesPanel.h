@@ -32,10 +32,8 @@ class TTopicPropertiesPanel : public QGroupBox {
   void ShowTopic(const TTopic& topic);
   void Clear();
   TTopicPropertyValues Values() const;
-  // Whether the values differ from the topic's.
-  bool DiffersFrom(const TTopic& topic) const;
-  // Writes the values into the topic.
-  void StoreInto(TTopic& topic) const;
+  // Writes the values into the topic when they differ from its own; returns whether they did.
+  bool StoreInto(TTopic& topic) const;
   // Puts the panel's own texts in the current language.
   void Retranslate();
   void FocusFirstField();
