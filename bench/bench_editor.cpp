@@ -98,11 +98,14 @@ void BM_ImportHtml1MB200Images(benchmark::State& state) {
     body += "<section><h2>Part " + std::to_string(i) + "</h2><img src=\"img/picture%20" + std::to_string(i) +
             ".png?v=1\" srcset=\"img/picture%20" + std::to_string(i) + ".png 2x\">" + TopicHtml(5000) + "</section>\n";
   }
-  WriteFileAtomic(PathJoin(site, "css/site.css"), "@import 'base.css'; .a{display:flex;background:url(../img/picture%200.png)}");
+  WriteFileAtomic(PathJoin(site, "css/site.css"),
+                  "@import 'base.css'; .a{display:flex;background:url(../img/picture%200.png)}");
   WriteFileAtomic(PathJoin(site, "css/base.css"), ".b{display:grid}");
   const std::string page = PathJoin(site, "index.html");
-  WriteFileAtomic(page, "<!DOCTYPE html><html><head><link rel=stylesheet href=css/site.css><script>x()</script></head>"
-                        "<body class=\"doc\">" + body + "</body></html>");
+  WriteFileAtomic(page,
+                  "<!DOCTYPE html><html><head><link rel=stylesheet href=css/site.css><script>x()</script></head>"
+                  "<body class=\"doc\">" +
+                      body + "</body></html>");
   int run = 0;
   for (auto _ : state) {
     const std::string project = ExtractFileDir(site) + "/project" + std::to_string(run++);

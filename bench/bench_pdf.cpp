@@ -29,13 +29,17 @@ class TBenchProject {
       TTopic& t = FProject.AddTopic("Topic " + std::to_string(i), ids[static_cast<size_t>(i) / 10]);
       std::string html = "<h2>Topic " + std::to_string(i) + "</h2>";
       for (int p = 0; p < 6; ++p) {
-        html += "<p>Paragraph " + std::to_string(p) + " of a generated topic about configuration, installation and "
-                "{var:ProductName}. See <a href=\"doc:" + ids.back() + "\">the previous topic</a> and "
+        html += "<p>Paragraph " + std::to_string(p) +
+                " of a generated topic about configuration, installation and "
+                "{var:ProductName}. See <a href=\"doc:" +
+                ids.back() +
+                "\">the previous topic</a> and "
                 "<a href=\"assets/images/pic.png\">the picture</a>.</p>";
       }
       html += "<p><img src=\"assets/images/pic.png\" alt=\"\"><img src=\"../assets/images/pic.png\" alt=\"\"></p>";
       WriteOutputFile(t.HtmlPath(), html);
-      if (i % 10 == 0) WriteOutputFile(HeaderHtmlPath(FProject, t.ID()), "<div><b>Header " + std::to_string(i) + "</b></div>");
+      if (i % 10 == 0)
+        WriteOutputFile(HeaderHtmlPath(FProject, t.ID()), "<div><b>Header " + std::to_string(i) + "</b></div>");
       ids.push_back(t.ID());
     }
   }

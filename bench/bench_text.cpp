@@ -15,7 +15,8 @@ constexpr size_t kPageSize = 20 * 1024;
 // One paragraph as the editor writes it: the default style, bold text and a topic link.
 std::string Paragraph(int i) {
   return "<p style=\"font-family:Segoe UI, Arial, sans-serif;font-size:16px;color:#000000;line-height:1.5;\">"
-         "Paragraph " + std::to_string(i) +
+         "Paragraph " +
+         std::to_string(i) +
          " explains how the <b>export settings</b> shape the published pages; see "
          "<a href=\"doc:0123456789ABCDEF0123456789ABCDEF\">the overview</a> for details.</p>\r\n";
 }
@@ -53,7 +54,8 @@ class TBenchProject {
     FProject.SetRootPath(IncludeTrailingDelimiter(::mkdtemp(tmpl)));
     TReusableProjectContent store;
     store.Variables() = {{"Product", "Folivane & Co"}, {"Version", "4.2"}};
-    for (int i = 0; i < 20; ++i) store.Variables().push_back({"Var" + std::to_string(i), "value <" + std::to_string(i) + ">"});
+    for (int i = 0; i < 20; ++i)
+      store.Variables().push_back({"Var" + std::to_string(i), "value <" + std::to_string(i) + ">"});
     for (int i = 0; i < 10; ++i) {
       store.Snippets().push_back({"Snippet" + std::to_string(i),
                                   "<div class=\"note\"><b>Note:</b> {var:Product} " + std::to_string(i) + "</div>"});

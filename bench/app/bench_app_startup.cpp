@@ -1,12 +1,12 @@
 // Start-up of the main window with a large project, and the topic tree rebuild.
+#include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 
+#include "ScriptedUserDialogs.h"
 #include "uMain.h"
 #include "uProjectOpen.h"
 #include "uStorage.h"
-#include "ScriptedUserDialogs.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ std::string MakeLargeProject(const std::string& folder, int n) {
   OpenProjectFile(file, project, settings);
   std::vector<std::string> parents;
   int made = 1;
-  for (int r = 0; r < 100 && made < n; ++r, ++made) parents.push_back(project.AddTopic("Chapter " + std::to_string(r), "").ID());
+  for (int r = 0; r < 100 && made < n; ++r, ++made)
+    parents.push_back(project.AddTopic("Chapter " + std::to_string(r), "").ID());
   for (size_t p = 0; made < n; ++p, ++made) {
     const std::string parent = parents[p % parents.size()];
     const std::string id = project.AddTopic("Topic " + std::to_string(made), parent).ID();

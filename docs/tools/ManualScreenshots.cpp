@@ -149,8 +149,8 @@ int main(int argc, char* argv[]) {
   window.tvToc->expandAll();
 
   // The keys the menus show, for the manual's shortcut table.
-  for (QAction* a : {window.NewProject, window.Open1, window.Save1, window.SaveProjectAs1, window.Exit1,
-                     window.Undo1, window.Redo1, window.Cut1, window.Copy1, window.Paste1, window.SelectAll1}) {
+  for (QAction* a : {window.NewProject, window.Open1, window.Save1, window.SaveProjectAs1, window.Exit1, window.Undo1,
+                     window.Redo1, window.Cut1, window.Copy1, window.Paste1, window.SelectAll1}) {
     std::printf("%-22s %s\n", qPrintable(a->text()), qPrintable(a->shortcut().toString()));
   }
 
@@ -160,8 +160,8 @@ int main(int argc, char* argv[]) {
   ShowTopic(window, "Your first backup");
   const QRect editor = GlobalRect(window.pnlRight);
   Save(QRect(editor.topLeft(), QSize(editor.width(), std::min(editor.height(), 560))), "topic-editing.png");
-  const QRect toolbar = GlobalRect(window.pnlToolbar).united(
-      window.pnlToolbar2->isVisible() ? GlobalRect(window.pnlToolbar2) : QRect());
+  const QRect toolbar =
+      GlobalRect(window.pnlToolbar).united(window.pnlToolbar2->isVisible() ? GlobalRect(window.pnlToolbar2) : QRect());
   Save(toolbar, "formatting-toolbar.png");
 
   ShowTopic(window, "Installing Harbor Sync");
@@ -192,12 +192,14 @@ int main(int argc, char* argv[]) {
   BreakTwoLinks((sample / "Sample").string(), "5A3D1E0C7B9F4E21A6C8000000001002.html");
   window.btnCheckLinksClick();
   QDialog* findings = nullptr;
-  WaitFor([&] {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) findings = d;
-    }
-    return findings != nullptr;
-  }, 5000);
+  WaitFor(
+      [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+          if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) findings = d;
+        }
+        return findings != nullptr;
+      },
+      5000);
   if (!findings) {
     std::fprintf(stderr, "the Check Links window did not open\n");
     return 1;

@@ -15,15 +15,27 @@ struct TNamedColor {
 constexpr TColor SystemColor(unsigned index) { return static_cast<TColor>(0xFF000000u | index); }
 
 const TNamedColor kStandardColors[] = {
-    {"Black", RGBColor(0, 0, 0)},         {"Maroon", RGBColor(128, 0, 0)},    {"Green", RGBColor(0, 128, 0)},
-    {"Olive", RGBColor(128, 128, 0)},     {"Navy", RGBColor(0, 0, 128)},      {"Purple", RGBColor(128, 0, 128)},
-    {"Teal", RGBColor(0, 128, 128)},      {"Gray", RGBColor(128, 128, 128)},  {"Silver", RGBColor(192, 192, 192)},
-    {"Red", RGBColor(255, 0, 0)},         {"Lime", RGBColor(0, 255, 0)},      {"Yellow", RGBColor(255, 255, 0)},
-    {"Blue", RGBColor(0, 0, 255)},        {"Fuchsia", RGBColor(255, 0, 255)}, {"Aqua", RGBColor(0, 255, 255)},
+    {"Black", RGBColor(0, 0, 0)},
+    {"Maroon", RGBColor(128, 0, 0)},
+    {"Green", RGBColor(0, 128, 0)},
+    {"Olive", RGBColor(128, 128, 0)},
+    {"Navy", RGBColor(0, 0, 128)},
+    {"Purple", RGBColor(128, 0, 128)},
+    {"Teal", RGBColor(0, 128, 128)},
+    {"Gray", RGBColor(128, 128, 128)},
+    {"Silver", RGBColor(192, 192, 192)},
+    {"Red", RGBColor(255, 0, 0)},
+    {"Lime", RGBColor(0, 255, 0)},
+    {"Yellow", RGBColor(255, 255, 0)},
+    {"Blue", RGBColor(0, 0, 255)},
+    {"Fuchsia", RGBColor(255, 0, 255)},
+    {"Aqua", RGBColor(0, 255, 255)},
     {"White", RGBColor(255, 255, 255)},
     // Extended.
-    {"Money Green", RGBColor(192, 220, 192)}, {"Sky Blue", RGBColor(166, 202, 240)},
-    {"Cream", RGBColor(255, 251, 240)},       {"Medium Gray", RGBColor(160, 160, 164)},
+    {"Money Green", RGBColor(192, 220, 192)},
+    {"Sky Blue", RGBColor(166, 202, 240)},
+    {"Cream", RGBColor(255, 251, 240)},
+    {"Medium Gray", RGBColor(160, 160, 164)},
 };
 
 // System colours by their index; settings files hold them resolved to RGB.

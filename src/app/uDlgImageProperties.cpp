@@ -74,7 +74,8 @@ TdlgImageProperties::TdlgImageProperties(QWidget* owner, const TImageProperties&
 void TdlgImageProperties::SideChanged(QSpinBox* changed, QSpinBox* other, int naturalChanged, int naturalOther) {
   if (FAdjusting || !chkKeepProportions->isChecked() || naturalChanged <= 0) return;
   const int value = changed->value();
-  const int follow = value == 0 ? 0 : std::max(1, static_cast<int>(std::lround(double(value) * naturalOther / naturalChanged)));
+  const int follow =
+      value == 0 ? 0 : std::max(1, static_cast<int>(std::lround(double(value) * naturalOther / naturalChanged)));
   FAdjusting = true;
   other->setValue(std::min(follow, kMaxSide));
   FAdjusting = false;

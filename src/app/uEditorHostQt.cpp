@@ -94,9 +94,9 @@ void TEditorHostQt::SetSpellLanguage(const std::string& language) {
 QMenu* TEditorHostQt::CreateEditorContextMenu(QWidget* parent) {
   auto* menu = new QMenu(parent);
   QWebEngineContextMenuRequest* request = lastContextMenuRequest();
-  if (request && request->isContentEditable() &&
-      request->mediaType() == QWebEngineContextMenuRequest::MediaTypeImage) {
-    connect(menu->addAction(Tr("Image Properties...")), &QAction::triggered, this, [this] { DeliverImageProperties(); });
+  if (request && request->isContentEditable() && request->mediaType() == QWebEngineContextMenuRequest::MediaTypeImage) {
+    connect(menu->addAction(Tr("Image Properties...")), &QAction::triggered, this,
+            [this] { DeliverImageProperties(); });
     menu->addSeparator();
   }
   if (request && request->isContentEditable() && !request->misspelledWord().isEmpty()) {
@@ -110,10 +110,12 @@ QMenu* TEditorHostQt::CreateEditorContextMenu(QWidget* parent) {
     }
     if (suggestions.isEmpty()) menu->addAction(Tr("No suggestions"))->setEnabled(false);
     const std::string word = FromQ(request->misspelledWord());
-    connect(menu->addAction(Tr("Add to Dictionary")), &QAction::triggered, this, [this, word] { DeliverAddWord(word); });
+    connect(menu->addAction(Tr("Add to Dictionary")), &QAction::triggered, this,
+            [this, word] { DeliverAddWord(word); });
     menu->addSeparator();
   }
-  for (QWebEnginePage::WebAction action : {QWebEnginePage::Undo, QWebEnginePage::Redo}) menu->addAction(pageAction(action));
+  for (QWebEnginePage::WebAction action : {QWebEnginePage::Undo, QWebEnginePage::Redo})
+    menu->addAction(pageAction(action));
   menu->addSeparator();
   for (QWebEnginePage::WebAction action : {QWebEnginePage::Cut, QWebEnginePage::Copy, QWebEnginePage::Paste})
     menu->addAction(pageAction(action));

@@ -18,8 +18,8 @@
 
 #include "uColorBox.h"
 #include "uFontNames.h"
-#include "uSpellCheck.h"
 #include "uQtText.h"
+#include "uSpellCheck.h"
 #include "uUserDialogs.h"
 
 namespace {
@@ -354,8 +354,8 @@ bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** inva
   const std::int32_t h2 = integer(edH2, edH2->text());
   const std::int32_t h3 = integer(edH3, edH3->text());
   const bool sizeGiven = !cmbBodyFontSize->currentText().trimmed().isEmpty();
-  const std::int32_t body = sizeGiven ? integer(cmbBodyFontSize, cmbBodyFontSize->currentText())
-                                      : integer(edBody, edBody->text());
+  const std::int32_t body =
+      sizeGiven ? integer(cmbBodyFontSize, cmbBodyFontSize->currentText()) : integer(edBody, edBody->text());
   const std::optional<double> spacing = ParseSpacing(edLineSpacing->text());
   if (!spacing && !firstInvalid) firstInvalid = edLineSpacing;
   const std::int32_t tocSize = integer(edTocTextSize, edTocTextSize->text());

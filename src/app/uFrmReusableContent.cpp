@@ -178,9 +178,11 @@ void TfrmReusableContent::CreateBottomPanel() {
   btnSave->setDefault(true);
   pnlBottom->installEventFilter(this);
 
-  const std::pair<QPushButton*, int> results[] = {
-      {btnInsVar, rrInsertVariable}, {btnInsSnip, rrInsertSnippet}, {btnInsCondBegin, rrInsertBeginCondition},
-      {btnInsCondEnd, rrInsertEndCondition}, {btnSave, rrSave}};
+  const std::pair<QPushButton*, int> results[] = {{btnInsVar, rrInsertVariable},
+                                                  {btnInsSnip, rrInsertSnippet},
+                                                  {btnInsCondBegin, rrInsertBeginCondition},
+                                                  {btnInsCondEnd, rrInsertEndCondition},
+                                                  {btnSave, rrSave}};
   for (const auto& [button, result] : results) {
     connect(button, &QPushButton::clicked, this, [this, result = result] { CloseWith(result); });
   }
@@ -305,8 +307,8 @@ void TfrmReusableContent::SaveGridsToStore() {
 std::string TfrmReusableContent::TokenForResult(int result, std::string& missingNameMessage) const {
   missingNameMessage.clear();
   if (result == rrInsertEndCondition) return kEndConditionToken;
-  const TReusableGrid* grid = result == rrInsertVariable ? grdVars
-                              : result == rrInsertSnippet ? grdSnips
+  const TReusableGrid* grid = result == rrInsertVariable         ? grdVars
+                              : result == rrInsertSnippet        ? grdSnips
                               : result == rrInsertBeginCondition ? grdConds
                                                                  : nullptr;
   if (!grid) return "";
@@ -317,7 +319,7 @@ std::string TfrmReusableContent::TokenForResult(int result, std::string& missing
                                                      : "Select or enter a condition name first.";
     return "";
   }
-  return result == rrInsertVariable ? VariableToken(name)
+  return result == rrInsertVariable  ? VariableToken(name)
          : result == rrInsertSnippet ? SnippetToken(name)
                                      : BeginConditionToken(name);
 }

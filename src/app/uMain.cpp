@@ -36,7 +36,6 @@
 #include "uUserDialogs.h"
 #include "uWrapToolbar.h"
 
-
 // The icons live in a static library, so their resource is registered by hand.
 static void InitIconResources() { Q_INIT_RESOURCE(folivane_icons); }
 

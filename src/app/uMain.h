@@ -370,7 +370,7 @@ class TfrmMain : public QMainWindow {
   std::map<std::string, std::string> FUnsavedTopicHtml;
   std::map<std::string, std::string> FPendingTextFiles;
   bool FUpdatingUi = false;
-  std::string FCaretLinkHref;  // the link at the caret, as the page last reported it
+  std::string FCaretLinkHref;                   // the link at the caret, as the page last reported it
   std::optional<TImageProperties> FCaretImage;  // the selected picture, as the page last reported it
   // Topic editing and the toolbar's sync (uMainTopicEditing.cpp, uMainFormatting.cpp).
   std::shared_ptr<ITopicEditorWindow> FEditorWindow;
@@ -380,7 +380,7 @@ class TfrmMain : public QMainWindow {
   QTimer* FToolbarReplay = nullptr;  // replays a caret report a hold rejected
   bool FRebuildingTree = false;
   bool FEditorFocusOrdered = false;  // a command asked for the page to take the keyboard
-  std::string FPropertiesTopicID;   // whose properties the panel shows
+  std::string FPropertiesTopicID;    // whose properties the panel shows
   std::vector<TRemovedBranch> FRemovedBranches;
   bool FClosingAllowed = false;
   QTimer* FJournalTimer = nullptr;

@@ -93,7 +93,6 @@ QComboBox* MakeCombo(QWidget* parent, int width, const QStringList& items, bool 
   return box;
 }
 
-
 }  // namespace
 
 // --- Controls ----------------------------------------------------------------------
@@ -243,7 +242,9 @@ void TfrmMain::CreateLeftPanel() {
   tvToc = new TTopicTree(splLeft);
   tvToc->OnStartDrag = [this] { tvTocStartDrag(); };
   tvToc->OnDragOver = [this](QTreeWidgetItem* target, int y) { return tvTocDragOver(target, y); };
-  tvToc->OnDragDrop = [this](QTreeWidgetItem* target, int y) { Guard([this, target, y] { tvTocDragDrop(target, y); }); };
+  tvToc->OnDragDrop = [this](QTreeWidgetItem* target, int y) {
+    Guard([this, target, y] { tvTocDragDrop(target, y); });
+  };
   connect(tvToc, &QTreeWidget::currentItemChanged, this, [this] {
     if (!FRebuildingTree) Guard([this] { tvTocChange(); });
   });
@@ -281,7 +282,8 @@ void TfrmMain::CreateLeftPanel() {
   grpProperties->AddBelow(cbStyle);
   // The fields apply themselves as they are edited.
   connect(grpProperties, &TTopicPropertiesPanel::Edited, this, [this] { Guard([this] { TopicPropertiesEdited(); }); });
-  connect(grpProperties, &TTopicPropertiesPanel::ApplyClicked, this, [this] { Guard([this] { btnApplyPropsClick(); }); });
+  connect(grpProperties, &TTopicPropertiesPanel::ApplyClicked, this,
+          [this] { Guard([this] { btnApplyPropsClick(); }); });
   connect(cbStyle, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cbStyleChange(); }); });
   splLeft->setStretchFactor(0, 3);
   splLeft->setStretchFactor(1, 2);
@@ -360,10 +362,16 @@ void TfrmMain::CreateFormattingToolbar() {
   mnuTable = new QMenu(this);
 
   // Buttons wrap one by one; each box wraps with the icon that names it.
-  for (QWidget* item : std::initializer_list<QWidget*>{btnBold, btnItalic, btnUnderline, bevel1, btnUL, btnOL, bevel2,
-                        btnAlignLeft, btnAlignCenter, btnAlignRight, bevel3, btnLink, btnTopicLink, btnImage,
-                        btnReplaceImage, btnImageProperties, btnInsertTable, btnTableDropdownMenu, btnImportHTML,
-                        bevel4}) {
+  for (QWidget* item : std::initializer_list<QWidget*>{btnBold,         btnItalic,
+                                                       btnUnderline,    bevel1,
+                                                       btnUL,           btnOL,
+                                                       bevel2,          btnAlignLeft,
+                                                       btnAlignCenter,  btnAlignRight,
+                                                       bevel3,          btnLink,
+                                                       btnTopicLink,    btnImage,
+                                                       btnReplaceImage, btnImageProperties,
+                                                       btnInsertTable,  btnTableDropdownMenu,
+                                                       btnImportHTML,   bevel4}) {
     barFormatting->Add(item);
   }
   const std::pair<QWidget*, QWidget*> labelled[] = {{imgLineSpacing, cmbLineSpacing},

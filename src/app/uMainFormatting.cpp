@@ -5,11 +5,11 @@
 #include <QComboBox>
 #include <QKeyEvent>
 
-#include <algorithm>
-#include <functional>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <functional>
 
 #include "uColorButton.h"
 #include "uEditorBridge.h"
@@ -22,7 +22,7 @@
 
 namespace {
 
-const QStringList kFontSizes = {"8", "9", "10", "11", "12", "14", "16", "18", "20", "22",
+const QStringList kFontSizes = {"8",  "9",  "10", "11", "12", "14", "16", "18", "20", "22",
                                 "24", "26", "28", "32", "36", "40", "48", "60", "72"};
 
 // The toolbar's controls as the sync sees them.
@@ -200,8 +200,10 @@ void TfrmMain::ConnectFormattingToolbar() {
   alignCommand(btnAlignCenter, TTextAlign::taCenter);
   alignCommand(btnAlignRight, TTextAlign::taRight);
 
-  connect(cmbHeading, qOverload<int>(&QComboBox::activated), this, [this](int) { Guard([this] { cmbHeadingChange(); }); });
-  connect(cmbTextFont, qOverload<int>(&QComboBox::activated), this, [this](int) { Guard([this] { cmbTextFontChange(); }); });
+  connect(cmbHeading, qOverload<int>(&QComboBox::activated), this,
+          [this](int) { Guard([this] { cmbHeadingChange(); }); });
+  connect(cmbTextFont, qOverload<int>(&QComboBox::activated), this,
+          [this](int) { Guard([this] { cmbTextFontChange(); }); });
   connect(cmbFontSize, qOverload<int>(&QComboBox::activated), this, [this](int index) {
     Guard([this, index] {
       if (!ToolbarIdle() || !EditorReady() || index < 0) return;

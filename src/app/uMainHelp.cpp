@@ -47,9 +47,9 @@ void TfrmMain::VisitWebsiteClick() {
 
 void TfrmMain::AboutClick() {
   const std::string year = std::to_string(QDate::currentDate().year());
-  const std::string text = std::string(kAppTitle) + "\n" + TranslateText("Version: ") + kVersion + "\n\n" +
-                           "Folivane Software\n" + kHomepageUrl + "\n" +
-                           FormatText(TranslateText("Copyright (c) %s Folivane Software. All rights reserved."),
-                                      {year});
+  const std::string text =
+      std::string(kAppTitle) + "\n" + TranslateText("Version: ") + kVersion + "\n\n" + "Folivane Software\n" +
+      kHomepageUrl + "\n" +
+      FormatText(TranslateText("Copyright (c) %s Folivane Software. All rights reserved."), {year});
   FDialogs->ShowMessage(TMessageKind::Information, text);
 }

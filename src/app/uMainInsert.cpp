@@ -15,8 +15,7 @@
 namespace {
 
 const char* const kImageFilter = "Images (*.png *.jpg *.jpeg *.gif *.bmp *.webp)|*.png;*.jpg;*.jpeg;*.gif;*.bmp;*.webp";
-const char* const kHtmlFilter =
-    "HTML files (*.html *.htm)|*.html;*.htm|All files (*)|*.*";
+const char* const kHtmlFilter = "HTML files (*.html *.htm)|*.html;*.htm|All files (*)|*.*";
 
 }  // namespace
 
@@ -39,8 +38,7 @@ void TfrmMain::btnLinkClick() {
   const bool existing = !FCaretLinkHref.empty();
   std::string url = existing ? FCaretLinkHref : "https://";
   switch (FDialogs->EditLink(url, existing)) {
-    case TLinkAnswer::Cancel:
-      return;
+    case TLinkAnswer::Cancel: return;
     case TLinkAnswer::Remove:
       if (FBridge) FBridge->ExecCommand("link", "");
       break;
@@ -114,7 +112,8 @@ void TfrmMain::btnTableDropdownMenuClick() {
       {"Insert Row", 1}, {"Remove Row", 2}, {"Insert Column", 3}, {"Remove Column", 4}};
   for (const auto& [caption, tag] : items) {
     QAction* action = mnuTable->addAction(Tr(caption));
-    connect(action, &QAction::triggered, this, [this, tag = tag] { Guard([this, tag] { TableDropdownMenuItemClick(tag); }); });
+    connect(action, &QAction::triggered, this,
+            [this, tag = tag] { Guard([this, tag] { TableDropdownMenuItemClick(tag); }); });
   }
   mnuTable->popup(btnTableDropdownMenu->mapToGlobal(QPoint(0, btnTableDropdownMenu->height())));
 }

@@ -57,9 +57,8 @@ void TfrmMain::UpdateCaption() {
   actSave->setEnabled(FProjectDirty);
   actSaveAs->setEnabled(true);
   const std::string caption =
-      FProjectFileName.empty()
-          ? FormatText("%s%s - %s", {kAppTitle, mark, FProject->Title()})
-          : FormatText("%s%s - %s [%s]", {kAppTitle, mark, FProject->Title(), FProjectFileName});
+      FProjectFileName.empty() ? FormatText("%s%s - %s", {kAppTitle, mark, FProject->Title()})
+                               : FormatText("%s%s - %s [%s]", {kAppTitle, mark, FProject->Title(), FProjectFileName});
   setWindowTitle(ToQ(caption));
 }
 
@@ -67,21 +66,18 @@ void TfrmMain::UpdateCaption() {
 // so nothing unsaved is thrown away.
 bool TfrmMain::ConfirmSaveChanges() {
   if (!FProjectDirty) return true;
-  const TDialogAnswer answer = FDialogs->Ask(
-      TMessageKind::Confirmation, TranslateText("Project has been modified. Do you want to save changes?"),
-      TDialogButtons::YesNoCancel);
+  const TDialogAnswer answer = FDialogs->Ask(TMessageKind::Confirmation,
+                                             TranslateText("Project has been modified. Do you want to save changes?"),
+                                             TDialogButtons::YesNoCancel);
   switch (answer) {
-    case TDialogAnswer::Yes:
-      btnSaveClick();
-      return !FProjectDirty;
+    case TDialogAnswer::Yes: btnSaveClick(); return !FProjectDirty;
     case TDialogAnswer::No:
       FUnsavedTopicHtml.clear();
       FPendingTextFiles.clear();
       FProjectDirty = false;
       ClearRecoveryJournal();
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -127,12 +127,8 @@ void TfrmMain::btnExportChmClick() {
       } catch (const std::exception&) {
       }
       break;
-    case TChmCommandResult::Cancelled:
-      ShowStatus(result.message);
-      break;
-    case TChmCommandResult::Failed:
-      FDialogs->ShowMessage(TMessageKind::Error, result.message);
-      break;
+    case TChmCommandResult::Cancelled: ShowStatus(result.message); break;
+    case TChmCommandResult::Failed: FDialogs->ShowMessage(TMessageKind::Error, result.message); break;
   }
 }
 

@@ -59,7 +59,8 @@ void TfrmMain::WriteRecoveryJournalNow() {
     ShowStatus(TranslateText("Unsaved changes cannot be kept for recovery: ") + problem);
   }
   FJournalProblemShown = !problem.empty();
-  if (!FJournalRoot.empty() && ExcludeTrailingDelimiter(FJournalRoot) != ExcludeTrailingDelimiter(journal.projectRoot)) {
+  if (!FJournalRoot.empty() &&
+      ExcludeTrailingDelimiter(FJournalRoot) != ExcludeTrailingDelimiter(journal.projectRoot)) {
     writer.Clear(FJournalRoot);
   }
   FJournalRoot = journal.projectRoot;
@@ -99,12 +100,13 @@ bool TfrmMain::OfferRecovery() {
     list += "\n    " + changes.topicTitles[i];
   }
   if (changes.topicTitles.size() > kListedTopics) {
-    list += "\n    " + FormatText(TranslateText("and %s more"), {std::to_string(changes.topicTitles.size() - kListedTopics)});
+    list += "\n    " +
+            FormatText(TranslateText("and %s more"), {std::to_string(changes.topicTitles.size() - kListedTopics)});
   }
   if (changes.structureChanged) list += "\n    " + TranslateText("the topic tree and topic properties");
-  const std::string question =
-      TranslateText("Folivane stopped before these changes to the project were saved:") + "\n" + list + "\n\n" +
-      TranslateText("Recover puts them back as unsaved changes; Discard throws them away.");
+  const std::string question = TranslateText("Folivane stopped before these changes to the project were saved:") +
+                               "\n" + list + "\n\n" +
+                               TranslateText("Recover puts them back as unsaved changes; Discard throws them away.");
   // Only an explicit Discard throws them away.
   if (FDialogs->Ask(TMessageKind::Confirmation, question, TDialogButtons::RecoverDiscard) == TDialogAnswer::No) {
     JournalWriter().Clear(root);

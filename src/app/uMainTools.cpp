@@ -45,7 +45,6 @@ void TfrmMain::ApplyHeaderBgToAllTopics(const std::string& color) {
   }
 }
 
-
 namespace {
 
 // The preview of a cleanup: each topic with its number of changes, the longest lists cut short.

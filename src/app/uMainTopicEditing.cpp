@@ -11,8 +11,8 @@
 #include "uQtText.h"
 #include "uSettingsCss.h"
 #include "uToolbarSync.h"
-#include "uTopicTree.h"
 #include "uTopicEditorSession.h"
+#include "uTopicTree.h"
 
 namespace {
 
@@ -105,8 +105,10 @@ void TfrmMain::LoadTopicIntoEditor(const std::string& id) {
   else session->LoadTopicIntoEditor(id);
 }
 
-std::string TfrmMain::GetCurrentTopicHtml() { auto* session = EditingSession();
-  return session ? session->GetCurrentTopicHtml() : std::string(); }
+std::string TfrmMain::GetCurrentTopicHtml() {
+  auto* session = EditingSession();
+  return session ? session->GetCurrentTopicHtml() : std::string();
+}
 
 void TfrmMain::CaptureCurrentTopicHtml() {
   if (auto* session = EditingSession()) session->CaptureCurrentTopicHtml();
@@ -168,7 +170,9 @@ void TfrmMain::ConnectBridgeEvents() {
   FBridge->OnCursorStyle = [this](TEditorBridge&, const TEditorCursorStyle& style) {
     Guard([&] { EditorCursorStyle(style); });
   };
-  FBridge->OnAreaChanged = [this](TEditorBridge&, const std::string& area) { EditingSession()->EditorAreaChanged(area); };
+  FBridge->OnAreaChanged = [this](TEditorBridge&, const std::string& area) {
+    EditingSession()->EditorAreaChanged(area);
+  };
 }
 
 // The page's editing area gets its caret back where it was: the view taking the keyboard

@@ -1,8 +1,8 @@
 // The topic tree: building it from the model, the structure commands, drag and drop,
 // renaming, the topic properties and the style profile.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QAction>
 #include <QGroupBox>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -72,7 +72,9 @@ void TfrmMain::ShowTopicSelectedQuietly(const std::string& id) {
   if (!id.empty() && FProject->HasTopic(id)) ShowTopicProperties(id);
 }
 
-QTreeWidgetItem* TfrmMain::FirstNode() const { return tvToc->topLevelItemCount() > 0 ? tvToc->topLevelItem(0) : nullptr; }
+QTreeWidgetItem* TfrmMain::FirstNode() const {
+  return tvToc->topLevelItemCount() > 0 ? tvToc->topLevelItem(0) : nullptr;
+}
 
 void TfrmMain::SelectFirstNode() {
   if (QTreeWidgetItem* first = FirstNode()) tvToc->setCurrentItem(first);
@@ -93,7 +95,7 @@ void TfrmMain::btnNewSubTopicClick(bool asRoot) {
   const std::string id = FProject->AddTopic(title, parent).ID();
   SaveProject(*FProject);
   RebuildAndSelect(id);
-  RequestEditorFocus();  // a new topic is there to be written
+  RequestEditorFocus();     // a new topic is there to be written
   LoadTopicIntoEditor(id);  // a new topic gets its file even before the page is ready
   MarkProjectDirty();
 }
@@ -102,9 +104,8 @@ void TfrmMain::btnDeleteTopicClick() {
   const std::string id = SelectedTopicID();
   if (id.empty() || !FProject->HasTopic(id)) return;
   const TTopic& topic = FProject->GetTopic(id);
-  const std::string question = topic.Children().empty()
-                                   ? TranslateText("Remove the topic \"%s\"?")
-                                   : TranslateText("Remove the topic \"%s\" and its subtopics?");
+  const std::string question = topic.Children().empty() ? TranslateText("Remove the topic \"%s\"?")
+                                                        : TranslateText("Remove the topic \"%s\" and its subtopics?");
   if (FDialogs->Ask(TMessageKind::Warning, FormatText(question, {topic.Title()}), TDialogButtons::YesNo) !=
       TDialogAnswer::Yes) {
     return;

@@ -41,7 +41,9 @@ QPixmap UpdatePicture(QSize size, qreal ratio) {
 }  // namespace
 
 TfrmNewVersion::TfrmNewVersion(const TUpdateCheckResult& check, const TNewVersionServices& services, QWidget* parent)
-    : QDialog(parent), UpdateRequired(check.UpdateRequired), NewVersionMessage(check.NewVersionMessage),
+    : QDialog(parent),
+      UpdateRequired(check.UpdateRequired),
+      NewVersionMessage(check.NewVersionMessage),
       FServices(services) {
   if (!FServices.open) FServices.open = OpenWithAssociatedProgram;
   if (FServices.baseUrl.empty()) FServices.baseUrl = UpdateBaseUrl();
@@ -186,7 +188,8 @@ std::string TfrmNewVersion::DownloadInstallerKeepingWindowAlive() {
         const int percent = static_cast<int>(std::clamp<int64_t>(done * 100 / total, 0, 100));
         if (percent == shown) return;
         shown = percent;
-        QMetaObject::invokeMethod(this, [this, percent] { barProgress->setValue(percent); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, percent] { barProgress->setValue(percent); }, Qt::QueuedConnection);
       });
     } catch (const std::exception& e) {
       failure = e.what();

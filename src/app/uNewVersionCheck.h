@@ -16,10 +16,10 @@ class QPushButton;
 
 // What the window reaches outside itself, so tests can replace and watch it.
 struct TNewVersionServices {
-  IUserDialogs* dialogs = nullptr;                // the failure box
-  std::function<void(const std::string&)> open;   // the installer and the home page; default: the desktop
-  std::string baseUrl;                            // default: UpdateBaseUrl()
-  std::string downloadFolder;                     // default: a new private folder under the temporary folder
+  IUserDialogs* dialogs = nullptr;               // the failure box
+  std::function<void(const std::string&)> open;  // the installer and the home page; default: the desktop
+  std::string baseUrl;                           // default: UpdateBaseUrl()
+  std::string downloadFolder;                    // default: a new private folder under the temporary folder
 };
 
 class TfrmNewVersion : public QDialog {

@@ -14,20 +14,19 @@
 namespace {
 const char* kTopicMime = "application/x-folivane-topic";
 constexpr int kTopicIDRole = Qt::UserRole;
-}
+}  // namespace
 
 void FillTopicItems(QTreeWidget* tree, const TDocProject& project) {
   std::vector<QTreeWidgetItem*> parents;  // the item of each open level
-  project.WalkTopics(
-      [&](const TTopic& topic, int depth) {
-        parents.resize(static_cast<size_t>(depth));
-        auto* item = depth == 0 ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(parents.back());
-        item->setText(0, ToQ(topic.Title()));
-        item->setData(0, kTopicIDRole, ToQ(topic.ID()));
-        ShowTopicItemExclusions(item, topic);
-        parents.push_back(item);
-        return TWalkAction::Descend;
-      });
+  project.WalkTopics([&](const TTopic& topic, int depth) {
+    parents.resize(static_cast<size_t>(depth));
+    auto* item = depth == 0 ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(parents.back());
+    item->setText(0, ToQ(topic.Title()));
+    item->setData(0, kTopicIDRole, ToQ(topic.ID()));
+    ShowTopicItemExclusions(item, topic);
+    parents.push_back(item);
+    return TWalkAction::Descend;
+  });
 }
 
 void ShowTopicItemExclusions(QTreeWidgetItem* item, const TTopic& topic) {
@@ -46,8 +45,8 @@ void ShowTopicItemExclusions(QTreeWidgetItem* item, const TTopic& topic) {
     // Halfway between the tree's text and its background, whatever colours the project chose.
     const QColor text = tree->palette().color(QPalette::Text);
     const QColor base = tree->palette().color(QPalette::Base);
-    item->setForeground(0, QColor((text.red() + base.red()) / 2, (text.green() + base.green()) / 2,
-                                  (text.blue() + base.blue()) / 2));
+    item->setForeground(
+        0, QColor((text.red() + base.red()) / 2, (text.green() + base.green()) / 2, (text.blue() + base.blue()) / 2));
   }
   item->setToolTip(0, ToQ(FormatText(TranslateText("Excluded from: %s"), {FromQ(outputs.join(", "))})));
 }

@@ -1,13 +1,12 @@
 #include "uUserDialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDialog>
-#include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QSpinBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -253,8 +253,8 @@ TProgressCallback TQtUserDialogs::BeginProgress(const std::string& caption) {
   return [dialog, base](int done, int total) {
     if (total > 0 && dialog->maximum() != total) dialog->setMaximum(total);
     dialog->setValue(done);
-    dialog->setLabelText(base + "\n" +
-                         ToQ(FormatText(TranslateText("Topic %d of %d"), {std::to_string(done), std::to_string(total)})));
+    dialog->setLabelText(
+        base + "\n" + ToQ(FormatText(TranslateText("Topic %d of %d"), {std::to_string(done), std::to_string(total)})));
     QApplication::processEvents();
     if (dialog->wasCanceled()) throw EAbort();
   };

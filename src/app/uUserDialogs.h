@@ -46,8 +46,8 @@ class IUserDialogs {
   virtual std::string OpenFile(const std::string& caption, const std::string& filter,
                                const std::string& initialDir) = 0;
   // Asks before overwriting; proposedName may carry a folder. "" when cancelled.
-  virtual std::string SaveFile(const std::string& caption, const std::string& filter,
-                               const std::string& defaultExt, const std::string& proposedName) = 0;
+  virtual std::string SaveFile(const std::string& caption, const std::string& filter, const std::string& defaultExt,
+                               const std::string& proposedName) = 0;
   virtual bool PickColor(std::string& htmlColor) = 0;
   // Rows and columns in number boxes (1 to the maximum) and a header-row choice; spec
   // holds the defaults on entry. False when cancelled.

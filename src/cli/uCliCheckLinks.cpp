@@ -29,7 +29,8 @@ int RunCheckLinks(const std::vector<std::string>& args) {
   return kExitIssuesFound;
 }
 
-const TCliRegistrar registrar({"check-links", "check-links FILE.fvp",
+const TCliRegistrar registrar({"check-links",
+                               "check-links FILE.fvp",
                                "Lists missing topic files, broken internal links and missing local files, "
                                "one \"title: issue\" line each.",
                                RunCheckLinks,

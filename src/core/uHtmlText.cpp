@@ -32,8 +32,8 @@ size_t FindText(std::string_view s, std::string_view word, size_t from) { return
 // The next closing tag of each kind is remembered, so the pass stays linear even when
 // many elements are never closed.
 std::string_view DropScriptAndStyle(std::string_view html, std::string& buffer) {
-  if (FindText(html, "<script", 0) == std::string_view::npos &&
-      FindText(html, "<style", 0) == std::string_view::npos && !HasFoldingToAscii(html)) {
+  if (FindText(html, "<script", 0) == std::string_view::npos && FindText(html, "<style", 0) == std::string_view::npos &&
+      !HasFoldingToAscii(html)) {
     return html;
   }
   if (HasFoldingToAscii(html)) {

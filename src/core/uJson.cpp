@@ -115,11 +115,26 @@ void AppendQuoted(std::string& out, std::string_view text) {
       continue;
     }
     switch (c) {
-      case '\b': out += "\\b"; ++i; continue;
-      case '\t': out += "\\t"; ++i; continue;
-      case '\n': out += "\\n"; ++i; continue;
-      case '\f': out += "\\f"; ++i; continue;
-      case '\r': out += "\\r"; ++i; continue;
+      case '\b':
+        out += "\\b";
+        ++i;
+        continue;
+      case '\t':
+        out += "\\t";
+        ++i;
+        continue;
+      case '\n':
+        out += "\\n";
+        ++i;
+        continue;
+      case '\f':
+        out += "\\f";
+        ++i;
+        continue;
+      case '\r':
+        out += "\\r";
+        ++i;
+        continue;
       default: break;
     }
     if (c < 0x20) {

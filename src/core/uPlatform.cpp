@@ -133,7 +133,8 @@ std::string FindOnPath(const std::string& program) {
 TProcessResult RunProcessAndWait(const std::string& program, const std::vector<std::string>& args,
                                  const std::string& workDir, std::chrono::milliseconds timeout) {
   int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw EFolivaneError(std::string("Cannot create a pipe: ") + std::strerror(errno));
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+    throw EFolivaneError(std::string("Cannot create a pipe: ") + std::strerror(errno));
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -168,7 +169,8 @@ TProcessResult RunProcessAndWait(const std::string& program, const std::vector<s
   while (open) {
     int waitMs = -1;
     if (timeout.count() > 0) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) {
         result.timedOut = true;
         ::kill(-pid, SIGKILL);

@@ -40,8 +40,8 @@ TRegex::TRegex(const std::string& pattern, unsigned options) : FPattern(pattern)
   if (options & roMultiLine) flags |= PCRE2_MULTILINE;
   int errorCode = 0;
   PCRE2_SIZE errorOffset = 0;
-  FImpl->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), flags,
-                              &errorCode, &errorOffset, nullptr);
+  FImpl->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), flags, &errorCode,
+                              &errorOffset, nullptr);
   if (!FImpl->code) {
     PCRE2_UCHAR buffer[256];
     pcre2_get_error_message(errorCode, buffer, sizeof buffer);
@@ -59,8 +59,8 @@ TRegex::~TRegex() { pcre2_code_free(FImpl->code); }
 bool TRegex::Search(std::string_view subject, TRegexMatch& match, size_t offset) const {
   if (offset > subject.size()) return false;
   pcre2_match_data* md = MatchDataFor(FImpl->captureCount);
-  const int rc = pcre2_match(FImpl->code, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(),
-                             offset, 0, md, nullptr);
+  const int rc =
+      pcre2_match(FImpl->code, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), offset, 0, md, nullptr);
   if (rc < 0) {
     if (rc == PCRE2_ERROR_NOMATCH) return false;
     if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT) {

@@ -47,8 +47,7 @@ class TRegex {
   bool IsMatch(std::string_view subject) const;
   std::vector<TRegexMatch> FindAll(std::string_view subject) const;
   // Every match replaced by what the callback returns.
-  std::string Replace(std::string_view subject,
-                      const std::function<std::string(const TRegexMatch&)>& replacer) const;
+  std::string Replace(std::string_view subject, const std::function<std::string(const TRegexMatch&)>& replacer) const;
   // Every match replaced by a template in which $0..$99, ${n} and ${name} name groups; $$ is "$".
   std::string ReplaceAll(std::string_view subject, std::string_view replacement) const;
   int GroupNumber(const std::string& name) const;

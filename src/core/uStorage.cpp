@@ -178,7 +178,8 @@ TProjectFileInfo ReadProjectFile(const std::string& fileName) {
 void EnsureProjectFolders(const TDocProject& project) {
   const std::string& root = project.RootPath();
   EnsureDir(root);
-  for (const char* sub : {"topics", "meta", "assets/images", "build", "styles", "internal/editor", "internal/webhelp"}) {
+  for (const char* sub :
+       {"topics", "meta", "assets/images", "build", "styles", "internal/editor", "internal/webhelp"}) {
     EnsureDir(PathJoin(root, sub));
   }
 }
@@ -230,7 +231,8 @@ TPublishHeader ResolvePublishHeader(const std::string& projectRoot, const std::s
   if (!topicID.empty()) {
     const std::string topicHtml = HeaderHtmlPath(projectRoot, topicID);
     if (FileExists(topicHtml) && readable(topicHtml)) header.html = ReadTextFileUtf8(topicHtml);
-    if (readable(HeaderBgPath(projectRoot, topicID))) ReadTrimmedIfExists(HeaderBgPath(projectRoot, topicID), header.background);
+    if (readable(HeaderBgPath(projectRoot, topicID)))
+      ReadTrimmedIfExists(HeaderBgPath(projectRoot, topicID), header.background);
   }
   if (header.background.empty()) header.background = kDefaultBackground;
   return header;

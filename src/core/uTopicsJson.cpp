@@ -21,7 +21,8 @@ constexpr size_t kMaxTopicIdLength = 128;
 bool IsPlainTopicId(const std::string& id) {
   if (id.size() > kMaxTopicIdLength) return false;
   for (const char c : id) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    const bool plain =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
     if (!plain) return false;
   }
   return true;

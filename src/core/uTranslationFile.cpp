@@ -79,9 +79,21 @@ bool ParseTranslationText(const std::string& text, TTranslationTable& table) {
 
 std::string LanguageCodeForIso(const std::string& isoCode) {
   static const std::map<std::string, std::string> kCodes = {
-      {"ar", "ar"}, {"zh", "cn"}, {"cs", "cs"}, {"de", "de"}, {"el", "el"}, {"es", "es"},
-      {"fr", "fr"}, {"hu", "hu"}, {"it", "it"}, {"ja", "jp"}, {"ko", "kr"}, {"nl", "nl"},
-      {"pl", "pl"}, {"pt", "pt"}, {"tr", "tr"},
+      {"ar", "ar"},
+      {"zh", "cn"},
+      {"cs", "cs"},
+      {"de", "de"},
+      {"el", "el"},
+      {"es", "es"},
+      {"fr", "fr"},
+      {"hu", "hu"},
+      {"it", "it"},
+      {"ja", "jp"},
+      {"ko", "kr"},
+      {"nl", "nl"},
+      {"pl", "pl"},
+      {"pt", "pt"},
+      {"tr", "tr"},
       // Russian ships with the program, so a Russian desktop gets it.
       {"ru", "ru"}};
   const auto it = kCodes.find(AsciiLower(isoCode));

@@ -215,20 +215,19 @@ bool AnnouncesUpdate(const TVersionFileInfo& info, int ownVersion) {
   return info.minimum > ownVersion || info.latest > ownVersion;
 }
 
-TUpdateCheckResult EvaluateUpdateFiles(const std::string& versionText, const std::string& changesText,
-                                       int ownVersion) {
+TUpdateCheckResult EvaluateUpdateFiles(const std::string& versionText, const std::string& changesText, int ownVersion) {
   const TVersionFileInfo info = ParseVersionFile(versionText);
   TUpdateCheckResult result;
   if (!AnnouncesUpdate(info, ownVersion)) return result;
   const std::string version = DisplayedVersion(info.latest);
   result.Show = true;
   result.UpdateRequired = info.minimum > ownVersion;
-  result.NewVersionMessage =
-      result.UpdateRequired ? FormatText(TranslateText("This version of the software is out of date. You must "
-                                                       "download the current version %s to continue using the "
-                                                       "software."),
-                                         {version})
-                            : FormatText(TranslateText("The new version %s is available"), {version});
+  result.NewVersionMessage = result.UpdateRequired
+                                 ? FormatText(TranslateText("This version of the software is out of date. You must "
+                                                            "download the current version %s to continue using the "
+                                                            "software."),
+                                              {version})
+                                 : FormatText(TranslateText("The new version %s is available"), {version});
   result.NewVersionMessage += "\n\n" + TranslateText("What's new:") + "\n";
   for (const std::string& change : ParseChangesFile(SanitizeUtf8(changesText))) {
     result.NewVersionMessage += change + "\n";
@@ -250,8 +249,8 @@ std::string HttpGetText(const std::string& url, const THttpOptions& options) {
   return SanitizeUtf8(body);
 }
 
-std::string HttpDownloadToFile(const std::string& url, const std::string& destPath,
-                               const TDownloadProgress& progress, const THttpOptions& options) {
+std::string HttpDownloadToFile(const std::string& url, const std::string& destPath, const TDownloadProgress& progress,
+                               const THttpOptions& options) {
   const std::string dir = ExtractFileDir(destPath);
   std::string tmpl = (dir.empty() ? std::string(".") : dir) + "/." + ExtractFileName(destPath) + ".XXXXXX";
   const int fd = ::mkstemp(tmpl.data());
@@ -300,10 +299,10 @@ std::string InstallerFileName(const std::string& effectiveUrl) {
   const std::string name = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
   const size_t dot = name.rfind('.');
   std::string ext = dot == std::string::npos ? "" : name.substr(dot);
-  const bool usable = ext.size() >= 2 && ext.size() <= 12 &&
-                      ext.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", 1) ==
-                          std::string::npos &&
-                      !SameTextAscii(ext, ".exe");
+  const bool usable =
+      ext.size() >= 2 && ext.size() <= 12 &&
+      ext.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", 1) == std::string::npos &&
+      !SameTextAscii(ext, ".exe");
   return usable ? "folivane-update" + ext : "folivane-update";
 }
 

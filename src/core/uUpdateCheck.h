@@ -72,8 +72,8 @@ using TDownloadProgress = std::function<void(int64_t done, int64_t total)>;
 // GET into a file: the body goes to a temporary file beside destPath, which replaces
 // destPath only once the transfer is complete, so a failed or cancelled download leaves
 // nothing behind. Returns the URL finally fetched (after redirects).
-std::string HttpDownloadToFile(const std::string& url, const std::string& destPath,
-                               const TDownloadProgress& progress, const THttpOptions& options);
+std::string HttpDownloadToFile(const std::string& url, const std::string& destPath, const TDownloadProgress& progress,
+                               const THttpOptions& options);
 
 // --- The check and the installer -------------------------------------------------------
 
@@ -89,5 +89,4 @@ std::string MakeUpdateDownloadFolder();
 // recognises a package by its content rather than handing it to a Windows loader.
 std::string InstallerFileName(const std::string& effectiveUrl);
 // Downloads the installer from baseUrl into folder; returns the file's path.
-std::string DownloadInstaller(const std::string& baseUrl, const std::string& folder,
-                              const TDownloadProgress& progress);
+std::string DownloadInstaller(const std::string& baseUrl, const std::string& folder, const TDownloadProgress& progress);

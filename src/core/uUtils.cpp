@@ -1,8 +1,8 @@
 #include "uUtils.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -79,10 +79,16 @@ size_t Utf8SequenceLength(std::string_view s, size_t i) {
   if (b0 < 0x80) return 1;
   size_t len;
   char32_t min;
-  if (b0 >= 0xC2 && b0 <= 0xDF) { len = 2; min = 0x80; }
-  else if (b0 >= 0xE0 && b0 <= 0xEF) { len = 3; min = 0x800; }
-  else if (b0 >= 0xF0 && b0 <= 0xF4) { len = 4; min = 0x10000; }
-  else return 0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2;
+    min = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3;
+    min = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4;
+    min = 0x10000;
+  } else return 0;
   if (i + len > s.size()) return 0;
   char32_t cp = b0 & (0x7F >> len);
   for (size_t k = 1; k < len; ++k) {
@@ -261,9 +267,8 @@ void WriteTextFileUtf8Bom(const std::string& path, std::string_view text) {
 bool IsAtomicWriteTempName(std::string_view name) {
   // WriteFileAtomic's template: "." + name + ".XXXXXX", and mkstemp fills in letters and digits.
   if (name.size() < 9 || name.front() != '.' || name[name.size() - 7] != '.') return false;
-  return std::all_of(name.end() - 6, name.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-  });
+  return std::all_of(name.end() - 6, name.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
 }
 
 int RemoveStaleWriteTemps(const std::string& dir, std::chrono::seconds minAge, const std::string& targetName) {
@@ -531,7 +536,11 @@ std::string FormatText(std::string_view format, const std::vector<std::string>& 
   for (size_t i = 0; i < format.size(); ++i) {
     if (format[i] == '%' && i + 1 < format.size()) {
       const char spec = format[i + 1];
-      if (spec == '%') { out += '%'; ++i; continue; }
+      if (spec == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
       if (spec == 's' || spec == 'd') {
         if (next < args.size()) out += args[next++];
         ++i;
@@ -555,9 +564,15 @@ bool IsValidUtf8(std::string_view bytes) {
     if (i + 8 <= bytes.size()) {
       std::uint64_t word;
       std::memcpy(&word, bytes.data() + i, 8);
-      if ((word & 0x8080808080808080ULL) == 0) { i += 8; continue; }
+      if ((word & 0x8080808080808080ULL) == 0) {
+        i += 8;
+        continue;
+      }
     }
-    if (static_cast<unsigned char>(bytes[i]) < 0x80) { ++i; continue; }
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
     const size_t len = Utf8SequenceLength(bytes, i);
     if (len == 0) return false;
     i += len;

@@ -37,12 +37,12 @@ bool IsRootedPath(const std::string& path);
 bool IsInvalidPathChar(unsigned char c);
 std::string IncludeTrailingDelimiter(const std::string& path);
 std::string ExcludeTrailingDelimiter(const std::string& path);
-std::string ExtractFileDir(const std::string& path);    // without the trailing delimiter
-std::string ExtractFileName(const std::string& path);   // name with extension
-std::string ExtractFileExt(const std::string& path);    // ".ext" or empty
+std::string ExtractFileDir(const std::string& path);   // without the trailing delimiter
+std::string ExtractFileName(const std::string& path);  // name with extension
+std::string ExtractFileExt(const std::string& path);   // ".ext" or empty
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 std::string FileNameWithoutExt(const std::string& path);
-std::string ExpandFileName(const std::string& path);    // absolute, "." and ".." folded
+std::string ExpandFileName(const std::string& path);  // absolute, "." and ".." folded
 
 // --- Files -------------------------------------------------------------------
 

@@ -17,16 +17,15 @@ bool HasExtension(const std::string& ext, std::initializer_list<const char*> lis
 
 std::string AssetFolderForExtension(const std::string& fileName) {
   const std::string ext = AsciiLower(ExtractFileExt(fileName));
-  if (HasExtension(ext, {".png", ".jpg", ".jpeg", ".gif", ".bmp", ".webp", ".svg", ".ico", ".avif"}))
-    return "images";
+  if (HasExtension(ext, {".png", ".jpg", ".jpeg", ".gif", ".bmp", ".webp", ".svg", ".ico", ".avif"})) return "images";
   if (HasExtension(ext, {".woff", ".woff2", ".ttf", ".otf", ".eot"})) return "fonts";
   if (HasExtension(ext, {".mp4", ".webm", ".ogv", ".mp3", ".wav", ".ogg", ".m4a"})) return "media";
   if (ext == ".css") return "css";
   return "files";
 }
 
-bool CopyAssetTarget(const std::string& projectFolder, const std::string& sourceFile,
-                     const std::string& folderPath, const std::string& folderUrl, TAssetTarget& out) {
+bool CopyAssetTarget(const std::string& projectFolder, const std::string& sourceFile, const std::string& folderPath,
+                     const std::string& folderUrl, TAssetTarget& out) {
   out = TAssetTarget();
   if (projectFolder.empty() || sourceFile.empty() || folderPath.empty() || folderUrl.empty()) return false;
   const std::string folder = EnsureDir(PathJoin(projectFolder, folderPath));

@@ -12,8 +12,8 @@ struct TAssetTarget {
 
 // FolderPath is below ProjectFolder ("assets/images"), FolderUrl its URL prefix.
 // Creates the folder. Returns false with both outputs empty when an input is empty.
-bool CopyAssetTarget(const std::string& projectFolder, const std::string& sourceFile,
-                     const std::string& folderPath, const std::string& folderUrl, TAssetTarget& out);
+bool CopyAssetTarget(const std::string& projectFolder, const std::string& sourceFile, const std::string& folderPath,
+                     const std::string& folderUrl, TAssetTarget& out);
 // assets/images whatever the extension.
 bool ImageAssetTarget(const std::string& projectFolder, const std::string& sourceFile, TAssetTarget& out);
 // assets/css whatever the extension.

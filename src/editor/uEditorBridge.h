@@ -35,7 +35,7 @@ struct TEditorCursorStyle {
   std::string ListType;
   std::string BlockTag;
   std::string LineHeight;
-  std::string LinkHref;  // the address of the link at the caret; "" outside links
+  std::string LinkHref;                   // the address of the link at the caret; "" outside links
   std::optional<TImageProperties> Image;  // the selected picture, if one is
 };
 

@@ -1,7 +1,7 @@
 #include "uHtmlImport.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 
 #include <vector>
 
@@ -162,7 +162,8 @@ std::string ExtractImportableBody(std::string_view text) {
 }
 
 std::string ReplaceHtml5Elements(std::string_view body) {
-  const std::string block = "section|article|main|aside|header|footer|nav|figure|figcaption|dialog|details|summary|hgroup";
+  const std::string block =
+      "section|article|main|aside|header|footer|nav|figure|figcaption|dialog|details|summary|hgroup";
   const std::string inlineNames = "time|mark|output|meter|progress";
   std::string s = Rx("<\\s*(" + block + ")\\b([^>]*)>").ReplaceAll(body, "<div$2>");
   s = Rx("</\\s*(" + block + ")\\s*>").ReplaceAll(s, "</div>");
@@ -272,24 +273,25 @@ void THtmlImporter::LocalizeStyleSheet(const std::string& source, const std::str
   const std::string text = ReadTextUtf8OrAnsi(source);
   std::vector<std::pair<std::string, std::string>> placeholders;
   int k = 0;
-  std::string css = Rx("@import\\s+(?:url\\(\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\)\\s]+))\\s*\\)|\"([^\"]*)\"|'([^']*)')([^;]*);")
-                        .Replace(text, [&](const TRegexMatch& m) {
-                          const std::string u = FirstMatchedGroup(m, 1, 5);
-                          std::string ref = u;
-                          if (!IsNonLocalUrl(u)) {
-                            const std::string path = ResolveCssPath(u, folder);
-                            if (!path.empty() && FileExists(path)) {
-                              const std::string url = StyleSheetUrl(path);
-                              ref = url.empty() ? u : url;
-                              if (StartsWithText(ref, "assets/css/")) ref.erase(0, 11);
-                            }
-                          }
-                          const std::string placeholder = "__FV_IMPORT_URL_" + std::to_string(k++) + "__";
-                          placeholders.emplace_back(placeholder, CssUrlEscape(ref));
-                          std::string media = Trim(m.Matched(6) ? m.Group(6) : std::string_view());
-                          if (!media.empty()) media = " " + media;
-                          return "@import url(\"" + placeholder + "\")" + media + ";";
-                        });
+  std::string css =
+      Rx("@import\\s+(?:url\\(\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\)\\s]+))\\s*\\)|\"([^\"]*)\"|'([^']*)')([^;]*);")
+          .Replace(text, [&](const TRegexMatch& m) {
+            const std::string u = FirstMatchedGroup(m, 1, 5);
+            std::string ref = u;
+            if (!IsNonLocalUrl(u)) {
+              const std::string path = ResolveCssPath(u, folder);
+              if (!path.empty() && FileExists(path)) {
+                const std::string url = StyleSheetUrl(path);
+                ref = url.empty() ? u : url;
+                if (StartsWithText(ref, "assets/css/")) ref.erase(0, 11);
+              }
+            }
+            const std::string placeholder = "__FV_IMPORT_URL_" + std::to_string(k++) + "__";
+            placeholders.emplace_back(placeholder, CssUrlEscape(ref));
+            std::string media = Trim(m.Matched(6) ? m.Group(6) : std::string_view());
+            if (!media.empty()) media = " " + media;
+            return "@import url(\"" + placeholder + "\")" + media + ";";
+          });
   css = Rx("url\\(\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\)\\s]+))\\s*\\)").Replace(css, [&](const TRegexMatch& m) {
     const std::string u = FirstMatchedGroup(m, 1, 3);
     std::string ref = u;
@@ -340,11 +342,13 @@ std::string THtmlImporter::LocalizeBodyAssets(std::string_view body) {
       Rx("(<(?:img|source|video|audio|track|embed|object|iframe)\\b[^>]*?\\b(?:src|poster|data)\\s*=\\s*)"
          "(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))")
           .Replace(body, [&](const TRegexMatch& m) {
-            return std::string(m.Group(1)) + "\"" + EncodeHtmlText(LocalizeAssetUrl(DecodeAttrEntities(FirstMatchedGroup(m, 2, 4)))) + "\"";
+            return std::string(m.Group(1)) + "\"" +
+                   EncodeHtmlText(LocalizeAssetUrl(DecodeAttrEntities(FirstMatchedGroup(m, 2, 4)))) + "\"";
           });
   return Rx("(<(?:img|source)\\b[^>]*?\\bsrcset\\s*=\\s*)(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))")
       .Replace(sources, [&](const TRegexMatch& m) {
-        return std::string(m.Group(1)) + "\"" + EncodeHtmlText(LocalizeSrcset(DecodeAttrEntities(FirstMatchedGroup(m, 2, 4)))) + "\"";
+        return std::string(m.Group(1)) + "\"" +
+               EncodeHtmlText(LocalizeSrcset(DecodeAttrEntities(FirstMatchedGroup(m, 2, 4)))) + "\"";
       });
 }
 

@@ -16,7 +16,9 @@ struct TSpellLanguage {
 const TSpellLanguage kLanguages[] = {
     {"en-US", "en", "English (US)"},
     {"de-DE", "de", "Deutsch"},
-    {"fr-FR", "fr", "Fran\xC3\xA7" "ais"},
+    {"fr-FR", "fr",
+     "Fran\xC3\xA7"
+     "ais"},
     {"es-ES", "es", "Espa\xC3\xB1ol"},
     {"ru-RU", "ru", "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9"},
 };

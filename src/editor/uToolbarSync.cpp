@@ -101,9 +101,8 @@ void TToolbarSync::ApplyCursorStyle(const TEditorCursorStyle& style) {
 
   if (Reached(now, FIgnoreStyleSyncUntil))
     FView.SetStyleButtons(style.Bold, style.Italic, style.Underline, SameTextAscii(style.ListType, "ul"),
-                         SameTextAscii(style.ListType, "ol"));
-  else
-    Held(FIgnoreStyleSyncUntil);
+                          SameTextAscii(style.ListType, "ol"));
+  else Held(FIgnoreStyleSyncUntil);
 
   if (!FView.HasFocus(TToolbarControl::Heading)) {
     int index = 0;
@@ -155,9 +154,9 @@ void TToolbarSync::ApplyLineHeight(const TEditorCursorStyle& style, std::uint32_
   }
   // The box says "2.0" where the page says 2: the same spacing.
   const double value = ReadDecimal(h);
-  const bool confirmed = !FLastAppliedLineHeight.empty() &&
-                         (SameTextAscii(h, FLastAppliedLineHeight) ||
-                          (value > 0 && value == ReadDecimal(FLastAppliedLineHeight)));
+  const bool confirmed =
+      !FLastAppliedLineHeight.empty() &&
+      (SameTextAscii(h, FLastAppliedLineHeight) || (value > 0 && value == ReadDecimal(FLastAppliedLineHeight)));
   if (!Reached(now, FIgnoreLineHeightSyncUntil) && !FLastAppliedLineHeight.empty() && !confirmed) {
     if (!h.empty()) Held(FIgnoreLineHeightSyncUntil);
     return;

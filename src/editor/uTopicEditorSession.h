@@ -115,7 +115,7 @@ class TTopicEditorSession {
     std::string topicID;
   };
   struct TPageLoads {
-    std::vector<TPageLoad> loads;              // oldest first
+    std::vector<TPageLoad> loads;             // oldest first
     std::map<std::string, int64_t> lastLoad;  // per topic
     void Record(const std::string& topicID, int64_t seq);
     // The load a message with this number describes; null when none.
@@ -166,7 +166,7 @@ class TTopicEditorSession {
 
   TPageLoads FBodyLoads;
   TPageLoads FHeaderLoads;
-  int64_t FHeaderEchoSeq = -1;  // the report that follows a header load is only its echo
+  int64_t FHeaderEchoSeq = -1;                          // the report that follows a header load is only its echo
   std::map<std::string, std::string> FHeaderPageForms;  // topic -> the page's echo of its loaded header
   int64_t FHtmlRequestSeq = 0;
   int64_t FHeaderRequestSeq = 0;

@@ -156,8 +156,8 @@ TProcessResult RunHtmlHelpCompiler(const std::string& projectFile, const std::st
     return RunCompilerProcess(compiler, args, workingFolder);
   } catch (const EFolivaneError& e) {
     if (!questions) throw;
-    const std::string question = TranslateText("Folivane could not execute the configured HTML Help compiler:") +
-                                 "\n" + compiler + "\n\n" + e.what() + "\n\n" +
+    const std::string question = TranslateText("Folivane could not execute the configured HTML Help compiler:") + "\n" +
+                                 compiler + "\n\n" + e.what() + "\n\n" +
                                  TranslateText("Would you like to select a different compiler file?");
     if (!questions->AskYesNo(question)) throw;
   }

@@ -188,12 +188,14 @@ void TChmAssetNames::RenameCopies(const std::string& assetsDir) const {
     if (::rename(from.c_str(), to.c_str()) != 0) {
       throw EFolivaneError("Cannot rename " + from + " to " + to + ": " + std::strerror(errno));
     }
-    for (std::string folder = Parent(file); !folder.empty() && !IsChmSafeName(ExtractFileName(folder)); folder = Parent(folder)) {
+    for (std::string folder = Parent(file); !folder.empty() && !IsChmSafeName(ExtractFileName(folder));
+         folder = Parent(folder)) {
       emptied.push_back(root + "/" + folder);
     }
   }
   // Deepest first; a folder that still holds something stays.
-  std::sort(emptied.begin(), emptied.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+  std::sort(emptied.begin(), emptied.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
   for (const std::string& folder : emptied) ::rmdir(folder.c_str());
 }
 

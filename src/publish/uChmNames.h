@@ -41,8 +41,8 @@ class TChmAssetNames {
   std::string FolderName(const std::string& folder);
   std::string Assign(const std::string& parentMapped, const std::string& name);
 
-  std::map<std::string, std::string> FNames;    // file -> CHM name, for every file
-  std::map<std::string, std::string> FRenamed;  // only those that change
-  std::map<std::string, std::string> FMapped;  // every file and folder -> its CHM path
+  std::map<std::string, std::string> FNames;               // file -> CHM name, for every file
+  std::map<std::string, std::string> FRenamed;             // only those that change
+  std::map<std::string, std::string> FMapped;              // every file and folder -> its CHM path
   std::map<std::string, std::vector<std::string>> FTaken;  // CHM folder -> lower-case names in it
 };

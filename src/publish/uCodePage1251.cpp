@@ -65,7 +65,8 @@ std::string TCodePage1251Encoder::Encode(std::string_view utf8) {
     utf8 = repaired;
   }
   const iconv_t cd = Handle(FIconv);
-  TThreadLocaleScope locale(FMode == TUnmappable::CloseCharacter ? TransliterationLocale() : static_cast<locale_t>(nullptr));
+  TThreadLocaleScope locale(FMode == TUnmappable::CloseCharacter ? TransliterationLocale()
+                                                                 : static_cast<locale_t>(nullptr));
   ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string out(utf8.size() + 16, '\0');
   char* in = const_cast<char*>(utf8.data());

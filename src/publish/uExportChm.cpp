@@ -65,8 +65,9 @@ std::string BuildPage(const std::string& pageBackground, const TPublishHeader& h
                       const std::string& footer) {
   std::string page;
   page.reserve(body.size() + header.html.size() + footer.size() + 600);
-  page += "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
-          "<link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;background:";
+  page +=
+      "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+      "<link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;background:";
   page += pageBackground;
   page += ";}.zd-header{padding:12px 16px;background:";
   page += header.background;
@@ -128,8 +129,9 @@ class TChmPageContext {
   // One topic's whole page, still UTF-8.
   std::string Page(const std::string& id) const {
     const std::string file = TopicFilePath(FProject, id);
-    std::string html =
-        FPageNames.count(ExtractFileName(file)) && FileExists(file) && FGuard.MayRead(file) ? ReadTextFileUtf8(file) : "";
+    std::string html = FPageNames.count(ExtractFileName(file)) && FileExists(file) && FGuard.MayRead(file)
+                           ? ReadTextFileUtf8(file)
+                           : "";
     html = ExpandReusableContent(FStore, html);
     html = RewriteDocLinks(html, [this](const std::string& target) {
       return IncludedInChm(FProject, target) ? target + ".html" : std::string();
@@ -181,9 +183,10 @@ std::string ColourFirstTableRow(std::string_view html, const std::string& colour
   TRegexMatch row;
   if (!CachedRegex("(<tr\\b[^>]*>)(.*?)(</tr>)", roIgnoreCase | roDotAll).Search(html, row)) return std::string(html);
   const std::string attributes = " bgcolor=\"" + colour + "\" style=\"background-color: " + colour + ";\">";
-  const std::string coloured = CachedRegex("<(td|th)\\b([^>]*)>", roIgnoreCase).Replace(row.Group(0), [&](const TRegexMatch& m) {
-    return "<" + std::string(m.Group(1)) + std::string(m.Group(2)) + attributes;
-  });
+  const std::string coloured =
+      CachedRegex("<(td|th)\\b([^>]*)>", roIgnoreCase).Replace(row.Group(0), [&](const TRegexMatch& m) {
+        return "<" + std::string(m.Group(1)) + std::string(m.Group(2)) + attributes;
+      });
   std::string out;
   out.reserve(html.size() + coloured.size() - row.Group(0).size());
   out.append(html.substr(0, row.Start()));
@@ -325,7 +328,8 @@ const char kPartialChm[] = ".help.chm.partial";
 // the output folder); returns what it printed. The copy is removed again.
 TProcessResult CompileToPartialFile(const TChmProjectFiles& files, const std::string& partial,
                                     IChmCompilerQuestions* questions) {
-  const std::string compileProject = CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, ".compile.hhp"));
+  const std::string compileProject =
+      CheckedOutputPath(files.outputFolder, PathJoin(files.outputFolder, ".compile.hhp"));
   DeleteFileIfExists(partial);
   WriteOutputFile(compileProject, ReplaceAll(ReadBinaryFile(files.projectFile), "Compiled file=help.chm",
                                              std::string("Compiled file=") + kPartialChm));

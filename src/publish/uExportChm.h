@@ -46,7 +46,7 @@ std::string ExportChm(const TDocProject& project, IChmCompilerQuestions* questio
 struct TChmCommandResult {
   enum TOutcome { Done, Cancelled, Failed } outcome = Done;
   std::string chmPath;
-  std::string message;  // "CHM exported: <path>", "CHM export cancelled", "CHM export failed: <error>"
+  std::string message;                // "CHM exported: <path>", "CHM export cancelled", "CHM export failed: <error>"
   std::vector<std::string> warnings;  // project files left out, when Done
 };
 TChmCommandResult RunChmCommand(const TDocProject& project, IChmCompilerQuestions* questions,

@@ -53,13 +53,12 @@ std::string ReadTopicPage(const TDocProject& project, const TTopic& topic, TPubl
 void AppendSection(std::string& out, const TDocProject& project, const TManualEntry& entry, TPublishGuard& guard) {
   const TTopic& topic = *entry.topic;
   std::string body = ExpandReusableContent(project, ReadTopicPage(project, topic, guard));
-  body = RewriteDocLinks(body, [&project](const std::string& id) {
-    return project.HasTopic(id) ? "#" + id : std::string();
-  });
+  body = RewriteDocLinks(body,
+                         [&project](const std::string& id) { return project.HasTopic(id) ? "#" + id : std::string(); });
   const std::string tag = "h" + std::to_string(std::min(entry.depth + 1, 6));
   out += "<section id=\"" + topic.ID() + "\">" + kCrLf;
-  out += "<" + tag + " class=\"" + kPdfTopicTitleClass + "\">" + EncodeHtmlText(PdfHeadingTitle(project, topic, &guard)) +
-         "</" + tag + ">" + kCrLf;
+  out += "<" + tag + " class=\"" + kPdfTopicTitleClass + "\">" +
+         EncodeHtmlText(PdfHeadingTitle(project, topic, &guard)) + "</" + tag + ">" + kCrLf;
   out += body;
   out += kCrLf;
   out += "</section>";
@@ -106,13 +105,29 @@ size_t DecodeNumericReference(std::string_view text, size_t pos, std::string& ou
 std::string DecodeCharacterReferences(std::string_view text) {
   // The markup five, and the typographic ones editors write into headers, which would
   // otherwise reach the heading as literal "&nbsp;" or "&middot;".
-  static const std::pair<std::string_view, std::string_view> kNamed[] = {
-      {"&amp;", "&"},          {"&lt;", "<"},           {"&gt;", ">"},           {"&quot;", "\""},
-      {"&apos;", "'"},         {"&nbsp;", "\xC2\xA0"},  {"&middot;", "\xC2\xB7"}, {"&copy;", "\xC2\xA9"},
-      {"&reg;", "\xC2\xAE"},   {"&trade;", "\xE2\x84\xA2"}, {"&hellip;", "\xE2\x80\xA6"}, {"&ndash;", "\xE2\x80\x93"},
-      {"&mdash;", "\xE2\x80\x94"}, {"&lsquo;", "\xE2\x80\x98"}, {"&rsquo;", "\xE2\x80\x99"}, {"&ldquo;", "\xE2\x80\x9C"},
-      {"&rdquo;", "\xE2\x80\x9D"}, {"&laquo;", "\xC2\xAB"},   {"&raquo;", "\xC2\xBB"},   {"&bull;", "\xE2\x80\xA2"},
-      {"&euro;", "\xE2\x82\xAC"},  {"&deg;", "\xC2\xB0"},     {"&times;", "\xC3\x97"}};
+  static const std::pair<std::string_view, std::string_view> kNamed[] = {{"&amp;", "&"},
+                                                                         {"&lt;", "<"},
+                                                                         {"&gt;", ">"},
+                                                                         {"&quot;", "\""},
+                                                                         {"&apos;", "'"},
+                                                                         {"&nbsp;", "\xC2\xA0"},
+                                                                         {"&middot;", "\xC2\xB7"},
+                                                                         {"&copy;", "\xC2\xA9"},
+                                                                         {"&reg;", "\xC2\xAE"},
+                                                                         {"&trade;", "\xE2\x84\xA2"},
+                                                                         {"&hellip;", "\xE2\x80\xA6"},
+                                                                         {"&ndash;", "\xE2\x80\x93"},
+                                                                         {"&mdash;", "\xE2\x80\x94"},
+                                                                         {"&lsquo;", "\xE2\x80\x98"},
+                                                                         {"&rsquo;", "\xE2\x80\x99"},
+                                                                         {"&ldquo;", "\xE2\x80\x9C"},
+                                                                         {"&rdquo;", "\xE2\x80\x9D"},
+                                                                         {"&laquo;", "\xC2\xAB"},
+                                                                         {"&raquo;", "\xC2\xBB"},
+                                                                         {"&bull;", "\xE2\x80\xA2"},
+                                                                         {"&euro;", "\xE2\x82\xAC"},
+                                                                         {"&deg;", "\xC2\xB0"},
+                                                                         {"&times;", "\xC3\x97"}};
   std::string out;
   out.reserve(text.size());
   size_t i = 0;
@@ -359,8 +374,8 @@ std::vector<std::string> PdfBrowserArguments(const std::string& htmlPath, const 
 void PrintWithBrowser(const std::string& htmlPath, const std::string& pdfPath, std::chrono::milliseconds timeout) {
   const std::string browser = FindPdfBrowser();
   const TBrowserProfile profile;
-  const TProcessResult result =
-      RunProcessAndWait(browser, PdfBrowserArguments(htmlPath, pdfPath, profile.Dir()), ExtractFileDir(htmlPath), timeout);
+  const TProcessResult result = RunProcessAndWait(browser, PdfBrowserArguments(htmlPath, pdfPath, profile.Dir()),
+                                                  ExtractFileDir(htmlPath), timeout);
   if (result.timedOut) {
     try {
       DeleteFileIfExists(pdfPath);  // whatever the ended browser left is no PDF to trust

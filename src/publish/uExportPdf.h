@@ -16,7 +16,7 @@ constexpr std::chrono::milliseconds kBrowserPrintTimeout{120000};
 constexpr std::chrono::milliseconds kPdfWaitTimeout{5000};
 
 struct TPdfExportOptions {
-  bool OpenPdf = true;  // the window opens the result; the CLI does not
+  bool OpenPdf = true;         // the window opens the result; the CLI does not
   TProgressCallback Progress;  // (topics done, total); may throw EAbort between topics
   std::chrono::milliseconds BrowserTimeout = kBrowserPrintTimeout;
   std::vector<std::string>* Warnings = nullptr;  // gets a line for each project file left out

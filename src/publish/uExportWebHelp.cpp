@@ -136,9 +136,7 @@ struct TPageContext {
   std::string topicsDir;
 };
 
-std::string ExpandPage(const TPageContext& c, const std::string& html) {
-  return ExpandReusableContent(c.store, html);
-}
+std::string ExpandPage(const TPageContext& c, const std::string& html) { return ExpandReusableContent(c.store, html); }
 
 // Writes one topic's page; returns the plain text for the search index.
 std::string ExportPage(const TPageContext& c, const TTopic& topic) {
@@ -249,9 +247,13 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   TProjectSettings settings;
   settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
 
-  TPageContext context{project, guard, TReusableProjectContent(), THeaderSource(project, guard),
+  TPageContext context{project,
+                       guard,
+                       TReusableProjectContent(),
+                       THeaderSource(project, guard),
                        NamesInFolder(PathJoin(project.RootPath(), "topics")),
-                       PageHead(ColorToHtml(settings.DefaultPageBgColor)), PageFooter(settings),
+                       PageHead(ColorToHtml(settings.DefaultPageBgColor)),
+                       PageFooter(settings),
                        EnsureDir(CheckedOutputPath(outDir, PathJoin(outDir, "topics")))};
   context.store.LoadFromProject(project);
   EnsureDir(CheckedOutputPath(outDir, PathJoin(outDir, "assets")));
@@ -282,8 +284,7 @@ std::string FillWebHelpCssPlaceholders(const std::string& css, const TProjectSet
   return ReplaceAll(s, "__ZD_LEFT_BG__", ColorToHtml(settings.DefaultPageBgColor));
 }
 
-void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir,
-                          const TProjectSettings* settings) {
+void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir, const TProjectSettings* settings) {
   const std::string viewerDir = PathJoin(project.RootPath(), "internal/webhelp");
   const TFolderBoundary inside(project.RootPath());
   auto source = [&viewerDir, &inside](const char* name) {

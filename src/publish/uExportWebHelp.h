@@ -17,8 +17,8 @@ std::string WebHelpOutputFolder(const TDocProject& project);
 // done, topics to write) and may cancel between topics by throwing EAbort. Project files
 // that lead outside the project through a symbolic link are left out, each adding a line
 // to warnings when given; nothing is written outside outDir (raises).
-void ExportWebHelp(const TDocProject& project, const std::string& outDir,
-                   const TProgressCallback& progress = nullptr, std::vector<std::string>* warnings = nullptr);
+void ExportWebHelp(const TDocProject& project, const std::string& outDir, const TProgressCallback& progress = nullptr,
+                   std::vector<std::string>* warnings = nullptr);
 
 // The table of contents and the search index as the export writes them (JSON text).
 std::string BuildWebHelpTocJson(const TDocProject& project);
@@ -27,8 +27,7 @@ std::string BuildWebHelpTocJson(const TDocProject& project);
 // index.html, written last), fills the style placeholders of app.css from settings (when
 // given) and puts the project title into index.html. A missing viewer file raises, naming
 // it, and so does one that leads outside the project through a symbolic link.
-void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir,
-                          const TProjectSettings* settings);
+void InstallWebHelpViewer(const TDocProject& project, const std::string& outDir, const TProjectSettings* settings);
 
 // The whole publishing run after the window's flush: ExportWebHelp into build/webhelp,
 // then the viewer. index.html is deleted first and written last, so it exists only

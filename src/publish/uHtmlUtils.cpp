@@ -57,8 +57,8 @@ void MakeOutputFolder(const fs::path& folder, const TPublishGuard& guard) {
   EnsureDir(folder.string());
 }
 
-void CopyTreeWithFolders(const fs::path& source, const fs::path& destination, const fs::path& rel,
-                         TPublishGuard& guard, std::set<fs::path>& visited, std::vector<std::string>& copied) {
+void CopyTreeWithFolders(const fs::path& source, const fs::path& destination, const fs::path& rel, TPublishGuard& guard,
+                         std::set<fs::path>& visited, std::vector<std::string>& copied) {
   std::error_code ec;
   const fs::path canonical = fs::canonical(source, ec);
   if (!ec && !visited.insert(canonical).second) return;  // a linked folder seen before
@@ -73,8 +73,8 @@ void CopyTreeWithFolders(const fs::path& source, const fs::path& destination, co
   }
 }
 
-void ListFilesBelow(const fs::path& root, const fs::path& folder, std::vector<fs::path>& out,
-                    TPublishGuard& guard, std::set<fs::path>& visited) {
+void ListFilesBelow(const fs::path& root, const fs::path& folder, std::vector<fs::path>& out, TPublishGuard& guard,
+                    std::set<fs::path>& visited) {
   std::error_code ec;
   const fs::path canonical = fs::canonical(folder, ec);
   if (!ec && !visited.insert(canonical).second) return;
@@ -175,8 +175,7 @@ std::string RewriteAssetPaths(std::string_view html, TPublishForm form) {
       }
       return out;
     }
-    case TPublishForm::Pdf:
-      break;
+    case TPublishForm::Pdf: break;
   }
   return std::string(html);
 }

@@ -39,8 +39,7 @@ std::string RewriteAssetPaths(std::string_view html, TPublishForm form);
 // The header band of a published topic page: the project's default header files, then
 // the topic's own, "#fafafa" for an empty background, and a title block in bold for a
 // blank header (the CHM form HTML-encodes the title; WebHelp inserts it as it is).
-TPublishHeader LookupTopicHeader(const TDocProject& project, const std::string& topicID,
-                                 TPublishForm form);
+TPublishHeader LookupTopicHeader(const TDocProject& project, const std::string& topicID, TPublishForm form);
 
 // The names of the entries of a folder (files or not), read once for a whole export
 // instead of a check per topic; empty when the folder cannot be read.

@@ -334,7 +334,8 @@ std::string PublishedPhotoPath(std::string ref, const std::string& outputDir, co
   const std::string path = PathJoin(outputDir, ref);
   // "assets/../.." would name a file outside the output, and so would a link left in the
   // output folder: never read or rewrite such a file.
-  if (!StartsWith(ExpandFileName(path), assetsRoot) || !IsLexicallyInside(ResolvedPath(path), ResolvedPath(assetsRoot))) {
+  if (!StartsWith(ExpandFileName(path), assetsRoot) ||
+      !IsLexicallyInside(ResolvedPath(path), ResolvedPath(assetsRoot))) {
     return "";
   }
   return path;

@@ -54,8 +54,9 @@ std::vector<std::string> PathCandidates(const std::string& value) {
   std::vector<std::string> out{value};
   std::string decoded = value;
   if (decoded.find('&') != std::string::npos) {
-    decoded = ReplaceAll(ReplaceAll(ReplaceAll(ReplaceAll(ReplaceAll(decoded, "&lt;", "<"), "&gt;", ">"),
-                                               "&quot;", "\""), "&#39;", "'"), "&amp;", "&");
+    decoded = ReplaceAll(
+        ReplaceAll(ReplaceAll(ReplaceAll(ReplaceAll(decoded, "&lt;", "<"), "&gt;", ">"), "&quot;", "\""), "&#39;", "'"),
+        "&amp;", "&");
     if (decoded != value) out.push_back(decoded);
   }
   if (decoded.find('%') != std::string::npos) {

@@ -5,8 +5,8 @@
 #pragma once
 
 #include <map>
-#include <set>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,7 +38,7 @@ class TPublishGuard {
   TFolderBoundary FBoundary;
   std::string FOutDir;
   mutable std::mutex FLock;
-  std::map<std::string, bool> FFolders;  // project folders already judged
+  std::map<std::string, bool> FFolders;          // project folders already judged
   mutable std::set<std::string> FOutputFolders;  // output folders found inside the output folder
   std::vector<std::string> FSkipped;
 };

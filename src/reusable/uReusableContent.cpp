@@ -32,8 +32,8 @@ bool ReadEnabled(const TJson& object) {
 const TJson* ListMember(const TJson& doc, const char* key, const std::string& fileName) {
   const TJson* list = JsonFind(doc, key);
   if (list && !list->is_array()) {
-    throw EFolivaneError("Invalid reusable content file" + (fileName.empty() ? "" : " " + fileName) + ": \"" +
-                         key + "\" is " + JsonKindName(*list) + ", not an array");
+    throw EFolivaneError("Invalid reusable content file" + (fileName.empty() ? "" : " " + fileName) + ": \"" + key +
+                         "\" is " + JsonKindName(*list) + ", not an array");
   }
   return list;
 }
@@ -63,9 +63,8 @@ bool TReusableProjectContent::LoadFromJsonText(std::string_view text, const std:
   TJson doc;
   if (!TryParseJson(text, doc)) return false;
   if (!doc.is_object()) {
-    throw EFolivaneError("Invalid reusable content file" +
-                         (fileNameForErrors.empty() ? "" : " " + fileNameForErrors) + ": the file holds " +
-                         JsonKindName(doc) + ", not an object");
+    throw EFolivaneError("Invalid reusable content file" + (fileNameForErrors.empty() ? "" : " " + fileNameForErrors) +
+                         ": the file holds " + JsonKindName(doc) + ", not an object");
   }
   if (const TJson* list = ListMember(doc, "variables", fileNameForErrors)) {
     for (const TJson& item : *list) {
@@ -175,16 +174,15 @@ const char kEndOnlyBlockPattern[] =
 const char kNamedPairPattern[] =
     "\\{\\s*begincond\\s*:\\s*(?<name>[^\\}]+?)\\s*\\}(?<body>.*?)"
     "\\{\\s*endcond\\s*:\\s*(?<endname>[^\\}]+?)\\s*\\}";
-const char kPlainPairPattern[] =
-    "\\{\\s*begincond\\s*:\\s*(?<name>[^\\}]+?)\\s*\\}(?<body>.*?)\\{\\s*endcond\\s*\\}";
-const char kAnyMarkerPattern[] =
-    "\\{\\s*begincond\\s*:\\s*[^\\}]+?\\s*\\}|\\{\\s*endcond\\s*(?::\\s*[^\\}]+?\\s*)?\\}";
+const char kPlainPairPattern[] = "\\{\\s*begincond\\s*:\\s*(?<name>[^\\}]+?)\\s*\\}(?<body>.*?)\\{\\s*endcond\\s*\\}";
+const char kAnyMarkerPattern[] = "\\{\\s*begincond\\s*:\\s*[^\\}]+?\\s*\\}|\\{\\s*endcond\\s*(?::\\s*[^\\}]+?\\s*)?\\}";
 // Quick tests for what a pair needs before the pair patterns run.
 const char kBeginMarkerStart[] = "\\{\\s*begincond\\s*:";
 const char kNamedEndStart[] = "\\{\\s*endcond\\s*:";
 const char kPlainEnd[] = "\\{\\s*endcond\\s*\\}";
 
-const char kMarkerStylePattern[] = "\\sstyle=\"[^\">]*(border\\s*:\\s*1px\\s+dashed|background\\s*:\\s*#eef5ff)[^\">]*\"";
+const char kMarkerStylePattern[] =
+    "\\sstyle=\"[^\">]*(border\\s*:\\s*1px\\s+dashed|background\\s*:\\s*#eef5ff)[^\">]*\"";
 const char kMarkerEditablePattern[] = "\\scontenteditable=\"false\"";
 const char kMarkerTitlePattern[] = "\\stitle=\"[^\"]*\"";
 
@@ -234,8 +232,8 @@ std::string DecodeTokenName(std::string_view s) {
         cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(digit);
         if (cp > 0x10FFFF) tooBig = true, cp = 0x110000;
       }
-      const bool valid = j > digitsStart && j < s.size() && s[j] == ';' && !tooBig && cp != 0 &&
-                         !(cp >= 0xD800 && cp <= 0xDFFF);
+      const bool valid =
+          j > digitsStart && j < s.size() && s[j] == ';' && !tooBig && cp != 0 && !(cp >= 0xD800 && cp <= 0xDFFF);
       if (valid) {
         AppendUtf8(out, cp);
         i = j + 1;

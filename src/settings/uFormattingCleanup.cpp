@@ -121,7 +121,8 @@ bool SameNumber(const std::string& value, double number) {
 class TCleaner {
  public:
   explicit TCleaner(const TProjectSettings& settings)
-      : FFont(AsciiLower(BrowserFontFamily(Trim(settings.DefaultFontName).empty() ? "Segoe UI" : settings.DefaultFontName))),
+      : FFont(AsciiLower(
+            BrowserFontFamily(Trim(settings.DefaultFontName).empty() ? "Segoe UI" : settings.DefaultFontName))),
         FColor(ColorToHtml(settings.DefaultTextColor)),
         FLineSpacing(settings.DefaultLineSpacing),
         FBodySize(std::to_string(settings.FontSizeBody) + "px"),
@@ -301,7 +302,8 @@ TFormattingCleanup CleanUpTopicFormatting(std::string_view html, const TProjectS
       if (removed > 0) {
         result.changes += removed;
         const std::string replacement =
-            kept.empty() ? std::string() : " style=" + std::string(1, attr.quote) + EncodeQuote(kept, attr.quote) + attr.quote;
+            kept.empty() ? std::string()
+                         : " style=" + std::string(1, attr.quote) + EncodeQuote(kept, attr.quote) + attr.quote;
         newTag = std::string(tag.substr(0, attr.begin)) + replacement + std::string(tag.substr(attr.end));
       }
     }

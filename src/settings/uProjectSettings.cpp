@@ -37,10 +37,11 @@ void ReadText(const TJson& o, const char* key, std::string& field) { field = Jso
 void ReadInteger(const TJson& o, const char* key, std::int32_t& field) {
   const TJson* v = JsonFind(o, key);
   if (!v || !v->is_number()) return;
-  const bool fits = v->is_number_integer() && !v->is_number_unsigned()
-                        ? v->get<std::int64_t>() >= std::numeric_limits<std::int32_t>::min() &&
-                              v->get<std::int64_t>() <= std::numeric_limits<std::int32_t>::max()
-                        : v->is_number_unsigned() && v->get<std::uint64_t>() <= std::numeric_limits<std::int32_t>::max();
+  const bool fits =
+      v->is_number_integer() && !v->is_number_unsigned()
+          ? v->get<std::int64_t>() >= std::numeric_limits<std::int32_t>::min() &&
+                v->get<std::int64_t>() <= std::numeric_limits<std::int32_t>::max()
+          : v->is_number_unsigned() && v->get<std::uint64_t>() <= std::numeric_limits<std::int32_t>::max();
   if (!fits) {
     throw EFolivaneError("the setting " + std::string(key) + " must be a whole number, but it is " + JsonWrite(*v));
   }
@@ -160,13 +161,15 @@ void TProjectSettings::FromJson(const TJson& o) {
   ReadText(o, "CopyrightText", CopyrightText);
   ReadColor(o, "LinkColor", LinkColor);
   if (JsonFind(o, "LinkStyle")) LinkStyle = AsciiLower(JsonString(o, "LinkStyle", LinkStyle));
-  if (JsonFind(o, "TableBorderStyle")) TableBorderStyle = AsciiLower(JsonString(o, "TableBorderStyle", TableBorderStyle));
+  if (JsonFind(o, "TableBorderStyle"))
+    TableBorderStyle = AsciiLower(JsonString(o, "TableBorderStyle", TableBorderStyle));
   ReadInteger(o, "TableBorderWidth", TableBorderWidth);
   ReadColor(o, "TableBorderColor", TableBorderColor);
   ReadText(o, "SpellLanguage", SpellLanguage);
   SpellLanguage = Trim(SpellLanguage);
 
-  for (std::int32_t* size : {&FontSizeH1, &FontSizeH2, &FontSizeH3, &FontSizeBody}) *size = std::max(*size, kMinFontSizePx);
+  for (std::int32_t* size : {&FontSizeH1, &FontSizeH2, &FontSizeH3, &FontSizeBody})
+    *size = std::max(*size, kMinFontSizePx);
   TocTextSize = std::clamp(TocTextSize, 6, 36);
   DefaultLineSpacing = std::clamp(DefaultLineSpacing, 1.0, 5.0);
   LinkStyle = OneOf(LinkStyle, kLinkStyles);

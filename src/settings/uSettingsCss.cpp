@@ -67,11 +67,18 @@ class TCssLines {
 };
 
 void AppendBodyAndLinkStart(TCssLines& css, const TCssValues& v) {
-  css << "" << "/* Project settings overrides */" << "body {"
+  css << ""
+      << "/* Project settings overrides */"
+      << "body {"
       << "  font-family: " + v.font + " !important;"
-      << "  font-size: " + v.size + " !important;" << "  color: " + v.textColor + " !important;"
-      << "  line-height: " + v.lineSpacing + " !important;" << "}" << "h1 { font-size: " + v.h1Size + "; }"
-      << "h2 { font-size: " + v.h2Size + "; }" << "h3 { font-size: " + v.h3Size + "; }" << "a, a:link, a:visited {"
+      << "  font-size: " + v.size + " !important;"
+      << "  color: " + v.textColor + " !important;"
+      << "  line-height: " + v.lineSpacing + " !important;"
+      << "}"
+      << "h1 { font-size: " + v.h1Size + "; }"
+      << "h2 { font-size: " + v.h2Size + "; }"
+      << "h3 { font-size: " + v.h3Size + "; }"
+      << "a, a:link, a:visited {"
       << "  color: " + v.linkColor + " !important;";
 }
 
@@ -84,11 +91,23 @@ std::string StandardCss(const TCssValues& v) {
     css << "  text-decoration-line: underline !important;"
         << "  text-decoration-style: " + v.linkStyle + " !important;";
   }
-  css << "}" << "table {" << "  border-collapse: collapse;" << "  max-width: 100%;" << "}" << "table, td, th {"
-      << "  border-style: " + v.borderStyle + " !important;" << "  border-width: " + v.borderWidth + " !important;"
-      << "  border-color: " + v.borderColor + " !important;" << "}" << "td, th {" << "  padding: 6px;"
-      << "  vertical-align: top;" << "}" << "table tr:first-child > td, table tr:first-child > th {"
-      << "  background: " + v.headerBg + " !important;" << "  background-color: " + v.headerBg + " !important;"
+  css << "}"
+      << "table {"
+      << "  border-collapse: collapse;"
+      << "  max-width: 100%;"
+      << "}"
+      << "table, td, th {"
+      << "  border-style: " + v.borderStyle + " !important;"
+      << "  border-width: " + v.borderWidth + " !important;"
+      << "  border-color: " + v.borderColor + " !important;"
+      << "}"
+      << "td, th {"
+      << "  padding: 6px;"
+      << "  vertical-align: top;"
+      << "}"
+      << "table tr:first-child > td, table tr:first-child > th {"
+      << "  background: " + v.headerBg + " !important;"
+      << "  background-color: " + v.headerBg + " !important;"
       << "}";
   return css.Text();
 }
@@ -100,15 +119,25 @@ std::string ChmCss(const TCssValues& v) {
   if (v.noLinkDecoration) {
     css << "  border-bottom: none !important;";
   } else {
-    css << "  border-bottom-width: 1px !important;" << "  border-bottom-style: " + v.linkStyle + " !important;"
+    css << "  border-bottom-width: 1px !important;"
+        << "  border-bottom-style: " + v.linkStyle + " !important;"
         << "  border-bottom-color: " + v.linkColor + " !important;";
   }
   const std::string border = v.borderWidth + " " + v.borderStyle + " " + v.borderColor;
-  css << "}" << "table {" << "  border-collapse: collapse;" << "  max-width: 100%;"
-      << "  border: " + border + " !important;" << "}" << "td, th {" << "  border: " + border + " !important;"
-      << "  padding: 6px;" << "  vertical-align: top;" << "}"
+  css << "}"
+      << "table {"
+      << "  border-collapse: collapse;"
+      << "  max-width: 100%;"
+      << "  border: " + border + " !important;"
+      << "}"
+      << "td, th {"
+      << "  border: " + border + " !important;"
+      << "  padding: 6px;"
+      << "  vertical-align: top;"
+      << "}"
       << "table thead td, table thead th, table tr:first-child td, table tr:first-child th {"
-      << "  background: " + v.headerBg + " !important;" << "  background-color: " + v.headerBg + " !important;"
+      << "  background: " + v.headerBg + " !important;"
+      << "  background-color: " + v.headerBg + " !important;"
       << "}";
   return css.Text();
 }
@@ -169,7 +198,8 @@ std::string TopicBodyLayoutCss(const std::string& scope, const std::string& head
 
 std::string BuildPdfStyleCss(const TDocProject& project, const TProjectSettings* settings) {
   // The titles the manual gives its sections keep the profile's spacing.
-  return ProfileOrDefaultRule(project) + kCrLf + TopicBodyLayoutCss("section", ":not(." + std::string(kPdfTopicTitleClass) + ")") +
+  return ProfileOrDefaultRule(project) + kCrLf +
+         TopicBodyLayoutCss("section", ":not(." + std::string(kPdfTopicTitleClass) + ")") +
          BuildSettingsCss(settings, TSettingsCssForm::Standard);
 }
 
@@ -183,8 +213,9 @@ std::string BuildEditorStyleCss(const TDocProject& project, const TProjectSettin
   // The editing areas take the text style of the page's body, as the body of a published
   // page does, and not the one the editor component gives them.
   if (settings) {
-    text += ".zd-body, .zd-header { font-family: inherit !important; font-size: inherit !important;"
-            " color: inherit !important; line-height: inherit !important; }";
+    text +=
+        ".zd-body, .zd-header { font-family: inherit !important; font-size: inherit !important;"
+        " color: inherit !important; line-height: inherit !important; }";
     text += kCrLf;
   }
   return text;

@@ -65,8 +65,8 @@ void RestoreBranch(TDocProject& project, const TRemovedBranch& branch, TPendingT
   if (branch.topics.empty()) return;
   for (const TTopic& topic : branch.topics) {
     if (project.HasTopic(topic.ID())) {
-      throw EFolivaneError(FormatText(TranslateText("The topic \"%s\" cannot be restored: its ID is in use."),
-                                      {topic.Title()}));
+      throw EFolivaneError(
+          FormatText(TranslateText("The topic \"%s\" cannot be restored: its ID is in use."), {topic.Title()}));
     }
   }
   const std::string parentID = project.HasTopic(branch.parentID) ? branch.parentID : "";

@@ -21,9 +21,9 @@ std::string DefaultEmptyParagraphHtml(const TProjectSettings&) {
 }
 
 std::string DefaultHeaderHtml(const TProjectSettings& settings, const std::string& title) {
-  return "<div style=\"font-size:" + std::to_string(settings.FontSizeBody) + "px;font-family:" +
-         DefaultTextFontName(settings) + ", Arial, sans-serif;" + "color:" + ColorToHtml(settings.DefaultTextColor) +
-         ";\"><b>" + EncodeHtmlText(title) + "</b></div>";
+  return "<div style=\"font-size:" + std::to_string(settings.FontSizeBody) +
+         "px;font-family:" + DefaultTextFontName(settings) + ", Arial, sans-serif;" +
+         "color:" + ColorToHtml(settings.DefaultTextColor) + ";\"><b>" + EncodeHtmlText(title) + "</b></div>";
 }
 
 std::string StripTagsToText(std::string_view html) {
@@ -36,8 +36,7 @@ std::string StripTagsToText(std::string_view html) {
     else if (!inTag) text += c;
   }
   static const std::pair<const char*, const char*> kEntities[] = {
-      {"&nbsp;", " "}, {"&#160;", " "}, {"&amp;", "&"}, {"&lt;", "<"},
-      {"&gt;", ">"},   {"&quot;", "\""}, {"&#39;", "'"}};
+      {"&nbsp;", " "}, {"&#160;", " "}, {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}};
   if (text.find('&') != std::string::npos) {
     for (const auto& [entity, character] : kEntities) text = ReplaceAllText(text, entity, character);
   }

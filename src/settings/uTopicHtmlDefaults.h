@@ -20,8 +20,7 @@ std::string StripTagsToText(std::string_view html);
 bool IsBodyEmpty(std::string_view html);
 // True when the header shows only the topic's or the project's title (letter case ignored)
 // and holds no image, table or link.
-bool IsDefaultLikeHeader(std::string_view headerHtml, const std::string& title,
-                         const std::string& projectTitle);
+bool IsDefaultLikeHeader(std::string_view headerHtml, const std::string& title, const std::string& projectTitle);
 // A header that shows just oldTitle (as one run of text, nothing else) with newTitle in its
 // place, its formatting kept; nullopt for a header the writer has made their own.
 std::optional<std::string> RetitledHeader(std::string_view headerHtml, const std::string& oldTitle,

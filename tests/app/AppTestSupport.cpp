@@ -75,7 +75,8 @@ std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::stri
       json += next == 'r' ? '\r' : next == 'n' ? '\n' : next;
     }
     TJson m;
-    if (TryParseJson(json, m) && JsonString(m, "type", "") == "exec" && JsonString(m, "cmd", "") == cmd) out.push_back(m);
+    if (TryParseJson(json, m) && JsonString(m, "type", "") == "exec" && JsonString(m, "cmd", "") == cmd)
+      out.push_back(m);
   }
   return out;
 }

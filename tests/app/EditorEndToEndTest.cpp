@@ -46,12 +46,14 @@ struct TLiveWindow {
   }
   // Puts the caret inside the first occurrence of a word in the body.
   bool CaretIn(const QString& word) {
-    return Evaluate(*page, QString("(() => { const ed = tinymce.get('zd-body'); ed.focus();"
-                                   " const walk = document.createTreeWalker(ed.getBody(), NodeFilter.SHOW_TEXT);"
-                                   " for (let n; (n = walk.nextNode());) { const i = n.data.indexOf('%1');"
-                                   " if (i >= 0) { ed.selection.setCursorLocation(n, i + 1); ed.nodeChanged(); return 'ok'; } }"
-                                   " return 'missing'; })()")
-                                   .arg(word))
+    return Evaluate(
+               *page,
+               QString("(() => { const ed = tinymce.get('zd-body'); ed.focus();"
+                       " const walk = document.createTreeWalker(ed.getBody(), NodeFilter.SHOW_TEXT);"
+                       " for (let n; (n = walk.nextNode());) { const i = n.data.indexOf('%1');"
+                       " if (i >= 0) { ed.selection.setCursorLocation(n, i + 1); ed.nodeChanged(); return 'ok'; } }"
+                       " return 'missing'; })()")
+                   .arg(word))
                .value_or(QString()) == "ok";
   }
 };
@@ -90,13 +92,13 @@ class EditorEndToEndTest : public QObject {
 
     // Select the typed word and press the toolbar's Bold.
     QTest::keyClick(input, Qt::Key_Left, Qt::ShiftModifier | Qt::ControlModifier);
-    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*page, "tinymce.get('zd-body').selection.getContent({format:'text'})")
-                                     .value_or(QString()) == "Hello",
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Evaluate(*page, "tinymce.get('zd-body').selection.getContent({format:'text'})").value_or(QString()) == "Hello",
+        10000);
     window.btnBold->click();
-    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*page, "document.querySelector('#zd-body strong')?.textContent || ''")
-                                     .value_or(QString()) == "Hello",
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Evaluate(*page, "document.querySelector('#zd-body strong')?.textContent || ''").value_or(QString()) == "Hello",
+        10000);
 
     window.actSave->trigger();
     QVERIFY(live.sandbox.dialogs.messages.empty());
@@ -107,9 +109,9 @@ class EditorEndToEndTest : public QObject {
 
     // The Edit menu's Copy and Paste go through the page's clipboard access.
     window.actCopy->trigger();
-    QVERIFY(Evaluate(*page,
-                     "(() => { const ed = tinymce.get('zd-body'); ed.selection.collapse(false); return 'ok'; })()")
-                .has_value());
+    QVERIFY(
+        Evaluate(*page, "(() => { const ed = tinymce.get('zd-body'); ed.selection.collapse(false); return 'ok'; })()")
+            .has_value());
     window.actPaste->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("HelloHello"), 10000);
   }
@@ -134,7 +136,8 @@ class EditorEndToEndTest : public QObject {
         Evaluate(*live.page, "String(document.querySelector('#zd-body img')?.naturalWidth)").value_or(QString()),
         QString("3"), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(
-        Evaluate(*live.page, "getComputedStyle(document.querySelector('#zd-body .probe')).textIndent").value_or(QString()),
+        Evaluate(*live.page, "getComputedStyle(document.querySelector('#zd-body .probe')).textIndent")
+            .value_or(QString()),
         QString("13px"), 10000);
   }
 
@@ -228,9 +231,10 @@ class EditorEndToEndTest : public QObject {
     const int wide = box->findText("2.0");
     box->setCurrentIndex(wide);
     emit box->activated(wide);
-    QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*live.page, "document.querySelector('#zd-body p:last-child').style.lineHeight")
-                                     .value_or(QString()) == "2",
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Evaluate(*live.page, "document.querySelector('#zd-body p:last-child').style.lineHeight").value_or(QString()) ==
+            "2",
+        10000);
     QVERIFY(live.CaretIn("Second"));
     QTRY_COMPARE_WITH_TIMEOUT(box->currentText(), QString("1.5"), 10000);
     QVERIFY(live.CaretIn("spaced"));

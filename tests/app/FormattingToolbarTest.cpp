@@ -121,8 +121,8 @@ class FormattingToolbarTest : public QObject {
     TReadyWindow t;
     QVERIFY(t.w->EditorReady());
     t.box.host.Post("{\"type\":\"cursorStyle\",\"area\":\"body\",\"linkHref\":\"https:\\/\\/example.com\\/a\"}");
-    t.box.dialogs.linkAnswers = {{TLinkAnswer::Ok, " https://example.com/b "}, {TLinkAnswer::Remove, ""},
-                                 {TLinkAnswer::Cancel, ""}};
+    t.box.dialogs.linkAnswers = {
+        {TLinkAnswer::Ok, " https://example.com/b "}, {TLinkAnswer::Remove, ""}, {TLinkAnswer::Cancel, ""}};
     for (int i = 0; i < 3; ++i) t.w->btnLink->click();
     QCOMPARE(t.box.dialogs.linkShown, (TArgs{"https://example.com/a (existing)", "https://example.com/a (existing)",
                                              "https://example.com/a (existing)"}));

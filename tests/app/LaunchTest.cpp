@@ -17,20 +17,21 @@ bool HaveXvfb() {
 // windows once one of them matches the shell pattern stopWhen (or after a minute).
 QString RunProgramUntilWindow(const TAppSandbox& box, const QStringList& arguments, const QString& stopWhen,
                               const QProcessEnvironment& extraEnv = {}) {
-  const QString script = QStringLiteral(
-                             "\"$@\" &\n"
-                             "pid=$!\n"
-                             "names=\"\"\n"
-                             "for i in $(seq 1 120); do\n"
-                             "  sleep 0.5\n"
-                             "  names=$(xwininfo -root -tree | grep -o '\"[^\"]*Folivane[^\"]*\"' | sort -u | tr '\\n' ' ')\n"
-                             "  case \"$names\" in %1) break;; esac\n"
-                             "done\n"
-                             "echo \"NAMES=$names\"\n"
-                             "kill $pid 2>/dev/null\n"
-                             "wait $pid 2>/dev/null\n"
-                             "true\n")
-                             .arg(stopWhen);
+  const QString script =
+      QStringLiteral(
+          "\"$@\" &\n"
+          "pid=$!\n"
+          "names=\"\"\n"
+          "for i in $(seq 1 120); do\n"
+          "  sleep 0.5\n"
+          "  names=$(xwininfo -root -tree | grep -o '\"[^\"]*Folivane[^\"]*\"' | sort -u | tr '\\n' ' ')\n"
+          "  case \"$names\" in %1) break;; esac\n"
+          "done\n"
+          "echo \"NAMES=$names\"\n"
+          "kill $pid 2>/dev/null\n"
+          "wait $pid 2>/dev/null\n"
+          "true\n")
+          .arg(stopWhen);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "xcb");
   env.insert("APPDATA", QString::fromStdString(box.AppData()));

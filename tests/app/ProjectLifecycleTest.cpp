@@ -243,9 +243,8 @@ class ProjectLifecycleTest : public QObject {
       bool newGoesOn;
       bool textSaved;
     };
-    const TCase cases[] = {{TDialogAnswer::Cancel, false, false},
-                           {TDialogAnswer::No, true, false},
-                           {TDialogAnswer::Yes, true, true}};
+    const TCase cases[] = {
+        {TDialogAnswer::Cancel, false, false}, {TDialogAnswer::No, true, false}, {TDialogAnswer::Yes, true, true}};
     for (const TCase& c : cases) {
       TAppSandbox box;
       const std::string file = box.MakeProject("Guide", {"One"});

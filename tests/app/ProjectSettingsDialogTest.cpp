@@ -61,14 +61,16 @@ class ProjectSettingsDialogTest : public QObject {
         {"spacing with comma", text(&TfrmProjectSettings::edLineSpacing, " 1,15 "), "DefaultLineSpacing", "1.15"},
         {"spacing below 1", text(&TfrmProjectSettings::edLineSpacing, "0.8"), "DefaultLineSpacing", "1"},
         {"spacing above 5", text(&TfrmProjectSettings::edLineSpacing, "7"), "DefaultLineSpacing", "5"},
-        {"spacing not a number", text(&TfrmProjectSettings::edLineSpacing, "abc"), "Default line interval (e.g. 1.5)", nullptr},
+        {"spacing not a number", text(&TfrmProjectSettings::edLineSpacing, "abc"), "Default line interval (e.g. 1.5)",
+         nullptr},
         {"spacing inf", text(&TfrmProjectSettings::edLineSpacing, "inf"), "Default line interval (e.g. 1.5)", nullptr},
         {"tree size below 6", text(&TfrmProjectSettings::edTocTextSize, "3"), "TocTextSize", "6"},
         {"tree size above 36", text(&TfrmProjectSettings::edTocTextSize, "40"), "TocTextSize", "36"},
         {"border width 0", text(&TfrmProjectSettings::edTableBorderWidth, "0"), "TableBorderWidth", "1"},
         {"border width 20", text(&TfrmProjectSettings::edTableBorderWidth, "20"), "TableBorderWidth", "12"},
         {"border width 2.5", text(&TfrmProjectSettings::edTableBorderWidth, "2.5"), "Border width (px)", nullptr},
-        {"border width too big", text(&TfrmProjectSettings::edTableBorderWidth, "99999999999"), "Border width (px)", nullptr},
+        {"border width too big", text(&TfrmProjectSettings::edTableBorderWidth, "99999999999"), "Border width (px)",
+         nullptr},
         {"empty size box", size("  "), "FontSizeBody", "13"},
         {"size not in the list", size("15"), "FontSizeBody", "15"},
         {"size too small to read", size("0"), "FontSizeBody", "8"},
@@ -171,18 +173,20 @@ class ProjectSettingsDialogTest : public QObject {
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     const std::vector<QWidget*> rows = {
-        dialog.edProjTitle,    dialog.cmbFontName,     dialog.cmbBodyFontSize, dialog.cbTextColor,
-        dialog.edLineSpacing,  dialog.cbPageBg,        dialog.cbHeaderBg,      dialog.cbTocTextColor,
-        dialog.edTocTextSize,  dialog.chkCopyright,    dialog.edCopyrightText, dialog.cbLinkColor,
-        dialog.cmbLinkStyle,   dialog.cmbTableBorderStyle, dialog.edTableBorderWidth, dialog.cbTableBorderColor,
-        dialog.cmbSpellLanguage, dialog.btnOk};
+        dialog.edProjTitle,        dialog.cmbFontName,         dialog.cmbBodyFontSize,
+        dialog.cbTextColor,        dialog.edLineSpacing,       dialog.cbPageBg,
+        dialog.cbHeaderBg,         dialog.cbTocTextColor,      dialog.edTocTextSize,
+        dialog.chkCopyright,       dialog.edCopyrightText,     dialog.cbLinkColor,
+        dialog.cmbLinkStyle,       dialog.cmbTableBorderStyle, dialog.edTableBorderWidth,
+        dialog.cbTableBorderColor, dialog.cmbSpellLanguage,    dialog.btnOk};
     dialog.edProjTitle->setFocus();
     for (size_t i = 1; i < rows.size(); ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QWidget* focused = QApplication::focusWidget();
       // An editable list's line edit stands for the list.
       if (focused && focused->parentWidget() == dialog.cmbBodyFontSize) focused = dialog.cmbBodyFontSize;
-      QVERIFY2(focused == rows[i], qPrintable(QString("step %1: %2").arg(i).arg(focused ? focused->metaObject()->className() : "none")));
+      QVERIFY2(focused == rows[i],
+               qPrintable(QString("step %1: %2").arg(i).arg(focused ? focused->metaObject()->className() : "none")));
     }
   }
 
@@ -411,8 +415,8 @@ class ProjectSettingsDialogTest : public QObject {
     for (int i = 0; i < dialog.cbTextColor->count(); ++i) {
       if (!dialog.cbTextColor->itemText(i).isEmpty()) texts << dialog.cbTextColor->itemText(i);
     }
-    const QString source = QString::fromStdString(
-        ReadTextFileUtf8(std::string(FOLIVANE_SOURCE_DIR) + "/src/app/uFrmProjectSettings.cpp"));
+    const QString source =
+        QString::fromStdString(ReadTextFileUtf8(std::string(FOLIVANE_SOURCE_DIR) + "/src/app/uFrmProjectSettings.cpp"));
     const QRegularExpression literal(QStringLiteral("TranslateText\\(\"([^\"]*)\"\\)|kPresetFilter = \"([^\"]*)\""));
     for (auto it = literal.globalMatch(source); it.hasNext();) {
       const QRegularExpressionMatch m = it.next();

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include "AppTestSupport.h"
-#include "uPlatform.h"
 #include "uExportPdf.h"
+#include "uPlatform.h"
 #include "uStorage.h"
 
 namespace {
@@ -16,9 +16,10 @@ void EnsureViewerTemplate(const std::string& root) {
   const std::string dir = PathJoin(root, "internal/webhelp");
   for (const char* name : {"app.html", "app.js", "app.css"}) {
     const std::string file = PathJoin(dir, name);
-    if (!FileExists(file)) WriteTextFileUtf8(file, std::string(name) == std::string("app.html")
-                                                       ? "<html><head><title>WebHelp</title></head></html>"
-                                                       : "/* viewer */");
+    if (!FileExists(file))
+      WriteTextFileUtf8(file, std::string(name) == std::string("app.html")
+                                  ? "<html><head><title>WebHelp</title></head></html>"
+                                  : "/* viewer */");
   }
 }
 
@@ -151,8 +152,8 @@ class PublishTest : public QObject {
     const std::string hidden = w->Project().RootPath();
     const auto outputs = [&hidden] { return ListFilesRecursive(PathJoin(hidden, "build")); };
     const std::vector<std::string> before = outputs();
-    for (void (TfrmMain::*command)() : {&TfrmMain::btnExportWebClick, &TfrmMain::btnExportChmClick,
-                                         &TfrmMain::btnExportPdfClick}) {
+    for (void (TfrmMain::*command)() :
+         {&TfrmMain::btnExportWebClick, &TfrmMain::btnExportChmClick, &TfrmMain::btnExportPdfClick}) {
       box.dialogs.saveFiles.push_back("");
       (w.get()->*command)();
       QVERIFY(box.dialogs.unexpected.empty());
@@ -164,7 +165,8 @@ class PublishTest : public QObject {
     EnsureViewerTemplate(hidden);
     w->btnExportWebClick();
     QCOMPARE(w->ProjectFileName(), chosen);
-    QVERIFY(w->StatusText().startsWith("WebHelp exported: " + QString::fromStdString(box.Path("Manual/build/webhelp"))));
+    QVERIFY(
+        w->StatusText().startsWith("WebHelp exported: " + QString::fromStdString(box.Path("Manual/build/webhelp"))));
     QVERIFY(outputs() == before);
   }
 

@@ -145,9 +145,9 @@ class ReusableContentDialogTest : public QObject {
     dialog.grdVars->SetCell(3, 1, "second");
     dialog.grdSnips->SetCell(5, 0, "Note");
     dialog.grdSnips->SetCell(5, 1, "<p>line one\nline two</p>");
-    const std::vector<std::pair<QString, bool>> words = {
-        {" Yes ", true}, {"ON", true}, {"1", true}, {"true", true}, {"off", false},
-        {"no", false},   {"0", false}, {"", false}, {"maybe", false}};
+    const std::vector<std::pair<QString, bool>> words = {{" Yes ", true}, {"ON", true},   {"1", true},
+                                                         {"true", true},  {"off", false}, {"no", false},
+                                                         {"0", false},    {"", false},    {"maybe", false}};
     for (size_t i = 0; i < words.size(); ++i) {
       dialog.grdConds->SetCell(int(i), 0, QString("C%1").arg(i));
       dialog.grdConds->SetCell(int(i), 1, words[i].first);
@@ -268,9 +268,19 @@ class ReusableContentDialogTest : public QObject {
     TTranslationTable table;
     QVERIFY(ParseTranslationText(ReadTextFileUtf8(std::string(FOLIVANE_SOURCE_DIR) + "/resources/transl.zd"), table));
     const std::vector<std::string>& english = table.columns[0];
-    std::vector<std::string> texts = {"Variables, snippets and conditions", "Variables", "Snippets", "Conditions",
-                                      "Name", "Value", "Enabled", "Insert variable", "Insert snippet",
-                                      "Insert begin condition", "Insert end condition", "Save", "Cancel",
+    std::vector<std::string> texts = {"Variables, snippets and conditions",
+                                      "Variables",
+                                      "Snippets",
+                                      "Conditions",
+                                      "Name",
+                                      "Value",
+                                      "Enabled",
+                                      "Insert variable",
+                                      "Insert snippet",
+                                      "Insert begin condition",
+                                      "Insert end condition",
+                                      "Save",
+                                      "Cancel",
                                       "Select or enter a variable name first.",
                                       "Select or enter a snippet name first.",
                                       "Select or enter a condition name first."};
@@ -278,7 +288,8 @@ class ReusableContentDialogTest : public QObject {
       for (const std::string& s : TfrmReusableContent::HelpSentences(tab)) texts.push_back(s);
     }
     for (const std::string& text : texts) {
-      QVERIFY2(std::find(english.begin(), english.end(), text) != english.end(), qPrintable(QString::fromStdString(text)));
+      QVERIFY2(std::find(english.begin(), english.end(), text) != english.end(),
+               qPrintable(QString::fromStdString(text)));
     }
 
     LoadTranslationsFrom(std::string(FOLIVANE_SOURCE_DIR) + "/resources/transl.zd", "de");
@@ -339,8 +350,7 @@ class ReusableContentDialogTest : public QObject {
     TOpenWindow o(content);
     const std::vector<std::function<void(TfrmReusableContent&)>> ways = {
         [](TfrmReusableContent& d) { d.btnCancel->click(); },
-        [](TfrmReusableContent& d) { QTest::keyClick(&d, Qt::Key_Escape); },
-        [](TfrmReusableContent& d) { d.close(); }};
+        [](TfrmReusableContent& d) { QTest::keyClick(&d, Qt::Key_Escape); }, [](TfrmReusableContent& d) { d.close(); }};
     for (const auto& way : ways) {
       bool ran = false;
       WhenDialogShown(

@@ -17,9 +17,7 @@ T PopFront(std::deque<T>& queue, T fallback, std::vector<std::string>& unexpecte
 
 }  // namespace
 
-void TScriptedUserDialogs::ShowMessage(TMessageKind kind, const std::string& text) {
-  messages.push_back({kind, text});
-}
+void TScriptedUserDialogs::ShowMessage(TMessageKind kind, const std::string& text) { messages.push_back({kind, text}); }
 
 TDialogAnswer TScriptedUserDialogs::Ask(TMessageKind kind, const std::string& text, TDialogButtons) {
   questions.push_back({kind, text});

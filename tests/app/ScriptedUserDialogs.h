@@ -25,11 +25,11 @@ class TScriptedUserDialogs : public IUserDialogs {
   std::deque<std::optional<std::string>> colors;
   std::deque<std::optional<TTableSpec>> tableSpecs;  // nullopt = Cancel
   std::deque<std::pair<TLinkAnswer, std::string>> linkAnswers;
-  std::vector<std::string> linkShown;  // the address each link dialog opened with
+  std::vector<std::string> linkShown;                        // the address each link dialog opened with
   std::deque<std::optional<TImageProperties>> imageAnswers;  // nullopt = Cancel
-  std::vector<TImageProperties> imageShown;  // what each Image Properties dialog opened with
-  std::function<bool(TProjectSettings&)> settingsEditor;  // none: Cancel
-  int cancelProgressAt = -1;  // the progress call (done count) that cancels; -1 never
+  std::vector<TImageProperties> imageShown;                  // what each Image Properties dialog opened with
+  std::function<bool(TProjectSettings&)> settingsEditor;     // none: Cancel
+  int cancelProgressAt = -1;                                 // the progress call (done count) that cancels; -1 never
 
   std::vector<TShown> messages;
   std::vector<TShown> questions;

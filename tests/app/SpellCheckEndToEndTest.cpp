@@ -21,13 +21,16 @@ namespace {
 
 // The centre of a word's first occurrence in the body, in view coordinates.
 std::optional<QPoint> WordCentre(QWebEngineView& view, const QString& word) {
-  const QString script = QString(
-      "(() => { const body = document.getElementById('zd-body');"
-      " const walk = document.createTreeWalker(body, NodeFilter.SHOW_TEXT);"
-      " for (let n; (n = walk.nextNode());) { const i = n.data.indexOf('%1'); if (i < 0) continue;"
-      " const r = document.createRange(); r.setStart(n, i); r.setEnd(n, i + %2);"
-      " const b = r.getBoundingClientRect(); return Math.round(b.left + b.width / 2) + ',' +"
-      " Math.round(b.top + b.height / 2); } return ''; })()").arg(word).arg(word.size());
+  const QString script =
+      QString(
+          "(() => { const body = document.getElementById('zd-body');"
+          " const walk = document.createTreeWalker(body, NodeFilter.SHOW_TEXT);"
+          " for (let n; (n = walk.nextNode());) { const i = n.data.indexOf('%1'); if (i < 0) continue;"
+          " const r = document.createRange(); r.setStart(n, i); r.setEnd(n, i + %2);"
+          " const b = r.getBoundingClientRect(); return Math.round(b.left + b.width / 2) + ',' +"
+          " Math.round(b.top + b.height / 2); } return ''; })()")
+          .arg(word)
+          .arg(word.size());
   const QStringList xy = Evaluate(view, script).value_or(QString()).split(',');
   if (xy.size() != 2) return std::nullopt;
   return QPoint(xy[0].toInt(), xy[1].toInt());
@@ -83,8 +86,7 @@ class SpellCheckEndToEndTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     window->Settings().SpellLanguage = "en-US";
     const std::string second = window->Project().RootTopicIDs().at(1);
-    WriteTextFileUtf8(TopicFilePath(window->Project(), second),
-                      "<p>We recieve mail.</p><p>The Zorbleflax widget.</p>");
+    WriteTextFileUtf8(TopicFilePath(window->Project(), second), "<p>We recieve mail.</p><p>The Zorbleflax widget.</p>");
     QTRY_VERIFY_WITH_TIMEOUT(window->EditorReady(), 60000);
     window->ApplySpellCheck();
     window->SelectTopicNode(second);

@@ -72,7 +72,8 @@ class StartupTest : public QObject {
     const std::string target = box.Path("Saved.fvp");
     box.dialogs.saveFiles.push_back(target);
     w->btnSaveClick();
-    QCOMPARE(ReadFile(TopicFilePath(box.Path("Saved/"), w->Project().RootTopicIDs()[0])), std::string("<p>kept somewhere</p>"));
+    QCOMPARE(ReadFile(TopicFilePath(box.Path("Saved/"), w->Project().RootTopicIDs()[0])),
+             std::string("<p>kept somewhere</p>"));
     w.reset();
     DeleteFolderTree(root);
   }
@@ -134,7 +135,8 @@ class StartupTest : public QObject {
       QCOMPARE(joined, 5);
       int right = 0;
       for (QWidget* item : items) {
-        if (item->parentWidget() == bar->FirstRow() && item->isVisible()) right = std::max(right, item->geometry().right());
+        if (item->parentWidget() == bar->FirstRow() && item->isVisible())
+          right = std::max(right, item->geometry().right());
       }
       QVERIFY2(right <= bar->FirstRow()->width(), "first row overflows");
     }

@@ -1,10 +1,10 @@
 // Reading is not writing: the real window with the real editor page, every topic selected
 // in turn (one without a page, one with a header of its own), and no file of the project
 // changes, the project is not modified, and the published pages are the same as before.
+#include <sys/stat.h>
 #include <QTest>
 #include <QToolButton>
 #include <map>
-#include <sys/stat.h>
 
 #include "AppTestSupport.h"
 #include "uEditorHostQt.h"

@@ -90,7 +90,8 @@ class TLexer {
       QuotedString();
       return {TKind::Char, "", line};
     }
-    if (std::isdigit(static_cast<unsigned char>(c)) || (c == '.' && I + 1 < S.size() && std::isdigit(static_cast<unsigned char>(S[I + 1])))) {
+    if (std::isdigit(static_cast<unsigned char>(c)) ||
+        (c == '.' && I + 1 < S.size() && std::isdigit(static_cast<unsigned char>(S[I + 1])))) {
       const size_t start = I;
       while (I < S.size() && (IdentChar(S[I]) || S[I] == '.' || S[I] == '\'' ||
                               ((S[I] == '+' || S[I] == '-') && std::strchr("eEpP", S[I - 1])))) {
@@ -298,7 +299,8 @@ class TScanner {
         for (size_t c = k + 1; c < e; ++c) {
           if (Is(u, c, "(") || Is(u, c, "[") || Is(u, c, "{")) c = Close(u, c);
           else if (Is(u, c, "?")) ++nested;
-          else if (Is(u, c, ":") && nested-- == 0) return Resolve(u, k + 1, c, out, depth + 1) && Resolve(u, c + 1, e, out, depth + 1);
+          else if (Is(u, c, ":") && nested-- == 0)
+            return Resolve(u, k + 1, c, out, depth + 1) && Resolve(u, c + 1, e, out, depth + 1);
         }
         return false;
       }
@@ -404,7 +406,8 @@ class TScanner {
       size_t bodyEnd = close + 1;
       if (Is(u, bodyEnd, "{")) bodyEnd = Close(u, bodyEnd);
       else
-        while (bodyEnd < u.toks.size() && !Is(u, bodyEnd, ";")) bodyEnd = Is(u, bodyEnd, "(") ? Close(u, bodyEnd) + 1 : bodyEnd + 1;
+        while (bodyEnd < u.toks.size() && !Is(u, bodyEnd, ";"))
+          bodyEnd = Is(u, bodyEnd, "(") ? Close(u, bodyEnd) + 1 : bodyEnd + 1;
       if (pos <= close || pos > bodyEnd) continue;
       bool declares = false;
       for (size_t c = k + 2; c < close; ++c) {
@@ -430,7 +433,8 @@ class TScanner {
       const auto params = SplitArgs(u, open + 1, h - 1);
       for (size_t p = 0; p < params.size(); ++p) {
         bool named = false;
-        for (size_t t = params[p].first; t < params[p].second && !Is(u, t, "="); ++t) named = named || IsIdent(u, t, name);
+        for (size_t t = params[p].first; t < params[p].second && !Is(u, t, "="); ++t)
+          named = named || IsIdent(u, t, name);
         if (!named) continue;
         const std::string function = FunctionNameBefore(u, open);
         // The lookup's own wrappers pass their parameter on.
@@ -455,7 +459,8 @@ class TScanner {
   }
 
   static bool IsControl(const TUnit& u, size_t i) {
-    static const std::set<std::string> words = {"if", "for", "while", "switch", "catch", "return", "sizeof", "decltype"};
+    static const std::set<std::string> words = {"if",    "for",    "while",  "switch",
+                                                "catch", "return", "sizeof", "decltype"};
     return IsIdent(u, i) && words.count(u.toks[i].text) > 0;
   }
 
@@ -495,7 +500,8 @@ class TScanner {
         while (to < e && !Is(u, to, ";") && !Is(u, to, ",") && !Is(u, to, ")") && !Is(u, to, "}")) {
           to = (Is(u, to, "(") || Is(u, to, "[") || Is(u, to, "{")) ? Close(u, to) + 1 : to + 1;
         }
-      } else if (Is(u, n, "{") && k > 0 && (IsIdent(u, k - 1) || Is(u, k - 1, "*") || Is(u, k - 1, "&") || Is(u, k - 1, ">")) &&
+      } else if (Is(u, n, "{") && k > 0 &&
+                 (IsIdent(u, k - 1) || Is(u, k - 1, "*") || Is(u, k - 1, "&") || Is(u, k - 1, ">")) &&
                  !IsIdent(u, k - 1, "struct") && !IsIdent(u, k - 1, "class") && !IsIdent(u, k - 1, "namespace") &&
                  !IsIdent(u, k - 1, "enum")) {
         from = n;
@@ -554,8 +560,8 @@ class TScanner {
       if (!IsIdent(u, k, name) || !Is(u, k + 1, "(")) continue;
       size_t h = Close(u, k + 1) + 1;
       while (IsQualifier(u, h)) ++h;
-      if (Is(u, h, "{") && k > 0 && (IsIdent(u, k - 1) || Is(u, k - 1, "::") || Is(u, k - 1, "*") || Is(u, k - 1, "&") ||
-                                     Is(u, k - 1, ">")))
+      if (Is(u, h, "{") && k > 0 &&
+          (IsIdent(u, k - 1) || Is(u, k - 1, "::") || Is(u, k - 1, "*") || Is(u, k - 1, "&") || Is(u, k - 1, ">")))
         found.push_back({&u, k, k + 1, h});
     }
     return found;

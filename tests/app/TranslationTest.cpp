@@ -112,11 +112,26 @@ class TranslationTest : public QObject {
         {{"sample.cpp", ReadTextFileUtf8(dir + "sample.cpp")}, {"other.cpp", ReadTextFileUtf8(dir + "other.cpp")}});
     std::set<std::string> texts;
     for (const TTranslatedText& t : scan.texts) texts.insert(t.text);
-    const std::set<std::string> expected = {
-        "Plain literal", "Formatted %s of %d", "Joined across lines", "Choice yes", "Choice no", "Named constant",
-        "Constant of another file", "First line.", "Second line.", "Table row one", "Table row two", "Button A",
-        "Button B", "Through a parameter", "Through a lambda", "Returned one. ", "Returned two.", "Filled one.",
-        "Filled two.", "Filled three."};
+    const std::set<std::string> expected = {"Plain literal",
+                                            "Formatted %s of %d",
+                                            "Joined across lines",
+                                            "Choice yes",
+                                            "Choice no",
+                                            "Named constant",
+                                            "Constant of another file",
+                                            "First line.",
+                                            "Second line.",
+                                            "Table row one",
+                                            "Table row two",
+                                            "Button A",
+                                            "Button B",
+                                            "Through a parameter",
+                                            "Through a lambda",
+                                            "Returned one. ",
+                                            "Returned two.",
+                                            "Filled one.",
+                                            "Filled two.",
+                                            "Filled three."};
     for (const std::string& t : expected) QVERIFY2(texts.count(t), t.c_str());
     for (const std::string& t : texts) QVERIFY2(expected.count(t), t.c_str());
     QCOMPARE(scan.unresolved.size(), size_t(1));
@@ -134,7 +149,8 @@ class TranslationTest : public QObject {
     QDirIterator it(QString(FOLIVANE_SOURCE_DIR) + "/src", {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
       const QString path = it.next();
-      files.push_back({QDir(FOLIVANE_SOURCE_DIR).relativeFilePath(path).toStdString(), ReadTextFileUtf8(path.toStdString())});
+      files.push_back(
+          {QDir(FOLIVANE_SOURCE_DIR).relativeFilePath(path).toStdString(), ReadTextFileUtf8(path.toStdString())});
     }
     const TTranslatedTextScan scan = ScanTranslatedTexts(files);
     QStringList problems;

@@ -21,7 +21,8 @@ TEST(ChmCompilerTest, StoredPathRoundTripsAndIsTrimmed) {
   WriteFakeCompiler(box.Path("tools/chmcmd"));
   StoreCompilerPath(box.Path("tools/chmcmd"));
   EXPECT_EQ(ReadStoredCompilerPath(), box.Path("tools/chmcmd"));
-  WriteFixtureFile(SettingsIniPath(), "[UI]\nCurrentLanguage=de\n[chm]\nhhcpath=   " + box.Path("tools/chmcmd") + "  \n");
+  WriteFixtureFile(SettingsIniPath(),
+                   "[UI]\nCurrentLanguage=de\n[chm]\nhhcpath=   " + box.Path("tools/chmcmd") + "  \n");
   EXPECT_EQ(ReadStoredCompilerPath(), box.Path("tools/chmcmd"));
   StoreCompilerPath(box.Path("gone/chmcmd"));
   EXPECT_EQ(ReadStoredCompilerPath(), "") << "a stored file that no longer exists is ignored";

@@ -44,7 +44,8 @@ void WriteFakeCompiler(const std::string& path, const std::string& chmName, int 
         "cr=$(printf '\\r'); name=\n"
         "{ while IFS= read -r line; do case \"$line\" in 'Compiled file='*) name=${line#Compiled file=}; "
         "name=${name%$cr};; esac; done < \"$1\"; } 2>/dev/null\n"
-        "printf 'ITSF' > \"${name:-" + chmName + "}\"\n";
+        "printf 'ITSF' > \"${name:-" +
+        chmName + "}\"\n";
   }
   body += afterWriting + "\nexit " + std::to_string(exitCode) + "\n";
   WriteScript(path, body);

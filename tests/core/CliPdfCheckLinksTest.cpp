@@ -35,7 +35,8 @@ std::string ProjectFolder(const std::string& file) { return ProjectFolderForFile
 
 TEST(CliCheckLinks, ListsIssuesInOrderWithExitCodeThree) {
   TTempDir dir;
-  const std::string file = MakeProjectFile(dir, "Links", {{"Broken", "<img src=\"assets/nope.png\"><a href=\"x.html\">x</a>"}});
+  const std::string file =
+      MakeProjectFile(dir, "Links", {{"Broken", "<img src=\"assets/nope.png\"><a href=\"x.html\">x</a>"}});
   const TProcessResult r = RunCli({"check-links", file});
   EXPECT_EQ(r.exitCode, 3) << r.output;
   EXPECT_EQ(r.output, "Broken: Missing local reference: assets/nope.png\nBroken: Missing local reference: x.html\n");
@@ -134,6 +135,9 @@ TEST(CliOpen, DamagedStructureFileFailsAndNamesIt) {
   WriteFixtureFile(settings, "{\"ProjTitle\":");
   const TProcessResult r = RunCli({"check-links", file});  // needs no viewer files, so it runs in every build
   EXPECT_EQ(r.exitCode, 0) << r.output;
-  EXPECT_TRUE(StartsWith(r.output, "warning: The project settings cannot be read; the defaults are used until the "
-                                   "settings are confirmed again: " + settings)) << r.output;
+  EXPECT_TRUE(StartsWith(r.output,
+                         "warning: The project settings cannot be read; the defaults are used until the "
+                         "settings are confirmed again: " +
+                             settings))
+      << r.output;
 }

@@ -6,7 +6,11 @@
 #include "uContainment.h"
 
 TEST(Containment, LexicalInsideness) {
-  struct Case { const char* path; const char* folder; bool inside; };
+  struct Case {
+    const char* path;
+    const char* folder;
+    bool inside;
+  };
   const Case cases[] = {
       {"/p/build/x.html", "/p/build", true},
       {"/p/build", "/p/build/", true},
@@ -28,8 +32,8 @@ TEST(Containment, CheckedOutputPath) {
   EnsureDir(dir / "elsewhere");
   ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), (out + "/assets").c_str()), 0);
   ASSERT_EQ(::symlink((dir / "elsewhere/x.html").c_str(), (out + "/topics/link.html").c_str()), 0);
-  for (const std::string& ok : {out + "/index.html", out + "/topics/A.html", out + "/new/deeper/a.png", out,
-                                out + "/topics/link.html"}) {
+  for (const std::string& ok :
+       {out + "/index.html", out + "/topics/A.html", out + "/new/deeper/a.png", out, out + "/topics/link.html"}) {
     EXPECT_EQ(CheckedOutputPath(out, ok), ok);
   }
   for (const std::string& bad : {out + "/topics/../../ESCAPED.html", std::string("/tmp/x.html"), out + "/assets/a.png",

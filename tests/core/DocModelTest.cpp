@@ -150,7 +150,11 @@ TEST_F(DocModelTest, IsDescendantEndsOnAStoredParentCycle) {
 }
 
 TEST_F(DocModelTest, MoveTopicIndexesAreClampedAndCountWithoutTheTopic) {
-  struct Case { int from; int index; const char* expected; };
+  struct Case {
+    int from;
+    int index;
+    const char* expected;
+  };
   const Case cases[] = {
       {0, 5, "BCA"}, {0, -3, "ABC"}, {1, 2, "ACB"}, {1, 0, "BAC"}, {2, 1, "ACB"},
   };
@@ -177,7 +181,8 @@ TEST_F(DocModelTest, MoveUnderAnotherTopic) {
 TEST_F(DocModelTest, FailedMovesChangeNothing) {
   const std::string p = project.AddTopic("P", "").ID();
   const std::string c = project.AddTopic("C", p).ID();
-  for (const auto& [id, parent] : std::vector<std::pair<std::string, std::string>>{{p, p}, {p, c}, {c, "NOPE"}, {"NOPE", ""}}) {
+  for (const auto& [id, parent] :
+       std::vector<std::pair<std::string, std::string>>{{p, p}, {p, c}, {c, "NOPE"}, {"NOPE", ""}}) {
     EXPECT_THROW(project.MoveTopic(id, parent, 0), EFolivaneError);
   }
   EXPECT_EQ(ErrorMessage([&] { project.MoveTopic(p, c, 0); }), "Cannot move a topic into itself/its descendant.");

@@ -19,8 +19,9 @@ TEST(EditorBridge, ExecCommandScriptIsTheDocumentedCall) {
   TFakeEditorHost host;
   TEditorBridge bridge(host);
   bridge.ExecCommand("bold");
-  EXPECT_EQ(host.Scripts.back(),
-            R"(window.__zd_recv && window.__zd_recv("{\"type\":\"exec\",\"cmd\":\"bold\",\"origin\":\"user\",\"seq\":1}");)");
+  EXPECT_EQ(
+      host.Scripts.back(),
+      R"(window.__zd_recv && window.__zd_recv("{\"type\":\"exec\",\"cmd\":\"bold\",\"origin\":\"user\",\"seq\":1}");)");
 }
 
 TEST(EditorBridge, TypedWrappersBuildTheirMessages) {
@@ -38,13 +39,15 @@ TEST(EditorBridge, TypedWrappersBuildTheirMessages) {
       {[&] { bridge.SetTextBackColor("#ff0000"); },
        R"({"type":"exec","cmd":"backColor","origin":"user","arg":"#ff0000","seq":5})"},
       {[&] { bridge.SetFontSizePx(18); }, R"({"type":"exec","cmd":"fontSizePx","origin":"user","arg":"18","seq":6})"},
-      {[&] { bridge.SetLineSpacing(1.15); }, R"({"type":"exec","cmd":"lineHeight","origin":"user","arg":"1.15","seq":7})"},
+      {[&] { bridge.SetLineSpacing(1.15); },
+       R"({"type":"exec","cmd":"lineHeight","origin":"user","arg":"1.15","seq":7})"},
       {[&] { bridge.SetDefaultLineSpacing(2.0); },
        R"({"type":"exec","cmd":"setDefaultLineHeight","origin":"user","arg":"2","seq":8})"},
       {[&] { bridge.SetAlign(TTextAlign::taJustify); },
        R"({"type":"exec","cmd":"align","origin":"user","arg":"justify","seq":9})"},
       {[&] { bridge.InsertTable(2, 3); }, R"({"type":"exec","cmd":"table","origin":"user","arg":"2,3","seq":10})"},
-      {[&] { bridge.RemoveSelectedImage(); }, R"({"type":"exec","cmd":"removeSelectedImage","origin":"user","seq":11})"},
+      {[&] { bridge.RemoveSelectedImage(); },
+       R"({"type":"exec","cmd":"removeSelectedImage","origin":"user","seq":11})"},
       {[&] { bridge.SetCssFile("/p/My Docs/e.css"); },
        R"({"type":"exec","cmd":"setCssFile","origin":"user","arg":"\/p\/My Docs\/e.css","seq":12})"},
       {[&] { bridge.SetHeaderBgColor("#fafafa"); },
@@ -54,7 +57,9 @@ TEST(EditorBridge, TypedWrappersBuildTheirMessages) {
       {[&] { bridge.SetPageBgColor("#ffffff"); },
        R"({"type":"exec","cmd":"setPageBg","origin":"user","arg":"#ffffff","seq":15})"},
       // The natural size is the page's to know: it is not sent back.
-      {[&] { bridge.SetImageProperties({"A \"b\"", 100, -5, "Fig. 1", 640, 480}); },
+      {[&] {
+         bridge.SetImageProperties({"A \"b\"", 100, -5, "Fig. 1", 640, 480});
+       },
        R"({"type":"exec","cmd":"imageProperties","origin":"user",)"
        R"("arg":"{\"alt\":\"A \\\"b\\\"\",\"width\":100,\"height\":0,\"caption\":\"Fig. 1\"}","seq":16})"},
   };
@@ -71,7 +76,11 @@ TEST(EditorBridge, MessagesCarryTheNumberOfTheLastCommandTaken) {
   TFakeEditorHost host;
   TEditorBridge bridge(host);
   for (int i = 0; i < 5; ++i) bridge.RequestHtml();
-  struct TCase { const char* json; int64_t seq; bool response; };
+  struct TCase {
+    const char* json;
+    int64_t seq;
+    bool response;
+  };
   const TCase cases[] = {
       {R"({"type":"htmlResponse","html":"","seq":3})", 3, true},
       {R"({"type":"htmlChanged","html":"","user":true,"seq":4})", 4, false},
@@ -206,8 +215,9 @@ TEST(EditorBridge, CursorStyleMembersAreReadLeniently) {
     EXPECT_EQ(last.FontSizePx, c.size) << c.json;
     EXPECT_EQ(last.Bold, c.bold) << c.json;
   }
-  host.Post(R"({"type":"cursorStyle","area":"body","fontName":"Arial","textColor":"#ff0000","backColor":"",)"
-            R"("align":"center","italic":true,"underline":"false","listType":"ul","blockTag":"li","lineHeight":"24px"})");
+  host.Post(
+      R"({"type":"cursorStyle","area":"body","fontName":"Arial","textColor":"#ff0000","backColor":"",)"
+      R"("align":"center","italic":true,"underline":"false","listType":"ul","blockTag":"li","lineHeight":"24px"})");
   EXPECT_EQ(last.Area, "body");
   EXPECT_EQ(last.FontName, "Arial");
   EXPECT_EQ(last.TextColorHtml, "#ff0000");

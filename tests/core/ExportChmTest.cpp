@@ -10,9 +10,9 @@
 #include "uExportChm.h"
 #include "uHtmlUtils.h"
 #include "uJpegOrientation.h"
-#include "uSettingsCss.h"
 #include "uProjectOpen.h"
 #include "uProjectSettings.h"
+#include "uSettingsCss.h"
 #include "uStorage.h"
 
 namespace {
@@ -58,7 +58,8 @@ TEST(ChmHtmlTest, ColourFirstTableRow) {
       {"no table", "<p>text</p>", "<p>text</p>"},
       {"th and td with attributes, second table left alone",
        "<table><tr><th>H</th><td class=\"a\">D</td></tr><tr><td>x</td></tr></table><table><tr><td>y</td></tr></table>",
-       "<table><tr><th" + attrs + "H</th><td class=\"a\"" + attrs + "D</td></tr><tr><td>x</td></tr></table><table><tr><td>y</td></tr></table>"},
+       "<table><tr><th" + attrs + "H</th><td class=\"a\"" + attrs +
+           "D</td></tr><tr><td>x</td></tr></table><table><tr><td>y</td></tr></table>"},
       {"thead is not a header cell", "<table><thead><tr><TH>a</TH></tr></thead></table>",
        "<table><thead><tr><TH" + attrs + "a</TH></tr></thead></table>"},
       {"upper case, line breaks inside the row", "<TABLE><TR class=x>\n<TD>a</TD>\n</TR></TABLE>",
@@ -72,9 +73,16 @@ TEST(ChmHtmlTest, ColourFirstTableRow) {
 }
 
 TEST(ChmHtmlTest, StripInvisibleCharacters) {
-  EXPECT_EQ(StripInvisibleCharacters("\xEF\xBB\xBF" "a\xE2\x80\x8B" "b\xE2\x80\x8C" "c\xE2\x80\x8D" "d\xE2\x81\xA0" "e\xC2\xAD" "f"),
+  EXPECT_EQ(StripInvisibleCharacters("\xEF\xBB\xBF"
+                                     "a\xE2\x80\x8B"
+                                     "b\xE2\x80\x8C"
+                                     "c\xE2\x80\x8D"
+                                     "d\xE2\x81\xA0"
+                                     "e\xC2\xAD"
+                                     "f"),
             "abcdef");
-  const std::string kept = "caf\xC3\xA9\xC2\xA0\xE2\x80\x8E\xE2\x82\xAC\xEF\xBB";  // é, no-break space, LRM, €, a cut-off tail
+  const std::string kept =
+      "caf\xC3\xA9\xC2\xA0\xE2\x80\x8E\xE2\x82\xAC\xEF\xBB";  // é, no-break space, LRM, €, a cut-off tail
   EXPECT_EQ(StripInvisibleCharacters(kept), kept);
 }
 
@@ -85,8 +93,8 @@ TEST(ChmHtmlTest, Windows1251Conversion) {
     std::string lists;  // CloseCharacter
   } cases[] = {
       {"plain <b>&amp;</b>", "plain <b>&amp;</b>", "plain <b>&amp;</b>"},
-      {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC \xE2\x80\x94", "\xCF\xF0\xE8\xE2\xE5\xF2 \x88 \x97",
-       "\xCF\xF0\xE8\xE2\xE5\xF2 \x88 \x97"},
+      {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xE2\x82\xAC \xE2\x80\x94",
+       "\xCF\xF0\xE8\xE2\xE5\xF2 \x88 \x97", "\xCF\xF0\xE8\xE2\xE5\xF2 \x88 \x97"},
       {"caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80!", "caf&#233; &#20013; &#128512;!", "cafe ? ?!"},
       {"bad \xFF byte", "bad &#65533; byte", "bad ? byte"},
   };
@@ -165,27 +173,36 @@ TEST_F(ChmProject, WritesPagesInWindows1251) {
   TTopic& hidden = Add("Hidden", "<p>secret</p>");
   hidden.SetExcludeChm(true);
   TTopic& second = Add("Second", "");
-  TTopic& first = Add("First",
-                      "<p>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 caf\xC3\xA9 \xE4\xB8\xAD soft\xC2\xADhy\xE2\x80\x8Bphen</p>"
-                      "<a href=\"doc:" + second.ID() + "\">next</a><a href=\"doc:" + hidden.ID() + "\">hidden</a>"
-                      "<img src=\"assets/images/p.jpg\"><table><tr><td>h</td></tr></table>");
+  TTopic& first = Add(
+      "First",
+      "<p>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 caf\xC3\xA9 \xE4\xB8\xAD soft\xC2\xADhy\xE2\x80\x8Bphen</p>"
+      "<a href=\"doc:" +
+          second.ID() + "\">next</a><a href=\"doc:" + hidden.ID() +
+          "\">hidden</a>"
+          "<img src=\"assets/images/p.jpg\"><table><tr><td>h</td></tr></table>");
   DeleteFileIfExists(second.HtmlPath());  // a missing page file is an empty page
 
   std::vector<std::pair<int, int>> calls;
-  const TChmProjectFiles files = WriteChmProject(project, [&](int done, int total) { calls.emplace_back(done, total); });
+  const TChmProjectFiles files =
+      WriteChmProject(project, [&](int done, int total) { calls.emplace_back(done, total); });
 
-  EXPECT_EQ(files.pageList, (std::vector<std::string>{"topics/" + second.ID() + ".html", "topics/" + first.ID() + ".html"}));
+  EXPECT_EQ(files.pageList,
+            (std::vector<std::string>{"topics/" + second.ID() + ".html", "topics/" + first.ID() + ".html"}));
   EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {2, 2}}));
   EXPECT_FALSE(FileExists(Out("topics/" + hidden.ID() + ".html")));
 
   const std::string page = Page(first);
   const std::string header = ColorToHtml(settings.DefaultHeaderBgColor);
-  EXPECT_TRUE(StartsWith(page, "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
-                               "<link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;background:" +
-                                   ColorToHtml(settings.DefaultPageBgColor) + ";}.zd-header{padding:12px 16px;background:#fafafa;}"))
+  EXPECT_TRUE(StartsWith(page,
+                         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+                         "<link rel=\"stylesheet\" href=\"../style.css\"><style>body{margin:0;background:" +
+                             ColorToHtml(settings.DefaultPageBgColor) +
+                             ";}.zd-header{padding:12px 16px;background:#fafafa;}"))
       << page;
-  EXPECT_TRUE(Contains(page, "<div class=\"zd-header\"><div style=\"font-size:14px;\"><b>User &amp; Guide</b></div></div>"));
-  EXPECT_TRUE(Contains(page, "<p>\xCF\xF0\xE8\xE2\xE5\xF2 caf&#233; &#20013; softhyphen</p>")) << "Cyrillic as 1251, the rest as references";
+  EXPECT_TRUE(
+      Contains(page, "<div class=\"zd-header\"><div style=\"font-size:14px;\"><b>User &amp; Guide</b></div></div>"));
+  EXPECT_TRUE(Contains(page, "<p>\xCF\xF0\xE8\xE2\xE5\xF2 caf&#233; &#20013; softhyphen</p>"))
+      << "Cyrillic as 1251, the rest as references";
   EXPECT_TRUE(Contains(page, "href=\"" + second.ID() + ".html\">next"));
   EXPECT_TRUE(Contains(page, "href=\"#\">hidden"));
   EXPECT_TRUE(Contains(page, "src=\"../assets/images/p.jpg\""));
@@ -208,7 +225,8 @@ TEST_F(ChmProject, CaptionedPicturesAreMadeKnownToTheHelpViewer) {
   TTopic& figure = Add("Figure", "<figure><img src=\"a.png\" alt=\"A\"><figcaption>Figure 1</figcaption></figure>");
   TTopic& plain = Add("Plain", "<p>text</p>");
   WriteChmProject(project, nullptr);
-  const std::string shim = "<script>document.createElement('figure');document.createElement('figcaption');</script></head>";
+  const std::string shim =
+      "<script>document.createElement('figure');document.createElement('figcaption');</script></head>";
   EXPECT_TRUE(Contains(Page(figure), "figure,figcaption{display:block;}</style>" + shim));
   EXPECT_FALSE(Contains(Page(plain), "<script>"));
   EXPECT_FALSE(Contains(Page(plain), "figcaption"));
@@ -263,7 +281,8 @@ TEST_F(ChmProject, CompilerThatWritesNothingFailsTheExport) {
   WriteSilentCompiler(box.PathDir() + "/chmcmd", "Error: cannot read project.hhp");
   const TChmCommandResult r = RunChmCommand(project, nullptr);
   EXPECT_EQ(r.outcome, TChmCommandResult::Failed);
-  EXPECT_EQ(r.message, "CHM export failed: The HTML Help compiler did not create help.chm.\nError: cannot read project.hhp");
+  EXPECT_EQ(r.message,
+            "CHM export failed: The HTML Help compiler did not create help.chm.\nError: cannot read project.hhp");
   EXPECT_FALSE(FileExists(Out("help.chm"))) << "the old file is gone, so it cannot pass for a new one";
 
   WriteFakeCompiler(box.PathDir() + "/chmcmd", "help.chm", 1);
@@ -289,7 +308,8 @@ TEST_F(ChmProject, DamagedPhotoFailsTheExportWithItsName) {
   Add("One", "<img src=\"/assets/bad.jpg\">");
   const TChmCommandResult r = RunChmCommand(project, nullptr);
   EXPECT_EQ(r.outcome, TChmCommandResult::Failed);
-  EXPECT_TRUE(StartsWith(r.message, "CHM export failed: Cannot decode the photo " + Out("assets/bad.jpg"))) << r.message;
+  EXPECT_TRUE(StartsWith(r.message, "CHM export failed: Cannot decode the photo " + Out("assets/bad.jpg")))
+      << r.message;
 }
 
 TEST_F(ChmProject, CompilesWithChmcmdAndListsThePages) {
@@ -298,7 +318,8 @@ TEST_F(ChmProject, CompilesWithChmcmdAndListsThePages) {
   if (!FileExists(chmcmd) || !FileExists(lister)) GTEST_SKIP() << "chmcmd or enum_chmLib is not installed";
   StoreCompilerPath(chmcmd);
   WriteFixtureFile(box.Path("Guide/assets/logo.png"), "\x89PNG\r\n");
-  TTopic& a = Add("\xD0\x92\xD0\xB2\xD0\xB5\xD0\xB4\xD0\xB5\xD0\xBD\xD0\xB8\xD0\xB5", "<p>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82</p><img src=\"assets/logo.png\">");
+  TTopic& a = Add("\xD0\x92\xD0\xB2\xD0\xB5\xD0\xB4\xD0\xB5\xD0\xBD\xD0\xB8\xD0\xB5",
+                  "<p>\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82</p><img src=\"assets/logo.png\">");
   TTopic& b = Add("Details", "<p>Details \xE4\xB8\xAD</p>", a.ID());
   TTopic& c = Add("Draft", "<p>draft</p>");
   c.SetExcludeChm(true);
@@ -307,8 +328,8 @@ TEST_F(ChmProject, CompilesWithChmcmdAndListsThePages) {
   EXPECT_EQ(chm, Out("help.chm"));
   const TProcessResult listing = RunProcessAndWait(lister, std::vector<std::string>{chm});
   EXPECT_EQ(listing.exitCode, 0) << listing.output;
-  for (const std::string& name : std::vector<std::string>{"/topics/" + a.ID() + ".html", "/topics/" + b.ID() + ".html", "/style.css",
-                                  "/assets/logo.png", "/toc.hhc", "/index.hhk"}) {
+  for (const std::string& name : std::vector<std::string>{"/topics/" + a.ID() + ".html", "/topics/" + b.ID() + ".html",
+                                                          "/style.css", "/assets/logo.png", "/toc.hhc", "/index.hhk"}) {
     EXPECT_TRUE(Contains(listing.output, name)) << name << " in\n" << listing.output;
   }
   EXPECT_FALSE(Contains(listing.output, c.ID())) << "an excluded topic has no page";
@@ -324,7 +345,8 @@ TEST_F(ChmProject, CommandLine) {
 
   const TProcessResult missing = RunProcessAndWait(binary, std::vector<std::string>{"chm", file});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_TRUE(Contains(missing.output, "error: The HTML Help compiler was not found. Install chmcmd")) << missing.output;
+  EXPECT_TRUE(Contains(missing.output, "error: The HTML Help compiler was not found. Install chmcmd"))
+      << missing.output;
 
   WriteFakeCompiler(box.PathDir() + "/chmcmd", "help.chm");
   const TProcessResult done = RunProcessAndWait(binary, std::vector<std::string>{"chm", file});
@@ -336,7 +358,7 @@ TEST_F(ChmProject, CommandLine) {
 TEST_F(ChmProject, DamagedOrDeepTreesStillEnd) {
   TTopic& a = Add("A", "");
   TTopic& b = Add("B", "", a.ID());
-  b.Children().push_back(a.ID());          // a cycle
+  b.Children().push_back(a.ID());            // a cycle
   project.RootTopicIDs().push_back(a.ID());  // and a root listed twice
   const std::string cyclic = BuildChmContents(project);
   EXPECT_EQ(cyclic.find(Entry(a)), cyclic.rfind(Entry(a))) << "each topic once";
@@ -395,7 +417,8 @@ TEST_F(ChmProject, PageHeadersFollowTheDefaultAndTopicFiles) {
 TEST(ChmSampleProject, CompilesAndListsEveryPage) {
   const std::string sample = std::string(FOLIVANE_FIXTURES_DIR) + "/../../examples/Sample";
   if (!FileExists(sample + "/Sample.fvp")) GTEST_SKIP() << "no sample project";
-  if (!FileExists("/usr/bin/chmcmd") || !FileExists("/usr/bin/enum_chmLib")) GTEST_SKIP() << "chmcmd or enum_chmLib missing";
+  if (!FileExists("/usr/bin/chmcmd") || !FileExists("/usr/bin/enum_chmLib"))
+    GTEST_SKIP() << "chmcmd or enum_chmLib missing";
   TTempDir dir;
   TScopedEnv appData("APPDATA", dir / "appdata");
   std::filesystem::copy(sample, dir / "Sample", std::filesystem::copy_options::recursive);
@@ -422,7 +445,9 @@ TEST(ChmNames, AsciiFormsAreReadableAndUnique) {
       {"a b (1).png", "a b (1).png"},
       {"caf\xC3\xA9.png", "cafe.png"},
       {"\xD1\x81\xD1\x85\xD0\xB5\xD0\xBC\xD0\xB0.png", "shema.png"},
-      {"Stra\xC3\x9F" "e.PNG", "Strasse.PNG"},
+      {"Stra\xC3\x9F"
+       "e.PNG",
+       "Strasse.PNG"},
       {"line\nbreak\x01.png", "line_break_.png"},
       {"\xE2\x80\xA5", "_.."},  // a two-dot leader would fold to a step up
       {"\xF0\x9F\x98\x80.png", "_.png"},
@@ -433,8 +458,9 @@ TEST(ChmNames, AsciiFormsAreReadableAndUnique) {
   EXPECT_LE(ChmAsciiName(longName).size(), 200u);
   EXPECT_TRUE(EndsWith(ChmAsciiName(longName), ".png"));
 
-  const TChmAssetNames names({"images/caf\xC3\xA9.png", "images/cafe.png", "images/caf\xC3\xA8.png", "images/CAF\xC3\x89.png",
-                              "images/cafe_2.png", "\xD0\xBA\xD0\xB0\xD1\x80\xD1\x82\xD0\xB8\xD0\xBD\xD0\xBA\xD0\xB8/a.png",
+  const TChmAssetNames names({"images/caf\xC3\xA9.png", "images/cafe.png", "images/caf\xC3\xA8.png",
+                              "images/CAF\xC3\x89.png", "images/cafe_2.png",
+                              "\xD0\xBA\xD0\xB0\xD1\x80\xD1\x82\xD0\xB8\xD0\xBD\xD0\xBA\xD0\xB8/a.png",
                               "kartinki/a.png", "css/site.css"});
   EXPECT_TRUE(names.RenamesAny());
   EXPECT_EQ(names.NameOf("images/cafe.png"), "images/cafe.png") << "a safe name keeps its name";
@@ -447,10 +473,11 @@ TEST(ChmNames, AsciiFormsAreReadableAndUnique) {
   EXPECT_EQ(names.NameOf("css/site.css"), "css/site.css");
   EXPECT_EQ(names.NameOf("missing.png"), "");
 
-  EXPECT_EQ(names.RewritePage("<img src=\"../assets/images/caf%C3%A9.png?v=2\"><a href='../assets/images/caf\xC3\xA8.png#x'>"
-                              "<img src=\"../assets/images/cafe.png\"><img src=\"http://x/assets/images/caf\xC3\xA9.png\">"),
-            "<img src=\"../assets/images/cafe_5.png?v=2\"><a href='../assets/images/cafe_4.png#x'>"
-            "<img src=\"../assets/images/cafe.png\"><img src=\"http://x/assets/images/caf\xC3\xA9.png\">");
+  EXPECT_EQ(
+      names.RewritePage("<img src=\"../assets/images/caf%C3%A9.png?v=2\"><a href='../assets/images/caf\xC3\xA8.png#x'>"
+                        "<img src=\"../assets/images/cafe.png\"><img src=\"http://x/assets/images/caf\xC3\xA9.png\">"),
+      "<img src=\"../assets/images/cafe_5.png?v=2\"><a href='../assets/images/cafe_4.png#x'>"
+      "<img src=\"../assets/images/cafe.png\"><img src=\"http://x/assets/images/caf\xC3\xA9.png\">");
   const TChmAssetNames plain({"images/a.png"});
   EXPECT_FALSE(plain.RenamesAny());
 }
@@ -464,19 +491,24 @@ TEST_F(ChmProject, CompilesAssetsWithNamesOutsideAscii) {
   StoreCompilerPath(chmcmd);
   const std::string cafe = "caf\xC3\xA9.png";
   const std::string scheme = "\xD1\x81\xD1\x85\xD0\xB5\xD0\xBC\xD0\xB0.png";
-  const std::string folder = "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE";  // "фото"
+  const std::string folder = "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE";             // "фото"
   const std::string sheet = "\xD1\x81\xD1\x82\xD0\xB8\xD0\xBB\xD1\x8C.css";  // "стиль.css"
   WriteFixtureFile(box.Path("Guide/assets/images/" + cafe), "\x89PNG cafe with accent");
   WriteFixtureFile(box.Path("Guide/assets/images/cafe.png"), "\x89PNG plain cafe");
   WriteFixtureFile(box.Path("Guide/assets/images/" + scheme), "\x89PNG scheme");
   WriteFixtureFile(box.Path("Guide/assets/" + folder + "/" + cafe), "\x89PNG photo");
-  WriteFixtureFile(box.Path("Guide/assets/css/" + sheet),
-                   "body{background:url(\"../images/" + scheme + "\")}\n.a{background:url(../" + folder + "/caf%C3%A9.png)}");
+  WriteFixtureFile(
+      box.Path("Guide/assets/css/" + sheet),
+      "body{background:url(\"../images/" + scheme + "\")}\n.a{background:url(../" + folder + "/caf%C3%A9.png)}");
   WriteChmProject(project);  // an export of before: a leftover copy must not break this one
   WriteFixtureFile(Out("assets/images/" + cafe), "left from an older export");
-  TTopic& t = Add("Pictures", "<img src=\"assets/images/" + cafe + "\"><img src=\"assets/images/cafe.png\">"
-                              "<img src=\"/assets/images/" + scheme + "\"><img src=\"assets/" + folder + "/" + cafe + "\">"
-                              "<link rel=\"stylesheet\" href=\"assets/css/" + sheet + "\">");
+  TTopic& t = Add("Pictures", "<img src=\"assets/images/" + cafe +
+                                  "\"><img src=\"assets/images/cafe.png\">"
+                                  "<img src=\"/assets/images/" +
+                                  scheme + "\"><img src=\"assets/" + folder + "/" + cafe +
+                                  "\">"
+                                  "<link rel=\"stylesheet\" href=\"assets/css/" +
+                                  sheet + "\">");
 
   const std::string chm = ExportChm(project);
   const std::string page = Page(t);

@@ -59,9 +59,9 @@ TEST(ExportPdfInBrowser, SampleProjectPrintsWithHeadingsInOrderAndAnOutline) {
   ASSERT_TRUE(FileExists(pdf));
   const std::string text = PdfText(pdf);
   size_t pos = 0;
-  for (const char* heading : {"Welcome", "Getting started", "System requirements", "Creating a job", "Glossary",
-                              "Краткое руководство", "クイックスタート",
-                              "Release notes \xC2\xB7 what changed in each version", "Terms to avoid"}) {
+  for (const char* heading :
+       {"Welcome", "Getting started", "System requirements", "Creating a job", "Glossary", "Краткое руководство",
+        "クイックスタート", "Release notes \xC2\xB7 what changed in each version", "Terms to avoid"}) {
     const size_t found = text.find(heading, pos);
     EXPECT_NE(found, std::string::npos) << heading << " after offset " << pos << " in:\n" << text;
     if (found != std::string::npos) pos = found;

@@ -37,12 +37,21 @@ TEST(ExportPdf, ManualHeadAndSectionsFollowTheTreeDepthFirst) {
   const std::string expected =
       "<!doctype html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
       "<title>Guide &lt;1&gt; &amp; &quot;more&quot;</title>\r\n"
-      "<link rel=\"stylesheet\" href=\"style.css\">\r\n<style>\r\n@page {\r\n  size: auto;\r\n  margin: 12mm 0;\r\n}\r\n"
+      "<link rel=\"stylesheet\" href=\"style.css\">\r\n<style>\r\n@page {\r\n  size: auto;\r\n  margin: 12mm "
+      "0;\r\n}\r\n"
       "html, body { margin:20px; }\r\n</style>\r\n</head>\r\n<body>\r\n"
-      "<section id=\"" + a.ID() + "\">\r\n<h1 class=\"zd-topic-title\">A</h1>\r\n<p>a</p>\r\n</section>\r\n"
-      "<section id=\"" + b.ID() + "\">\r\n<h2 class=\"zd-topic-title\">B</h2>\r\n<p>line one\nline two</p>\r\n</section>\r\n"
-      "<section id=\"" + c.ID() + "\">\r\n<h3 class=\"zd-topic-title\">C</h3>\r\n<p>c</p>\r\n</section>\r\n"
-      "<section id=\"" + d.ID() + "\">\r\n<h1 class=\"zd-topic-title\">D</h1>\r\n<p>d</p>\r\n</section>\r\n"
+      "<section id=\"" +
+      a.ID() +
+      "\">\r\n<h1 class=\"zd-topic-title\">A</h1>\r\n<p>a</p>\r\n</section>\r\n"
+      "<section id=\"" +
+      b.ID() +
+      "\">\r\n<h2 class=\"zd-topic-title\">B</h2>\r\n<p>line one\nline two</p>\r\n</section>\r\n"
+      "<section id=\"" +
+      c.ID() +
+      "\">\r\n<h3 class=\"zd-topic-title\">C</h3>\r\n<p>c</p>\r\n</section>\r\n"
+      "<section id=\"" +
+      d.ID() +
+      "\">\r\n<h1 class=\"zd-topic-title\">D</h1>\r\n<p>d</p>\r\n</section>\r\n"
       "</body>\r\n</html>\r\n";
   EXPECT_EQ(html, expected);
 }
@@ -59,7 +68,9 @@ TEST(ExportPdf, HeadingLevelStopsAtH6) {
   const char* tags[] = {"h1", "h2", "h3", "h4", "h5", "h6", "h6", "h6"};
   for (int depth = 0; depth < 8; ++depth) {
     const std::string tag = tags[depth];
-    EXPECT_NE(html.find("<" + tag + " class=\"zd-topic-title\">T" + std::to_string(depth) + "</" + tag + ">"), std::string::npos) << depth;
+    EXPECT_NE(html.find("<" + tag + " class=\"zd-topic-title\">T" + std::to_string(depth) + "</" + tag + ">"),
+              std::string::npos)
+        << depth;
   }
   EXPECT_EQ(html.find("<h7>"), std::string::npos);
 }
@@ -92,7 +103,8 @@ TEST(ExportPdf, MissingPageGivesHeadingWithEmptyBodyAndCyclesDoNotLoop) {
   p.Project().RootTopicIDs().push_back("NOT-A-TOPIC");
 
   const std::string html = BuildPdfManualHtml(p.Project());
-  EXPECT_NE(html.find("<section id=\"" + a.ID() + "\">\r\n<h1 class=\"zd-topic-title\">A</h1>\r\n\r\n</section>"), std::string::npos);
+  EXPECT_NE(html.find("<section id=\"" + a.ID() + "\">\r\n<h1 class=\"zd-topic-title\">A</h1>\r\n\r\n</section>"),
+            std::string::npos);
   EXPECT_EQ(html.find("<section id=\"" + a.ID()), html.rfind("<section id=\"" + a.ID()));
   EXPECT_NE(html.find("<h2 class=\"zd-topic-title\">B</h2>"), std::string::npos);
 }
@@ -151,9 +163,10 @@ TEST(ExportPdf, ProgressCountsTopicsAndCanCancel) {
   BuildPdfManualHtml(p.Project(), [&](int done, int total) { calls.push_back({done, total}); });
   EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {2, 2}}));
 
-  EXPECT_THROW(WritePdfManualFiles(p.Project(), p.OutDir(), [](int done, int) {
-                 if (done == 1) throw EAbort();
-               }),
+  EXPECT_THROW(WritePdfManualFiles(p.Project(), p.OutDir(),
+                                   [](int done, int) {
+                                     if (done == 1) throw EAbort();
+                                   }),
                EAbort);
   EXPECT_FALSE(FileExists(p.OutDir() + "/manual.html"));
 }
@@ -270,7 +283,8 @@ TEST(ExportPdf, BrowserFailuresEndTheExportAndKeepTheManual) {
   const TCase cases[] = {
       {"hangs", "sleep 30", "did not finish printing the manual within 1 second and was stopped"},
       {"fails", "echo 'cannot print' >&2; exit 3", "exited with code 3"},
-      {"reports an error", "echo '[1:2:1210/033608.616623:ERROR:handler.cc:403] Page load failed: net::ERR_FILE_NOT_FOUND'",
+      {"reports an error",
+       "echo '[1:2:1210/033608.616623:ERROR:handler.cc:403] Page load failed: net::ERR_FILE_NOT_FOUND'",
        "the browser reported Page load failed: net::ERR_FILE_NOT_FOUND"},
   };
   for (const TCase& c : cases) {

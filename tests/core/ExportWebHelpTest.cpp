@@ -68,7 +68,8 @@ std::set<std::string> SearchIds(const TJson& search) {
 
 TEST(ExportWebHelp, WritesPagesTableOfContentsAndSearchIndex) {
   TSite s;
-  TTopic& root = s.Add("Start", "", "<p>Hello <a href=\"doc:LINKS\">next</a> and <a href=\"doc:HIDDEN\">hidden</a></p>");
+  TTopic& root =
+      s.Add("Start", "", "<p>Hello <a href=\"doc:LINKS\">next</a> and <a href=\"doc:HIDDEN\">hidden</a></p>");
   root.Keywords() = {"intro", "first"};
   TTopic& child = s.Add("Empty", root.ID(), "  \r\n ");
   TTopic& hidden = s.Add("Hidden", "", "<p>secret</p>");
@@ -176,9 +177,9 @@ TEST(ExportWebHelp, HeadersFollowTheProjectDefaultAndTheTopicsOwnFiles) {
     const char* ownBg;
   };
   const TCase cases[] = {
-      {nullptr, nullptr, nullptr, nullptr},     {"<p>Default</p>", "#111111", nullptr, nullptr},
+      {nullptr, nullptr, nullptr, nullptr},           {"<p>Default</p>", "#111111", nullptr, nullptr},
       {"<p>Default</p>", " ", "<p>Own</p>", nullptr}, {nullptr, nullptr, " \n", "#222222"},
-      {"<p>Default</p>", "#111111", "  ", ""},  {nullptr, "", "<p>Own</p>", " #333333 "},
+      {"<p>Default</p>", "#111111", "  ", ""},        {nullptr, "", "<p>Own</p>", " #333333 "},
   };
   for (const TCase& c : cases) {
     TSite s;
@@ -237,7 +238,11 @@ TEST(ExportWebHelp, ProgressCountsTopicsAndCanCancel) {
 
   TSite c;
   for (int i = 0; i < 3; ++i) c.Add("T" + std::to_string(i), "", "<p>x</p>");
-  EXPECT_THROW(ExportWebHelp(c.project, c.out, [](int done, int) { if (done == 1) throw EAbort(); }), EAbort);
+  EXPECT_THROW(ExportWebHelp(c.project, c.out,
+                             [](int done, int) {
+                               if (done == 1) throw EAbort();
+                             }),
+               EAbort);
   EXPECT_EQ(ListFiles(c.out + "/topics").size(), 1u) << "the page written before the cancel stays";
   EXPECT_FALSE(c.Exists("toc.json"));
 }
@@ -265,8 +270,8 @@ TEST(ExportWebHelp, DamagedStructureListsATopicOnce) {
   s.project.RootTopicIDs().push_back(a.ID());
   const std::string toc = BuildWebHelpTocJson(s.project);
   EXPECT_EQ(toc, "{\"roots\":[{\"id\":\"" + a.ID() + "\",\"title\":\"A\",\"file\":\"topics\\/" + a.ID() +
-                     ".html\",\"children\":[{\"id\":\"" + b.ID() + "\",\"title\":\"B\",\"file\":\"topics\\/" +
-                     b.ID() + ".html\",\"children\":[]}]}]}");
+                     ".html\",\"children\":[{\"id\":\"" + b.ID() + "\",\"title\":\"B\",\"file\":\"topics\\/" + b.ID() +
+                     ".html\",\"children\":[]}]}]}");
 }
 
 TEST(PublishWebHelp, CopiesTheViewerFillsPlaceholdersAndSetsTheTitle) {
@@ -288,8 +293,9 @@ TEST(PublishWebHelp, CopiesTheViewerFillsPlaceholdersAndSetsTheTitle) {
   EXPECT_EQ(index, ExpandFileName(s.out + "/index.html"));
   EXPECT_EQ(s.Read("index.html"), "<head><title>A &amp; &lt;B&gt;</title></head><p><title>WebHelp</title></p>");
   EXPECT_EQ(s.Read("app.js"), "js();");
-  EXPECT_EQ(s.Read("app.css"), "a{color:#123456;font-size:17px;background:#fedcba}b{color:#123456}"
-                               "c{color:__zd_toc_color__}");
+  EXPECT_EQ(s.Read("app.css"),
+            "a{color:#123456;font-size:17px;background:#fedcba}b{color:#123456}"
+            "c{color:__zd_toc_color__}");
   EXPECT_TRUE(s.Exists("toc.js"));
 
   PublishWebHelp(s.project, nullptr);
@@ -324,7 +330,10 @@ TEST(PublishWebHelp, ARunCutShortLeavesNoIndexPage) {
        [](TSite& s) {
          PublishWebHelp(s.project, nullptr);
          ASSERT_TRUE(s.Exists("index.html"));
-         EXPECT_THROW(PublishWebHelp(s.project, nullptr, [](int done, int) { if (done == 1) throw EAbort(); }),
+         EXPECT_THROW(PublishWebHelp(s.project, nullptr,
+                                     [](int done, int) {
+                                       if (done == 1) throw EAbort();
+                                     }),
                       EAbort);
        }},
       {"the viewer's style sheet cannot be written",
@@ -377,7 +386,11 @@ TEST(ExportWebHelp, LargeExportsWriteEveryPageOnce) {
 
   TSite c;
   for (int i = 0; i < 150; ++i) c.Add("T" + std::to_string(i), "", "<p>x</p>");
-  EXPECT_THROW(ExportWebHelp(c.project, c.out, [](int done, int) { if (done == 20) throw EAbort(); }), EAbort);
+  EXPECT_THROW(ExportWebHelp(c.project, c.out,
+                             [](int done, int) {
+                               if (done == 20) throw EAbort();
+                             }),
+               EAbort);
   EXPECT_LT(ListFiles(c.out + "/topics").size(), 150u) << "a cancel stops both threads";
   EXPECT_FALSE(c.Exists("search.json"));
 }

@@ -36,12 +36,14 @@ TEST(FormattingCleanup, RemovesTheProjectsDefaultsAndKeepsChosenFormatting) {
        R"(<h2>Word rest</h2><p><span style="font-size: 24px;">big</span></p>)", 2},
       // Formatting the writer chose: other sizes, colours and fonts, and spans with classes.
       {R"(<p><span style="font-size: 20px; color: #ff0000;">red</span> <span style="font-family: Verdana;">v</span></p>)",
-       R"(<p><span style="font-size: 20px; color: #ff0000;">red</span> <span style="font-family: Verdana;">v</span></p>)", 0},
+       R"(<p><span style="font-size: 20px; color: #ff0000;">red</span> <span style="font-family: Verdana;">v</span></p>)",
+       0},
       {R"(<p><span class="k" style="color: #223344;">a<span style="font-size:16px">b</span></span>c</p>)",
        R"(<p><span class="k">ab</span>c</p>)", 3},
       // The project's own font, alone or with the usual fallbacks, and a foundry suffix.
       {R"(<span style='font-family: "Segoe UI [MS]", Arial, "Liberation Sans", sans-serif'>x</span>)", "x", 2},
-      {R"(<span style="font-family: 'Segoe UI', Georgia">x</span>)", R"(<span style="font-family: 'Segoe UI', Georgia">x</span>)", 0},
+      {R"(<span style="font-family: 'Segoe UI', Georgia">x</span>)",
+       R"(<span style="font-family: 'Segoe UI', Georgia">x</span>)", 0},
       {R"(<p style="color: #223344 !important;">x</p><!-- <p style="color:#223344"> -->)",
        R"(<p style="color: #223344 !important;">x</p><!-- <p style="color:#223344"> -->)", 0},
       {R"(<img src="a.png" style="width: 10px;" alt="x"><td style="line-height: 1.50">t</td>)",
@@ -64,7 +66,8 @@ TEST(FormattingCleanup, PlansTheChangedTopicsAndWritesThem) {
   const TTopic& missing = project.AddTopic("Missing", "");
   (void)missing;
   WriteFixtureFile(TopicFilePath(project, plain.ID()), "<p>nothing to do</p>");
-  const std::string old = R"(<p style="font-family:Segoe UI, Arial, sans-serif;font-size:16px;color:#000000;line-height:1.5;">t</p>)";
+  const std::string old =
+      R"(<p style="font-family:Segoe UI, Arial, sans-serif;font-size:16px;color:#000000;line-height:1.5;">t</p>)";
   WriteFixtureFile(TopicFilePath(project, typed.ID()), old + old);
 
   const std::vector<TTopicCleanup> plan = PlanFormattingCleanup(project, Settings());

@@ -79,7 +79,7 @@ const TExpect kNotRun{TExpect::NotRun, ""};
 
 struct THostileCase {
   const char* name;
-  std::function<void(TSandbox&)> build;                   // the received files
+  std::function<void(TSandbox&)> build;                      // the received files
   std::function<void(const TSandbox&, TDocProject&)> alter;  // the model, for defence in depth
   TExpect open, webhelp, chm, pdf, links;
 };
@@ -94,7 +94,7 @@ TSnapshot Snapshot(const TSandbox& box) {
   const fs::path build = fs::path(box.In("build"));
   std::error_code ec;
   for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-    struct stat st{};
+    struct stat st {};
     const std::string path = it->path().string();
     if (::lstat(path.c_str(), &st) != 0) continue;
     if (it->path() == build && S_ISDIR(st.st_mode)) {
@@ -134,7 +134,7 @@ std::vector<std::string> PublishedSecrets(const TSandbox& box) {
   if (!DirExists(box.In("build"))) return found;
   std::error_code ec;
   for (fs::recursive_directory_iterator it(box.In("build"), ec), end; !ec && it != end; it.increment(ec)) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > (16 << 20)) continue;
     if (ReadBinaryFile(it->path().string()).find(kSecret) != std::string::npos) found.push_back(it->path().string());
   }
@@ -211,51 +211,51 @@ std::vector<THostileCase> HostileCases() {
   const std::string name255 = std::string(251, 'n') + ".png";
   return {
       {"traversal id in topics.json",
-       [](TSandbox& b) { b.WriteTopics("{\"rootTopicIds\":[\"../../../ESCAPED\"],\"topics\":[{\"id\":\"../../../ESCAPED\"}]}"); },
-       nullptr, Refuses("the topic ID \"../../../ESCAPED\" is not a plain file name"), kNotRun, kNotRun, kNotRun, kNotRun},
+       [](TSandbox& b) {
+         b.WriteTopics("{\"rootTopicIds\":[\"../../../ESCAPED\"],\"topics\":[{\"id\":\"../../../ESCAPED\"}]}");
+       },
+       nullptr, Refuses("the topic ID \"../../../ESCAPED\" is not a plain file name"), kNotRun, kNotRun, kNotRun,
+       kNotRun},
       {"absolute id in topics.json",
-       [](TSandbox& b) { b.WriteTopics("{\"rootTopicIds\":[\"/tmp/x\"],\"topics\":[{\"id\":\"/tmp/x\"}]}"); },
-       nullptr, Refuses("the topic ID \"/tmp/x\" is not a plain file name"), kNotRun, kNotRun, kNotRun, kNotRun},
+       [](TSandbox& b) { b.WriteTopics("{\"rootTopicIds\":[\"/tmp/x\"],\"topics\":[{\"id\":\"/tmp/x\"}]}"); }, nullptr,
+       Refuses("the topic ID \"/tmp/x\" is not a plain file name"), kNotRun, kNotRun, kNotRun, kNotRun},
       {"id of 10,000 characters in topics.json",
-       [](TSandbox& b) { b.WriteTopics("{\"topics\":[{\"id\":\"" + std::string(10000, 'C') + "\"}]}"); },
-       nullptr, Refuses("is not a plain file name"), kNotRun, kNotRun, kNotRun, kNotRun},
+       [](TSandbox& b) { b.WriteTopics("{\"topics\":[{\"id\":\"" + std::string(10000, 'C') + "\"}]}"); }, nullptr,
+       Refuses("is not a plain file name"), kNotRun, kNotRun, kNotRun, kNotRun},
       {"id with a control character in topics.json",
-       [](TSandbox& b) { b.WriteTopics("{\"topics\":[{\"id\":\"a\\u0001b\"}]}"); },
-       nullptr, Refuses("the topic ID \"a?b\""), kNotRun, kNotRun, kNotRun, kNotRun},
-      {"traversal id in the model",
-       nullptr, [](const TSandbox& b, TDocProject& p) { AddModelTopic(b, p, "../../../ESCAPED"); },
-       Ok(), Refuses("Refused to write"), Refuses("Refused to write"), Ok(), Warns("Missing HTML file")},
-      {"absolute id in the model",
-       nullptr, [](const TSandbox& b, TDocProject& p) { AddModelTopic(b, p, "/tmp/folivane-escaped"); },
-       Ok(), Refuses("Refused to write"), Ok(), Ok(), Warns("Missing HTML file")},
-      {"id of 10,000 characters in the model",
-       nullptr, [](const TSandbox& b, TDocProject& p) { AddModelTopic(b, p, std::string(10000, 'C')); },
-       Ok(), Refuses("File name too long"), Refuses("File name too long"), Ok(), Warns("Missing HTML file")},
+       [](TSandbox& b) { b.WriteTopics("{\"topics\":[{\"id\":\"a\\u0001b\"}]}"); }, nullptr,
+       Refuses("the topic ID \"a?b\""), kNotRun, kNotRun, kNotRun, kNotRun},
+      {"traversal id in the model", nullptr,
+       [](const TSandbox& b, TDocProject& p) { AddModelTopic(b, p, "../../../ESCAPED"); }, Ok(),
+       Refuses("Refused to write"), Refuses("Refused to write"), Ok(), Warns("Missing HTML file")},
+      {"absolute id in the model", nullptr,
+       [](const TSandbox& b, TDocProject& p) { AddModelTopic(b, p, "/tmp/folivane-escaped"); }, Ok(),
+       Refuses("Refused to write"), Ok(), Ok(), Warns("Missing HTML file")},
+      {"id of 10,000 characters in the model", nullptr,
+       [](const TSandbox& b, TDocProject& p) { AddModelTopic(b, p, std::string(10000, 'C')); }, Ok(),
+       Refuses("File name too long"), Refuses("File name too long"), Ok(), Warns("Missing HTML file")},
       {"file link under assets to a file outside",
-       [](TSandbox& b) { b.Link("assets/images/secret.png", b.Outside("secret.txt")); },
-       nullptr, Ok(), Warns("Skipped assets/images/secret.png" + kSkipped), Warns("Skipped assets/images/secret.png"),
+       [](TSandbox& b) { b.Link("assets/images/secret.png", b.Outside("secret.txt")); }, nullptr, Ok(),
+       Warns("Skipped assets/images/secret.png" + kSkipped), Warns("Skipped assets/images/secret.png"),
        Warns("Skipped assets/images/secret.png"), Ok()},
       {"relative file link under assets that climbs out",
-       [](TSandbox& b) { b.Link("assets/up.png", "../../outside/secret.txt"); },
-       nullptr, Ok(), Warns("Skipped assets/up.png"), Warns("Skipped assets/up.png"), Warns("Skipped assets/up.png"), Ok()},
-      {"folder link under assets to a folder outside",
-       [](TSandbox& b) { b.Link("assets/dir", b.Outside("dir")); },
-       nullptr, Ok(), Warns("Skipped assets/dir" + kSkipped), Warns("Skipped assets/dir"), Warns("Skipped assets/dir"), Ok()},
-      {"assets folder itself is a link outside",
-       [](TSandbox& b) { b.Link("assets", b.Outside("dir")); },
-       nullptr, Ok(), Warns("Skipped assets" + kSkipped), Warns("Skipped assets" + kSkipped),
-       Warns("Skipped assets" + kSkipped), Ok()},
+       [](TSandbox& b) { b.Link("assets/up.png", "../../outside/secret.txt"); }, nullptr, Ok(),
+       Warns("Skipped assets/up.png"), Warns("Skipped assets/up.png"), Warns("Skipped assets/up.png"), Ok()},
+      {"folder link under assets to a folder outside", [](TSandbox& b) { b.Link("assets/dir", b.Outside("dir")); },
+       nullptr, Ok(), Warns("Skipped assets/dir" + kSkipped), Warns("Skipped assets/dir"), Warns("Skipped assets/dir"),
+       Ok()},
+      {"assets folder itself is a link outside", [](TSandbox& b) { b.Link("assets", b.Outside("dir")); }, nullptr, Ok(),
+       Warns("Skipped assets" + kSkipped), Warns("Skipped assets" + kSkipped), Warns("Skipped assets" + kSkipped),
+       Ok()},
       {"links that stay inside are followed, a loop ends",
        [](TSandbox& b) {
          b.Link("assets/again.css", "../styles/default.css");
          b.Link("assets/images/loop", "..");
        },
        nullptr, Ok(), Ok(), Ok(), Ok(), Ok()},
-      {"broken link under assets",
-       [](TSandbox& b) { b.Link("assets/gone.png", b.Outside("missing.png")); },
-       nullptr, Ok(), Ok(), Ok(), Ok(), Ok()},
-      {"style profile is a link outside",
-       [](TSandbox& b) { b.Link("styles/default.css", b.Outside("secret.txt")); },
+      {"broken link under assets", [](TSandbox& b) { b.Link("assets/gone.png", b.Outside("missing.png")); }, nullptr,
+       Ok(), Ok(), Ok(), Ok(), Ok()},
+      {"style profile is a link outside", [](TSandbox& b) { b.Link("styles/default.css", b.Outside("secret.txt")); },
        nullptr, Ok(), Warns("Skipped styles/default.css"), Ok(), Warns("Skipped styles/default.css"), Ok()},
       {"styles folder is a link outside",
        [](TSandbox& b) {
@@ -264,8 +264,8 @@ std::vector<THostileCase> HostileCases() {
        },
        nullptr, Ok(), Warns("Skipped styles/default.css"), Ok(), Warns("Skipped styles/default.css"), Ok()},
       {"topic file is a link to a file outside",
-       [](TSandbox& b) { b.Link("topics/" + kTopicB + ".html", b.Outside("topics.html")); },
-       nullptr, Ok(), Warns("Skipped topics/" + kTopicB + ".html" + kSkipped), Warns("Skipped topics/" + kTopicB),
+       [](TSandbox& b) { b.Link("topics/" + kTopicB + ".html", b.Outside("topics.html")); }, nullptr, Ok(),
+       Warns("Skipped topics/" + kTopicB + ".html" + kSkipped), Warns("Skipped topics/" + kTopicB),
        Warns("Skipped topics/" + kTopicB), Warns("HTML file leads outside the project")},
       {"topics folder is a link outside",
        [](TSandbox& b) {
@@ -286,12 +286,10 @@ std::vector<THostileCase> HostileCases() {
        },
        nullptr, Ok(), Warns("Skipped meta/header_" + kTopicA + ".html"), Warns("Skipped meta/headerbg_" + kTopicA),
        Warns("Skipped meta/header_" + kTopicA + ".html"), Ok()},
-      {"viewer file is a link outside",
-       [](TSandbox& b) { b.Link("internal/webhelp/app.js", b.Outside("secret.txt")); },
+      {"viewer file is a link outside", [](TSandbox& b) { b.Link("internal/webhelp/app.js", b.Outside("secret.txt")); },
        nullptr, Ok(), Refuses("The WebHelp viewer file"), Ok(), Ok(), Ok()},
-      {"build folder is a link outside",
-       [](TSandbox& b) { b.Link("build", b.Outside("build")); },
-       nullptr, Ok(), Refuses("leads outside the project through a symbolic link; nothing was written"),
+      {"build folder is a link outside", [](TSandbox& b) { b.Link("build", b.Outside("build")); }, nullptr, Ok(),
+       Refuses("leads outside the project through a symbolic link; nothing was written"),
        Refuses("nothing was written"), Refuses("nothing was written"), Ok()},
       {"output sub-folders are links outside",
        [](TSandbox& b) {
@@ -338,8 +336,9 @@ std::vector<THostileCase> HostileCases() {
        nullptr, Ok(), Refuses("Is a directory"), Ok(), Ok(), Warns("Missing HTML file")},
       {"cycle in the children lists",
        [](TSandbox& b) {
-         b.WriteTopics("{\"rootTopicIds\":[\"" + kTopicA + "\"],\"topics\":[{\"id\":\"" + kTopicA + "\",\"children\":[\"" +
-                       kTopicB + "\"]},{\"id\":\"" + kTopicB + "\",\"children\":[\"" + kTopicA + "\",\"" + kTopicB + "\"]}]}");
+         b.WriteTopics("{\"rootTopicIds\":[\"" + kTopicA + "\"],\"topics\":[{\"id\":\"" + kTopicA +
+                       "\",\"children\":[\"" + kTopicB + "\"]},{\"id\":\"" + kTopicB + "\",\"children\":[\"" + kTopicA +
+                       "\",\"" + kTopicB + "\"]}]}");
        },
        nullptr, Ok(), Ok(), Ok(), Ok(), Ok()},
       {"cycle that no root reaches",
@@ -386,9 +385,12 @@ TEST(HostileProject, EveryExporterStaysInsideTheProject) {
 TEST(HostileProject, CommandLinePrintsWhatItLeftOut) {
   TSandbox box;
   box.Link("assets/images/secret.png", box.Outside("secret.txt"));
-  WriteFixtureFile(box.Root() + "/P.fvp", "{\"version\":\"1.0\",\"title\":\"Received\",\"root\":\"" + box.Project() + "\"}");
-  const TProcessResult run = RunProcessAndWait(FOLIVANE_CLI_PATH, std::vector<std::string>{"webhelp", box.Root() + "/P.fvp"});
+  WriteFixtureFile(box.Root() + "/P.fvp",
+                   "{\"version\":\"1.0\",\"title\":\"Received\",\"root\":\"" + box.Project() + "\"}");
+  const TProcessResult run =
+      RunProcessAndWait(FOLIVANE_CLI_PATH, std::vector<std::string>{"webhelp", box.Root() + "/P.fvp"});
   EXPECT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_NE(run.output.find("warning: Skipped assets/images/secret.png" + kSkipped + "\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("warning: Skipped assets/images/secret.png" + kSkipped + "\n"), std::string::npos)
+      << run.output;
   EXPECT_EQ(PublishedSecrets(box), std::vector<std::string>{});
 }

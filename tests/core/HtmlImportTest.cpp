@@ -13,7 +13,9 @@ struct THtmlImportFixture : ::testing::Test {
     WriteFixtureFile(dir / ("site/" + rel), html);
     return dir / ("site/" + rel);
   }
-  void SiteFile(const std::string& rel, const std::string& bytes = "x") { WriteFixtureFile(dir / ("site/" + rel), bytes); }
+  void SiteFile(const std::string& rel, const std::string& bytes = "x") {
+    WriteFixtureFile(dir / ("site/" + rel), bytes);
+  }
   std::string Import(const std::string& page) { return ImportHtmlFragment(Project(), page); }
 };
 
@@ -69,34 +71,36 @@ TEST_F(THtmlImportFixture, BodyAssetsAreCopiedOnceWithQueryAndSpacesHandled) {
   SiteFile("media/p.jpg");
   SiteFile("img/small.png");
   SiteFile("img/big.png");
-  const std::string page = Page("index.html",
-      R"(<body class="dark" lang="de" style="display:inline-flex">)"
-      R"(<img src="pics/a%20b.png?v=2"><img src='pics/a b.png'><img src="a+b.png">)"
-      R"(<video src="media/v.mp4" poster="media/p.jpg"></video>)"
-      R"(<img srcset="img/small.png 1x, img/big.png 2x, https://x/y.png 3x" src="/img/small.png">)"
-      R"(<img src="https://e.com/a?x=1&amp;y=2"><img src="missing.png"></body>)");
+  const std::string page =
+      Page("index.html", R"(<body class="dark" lang="de" style="display:inline-flex">)"
+                         R"(<img src="pics/a%20b.png?v=2"><img src='pics/a b.png'><img src="a+b.png">)"
+                         R"(<video src="media/v.mp4" poster="media/p.jpg"></video>)"
+                         R"(<img srcset="img/small.png 1x, img/big.png 2x, https://x/y.png 3x" src="/img/small.png">)"
+                         R"(<img src="https://e.com/a?x=1&amp;y=2"><img src="missing.png"></body>)");
   const std::string fragment = Import(page);
-  EXPECT_EQ(fragment,
-            R"(<div class="dark" style="display:inline-flex" lang="de">)"
-            R"(<img src="assets/images/a b.png"><img src="assets/images/a b.png"><img src="a+b.png">)"
-            R"(<video src="assets/media/v.mp4" poster="media/p.jpg"></video>)"
-            R"(<img srcset="assets/images/small.png 1x, assets/images/big.png 2x, https://x/y.png 3x" src="assets/images/small.png">)"
-            R"(<img src="https://e.com/a?x=1&amp;y=2"><img src="missing.png"></div>)");
+  EXPECT_EQ(
+      fragment,
+      R"(<div class="dark" style="display:inline-flex" lang="de">)"
+      R"(<img src="assets/images/a b.png"><img src="assets/images/a b.png"><img src="a+b.png">)"
+      R"(<video src="assets/media/v.mp4" poster="media/p.jpg"></video>)"
+      R"(<img srcset="assets/images/small.png 1x, assets/images/big.png 2x, https://x/y.png 3x" src="assets/images/small.png">)"
+      R"(<img src="https://e.com/a?x=1&amp;y=2"><img src="missing.png"></div>)");
   EXPECT_EQ(ReadBinaryFile(Project() + "/assets/images/a b.png"), "IMG");
   EXPECT_FALSE(FileExists(Project() + "/assets/images/a b_2.png"));
   EXPECT_FALSE(FileExists(Project() + "/assets/images/small_2.png"));
 }
 
 TEST_F(THtmlImportFixture, StyleSheetsAreRewrittenWithImportsAndUrls) {
-  SiteFile("css/site.css", "@import \"base.css\" screen;\r\n@import url('http://cdn/x.css');\r\n"
-                           "body{background:url(../fonts/f.woff)} .a{display:inline-flex} "
-                           ".r{background:url(\"https://e/x.png\")}");
+  SiteFile("css/site.css",
+           "@import \"base.css\" screen;\r\n@import url('http://cdn/x.css');\r\n"
+           "body{background:url(../fonts/f.woff)} .a{display:inline-flex} "
+           ".r{background:url(\"https://e/x.png\")}");
   SiteFile("css/base.css", "@import 'site.css';\r\n.b{display:grid}");
   SiteFile("fonts/f.woff", "FONT");
-  const std::string page = Page("p.html",
-      R"(<html><head><link rel="stylesheet" href="css/site.css"><link rel="icon" href="i.ico">)"
-      R"(<link href="css/site.css?v=3" rel="stylesheet"><link rel="stylesheet" href="https://cdn/r.css">)"
-      R"(<style>.s{display:flex}</style></head><body><p>Hello</p></body></html>)");
+  const std::string page = Page(
+      "p.html", R"(<html><head><link rel="stylesheet" href="css/site.css"><link rel="icon" href="i.ico">)"
+                R"(<link href="css/site.css?v=3" rel="stylesheet"><link rel="stylesheet" href="https://cdn/r.css">)"
+                R"(<style>.s{display:flex}</style></head><body><p>Hello</p></body></html>)");
   EXPECT_EQ(Import(page),
             "<link rel=\"stylesheet\" href=\"assets/css/site.css\">\r\n"
             "<link rel=\"stylesheet\" href=\"assets/css/site.css\">\r\n"
@@ -130,9 +134,9 @@ TEST_F(THtmlImportFixture, HiddenFilesAreNeverCopied) {
   SiteFile(".git/config", "[core]");
   SiteFile("css/a.css", "x{background:url(../.ssh/id_rsa)}");
   SiteFile(".ssh/id_rsa", "KEY");
-  const std::string page = Page("p.html",
-      R"(<link rel="stylesheet" href=".git/config"><link rel="stylesheet" href="css/a.css">)"
-      R"(<body><img src=".env"><embed src="../site/.git/config"></body>)");
+  const std::string page =
+      Page("p.html", R"(<link rel="stylesheet" href=".git/config"><link rel="stylesheet" href="css/a.css">)"
+                     R"(<body><img src=".env"><embed src="../site/.git/config"></body>)");
   const std::string fragment = Import(page);
   EXPECT_NE(fragment.find(R"(href=".git/config")"), std::string::npos);
   EXPECT_NE(fragment.find(R"(<img src=".env">)"), std::string::npos);
@@ -142,8 +146,12 @@ TEST_F(THtmlImportFixture, HiddenFilesAreNeverCopied) {
 }
 
 TEST_F(THtmlImportFixture, AnsiPagesAndEmptyPages) {
-  const std::string page = Page("latin.html", "<body><p>Gr\xFC\xDF" "e \x80</p></body>");
-  EXPECT_EQ(Import(page), "<p>Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC</p>");
+  const std::string page = Page("latin.html",
+                                "<body><p>Gr\xFC\xDF"
+                                "e \x80</p></body>");
+  EXPECT_EQ(Import(page),
+            "<p>Gr\xC3\xBC\xC3\x9F"
+            "e \xE2\x82\xAC</p>");
   EXPECT_EQ(Trim(Import(Page("empty.html", "<html><head><title>x</title></head><body> \r\n </body></html>"))), "");
   EXPECT_THROW(Import(dir / "site/none.html"), EFolivaneError);
 }

@@ -38,7 +38,9 @@ TEST(HtmlToPlainText, StripsTagsDecodesEntitiesAndFoldsSpace) {
       {"<scripts>x</scripts>y", "x y"},
       {"<a title=\"<script>\">x</script>y", "<a title=\" y"},
       {"caf\xC3\xA9 \xE2\x80\x94 ok", "caf\xC3\xA9 \xE2\x80\x94 ok"},
-      {"<\xC5\xBF" "cript>a</script>b", "b"},  // U+017F matches "s" when case is ignored
+      {"<\xC5\xBF"
+       "cript>a</script>b",
+       "b"},  // U+017F matches "s" when case is ignored
   };
   for (const auto& c : cases) EXPECT_EQ(HtmlToPlainText(c.input), c.expected) << c.input;
 }
@@ -53,8 +55,7 @@ TEST(DocLinks, ExtractsIdentifiersInOrderWithDuplicates) {
   const std::string html = "<a href=\"doc:" + kId + "\">a</a><a HREF = 'doc:" + kId +
                            "\">b</a><a href=\"doc:" + kId.substr(1) + "\">short</a><a href=\"doc:" + kId +
                            "0\">long</a><a href='doc:FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF'>c</a>";
-  EXPECT_EQ(ExtractDocLinkIds(html),
-            (std::vector<std::string>{kId, kId, "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"}));
+  EXPECT_EQ(ExtractDocLinkIds(html), (std::vector<std::string>{kId, kId, "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"}));
   EXPECT_TRUE(ExtractDocLinkIds("").empty());
 }
 
@@ -139,14 +140,16 @@ TEST(LookupTopicHeader, ResolvesDefaultsTopicFilesAndTheTitleBlock) {
   } cases[] = {
       {{}, "<div style=\"font-size:14px;\"><b>A & B</b></div>", "#fafafa"},
       {{{"header_default.html", "<p>D</p>"}, {"headerbg_default.txt", " #123456 \n"}}, "<p>D</p>", "#123456"},
-      {{{"header_default.html", "<p>D</p>"}, {"header_" + kId + ".html", " <p>T</p> "}}, " <p>T</p> ",
-       "#fafafa"},
+      {{{"header_default.html", "<p>D</p>"}, {"header_" + kId + ".html", " <p>T</p> "}}, " <p>T</p> ", "#fafafa"},
       {{{"headerbg_default.txt", ""}, {"headerbg_" + kId + ".txt", "   "}},
-       "<div style=\"font-size:14px;\"><b>A & B</b></div>", "#fafafa"},
+       "<div style=\"font-size:14px;\"><b>A & B</b></div>",
+       "#fafafa"},
       {{{"headerbg_default.txt", "#111111"}, {"headerbg_" + kId + ".txt", "red"}},
-       "<div style=\"font-size:14px;\"><b>A & B</b></div>", "red"},
+       "<div style=\"font-size:14px;\"><b>A & B</b></div>",
+       "red"},
       {{{"header_default.html", "<p>D</p>"}, {"header_" + kId + ".html", ""}},
-       "<div style=\"font-size:14px;\"><b>A & B</b></div>", "#fafafa"},
+       "<div style=\"font-size:14px;\"><b>A & B</b></div>",
+       "#fafafa"},
       {{{"header_default.html", " \r\n\t"}}, "<div style=\"font-size:14px;\"><b>A & B</b></div>", "#fafafa"},
   };
   for (const auto& c : cases) {
@@ -227,10 +230,11 @@ TEST(CopyFolderTree, LeavesOutLinksThatLeadOutsideTheProject) {
     TPublishGuard guard(project, dest);
     CopyFolderTree(project + "/assets", dest, form, guard);
     EXPECT_EQ(FilesAndFoldersBelow(dest), (std::vector<std::string>{"a.txt=a", "inside.css=css"}));
-    EXPECT_EQ(guard.Warnings(),
-              (std::vector<std::string>{"Skipped assets/file-out.txt: a symbolic link that leads outside the project",
-                                        "Skipped assets/folder-out: a symbolic link that leads outside the project",
-                                        "Skipped assets/relative-out.txt: a symbolic link that leads outside the project"}));
+    EXPECT_EQ(
+        guard.Warnings(),
+        (std::vector<std::string>{"Skipped assets/file-out.txt: a symbolic link that leads outside the project",
+                                  "Skipped assets/folder-out: a symbolic link that leads outside the project",
+                                  "Skipped assets/relative-out.txt: a symbolic link that leads outside the project"}));
   }
   // The assets folder itself may be the link.
   DeleteFolderTree(project + "/assets");
@@ -238,7 +242,8 @@ TEST(CopyFolderTree, LeavesOutLinksThatLeadOutsideTheProject) {
   TPublishGuard guard(project, project + "/build/whole");
   CopyFolderTree(project + "/assets", project + "/build/whole", TPublishForm::WebHelp, guard);
   EXPECT_FALSE(DirExists(project + "/build/whole"));
-  EXPECT_EQ(guard.Warnings(), (std::vector<std::string>{"Skipped assets: a symbolic link that leads outside the project"}));
+  EXPECT_EQ(guard.Warnings(),
+            (std::vector<std::string>{"Skipped assets: a symbolic link that leads outside the project"}));
 }
 
 // A link left in the output folder must not carry the copy elsewhere.

@@ -65,19 +65,28 @@ TEST(JpegOrientationTest, MalformedOrUnusualStructures) {
       {"empty", "", 1},
       {"not a JPEG", "GIF89a...", 1},
       {"only the start marker", soi, 1},
-      {"fill bytes before a marker", soi + S({0xFF, 0xFF, 0xFF}) + App1(exifII + S({1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 8, 0, 0, 0})), 8},
-      {"another segment skipped first", soi + S({0xFF, 0xE0, 0, 4, 1, 2}) + App1(exifMM + S({0, 1, 1, 0x12, 0, 3, 0, 0, 0, 1, 0, 3, 0, 0})), 3},
-      {"XMP before Exif", soi + App1("http://ns.adobe.com/xap/1.0/\0xxxxxxxx") + App1(exifII + S({1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0})), 6},
-      {"start of scan before Exif", soi + S({0xFF, 0xDA, 0, 2}) + App1(exifII + S({1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0})), 1},
+      {"fill bytes before a marker",
+       soi + S({0xFF, 0xFF, 0xFF}) + App1(exifII + S({1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 8, 0, 0, 0})), 8},
+      {"another segment skipped first",
+       soi + S({0xFF, 0xE0, 0, 4, 1, 2}) + App1(exifMM + S({0, 1, 1, 0x12, 0, 3, 0, 0, 0, 1, 0, 3, 0, 0})), 3},
+      {"XMP before Exif",
+       soi + App1("http://ns.adobe.com/xap/1.0/\0xxxxxxxx") +
+           App1(exifII + S({1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0})),
+       6},
+      {"start of scan before Exif",
+       soi + S({0xFF, 0xDA, 0, 2}) + App1(exifII + S({1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0})), 1},
       {"segment length below 2", soi + S({0xFF, 0xE1, 0, 1, 0, 0, 0, 0}), 1},
       {"segment longer than the file", soi + S({0xFF, 0xE1, 0x10, 0, 'E', 'x', 'i', 'f', 0, 0}), 1},
       {"bad byte order mark", soi + App1(std::string("Exif\0\0", 6) + "XX" + S({42, 0, 8, 0, 0, 0, 0, 0})), 1},
       {"magic is not 42", soi + App1(std::string("Exif\0\0", 6) + "II" + S({43, 0, 8, 0, 0, 0, 0, 0})), 1},
-      {"IFD0 offset past the data", soi + App1(std::string("Exif\0\0", 6) + "II" + S({42, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0})), 1},
-      {"entry count larger than the data", soi + App1(exifII + S({0xFF, 0xFF, 0x12, 1, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0})), 6},
+      {"IFD0 offset past the data",
+       soi + App1(std::string("Exif\0\0", 6) + "II" + S({42, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0})), 1},
+      {"entry count larger than the data", soi + App1(exifII + S({0xFF, 0xFF, 0x12, 1, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0})),
+       6},
       {"entry cut off", soi + App1(exifII + S({1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0})), 1},
       {"type LONG is not used", soi + App1(exifII + S({1, 0, 0x12, 1, 4, 0, 1, 0, 0, 0, 6, 0, 0, 0})), 1},
-      {"count 0 is skipped", soi + App1(exifII + S({2, 0, 0x12, 1, 3, 0, 0, 0, 0, 0, 6, 0, 0, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 3, 0, 0, 0})), 3},
+      {"count 0 is skipped",
+       soi + App1(exifII + S({2, 0, 0x12, 1, 3, 0, 0, 0, 0, 0, 6, 0, 0, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, 3, 0, 0, 0})), 3},
       {"values at an offset", soi + App1(indirect), 6},
       {"value offset outside the data", soi + App1(exifII + S({1, 0, 0x12, 1, 3, 0, 2, 0, 0, 0, 0xF0, 0, 0, 0})), 1},
   };
@@ -138,7 +147,7 @@ TEST(JpegOrientationTest, LeavesOtherOrientationsAndFilesAlone) {
     std::string bytes;
   } cases[] = {
       {"m.jpg", InsertAfterSoi(Quadrants(), ExifSegment(2, true))},  // mirrored
-      {"n.jpg", Quadrants()},                                         // no tag
+      {"n.jpg", Quadrants()},                                        // no tag
       {"p.png", InsertAfterSoi(Quadrants(), ExifSegment(6, true))},  // not a .jpg name
       {"t.jpg", "not a photo"},
   };
@@ -160,7 +169,8 @@ TEST(JpegOrientationTest, DamagedPhotoThatAsksForATurnFailsWithAMessage) {
     const char* message;
   } cases[] = {
       {"cut.jpg", InsertAfterSoi(Quadrants(), ExifSegment(6, true)).substr(0, 60), "Cannot decode the photo"},
-      {"garbage.jpg", InsertAfterSoi(S({0xFF, 0xD8}), ExifSegment(8, true)) + std::string(200, 'x'), "Cannot decode the photo"},
+      {"garbage.jpg", InsertAfterSoi(S({0xFF, 0xD8}), ExifSegment(8, true)) + std::string(200, 'x'),
+       "Cannot decode the photo"},
       {"huge.jpg", huge, "too large to turn"},
   };
   TTempDir dir;
@@ -209,9 +219,10 @@ TEST(JpegOrientationTest, NormalisesThePublishedCopiesOnce) {
   TTopic& c = project.AddTopic("C", "");
   c.SetExcludeChm(true);
   project.AddTopic("No file", "");
-  WriteFixtureFile(a.HtmlPath(),
-                   "<img src=\"assets/images/p.jpg\"><img SRC = ' assets/images/P2.JPG '><img src=\"assets/images/x.png\">"
-                   "<img src=\"https://example.com/assets/images/w.jpg\"><img src=\"assets/images/q.jpg?v=2\">");
+  WriteFixtureFile(
+      a.HtmlPath(),
+      "<img src=\"assets/images/p.jpg\"><img SRC = ' assets/images/P2.JPG '><img src=\"assets/images/x.png\">"
+      "<img src=\"https://example.com/assets/images/w.jpg\"><img src=\"assets/images/q.jpg?v=2\">");
   WriteFixtureFile(b.HtmlPath(), "<img src='/assets/images/p.jpg'><img src=\"assets/../outside.jpg\">");
   WriteFixtureFile(c.HtmlPath(), "<img src=\"assets/images/excluded.jpg\">");
 
@@ -220,7 +231,8 @@ TEST(JpegOrientationTest, NormalisesThePublishedCopiesOnce) {
   for (const char* turned : {"p.jpg", "P2.JPG"}) {
     const TDecoded d = DecodeJpegForTest(ReadBinaryFile(out + "/assets/images/" + turned));
     EXPECT_EQ(d.width, 16) << turned;
-    EXPECT_EQ(d.height, 32) << turned << " is turned once: a second turn would not change its size but would lose the tag";
+    EXPECT_EQ(d.height, 32) << turned
+                            << " is turned once: a second turn would not change its size but would lose the tag";
     EXPECT_TRUE(Near(d.At(2, 2), kBlue)) << turned;
   }
   for (const char* kept : {"assets/images/x.png", "assets/images/w.jpg", "assets/images/excluded.jpg",

@@ -27,8 +27,8 @@ TEST(LinkChecker, LocalReferencesResolveOrAreReported) {
   p.Write("topics/beside.png", "C");
   p.Write("page.html", "<p>");
   const std::vector<TCase> cases = {
-      {"src=\"assets/images/a.png\"", false},        // project-relative, as the editor writes
-      {"src=\"../assets/images/a.png\"", false},     // relative to the topic file
+      {"src=\"assets/images/a.png\"", false},     // project-relative, as the editor writes
+      {"src=\"../assets/images/a.png\"", false},  // relative to the topic file
       {"src=\"beside.png\"", false},
       {"src=\"./assets/images/../images/a.png\"", false},
       {"SRC = \"assets/images/missing.png\"", true},
@@ -101,10 +101,9 @@ TEST(LinkChecker, MissingTopicFilesAndTheOrderOfTopics) {
   p.Project().InsertLoadedTopic(std::move(orphan));
 
   EXPECT_EQ(IssueTexts(CheckLinks(p.Project())),
-            (std::vector<std::string>{"First: Missing local reference: x.png",
-                                      "Child: Missing HTML file: " + child.HtmlPath(),
-                                      "Second: Missing HTML file: ",
-                                      "Orphan: Missing HTML file: " + p.Path("topics/ORPHAN.html")}));
+            (std::vector<std::string>{
+                "First: Missing local reference: x.png", "Child: Missing HTML file: " + child.HtmlPath(),
+                "Second: Missing HTML file: ", "Orphan: Missing HTML file: " + p.Path("topics/ORPHAN.html")}));
 }
 
 TEST(LinkChecker, CleanProjectHasNoIssuesAndReportsProgress) {
@@ -119,13 +118,13 @@ TEST(LinkChecker, CleanProjectHasNoIssuesAndReportsProgress) {
 }
 
 TEST(LinkChecker, IsLocalReference) {
-  for (const char* local : {"a.png", "assets/x y.png", "../a.png", "/abs/a.png", "C++ notes.html", "1abc:def",
-                            "-x:y"}) {
+  for (const char* local :
+       {"a.png", "assets/x y.png", "../a.png", "/abs/a.png", "C++ notes.html", "1abc:def", "-x:y"}) {
     EXPECT_TRUE(IsLocalReference(local)) << local;
   }
-  for (const char* notLocal : {"", "#x", "http://a", "HTTPS://a", "mailto:x", "doc:x", "data:,x", "tel:1",
-                               "javascript:x", "file:///a", "a+b.c-d:x",
-                               "httpdocs/a.png"}) {  // any "http" start is taken for a web address
+  for (const char* notLocal :
+       {"", "#x", "http://a", "HTTPS://a", "mailto:x", "doc:x", "data:,x", "tel:1", "javascript:x", "file:///a",
+        "a+b.c-d:x", "httpdocs/a.png"}) {  // any "http" start is taken for a web address
     EXPECT_FALSE(IsLocalReference(notLocal)) << notLocal;
   }
 }

@@ -25,12 +25,13 @@ TEST(ParallelPages, EveryItemOnceAndProgressInOrder) {
     TRun run;
     run.runs.assign(count, 0);
     std::mutex lock;
-    RunInParallel(count, [&](int done, int total) { run.progress.emplace_back(done, total); },
-                  [&](size_t i, int worker) {
-                    ASSERT_TRUE(worker >= 0 && worker < kParallelWorkers);
-                    const std::lock_guard<std::mutex> hold(lock);
-                    ++run.runs[i];
-                  });
+    RunInParallel(
+        count, [&](int done, int total) { run.progress.emplace_back(done, total); },
+        [&](size_t i, int worker) {
+          ASSERT_TRUE(worker >= 0 && worker < kParallelWorkers);
+          const std::lock_guard<std::mutex> hold(lock);
+          ++run.runs[i];
+        });
     EXPECT_EQ(run.runs, std::vector<int>(count, 1)) << count;
     ASSERT_EQ(run.progress.size(), count + 1) << count;
     for (size_t k = 0; k <= count; ++k) EXPECT_EQ(run.progress[k], std::make_pair(int(k), int(count)));

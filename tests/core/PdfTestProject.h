@@ -64,7 +64,8 @@ inline std::string WriteFakeBrowser(const TTempDir& dir, const std::string& body
 
 // Writes a small PDF to the --print-to-pdf target and records its arguments.
 inline std::string PrintingBrowserScript(const std::string& argsLog) {
-  return "for a in \"$@\"; do echo \"$a\" >> '" + argsLog + "'; case \"$a\" in --print-to-pdf=*) "
+  return "for a in \"$@\"; do echo \"$a\" >> '" + argsLog +
+         "'; case \"$a\" in --print-to-pdf=*) "
          "printf '%%PDF-1.4 fake' > \"${a#--print-to-pdf=}\";; esac; done";
 }
 

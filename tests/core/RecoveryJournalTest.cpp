@@ -123,7 +123,8 @@ TEST(RecoveryJournalTest, DamagedJournalIsReportedAndSetAsideWithoutTouchingTheP
       {"a text not a string", "{" + valid + R"("topics":"{\"rootTopicIds\":[],\"topics\":[]}","texts":{"x":1}})"},
       {"a tree that is not JSON", "{" + valid + R"("topics":"{\"rootTopicIds\":[","texts":{}})"},
       {"a tree with a path for an ID",
-       "{" + valid + R"("topics":"{\"rootTopicIds\":[\"..\"],\"topics\":[{\"id\":\"..\",\"title\":\"x\"}]}","texts":{}})"},
+       "{" + valid +
+           R"("topics":"{\"rootTopicIds\":[\"..\"],\"topics\":[{\"id\":\"..\",\"title\":\"x\"}]}","texts":{}})"},
       {"binary", std::string("\0\xff\xfe{\"", 5)},
   };
   for (const auto& c : cases) {
@@ -170,8 +171,8 @@ TEST(RecoveryJournalTest, ProjectPathNeverSteersWhereTheJournalGoes) {
   TTempDir dir;
   TScopedEnv appData("APPDATA", dir / "appdata");
   const std::string roots[] = {
-      dir / "a/../../../etc/x", "/tmp/with\nnewline/", std::string(5000, 'x'), "relative/../..",
-      dir / "a" + "/x.json", "",
+      dir / "a/../../../etc/x", "/tmp/with\nnewline/", std::string(5000, 'x'),
+      "relative/../..",         dir / "a" + "/x.json", "",
   };
   for (const std::string& root : roots) {
     SCOPED_TRACE(root.substr(0, 60));

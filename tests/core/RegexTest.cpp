@@ -22,5 +22,9 @@ TEST(Regex, ReplaceWithTemplatesAndCallbacks) {
 
 TEST(Regex, BadPatternAndInvalidUtf8Subject) {
   EXPECT_THROW(TRegex("(unclosed"), EFolivaneError);
-  EXPECT_EQ(TRegex("b").ReplaceAll("a\xFF" "b", "c"), "a\xFF" "c");
+  EXPECT_EQ(TRegex("b").ReplaceAll("a\xFF"
+                                   "b",
+                                   "c"),
+            "a\xFF"
+            "c");
 }

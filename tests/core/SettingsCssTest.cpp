@@ -34,7 +34,8 @@ TEST(SettingsCss, StandardFormLines) {
             Lines({"",
                    "/* Project settings overrides */",
                    "body {",
-                   "  font-family: \"Open \\\"Sans\\\"\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;",
+                   "  font-family: \"Open \\\"Sans\\\"\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, "
+                   "sans-serif !important;",
                    "  font-size: 15px !important;",
                    "  color: #112233 !important;",
                    "  line-height: 1.15 !important;",
@@ -71,7 +72,8 @@ TEST(SettingsCss, ChmFormLines) {
             Lines({"",
                    "/* Project settings overrides */",
                    "body {",
-                   "  font-family: \"Open \\\"Sans\\\"\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;",
+                   "  font-family: \"Open \\\"Sans\\\"\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, "
+                   "sans-serif !important;",
                    "  font-size: 15px !important;",
                    "  color: #112233 !important;",
                    "  line-height: 1.15 !important;",
@@ -102,7 +104,9 @@ TEST(SettingsCss, ChmFormLines) {
                    "}"}));
 }
 
-bool Has(const std::string& css, const std::string& line) { return css.find("\r\n" + line + "\r\n") != std::string::npos; }
+bool Has(const std::string& css, const std::string& line) {
+  return css.find("\r\n" + line + "\r\n") != std::string::npos;
+}
 
 TEST(SettingsCss, ValueEdgeCases) {
   const struct {
@@ -112,20 +116,44 @@ TEST(SettingsCss, ValueEdgeCases) {
     const char* borderStyle;
     std::vector<std::string> standard, chm;
   } cases[] = {
-      {"NONE", "", 1.0, "solid",
-       {"  text-decoration: none !important;", "  font-family: \"Segoe UI\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;",
+      {"NONE",
+       "",
+       1.0,
+       "solid",
+       {"  text-decoration: none !important;",
+        "  font-family: \"Segoe UI\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;",
         "  line-height: 1 !important;"},
        {"  text-decoration: none !important;", "  border-bottom: none !important;"}},
-      {"", "Arial", 2.0, "",
+      {"",
+       "Arial",
+       2.0,
+       "",
        {"  text-decoration-style: solid !important;", "  border-style:  !important;", "  line-height: 2 !important;",
         "  font-family: \"Arial\", \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;"},
        {"  border-bottom-style: solid !important;", "  border: 2px  #999999 !important;"}},
-      {"none", "Odd\\", 1.5, "solid", {"  font-family: \"Odd\\\\\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;"}, {}},
-      {"none", "Two\nLines", 1.5, "solid", {"  font-family: \"Two Lines\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;"}, {}},
+      {"none",
+       "Odd\\",
+       1.5,
+       "solid",
+       {"  font-family: \"Odd\\\\\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;"},
+       {}},
+      {"none",
+       "Two\nLines",
+       1.5,
+       "solid",
+       {"  font-family: \"Two Lines\", Arial, \"Liberation Sans\", \"Nimbus Sans\", Helvetica, sans-serif !important;"},
+       {}},
       // Qt's foundry suffix is no part of the family a browser knows.
-      {"none", "Nimbus Sans [URW ]", 1.5, "solid",
-       {"  font-family: \"Nimbus Sans\", Arial, \"Liberation Sans\", Helvetica, sans-serif !important;"}, {}},
-      {"dotted", "A", 0.1 + 0.2, "DOUBLE",
+      {"none",
+       "Nimbus Sans [URW ]",
+       1.5,
+       "solid",
+       {"  font-family: \"Nimbus Sans\", Arial, \"Liberation Sans\", Helvetica, sans-serif !important;"},
+       {}},
+      {"dotted",
+       "A",
+       0.1 + 0.2,
+       "DOUBLE",
        {"  line-height: 0.3 !important;", "  border-style: double !important;"},
        {"  border: 2px double #999999 !important;"}},
   };
@@ -169,7 +197,8 @@ TEST_F(StyleFiles, EachOutputAssemblesItsSheet) {
       ".zd-body, .zd-header { font-family: inherit !important; font-size: inherit !important; color: inherit "
       "!important; line-height: inherit !important; }\r\n";
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), rule + Standard());
-  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), rule + "\r\n" + TopicBodyLayoutCss("section", ":not(.zd-topic-title)") + Standard());
+  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings),
+            rule + "\r\n" + TopicBodyLayoutCss("section", ":not(.zd-topic-title)") + Standard());
   EXPECT_EQ(BuildEditorStyleCss(FProject, &FSettings),
             rule + "\r\n" + TopicBodyLayoutCss(".zd-body") + Standard() + editorAreas);
   EXPECT_EQ(BuildEditorStyleCss(FProject, nullptr), rule + "\r\n" + TopicBodyLayoutCss(".zd-body"));
@@ -185,16 +214,18 @@ TEST_F(StyleFiles, EachOutputAssemblesItsSheet) {
 
   WriteProfile("p { margin: 0.5em; }");
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, &FSettings), "p { margin: 0.5em; }" + Standard());
-  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings), "p { margin: 0.5em; }\r\n" + TopicBodyLayoutCss("section", ":not(.zd-topic-title)") + Standard());
+  EXPECT_EQ(BuildPdfStyleCss(FProject, &FSettings),
+            "p { margin: 0.5em; }\r\n" + TopicBodyLayoutCss("section", ":not(.zd-topic-title)") + Standard());
   EXPECT_EQ(BuildWebHelpStyleCss(FProject, nullptr), "p { margin: 0.5em; }");
 }
 
 // The block spacing the published pages use; the editor and the PDF get the same rules.
 TEST(SettingsCss, TopicBodyLayout) {
-  EXPECT_EQ(TopicBodyLayoutCss(".zd-page-body"),
-            ".zd-page-body p{margin:0;}.zd-page-body h1,.zd-page-body h2,.zd-page-body h3,.zd-page-body h4,"
-            ".zd-page-body h5,.zd-page-body h6{margin:0;}.zd-page-body ul,.zd-page-body ol{margin:0;padding-left:1.5em;}"
-            ".zd-page-body li{margin:0;}");
+  EXPECT_EQ(
+      TopicBodyLayoutCss(".zd-page-body"),
+      ".zd-page-body p{margin:0;}.zd-page-body h1,.zd-page-body h2,.zd-page-body h3,.zd-page-body h4,"
+      ".zd-page-body h5,.zd-page-body h6{margin:0;}.zd-page-body ul,.zd-page-body ol{margin:0;padding-left:1.5em;}"
+      ".zd-page-body li{margin:0;}");
   // The PDF manual's own section titles keep the profile's spacing.
   EXPECT_EQ(TopicBodyLayoutCss("section", ":not(.t)"),
             "section p{margin:0;}section h1:not(.t),section h2:not(.t),section h3:not(.t),section h4:not(.t),"

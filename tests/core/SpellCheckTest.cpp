@@ -12,7 +12,7 @@ TEST(SpellCheck, LanguageFollowsTheChoiceThenTheInterfaceWhenInstalled) {
     const char* ui;
     const char* expected;
   } cases[] = {
-      {"", "de", "de-DE"},       {"ru-RU", "de", "ru-RU"},
+      {"", "de", "de-DE"},      {"ru-RU", "de", "ru-RU"},
       {"fr-FR", "en", "en-US"},  // chosen but not installed: the interface language's
       {"", "fr", ""},            // neither installed: no checking
       {"", "xx", ""},

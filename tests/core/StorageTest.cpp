@@ -51,8 +51,7 @@ TEST_F(StorageTest, SaveThenLoadReproducesTheStructure) {
   a.SetExcludePdf(true);
   SaveProject(p);
 
-  EXPECT_EQ(ReadBinaryFile(Root() + "project.json"),
-            "{\"title\":\"Caf\\u00E9 \\/ Guide\",\"styleProfile\":\"dark\"}");
+  EXPECT_EQ(ReadBinaryFile(Root() + "project.json"), "{\"title\":\"Caf\\u00E9 \\/ Guide\",\"styleProfile\":\"dark\"}");
   EXPECT_NE(ReadBinaryFile(Root() + "meta/topics.json").find("\"htmlPath\":\"topics\\\\" + a.ID() + ".html\""),
             std::string::npos);
 
@@ -121,15 +120,21 @@ TEST_F(StorageTest, DamagedFileWinsOverKindErrors) {
 // Damaged structure files: text that is not JSON is ignored (with a warning), values of
 // the wrong kind and duplicates raise with a message naming the file.
 TEST_F(StorageTest, DamagedStructureFiles) {
-  struct Case { const char* name; std::string topics; const char* error; };
+  struct Case {
+    const char* name;
+    std::string topics;
+    const char* error;
+  };
   const Case cases[] = {
-      {"truncated", "{\"rootTopicIds\":[\"A\"],\"topics\":[{\"id\":", "topics.json is not valid JSON (line 1, column 39: syntax error"},
+      {"truncated", "{\"rootTopicIds\":[\"A\"],\"topics\":[{\"id\":",
+       "topics.json is not valid JSON (line 1, column 39: syntax error"},
       {"conflict marker", "<<<<<<< HEAD\n{\"rootTopicIds\":[]}", "topics.json is not valid JSON"},
       {"empty", "", "topics.json is not valid JSON"},
       {"invalid utf-8", "{\"rootTopicIds\":[\"\xFF\xFE\"],\"topics\":[]}", nullptr},
       {"bom", "\xEF\xBB\xBF{\"rootTopicIds\":[\"A\"],\"topics\":[{\"id\":\"A\"}]}", nullptr},
       {"huge number", "{\"rootTopicIds\":[1e999],\"topics\":[]}", "is not valid JSON (number overflow"},
-      {"big integer title", "{\"rootTopicIds\":[],\"topics\":[{\"id\":\"A\",\"title\":123456789012345678901234}]}", nullptr},
+      {"big integer title", "{\"rootTopicIds\":[],\"topics\":[{\"id\":\"A\",\"title\":123456789012345678901234}]}",
+       nullptr},
       {"array file", "[1,2]", "must be an object, not an array"},
       {"roots not array", "{\"rootTopicIds\":\"A\"}", "\"rootTopicIds\" must be an array, not a string"},
       {"topics not array", "{\"topics\":{}}", "\"topics\" must be an array, not an object"},
@@ -168,7 +173,10 @@ TEST_F(StorageTest, ProjectJsonThatIsNotJsonFailsTheLoad) {
 
 // Topic IDs name files: a received project must not reach outside its folder through one.
 TEST_F(StorageTest, TopicIdsMustBePlainFileNames) {
-  struct Case { std::string id; std::string shown; };
+  struct Case {
+    std::string id;
+    std::string shown;
+  };
   const Case refused[] = {
       {"../../../ESCAPED", "../../../ESCAPED"},
       {"/tmp/x", "/tmp/x"},
@@ -188,12 +196,14 @@ TEST_F(StorageTest, TopicIdsMustBePlainFileNames) {
       LoadProject(Root(), p);
       ADD_FAILURE() << c.shown << ": no error";
     } catch (const EFolivaneError& e) {
-      EXPECT_EQ(std::string(e.what()), "Cannot load " + Root() + "meta/topics.json: the topic ID \"" + c.shown +
-                                           "\" is not a plain file name (letters, digits, - and _ only, at most 128 characters)");
+      EXPECT_EQ(std::string(e.what()),
+                "Cannot load " + Root() + "meta/topics.json: the topic ID \"" + c.shown +
+                    "\" is not a plain file name (letters, digits, - and _ only, at most 128 characters)");
     }
   }
   const std::string made = NewTopicID();
-  WriteTopics("{\"topics\":[{\"id\":\"" + made + "\"},{\"id\":\"my-topic_2\"},{\"id\":\"" + std::string(128, 'C') + "\"}]}");
+  WriteTopics("{\"topics\":[{\"id\":\"" + made + "\"},{\"id\":\"my-topic_2\"},{\"id\":\"" + std::string(128, 'C') +
+              "\"}]}");
   TDocProject p;
   LoadProject(Root(), p);
   EXPECT_EQ(p.Topics().size(), 3u) << "IDs the program makes, and other plain names, load";
@@ -207,8 +217,8 @@ TEST_F(StorageTest, ProjectFileIsWrittenWithByteOrderMark) {
   SaveProject(p);
   const std::string file = dir / "Docs/Guide.fvp";
   SaveProjectFile(file, p);
-  EXPECT_EQ(ReadBinaryFile(file),
-            "\xEF\xBB\xBF{\"version\":\"1.0\",\"title\":\"Guide\",\"root\":\"" + JsonQuote(dir / "Docs/Guide").substr(1) + "}");
+  EXPECT_EQ(ReadBinaryFile(file), "\xEF\xBB\xBF{\"version\":\"1.0\",\"title\":\"Guide\",\"root\":\"" +
+                                      JsonQuote(dir / "Docs/Guide").substr(1) + "}");
   EXPECT_FALSE(StartsWith(ReadBinaryFile(dir / "Docs/Guide/project.json"), "\xEF\xBB\xBF"));
   const TProjectFileInfo info = ReadProjectFile(file);
   EXPECT_EQ(info.folder, dir / "Docs/Guide");
@@ -218,7 +228,11 @@ TEST_F(StorageTest, ProjectFileIsWrittenWithByteOrderMark) {
 TEST_F(StorageTest, ReadProjectFileFindsTheRightFolder) {
   WriteFixtureFile(dir / "A/project.json", "{}");
   WriteFixtureFile(dir / "B/project.json", "{}");
-  struct Case { const char* file; std::string content; std::string folder; };
+  struct Case {
+    const char* file;
+    std::string content;
+    std::string folder;
+  };
   const Case cases[] = {
       // renamed from A.fvp to B.fvp, root still names A: opens A
       {"B.fvp", "{\"title\":\"t\",\"root\":" + JsonQuote(dir / "A") + "}", dir / "A"},
@@ -239,13 +253,14 @@ TEST_F(StorageTest, ReadProjectFileFindsTheRightFolder) {
 }
 
 TEST_F(StorageTest, ReadProjectFileErrors) {
-  struct Case { const char* content; std::string message; };
+  struct Case {
+    const char* content;
+    std::string message;
+  };
   const std::string file = dir / "X.fvp";
   const Case cases[] = {
-      {"[1]", "Invalid project file: " + file},
-      {"{\"title\":", "Invalid project file: " + file},
-      {"\"text\"", "Invalid project file: " + file},
-      {"{\"root\":\"\"}", "Value 'title' not found"},
+      {"[1]", "Invalid project file: " + file},        {"{\"title\":", "Invalid project file: " + file},
+      {"\"text\"", "Invalid project file: " + file},   {"{\"root\":\"\"}", "Value 'title' not found"},
       {"{\"title\":\"t\"}", "Value 'root' not found"},
   };
   for (const Case& c : cases) {
@@ -295,7 +310,8 @@ TEST_F(StorageTest, InstallAppFilesKeepsTheProjectsOwnProfile) {
   EXPECT_EQ(ReadTextFileUtf8(Root() + "internal/editor/editor.html"), "editor v2");
   EXPECT_EQ(ReadTextFileUtf8(Root() + "internal/webhelp/app.js"), "js");
   EXPECT_FALSE(DirExists(Root() + "internal/webhelp/sub"));
-  for (const char* sub : {"topics", "meta", "assets/images", "build", "styles", "internal/editor", "internal/webhelp"}) {
+  for (const char* sub :
+       {"topics", "meta", "assets/images", "build", "styles", "internal/editor", "internal/webhelp"}) {
     EXPECT_TRUE(DirExists(Root() + sub)) << sub;
   }
 }

@@ -43,8 +43,7 @@ struct TCannedResponse {
   }
   static TCannedResponse Redirect(const std::string& location, int status = 302) {
     TCannedResponse r;
-    r.head = "HTTP/1.1 " + std::to_string(status) + " Found\r\nLocation: " + location +
-             "\r\nContent-Length: 9\r\n";
+    r.head = "HTTP/1.1 " + std::to_string(status) + " Found\r\nLocation: " + location + "\r\nContent-Length: 9\r\n";
     r.parts = {"Moved on."};
     return r;
   }

@@ -9,7 +9,11 @@ struct TFakeToolbar : IToolbarView {
   bool HasFocus(TToolbarControl c) const override { return c == Focused; }
   bool IsListOpen(TToolbarControl) const override { return false; }
   void SetStyleButtons(bool b, bool i, bool u, bool ul, bool ol) override {
-    Bold = b; Italic = i; Underline = u; Ul = ul; Ol = ol;
+    Bold = b;
+    Italic = i;
+    Underline = u;
+    Ul = ul;
+    Ol = ol;
   }
   void SelectHeadingIndex(int index) override { Heading = index; }
   void SelectFontName(const std::string& name) override { FontName = name; }
@@ -74,8 +78,8 @@ TEST_F(TToolbarSyncFixture, LineHeightsInPixelsBecomeFactors) {
     int size;
     std::string shown;
   };
-  for (const TCase& c : std::vector<TCase>{{"24px", 16, "1.5"}, {"16px", 16, "1"}, {"12px", 16, "1"},
-                                           {"1.15", 16, "1.15"}, {"20PX", 15, "1.33"}}) {
+  for (const TCase& c : std::vector<TCase>{
+           {"24px", 16, "1.5"}, {"16px", 16, "1"}, {"12px", 16, "1"}, {"1.15", 16, "1.15"}, {"20PX", 15, "1.33"}}) {
     TEditorCursorStyle s = Report(c.size);
     s.LineHeight = c.lineHeight;
     sync.ApplyCursorStyle(s);

@@ -46,7 +46,7 @@ class TFakeWindow : public ITopicEditorWindow {
   int TimedOut = 0;
   int Focused = 0;
   std::string Status;
-  std::string CssError;   // a style sheet that cannot be written
+  std::string CssError;  // a style sheet that cannot be written
   std::string TreeShows = "(unset)";
   std::vector<int> WaitLimits;
   std::deque<std::function<void()>> PageQueue;
@@ -253,8 +253,8 @@ TEST_F(TTopicEditingFixture, LateAnswersGoToTheTopicTheyWereAskedFor) {
   EXPECT_EQ(window.DirtyMarks, marks + 2) << "text the page had and the files lack is unsaved";
 
   // A typing report the page sent before it took the load of C is B's as well.
-  host.Post(JsonWrite(TJson{{"type", "htmlChanged"}, {"html", "<p>beta, last keys</p>"}, {"user", true},
-                            {"seq", askedForB}}));
+  host.Post(JsonWrite(
+      TJson{{"type", "htmlChanged"}, {"html", "<p>beta, last keys</p>"}, {"user", true}, {"seq", askedForB}}));
   EXPECT_EQ(pending.at(B), "<p>beta, last keys</p>");
   EXPECT_EQ(session.DirtyHtml(), "");
   page.answerGetHtml = true;
@@ -322,8 +322,8 @@ TEST_F(TTopicEditingFixture, HeaderReportsWithoutATopicWriteNothing) {
   MakeReady();
   Select(A);
   session.ForgetCurrentTopic();
-  host.Post(JsonWrite(TJson{{"type", "headerChanged"}, {"headerHtml", "<b>typed after</b>"}, {"headerBg", "#00ff00"},
-                            {"seq", page.seq}}));
+  host.Post(JsonWrite(TJson{
+      {"type", "headerChanged"}, {"headerHtml", "<b>typed after</b>"}, {"headerBg", "#00ff00"}, {"seq", page.seq}}));
   session.ApplySettingsToEditor();  // its background command is echoed too
   Settle();
   EXPECT_FALSE(FileExists(HeaderHtmlPath(project, "")));

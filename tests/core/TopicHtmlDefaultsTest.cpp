@@ -61,7 +61,8 @@ TEST(IsDefaultLikeHeader, MatchesTheTopicOrProjectTitleWithoutRichContent) {
       {"<div><a href=\"x\">Intro</a></div>", false},
       {"<div><table></table>Intro</div>", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(IsDefaultLikeHeader(c.header, " Intro ", "My Project "), c.defaultLike) << c.header;
+  for (const auto& c : cases)
+    EXPECT_EQ(IsDefaultLikeHeader(c.header, " Intro ", "My Project "), c.defaultLike) << c.header;
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "TestHelpers.h"
+#include "uPlatform.h"
 #include "uTranslation.h"
 #include "uTranslationFile.h"
-#include "uPlatform.h"
 
 namespace {
 
@@ -41,9 +41,11 @@ TEST_F(TranslationFileTest, BrokenOrPartialFilesFallBackToEnglish) {
     int index;
   };
   const TCase cases[] = {
-      {"two\nEnglish\nDeutsch\nen\nde\n", 0, 0},              // count is not a number
-      {"\xEF\xBB\xBF" "2\nEnglish\nDeutsch\nen\nde\nExit\nBeenden\nleft over", 2, 1},  // BOM, extra line
-      {"2\nEnglish\nDeutsch\nen\nfr\n", 2, 0},                // code not in the file
+      {"two\nEnglish\nDeutsch\nen\nde\n", 0, 0},  // count is not a number
+      {"\xEF\xBB\xBF"
+       "2\nEnglish\nDeutsch\nen\nde\nExit\nBeenden\nleft over",
+       2, 1},                                   // BOM, extra line
+      {"2\nEnglish\nDeutsch\nen\nfr\n", 2, 0},  // code not in the file
   };
   for (const TCase& c : cases) {
     LoadTranslationsFrom(Write(c.text), "de");
@@ -66,14 +68,15 @@ TEST_F(TranslationFileTest, EmptyTranslationKeepsEnglishAndFirstRowWins) {
 }
 
 TEST_F(TranslationFileTest, MessageOfSeveralLinesIsTranslatedLineByLine) {
-  LoadTranslationsFrom(Write("2\nEnglish\nDeutsch\nen\nde\nNot found.\nNicht gefunden.\nPick one.\nBitte waehlen.\n"), "de");
+  LoadTranslationsFrom(Write("2\nEnglish\nDeutsch\nen\nde\nNot found.\nNicht gefunden.\nPick one.\nBitte waehlen.\n"),
+                       "de");
   EXPECT_EQ(TranslateText("Not found.\n\nPick one.\nUnknown line"), "Nicht gefunden.\n\nBitte waehlen.\nUnknown line");
   EXPECT_EQ(TranslateText("Pick one.\n"), "Bitte waehlen.\n");
 }
 
 TEST_F(TranslationFileTest, SystemLanguageMapsToProgramCodes) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"de", "de"}, {"zh", "cn"}, {"ja", "jp"}, {"ko", "kr"}, {"ru", "ru"}, {"sv", "en"}, {"", "en"}};
+  const std::pair<const char*, const char*> cases[] = {{"de", "de"}, {"zh", "cn"}, {"ja", "jp"}, {"ko", "kr"},
+                                                       {"ru", "ru"}, {"sv", "en"}, {"", "en"}};
   for (const auto& [iso, code] : cases) EXPECT_EQ(LanguageCodeForIso(iso), code) << iso;
 }
 
@@ -86,7 +89,8 @@ TEST_F(TranslationFileTest, ChosenLanguageIsKeptInSettingsIni) {
   SelectLanguageIndex(1);
   SaveLanguageSetting();
   EXPECT_EQ(ReadStoredUiLanguage(), "de");
-  if (old) setenv("APPDATA", saved.c_str(), 1); else unsetenv("APPDATA");
+  if (old) setenv("APPDATA", saved.c_str(), 1);
+  else unsetenv("APPDATA");
 }
 
 }  // namespace

@@ -11,14 +11,14 @@
 #include "uUtils.h"
 
 TEST(PathJoin, JoinsAsGiven) {
-  struct Case { const char* base; const char* rel; const char* expected; };
+  struct Case {
+    const char* base;
+    const char* rel;
+    const char* expected;
+  };
   const Case cases[] = {
-      {"/p", "", "/p/"},
-      {"/p/", "topics", "/p/topics"},
-      {"/p", "topics", "/p/topics"},
-      {"/p", "/x.css", "/x.css"},
-      {"/p", "a/../b", "/p/a/../b"},
-      {"", "rel", "/rel"},
+      {"/p", "", "/p/"},          {"/p/", "topics", "/p/topics"}, {"/p", "topics", "/p/topics"},
+      {"/p", "/x.css", "/x.css"}, {"/p", "a/../b", "/p/a/../b"},  {"", "rel", "/rel"},
   };
   for (const Case& c : cases) EXPECT_EQ(PathJoin(c.base, c.rel), c.expected) << c.base << " + " << c.rel;
 }
@@ -51,7 +51,10 @@ TEST(Text, FormatAndFloats) {
 
 TEST(Text, Utf8RepairAndUtf16) {
   EXPECT_EQ(SanitizeUtf8("ok \xC3\xA9"), "ok \xC3\xA9");
-  EXPECT_EQ(SanitizeUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(SanitizeUtf8("a\xFF"
+                         "b"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(SanitizeUtf8("\xC3"), "\xEF\xBF\xBD");  // truncated sequence
   EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), (std::u16string{0xD83D, 0xDE00}));
   EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD83D, 0xDE00}), "\xF0\x9F\x98\x80");
@@ -140,7 +143,7 @@ TEST(Files, CopyStreamsAndKeepsHoles) {
   CopyFileOverwrite(dir / "big.bin", dir / "copy.bin");
   CopyOutputFile(dir / "big.bin", dir / "copy.bin");
   EXPECT_LT(PeakMemoryKb() - before, 64 * 1024) << "kilobytes of memory more than before";
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat((dir / "copy.bin").c_str(), &st), 0);
   EXPECT_EQ(st.st_size, size);
   EXPECT_LT(st.st_blocks * 512, 1 << 20) << "the holes stay holes";
@@ -168,7 +171,8 @@ TEST(Files, FailedCopyLeavesTheTargetAsItWas) {
   EXPECT_THROW(CopyFileToNewFile(dir / "src/data.bin", dir / "out/new.bin"), EFolivaneError);
   ::setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_TRUE(ReadBinaryFile(dir / "out/old.bin") == "old") << "the old file is whole";
-  EXPECT_EQ(ListFiles(dir / "out"), (std::vector<std::string>{dir / "out/old.bin"})) << "no new file, no temporary file";
+  EXPECT_EQ(ListFiles(dir / "out"), (std::vector<std::string>{dir / "out/old.bin"}))
+      << "no new file, no temporary file";
 
   const std::string refused = [&] {
     try {
@@ -191,7 +195,7 @@ TEST(Files, CopyReplacesALinkAtTheTarget) {
   CopyFileOverwrite(dir / "new.txt", dir / "target.txt");
   EXPECT_EQ(ReadBinaryFile(dir / "outside.txt"), "keep me");
   EXPECT_EQ(ReadBinaryFile(dir / "target.txt"), "new");
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::lstat((dir / "target.txt").c_str(), &st), 0);
   EXPECT_TRUE(S_ISREG(st.st_mode));
 }

@@ -33,10 +33,14 @@ TEST(WriteTemps, OnlyStaleTemporaryFilesOfAtomicWritesAreDeleted) {
     bool deleted;
   };
   const TCase cases[] = {
-      {".topics.json.Ab12Cd", kOld, true},      {".topics.json.Ab12Cd.x", kOld, false},
-      {".reusable.json.Xy98Zw", kYoung, false},  {"topics.json.Ab12Cd", kOld, false},
-      {".topics.json.Ab12C", kOld, false},      {".topics.json.Ab-2Cd", kOld, false},
-      {".hidden", kOld, false},                 {".a.Zz9999", kOld, true},
+      {".topics.json.Ab12Cd", kOld, true},
+      {".topics.json.Ab12Cd.x", kOld, false},
+      {".reusable.json.Xy98Zw", kYoung, false},
+      {"topics.json.Ab12Cd", kOld, false},
+      {".topics.json.Ab12C", kOld, false},
+      {".topics.json.Ab-2Cd", kOld, false},
+      {".hidden", kOld, false},
+      {".a.Zz9999", kOld, true},
   };
   TTempDir dir;
   for (const TCase& c : cases) WriteAged(dir / c.name, c.age);

@@ -22,8 +22,8 @@ bool IsWriteTempName(const std::string& name);
 
 struct TLeftoverScan {
   std::vector<std::string> temps;  // temporary files of atomic writes (full paths)
-  double oldestInProject = 0;   // seconds since the oldest one in a project folder was written
-  double oldestInOutputs = 0;   // the same in the output folders
+  double oldestInProject = 0;      // seconds since the oldest one in a project folder was written
+  double oldestInOutputs = 0;      // the same in the output folders
 };
 // Looks through the folders an open or an export reads (the project file's folder, the
 // project root, meta, topics, styles and the three output folders). Any file in meta or

@@ -71,20 +71,13 @@ TOptions ParseOptions(int argc, char** argv) {
       if (i + 1 >= argc) throw EFolivaneError(a + " needs a value");
       return argv[++i];
     };
-    if (a == "--dir")
-      o.dir = ExpandFileName(value());
-    else if (a == "--seed")
-      o.seed = std::stoull(value());
-    else if (a == "--kills")
-      o.kills = std::stoi(value());
-    else if (a == "--steps")
-      o.steps = std::stoi(value());
-    else if (a == "--no-compile")
-      o.compile = false;
-    else if (a == "--keep")
-      o.keep = true;
-    else
-      throw EFolivaneError("unknown option " + a);
+    if (a == "--dir") o.dir = ExpandFileName(value());
+    else if (a == "--seed") o.seed = std::stoull(value());
+    else if (a == "--kills") o.kills = std::stoi(value());
+    else if (a == "--steps") o.steps = std::stoi(value());
+    else if (a == "--no-compile") o.compile = false;
+    else if (a == "--keep") o.keep = true;
+    else throw EFolivaneError("unknown option " + a);
   }
   if (o.dir.empty()) throw EFolivaneError("--dir is required");
   return o;
@@ -414,8 +407,8 @@ class TCampaign {
     std::cout << "\n  steps begun under kills: " << FStepsBegun << "; last step " << LastBegun()
               << "; helper programs killed too in " << FOrphansKilled << " kills\n";
     const auto remaining = std::count_if(FTempsSeen.begin(), FTempsSeen.end(), FileExists);
-    std::cout << "  temporary files of atomic writes left by kills: " << FTempsSeen.size() << " (at most "
-              << FTempsMax << " at once); removed by later opens and exports: " << FTempsSeen.size() - remaining
+    std::cout << "  temporary files of atomic writes left by kills: " << FTempsSeen.size() << " (at most " << FTempsMax
+              << " at once); removed by later opens and exports: " << FTempsSeen.size() - remaining
               << ", still there at the end: " << remaining << "\n";
     if (!FStop.empty()) std::cout << "  STOPPED: " << FStop << "\n";
     if (FFindingCounts.empty()) {

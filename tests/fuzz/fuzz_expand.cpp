@@ -101,9 +101,10 @@ std::string RefConditions(const TReusableProjectContent& store, std::string t) {
   t = CachedRegex(blocks + "(?<token>\\{\\s*endcond\\s*(?::\\s*[^\\}]+?\\s*)?\\})\\s*</\\k<tag>>", kTok)
           .ReplaceAll(t, "${token}");
   for (int i = 0; i < 20; ++i) {
-    t = CachedRegex("\\{\\s*begincond\\s*:\\s*(?<name>[^\\}]+?)\\s*\\}(?<body>.*?)"
-                    "\\{\\s*endcond\\s*:\\s*(?<endname>[^\\}]+?)\\s*\\}",
-                    kTok)
+    t = CachedRegex(
+            "\\{\\s*begincond\\s*:\\s*(?<name>[^\\}]+?)\\s*\\}(?<body>.*?)"
+            "\\{\\s*endcond\\s*:\\s*(?<endname>[^\\}]+?)\\s*\\}",
+            kTok)
             .Replace(t, [&](const TRegexMatch& m) {
               const std::string name = RefName(m, "name");
               if (!SameTextAscii(name, RefName(m, "endname"))) return std::string(m.Group(0));

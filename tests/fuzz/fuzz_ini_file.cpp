@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TIniFile ini(file);
   const std::string language = ini.ReadString("UI", "CurrentLanguage", "<none>");
   SaveStable(ini, input);
-  if (TIniFile(file).ReadString("UI", "CurrentLanguage", "<none>") != language) FuzzFail("saving changed a value", input);
+  if (TIniFile(file).ReadString("UI", "CurrentLanguage", "<none>") != language)
+    FuzzFail("saving changed a value", input);
 
   // The whole input as a value: it must come back as one trimmed line, and storing it
   // in one section must not change another.

@@ -53,13 +53,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string missing = "Missing local reference: ", broken = "Broken internal link: doc:";
   for (const TLinkIssue& issue : issues) {
-    if (issue.TopicID != "T" || issue.TopicTitle != "Title T") FuzzFail("an issue on the wrong topic: " + issue.Issue, input);
+    if (issue.TopicID != "T" || issue.TopicTitle != "Title T")
+      FuzzFail("an issue on the wrong topic: " + issue.Issue, input);
     std::string reference;
     if (StartsWith(issue.Issue, missing)) reference = issue.Issue.substr(missing.size());
     else if (StartsWith(issue.Issue, broken)) reference = issue.Issue.substr(broken.size());
     else FuzzFail("an unknown issue: " + issue.Issue, input);
     // Internal links come from the page's text, which is read as UTF-8 first.
-    if (!Contains(SanitizeUtf8(input), reference)) FuzzFail("a reference the page does not hold: " + issue.Issue, input);
+    if (!Contains(SanitizeUtf8(input), reference))
+      FuzzFail("a reference the page does not hold: " + issue.Issue, input);
     if (issue.Issue == broken + "T" || issue.Issue == broken + "Known") FuzzFail("a topic reported missing", input);
     for (const char* present : {"assets/images/a.png", "../assets/images/a.png", "T.html", "../topics/Known.html"}) {
       if (issue.Issue == missing + present) FuzzFail("an existing file reported missing: " + issue.Issue, input);

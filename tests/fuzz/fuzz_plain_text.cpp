@@ -16,8 +16,8 @@ namespace {
 std::string Reference(const std::string& html) {
   std::string t = CachedRegex("<(script|style)[^>]*>.*?</\\1>", roIgnoreCase | roDotAll).ReplaceAll(html, " ");
   t = CachedRegex("<[^>]+>").ReplaceAll(t, " ");
-  for (const auto& [entity, text] : {std::pair{"&nbsp;", " "}, {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"},
-                                     {"&quot;", "\""}, {"&#39;", "'"}}) {
+  for (const auto& [entity, text] :
+       {std::pair{"&nbsp;", " "}, {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}}) {
     t = ReplaceAllText(t, entity, text);
   }
   t = CachedRegex("\\s+").ReplaceAll(t, " ");

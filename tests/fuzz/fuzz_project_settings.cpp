@@ -37,7 +37,8 @@ void CheckRanges(const TProjectSettings& s, std::string_view input) {
   if (s.TocTextSize < 6 || s.TocTextSize > 36) FuzzFail("contents size out of range", input);
   if (!(s.DefaultLineSpacing >= 1.0 && s.DefaultLineSpacing <= 5.0)) FuzzFail("line spacing out of range", input);
   if (s.TableBorderWidth < 1 || s.TableBorderWidth > 12) FuzzFail("border width out of range", input);
-  if (!OneOf(s.LinkStyle, {"none", "solid", "dashed", "dotted", "double"})) FuzzFail("link style " + s.LinkStyle, input);
+  if (!OneOf(s.LinkStyle, {"none", "solid", "dashed", "dotted", "double"}))
+    FuzzFail("link style " + s.LinkStyle, input);
   if (!OneOf(s.TableBorderStyle, {"solid", "dashed", "dotted", "double"})) FuzzFail("border style", input);
   for (TColor c : {s.DefaultTextColor, s.DefaultTextBackColor, s.DefaultPageBgColor, s.DefaultHeaderBgColor,
                    s.TocTextColor, s.LinkColor, s.TableBorderColor}) {

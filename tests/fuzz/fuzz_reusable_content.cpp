@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string written = store.ToJsonText();
   TReusableProjectContent again;
   if (!Load(written, again, input)) FuzzFail("the written store does not load:\n" + written, input);
-  if (again.ToJsonText() != written) FuzzFail("the store changed on the way:\n" + written + "\n" + again.ToJsonText(), input);
+  if (again.ToJsonText() != written)
+    FuzzFail("the store changed on the way:\n" + written + "\n" + again.ToJsonText(), input);
   if (again.Variables().size() != store.Variables().size() || again.Snippets().size() != store.Snippets().size() ||
       again.Conditions().size() != store.Conditions().size()) {
     FuzzFail("entries were lost on the way", input);

@@ -29,7 +29,8 @@ TRead Read(std::string_view text, TDocProject& project, std::string_view input) 
     FuzzFail(std::string("escaped: ") + e.what(), input);
   }
   if (error.empty()) FuzzFail("not JSON, but no reason given", input);
-  if (!project.Topics().empty() || !project.RootTopicIDs().empty()) FuzzFail("text that is not JSON left topics", input);
+  if (!project.Topics().empty() || !project.RootTopicIDs().empty())
+    FuzzFail("text that is not JSON left topics", input);
   return TRead::NotJson;
 }
 

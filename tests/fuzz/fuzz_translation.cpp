@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int count = TranslationTable().LanguageCount();
   for (int column = -1; column <= count; ++column) {
     SelectLanguageIndex(column);
-    if (CurrentLanguageIndex() < 0 || (count > 0 && CurrentLanguageIndex() >= count)) FuzzFail("index out of range", input);
+    if (CurrentLanguageIndex() < 0 || (count > 0 && CurrentLanguageIndex() >= count))
+      FuzzFail("index out of range", input);
     if (CurrentLanguage().empty()) FuzzFail("no language code", input);
     TranslateText("File");
     if (count > 0 && !table.columns.empty() && table.columns[0].size() > 2) TranslateText(table.columns[0][2]);

@@ -56,7 +56,7 @@ class TScriptedPage {
   TPace pace = TPace::Prompt;
   std::string body;
   std::string header;
-  std::string bodyOwner;    // the topic whose text the page shows ("" for none)
+  std::string bodyOwner;  // the topic whose text the page shows ("" for none)
   std::string headerOwner;
   std::map<int64_t, std::string> sentOwner;  // command number -> topic the window meant
 
@@ -277,7 +277,10 @@ class TEditingSoak {
       FSession.EditorReady();
     };
     FBridge.OnHtmlChanged = [this](TEditorBridge& b, const std::string& html) {
-      Trace(std::string("window gets ") + (b.LastHtmlWasResponse() ? "html answer" : b.LastHtmlChangeWasUser() ? "typing" : "echo") +
+      Trace(std::string("window gets ") +
+            (b.LastHtmlWasResponse()     ? "html answer"
+             : b.LastHtmlChangeWasUser() ? "typing"
+                                         : "echo") +
             " seq " + std::to_string(b.LastMessageSeq()) + ": " + html.substr(html.size() > 60 ? html.size() - 60 : 0));
       FSession.EditorHtmlChanged(html);
     };
@@ -530,13 +533,15 @@ class TEditingSoak {
       if (!FProject->HasTopic(id)) continue;
       const std::string saved = ReadTextFileUtf8(TopicFilePath(*FProject, id));
       for (const std::string& token : tokens) {
-        if (saved.find(token) == std::string::npos) Fail("the page file of " + AliasOf(id) + " lost " + token + ": " + saved);
+        if (saved.find(token) == std::string::npos)
+          Fail("the page file of " + AliasOf(id) + " lost " + token + ": " + saved);
       }
     }
     for (const auto& [id, token] : FLastHeaderTyped) {
       if (!FProject->HasTopic(id)) continue;
       const std::string saved = ReadTextFileUtf8(HeaderHtmlPath(*FProject, id));
-      if (saved.find(token) == std::string::npos) Fail("the header of " + AliasOf(id) + " lost " + token + ": " + saved);
+      if (saved.find(token) == std::string::npos)
+        Fail("the header of " + AliasOf(id) + " lost " + token + ": " + saved);
     }
   }
 
@@ -570,7 +575,8 @@ class TEditingSoak {
       const std::string type = JsonString(cmd, "type", "");
       const std::string name = JsonString(cmd, "cmd", "");
       const std::string current = FSession.CurrentTopicID();
-      Trace("sent " + type + " " + name + " seq " + std::to_string(cmd.value("seq", int64_t(0))) + " for " + AliasOf(current));
+      Trace("sent " + type + " " + name + " seq " + std::to_string(cmd.value("seq", int64_t(0))) + " for " +
+            AliasOf(current));
       if (type == "setHtml" || name == "setHeaderHtml") {
         FPage.sentOwner[cmd.value("seq", int64_t(0))] = current;
         const std::string sent = type == "setHtml" ? JsonString(cmd, "html", "") : JsonString(cmd, "arg", "");
@@ -624,10 +630,10 @@ class TEditingSoak {
   long FStep = 0;
   bool FPageKeptUp = true;
   std::deque<std::string> FTrace;
-  std::map<std::string, std::string> FAlias;               // topic id -> "t<n>"
-  std::map<std::string, long> FTyped;                      // tokens typed per alias
+  std::map<std::string, std::string> FAlias;                    // topic id -> "t<n>"
+  std::map<std::string, long> FTyped;                           // tokens typed per alias
   std::map<std::string, std::vector<std::string>> FTypedSince;  // topic id -> tokens typed since the last check
-  std::map<std::string, std::string> FLastHeaderTyped;           // topic id -> the last header token typed
+  std::map<std::string, std::string> FLastHeaderTyped;          // topic id -> the last header token typed
   std::map<std::string, std::map<std::string, std::string>> FFormerFolders;
   TSoakFigures FFigures;
 };
@@ -662,8 +668,8 @@ int main(int argc, char** argv) {
         "editing soak, seed %u: %ld steps, %ld typed, %ld header edits, %ld switches, %ld saves (%ld checked for "
         "loss), %ld added, %ld deleted, %ld moved, %ld saved as, %ld reopened, %ld page reloads, %ld waits timed "
         "out; nothing misfiled or lost\n",
-        options.seed, f.steps, f.typed, f.headerEdits, f.switches, f.saves, f.checkedSaves, f.added, f.deleted,
-        f.moved, f.savedAs, f.reopened, f.reloads, f.timeouts);
+        options.seed, f.steps, f.typed, f.headerEdits, f.switches, f.saves, f.checkedSaves, f.added, f.deleted, f.moved,
+        f.savedAs, f.reopened, f.reloads, f.timeouts);
   } catch (const TSoakFailure& e) {
     std::fprintf(stderr, "editing soak FAILED: %s\n", e.what());
     result = 1;
