@@ -54,7 +54,7 @@ void BM_StartupToShownWindow10k(benchmark::State& state) {
     TfrmMain window(services);
     window.show();
     QApplication::processEvents();
-    benchmark::DoNotOptimize(window.tvToc);
+    benchmark::DoNotOptimize(window.findChild<QWidget*>("tvToc"));
     state.PauseTiming();
     window.hide();
     state.ResumeTiming();

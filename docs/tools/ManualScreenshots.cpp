@@ -146,7 +146,7 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   window.spl1->setSizes({300, 880});
-  window.tvToc->expandAll();
+  TopicTree(window)->expandAll();
 
   // The keys the menus show, for the manual's shortcut table.
   for (QAction* a : {window.NewProject, window.Open1, window.Save1, window.SaveProjectAs1, window.Exit1, window.Undo1,
@@ -158,14 +158,14 @@ int main(int argc, char* argv[]) {
   Save(GlobalRect(&window), "main-window.png");
 
   ShowTopic(window, "Your first backup");
-  const QRect editor = GlobalRect(window.pnlRight);
+  const QRect editor = GlobalRect(Control<QWidget>(window, "pnlRight"));
   Save(QRect(editor.topLeft(), QSize(editor.width(), std::min(editor.height(), 560))), "topic-editing.png");
   const QRect toolbar =
       GlobalRect(window.pnlToolbar).united(window.pnlToolbar2->isVisible() ? GlobalRect(window.pnlToolbar2) : QRect());
   Save(toolbar, "formatting-toolbar.png");
 
   ShowTopic(window, "Installing Harbor Sync");
-  Save(GlobalRect(window.pnlLeft), "topic-tree.png");
+  Save(GlobalRect(Control<QWidget>(window, "pnlLeft")), "topic-tree.png");
 
   // Menus: the menu bar's item and the open menu.
   const auto grabMenu = [&](QMenu* menu, QMenu* sub, const char* name) {

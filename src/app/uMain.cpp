@@ -32,6 +32,7 @@
 #include "uQtText.h"
 #include "uScopedFlag.h"
 #include "uStorage.h"
+#include "uTopicPanel.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
 #include "uWrapToolbar.h"
@@ -63,6 +64,7 @@ TfrmMain::TfrmMain(const TMainWindowServices& services, QWidget* parent)
   CreateLeftPanel();
   CreateEditorArea(services.editorView);
   CreateStatusBar();
+  NameControls();
   FormCreate();
 }
 
@@ -70,20 +72,11 @@ TfrmMain::~TfrmMain() { FormDestroy(); }
 
 void TfrmMain::FormCreate() {
   lbHomepageURL->setText(kHomepageUrl);
-  FProject = std::make_unique<TDocProject>();
-  FSettings = std::make_unique<TProjectSettings>();
-  FProjectDirty = false;
-  FProjectFileName.clear();
-
   ChooseFirstProject();
-  Guard([this] { LoadProjectSettings(); });
+  ApplySettingsToUi();
+  ApplySpellCheck();
 
-  FillStyleProfiles();
-  const int style = cbStyle->findText(ToQ(FProject->StyleProfile()), Qt::MatchExactly | Qt::MatchCaseSensitive);
-  {
-    const QSignalBlocker block(cbStyle);
-    cbStyle->setCurrentIndex(style >= 0 ? style : 0);
-  }
+  pnlTopics->FillStyleProfiles();
   InitFormattingToolbar();
   cmbFontSize->setCompleter(nullptr);
 
@@ -99,10 +92,10 @@ void TfrmMain::FormCreate() {
     ConnectBridgeEvents();
     ConnectSpellChecking();
     FEditorHost->SetImagePropertiesHandler([this] { Guard([this] { btnImagePropertiesClick(); }); });
-    FBridge->NavigateToEditor(EditorPagePath(*FProject));
+    FBridge->NavigateToEditor(EditorPagePath(Project()));
   }
   RebuildTopicTree();
-  SelectFirstNode();
+  pnlTopics->SelectFirst();
   UpdateCaption();
   BuildLanguageMenu();
   ApplyTranslation();
@@ -111,8 +104,6 @@ void TfrmMain::FormCreate() {
 void TfrmMain::FormDestroy() {
   FBridge.reset();
   if (FEditorHost) FEditorHost->SetMessageHandler(nullptr);
-  FUnsavedTopicHtml.clear();
-  FPendingTextFiles.clear();
 }
 
 // A recovered workspace project, else the project from the first argument, else the last
@@ -147,26 +138,7 @@ void TfrmMain::ChooseFirstProject() {
     last.clear();
   }
   if (usable(last) && tryOpen(last)) return;
-  SetUpDefaultWorkspaceProject();
-}
-
-void TfrmMain::SetUpDefaultWorkspaceProject() {
-  ResetWorkspaceFolder();
-  DiscardPendingTexts();
-  FProjectDirty = false;
-  FProject->Clear();
-  FProject->SetRootPath(ProjectWorkspaceFolder());
-  FProject->SetTitle("Untitled Documentation");
-  FProject->SetStyleProfile("default");
-  Guard([this] {
-    EnsureProjectFolders(*FProject);
-    InstallAppFiles(*FProject);
-  });
-  FSettings->SetDefaults();
-  SaveDefaultSettings();
-  ApplySettingsToUi();
-  Guard([this] { FProject->AddTopic(TranslateText("Welcome"), ""); });
-  FProjectFileName.clear();
+  StartWorkspaceProject();
 }
 
 // The per-user workspace, or where it cannot be made (a file in its way, a read-only
@@ -184,28 +156,6 @@ std::string TfrmMain::ProjectWorkspaceFolder() {
                                                    "unsaved project is kept in %s; use Save As to keep it."),
                                      {problem, FWorkspaceFallback}));
   return FWorkspaceFallback;
-}
-
-void TfrmMain::ResetWorkspaceFolder() {
-  const std::string folder = ProjectWorkspaceFolder();
-  try {
-    if (DirExists(folder)) DeleteFolderTree(folder);
-  } catch (const std::exception&) {
-  }
-  try {
-    EnsureDir(folder);
-  } catch (const std::exception&) {
-  }
-}
-
-void TfrmMain::SaveDefaultSettings() {
-  try {
-    const std::string path = TProjectSettings::DefaultSettingsPathForProject(FProject->RootPath());
-    EnsureDir(ExtractFileDir(path));
-    FSettings->SaveToFile(path);
-  } catch (const std::exception&) {
-    // The defaults are in memory; the file is written again by the next settings change.
-  }
 }
 
 void TfrmMain::Guard(const std::function<void()>& command) {
@@ -248,7 +198,7 @@ void TfrmMain::ExitClick() { close(); }
 
 void TfrmMain::ApplySettingsToUi() {
   const TScopedFlag updating(FUpdatingUi);
-  const TProjectSettings& s = *FSettings;
+  const TProjectSettings& s = Settings();
   if (cbTextColor) cbTextColor->SetColor(QColor(ToQ(ColorToHtml(s.DefaultTextColor))));
   if (cmbTextFont) {
     const int font = cmbTextFont->findText(ToQ(BrowserFontFamily(s.DefaultFontName)), Qt::MatchFixedString);
@@ -263,19 +213,19 @@ void TfrmMain::ApplySettingsToUi() {
     const int found = LineSpacingIndex(ReplaceAll(FloatToText(s.DefaultLineSpacing), ",", "."));
     if (found >= 0) cmbLineSpacing->setCurrentIndex(found);
   }
-  if (tvToc) {
-    QFont font = tvToc->font();
+  if (TTopicTree* tree = pnlTopics->Tree()) {
+    QFont font = tree->font();
     font.setPointSize(qMax(1, s.TocTextSize));
-    tvToc->setFont(font);
-    QPalette palette = tvToc->palette();
+    tree->setFont(font);
+    QPalette palette = tree->palette();
     palette.setColor(QPalette::Text, QColor(ToQ(ColorToHtml(s.TocTextColor))));
-    tvToc->setPalette(palette);
-    RefreshTopicItemLooks();  // excluded topics are greyed from the new colours
+    tree->setPalette(palette);
+    pnlTopics->RefreshLooks();  // excluded topics are greyed from the new colours
   }
   if (pnlLeft) {
     QPalette palette = pnlLeft->palette();
     palette.setColor(QPalette::Window, QColor(ToQ(ColorToHtml(s.DefaultPageBgColor))));
     pnlLeft->setPalette(palette);
   }
-  FProject->SetTitle(s.ProjTitle);
+  Project().SetTitle(s.ProjTitle);
 }

@@ -14,6 +14,7 @@
 
 #include "uDocModel.h"
 #include "uEditorBridge.h"
+#include "uProjectController.h"
 #include "uProjectSettings.h"
 #include "uTopicCopies.h"
 #include "uUtils.h"
@@ -33,7 +34,7 @@ class QTimer;
 class QToolButton;
 class QTreeWidgetItem;
 class TColorButton;
-class TTopicPropertiesPanel;
+class TTopicPanel;
 class TWrapToolbar;
 class TTopicTree;
 class TTopicEditorSession;
@@ -50,8 +51,6 @@ struct TMainWindowServices {
   QStringList arguments;              // program arguments without the program name
 };
 
-enum TDropMode { dmBefore, dmAfter, dmChild };
-
 class TfrmMain : public QMainWindow {
   Q_OBJECT
 
@@ -65,11 +64,12 @@ class TfrmMain : public QMainWindow {
   static constexpr const char* kVersion = FOLIVANE_VERSION;  // the project version in CMakeLists.txt
 
   // --- State (read by the other concerns and by tests) ---------------------------
-  TDocProject& Project() { return *FProject; }
-  TProjectSettings& Settings() { return *FSettings; }
-  const std::string& ProjectFileName() const { return FProjectFileName; }
-  bool ProjectDirty() const { return FProjectDirty; }
-  std::map<std::string, std::string>& UnsavedTopicHtml() { return FUnsavedTopicHtml; }
+  TDocProject& Project() { return FOpenProject.Project(); }
+  const TDocProject& Project() const { return FOpenProject.Project(); }
+  TProjectSettings& Settings() { return FOpenProject.Settings(); }
+  const std::string& ProjectFileName() const { return FOpenProject.FileName(); }
+  bool ProjectDirty() const { return FOpenProject.Dirty(); }
+  std::map<std::string, std::string>& UnsavedTopicHtml() { return FOpenProject.UnsavedTopicHtml(); }
   const std::string& CurrentTopicID() const;
   bool EditorReady() const;
   QString StatusText() const;
@@ -86,10 +86,8 @@ class TfrmMain : public QMainWindow {
   void UpdateCaption();
   bool ConfirmSaveChanges();
   void OpenProject(const std::string& fileName);
-  void FlushPendingTexts();
-  void DiscardPendingTexts();
+  // Writes what the page and the pending texts hold, and the structure.
   void FlushProjectToDisk();
-  void LoadProjectSettings();
   // Spell checking (uMainSpelling.cpp): the project's language to the page's checker and
   // its word list to the page; a word the writer adds goes into meta/words.txt.
   void ConnectSpellChecking();
@@ -120,8 +118,6 @@ class TfrmMain : public QMainWindow {
   // Shows the topic's properties; from then on what is typed there applies to it at once.
   void ShowTopicProperties(const std::string& id);
   void ApplyTopicProperties(const std::string& id);
-  // Gives the tree's item of each topic the look of its exclusions (greyed, italic, a tooltip).
-  void RefreshTopicItemLooks();
   // A selection made in the tree keeps the keyboard there: the editor does not take it.
   bool TreeKeepsFocus() const;
   bool EditorFocusOrdered() const { return FEditorFocusOrdered; }
@@ -131,13 +127,9 @@ class TfrmMain : public QMainWindow {
   void FocusEditorFromTree();
   // The removed branches Undo Remove Topic puts back, the last one first.
   const std::vector<TRemovedBranch>& RemovedBranches() const { return FRemovedBranches; }
-  void FillStyleProfiles();
-  void tvTocStartDrag();
-  // Positions are viewport coordinates of the tree; the label's thirds decide the mode.
-  bool tvTocDragOver(QTreeWidgetItem* target, int y);
-  void tvTocDragDrop(QTreeWidgetItem* target, int y);
-  void tvTocEdited(QTreeWidgetItem* item, const std::string& newText);
-  TDropMode DropMode() const { return FDropMode; }
+  void TopicTitleEdited(QTreeWidgetItem* item, const std::string& newText);
+  // A topic dropped in the tree goes under parent at index.
+  void MoveDroppedTopic(const std::string& id, const std::string& parent, int index);
 
   // --- Topic editing (uMainTopicEditing.cpp) ---------------------------------------
   void LoadTopicIntoEditor(const std::string& id);
@@ -168,15 +160,77 @@ class TfrmMain : public QMainWindow {
   void ApplyTranslation();
   void LanguageItemClick(int column);
 
-  // --- Controls (named as the commands refer to them) ------------------------------
+  // --- Command handlers ---------------------------------------------------------------
+  void btnNewProjectClick();
+  void btnOpenProjectClick();
+  void btnSaveClick();
+  void btnSaveAsClick();
+  void ExitClick();
+  void btnNewSubTopicClick(bool asRoot);
+  void btnDeleteTopicClick();
+  void MoveUpClick();
+  void MoveDownClick();
+  void ChangeParentClick();
+  void RenameClick();
+  void DuplicateTopicClick(bool withSubtopics);
+  void UndoRemoveTopicClick();
+  void OpenRecentProject(const std::string& path);
+  void FillOpenRecentMenu();
+  void TopicPropertiesClick();
+  void btnApplyPropsClick();
+  void StyleProfileChosen();
+  void SelectedTopicChanged();
+  void btnProjectSettingsClick();
+  void CleanUpFormattingClick();
+  void btnVariablesConditionsSnippetsClick();
+  void btnExportWebClick();
+  void btnExportChmClick();
+  void btnExportPdfClick();
+  void OpenOutputFolderClick();
+  void btnCheckLinksClick();
+  void UserManualClick();
+  void ContactUsClick();
+  void VisitWebsiteClick();
+  void AboutClick();
+  // Formatting and insert handlers (uMainFormatting.cpp, uMainInsert.cpp).
+  void ConnectFormattingToolbar();
+  void InitFormattingToolbar();
+  void ConnectInsertCommands();
+  void cmbHeadingChange();
+  void cmbTextFontChange();
+  void cbTextColorChange();
+  void ApplyFontSizeFromBox();
+  void ApplyLineSpacingFromBox();
+  void btnLinkClick();
+  void btnTopicLinkClick();
+  void btnImageClick();
+  void btnReplaceImageClick();
+  void btnImagePropertiesClick();
+  void btnRemoveImageClick();
+  void btnInsertTableClick();
+  void btnTableDropdownMenuClick();
+  void TableDropdownMenuItemClick(int tag);
+  void btnImportHTMLClick();
+  // Sends a reusable-content token to the caret (uMainReusableContent.cpp).
+  void InsertReusableToken(const std::string& token);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  friend class TMainToolbarView;
+  friend class TMainEditorWindow;
+
+  // --- Controls ------------------------------------------------------------------
+  // Each control's object name is its member name (NameControls): tests find them by it.
   // A control's name starts with its kind: mnu menu, act menu action, btn button, cmb
   // combo box, chk check box, mem multi-line text, lbl label, img icon beside a box,
   // pnl panel, spl splitter, tv tree, bar toolbar.
   QWidget* pnlLeft = nullptr;
   QWidget* pnlLeftTop = nullptr;
   QSplitter* splMain = nullptr;
-  QSplitter* splLeft = nullptr;
-  TTopicTree* tvToc = nullptr;
+  TTopicPanel* pnlTopics = nullptr;  // the topic tree, the properties box and the style profile
   QWidget* pnlRight = nullptr;
   TWrapToolbar* barFormatting = nullptr;  // owns the layout of the formatting items below
   QWidget* Edge = nullptr;
@@ -222,11 +276,6 @@ class TfrmMain : public QMainWindow {
   QComboBox* cmbFontSize = nullptr;
   QMenu* mnuTable = nullptr;
 
-  // Properties panel.
-  TTopicPropertiesPanel* grpProperties = nullptr;
-  QLabel* lblStyle = nullptr;
-  QComboBox* cbStyle = nullptr;
-
   // Menus and their items.
   QMenu *mnuFile = nullptr, *mnuTopic = nullptr, *mnuMoveTopic = nullptr, *mnuEdit = nullptr, *mnuPublish = nullptr,
         *mnuTools = nullptr, *mnuLanguage = nullptr, *mnuHelp = nullptr;
@@ -243,85 +292,35 @@ class TfrmMain : public QMainWindow {
   QAction *actProjectSettings = nullptr, *actReusableContent = nullptr, *actCleanUpFormatting = nullptr;
   QAction *actUserManual = nullptr, *actContactUs = nullptr, *actVisitWebsite = nullptr, *actAbout = nullptr;
 
-  // --- Command handlers ---------------------------------------------------------------
-  void btnNewProjectClick();
-  void btnOpenProjectClick();
-  void btnSaveClick();
-  void btnSaveAsClick();
-  void ExitClick();
-  void btnNewSubTopicClick(bool asRoot);
-  void btnDeleteTopicClick();
-  void MoveUpClick();
-  void MoveDownClick();
-  void ChangeParentClick();
-  void RenameClick();
-  void DuplicateTopicClick(bool withSubtopics);
-  void UndoRemoveTopicClick();
-  void OpenRecentProject(const std::string& path);
-  void FillOpenRecentMenu();
-  void ShowTreeContextMenu(const QPoint& pos);
-  void TopicPropertiesClick();
-  void btnApplyPropsClick();
-  void cbStyleChange();
-  void tvTocChange();
-  void btnProjectSettingsClick();
-  void CleanUpFormattingClick();
-  void btnVariablesConditionsSnippetsClick();
-  void btnExportWebClick();
-  void btnExportChmClick();
-  void btnExportPdfClick();
-  void OpenOutputFolderClick();
-  void btnCheckLinksClick();
-  void UserManualClick();
-  void ContactUsClick();
-  void VisitWebsiteClick();
-  void AboutClick();
-  // Formatting and insert handlers (uMainFormatting.cpp, uMainInsert.cpp).
-  void ConnectFormattingToolbar();
-  void InitFormattingToolbar();
-  void ConnectInsertCommands();
-  void cmbHeadingChange();
-  void cmbTextFontChange();
-  void cbTextColorChange();
-  void ApplyFontSizeFromBox();
-  void ApplyLineSpacingFromBox();
-  void btnLinkClick();
-  void btnTopicLinkClick();
-  void btnImageClick();
-  void btnReplaceImageClick();
-  void btnImagePropertiesClick();
-  void btnRemoveImageClick();
-  void btnInsertTableClick();
-  void btnTableDropdownMenuClick();
-  void TableDropdownMenuItemClick(int tag);
-  void btnImportHTMLClick();
-  // Sends a reusable-content token to the caret (uMainReusableContent.cpp).
-  void InsertReusableToken(const std::string& token);
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-
- private:
   // Start-up (uMain.cpp).
   void FormCreate();
   void FormDestroy();
   void ChooseFirstProject();
-  void SetUpDefaultWorkspaceProject();
+  // Empties the workspace folder and starts an untitled project there.
+  void StartWorkspaceProject();
+  // Shows the open project: its settings, its tree with the first topic, the caption.
+  void ShowProject();
+  void ReloadProjectSettings();
+  void ShowSettingsProblem(const std::string& problem);
+  // Forgets what the window holds of the project that was open: the topic shown and the
+  // removed branches.
+  void ForgetProjectState();
+  // Takes the header and the text of the topic shown from the page.
+  void CaptureEditorTexts();
   void CreateMenus();
   void CreateLeftPanel();
+  void ConnectTopicPanel();
   void CreateEditorArea(QWidget* editorView);
   void CreateFormattingToolbar();
   void CreateStatusBar();
+  void NameControls();
   // Editing helpers (uMainTopicEditing.cpp, uMainFormatting.cpp, uMainInsert.cpp).
   void CreateTopicEditing();
   TTopicEditorSession* EditingSession();
   bool ToolbarIdle() const;
   void FillFontSizes();
   void InsertImage(bool replace);
-  void ResetWorkspaceFolder();
   std::string ProjectWorkspaceFolder();
-  void SaveDefaultSettings();
   // After the settings dialog: a failure is shown, the settings stay in effect.
   void SaveConfirmedSettings();
   void WriteLastProjectFile(const std::string& path);
@@ -338,13 +337,8 @@ class TfrmMain : public QMainWindow {
   // when it was recovered and is now the open project.
   bool RecoverWorkspaceProject();
   // Tree helpers (uMainTopicTree.cpp).
-  QTreeWidgetItem* FirstNode() const;
-  void SelectFirstNode();
   void RebuildAndSelect(const std::string& id);
-  // Copies the property fields into the topic; true when that changed it.
-  bool StoreTopicProperties(const std::string& id);
   void TopicPropertiesEdited();
-  void ClearTopicProperties();
   void UpdateUndoRemoveTopic();
   // Empty titles are refused with a message.
   bool AcceptableTitle(const std::string& title);
@@ -360,15 +354,10 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TEditorBridge> FBridge;
   QStringList FArguments;
 
-  std::unique_ptr<TDocProject> FProject;
-  std::unique_ptr<TProjectSettings> FSettings;
-  std::string FProjectFileName;
+  TProjectController FOpenProject;
   std::string FWorkspaceFallback;  // the temporary workspace when the per-user one cannot be made
-  // The unreadable settings file last reported: start-up reads the settings twice.
+  // The settings problem last reported: each Open reports it anew, a reread does not.
   std::string FSettingsProblemShown;
-  bool FProjectDirty = false;
-  std::map<std::string, std::string> FUnsavedTopicHtml;
-  std::map<std::string, std::string> FPendingTextFiles;
   bool FUpdatingUi = false;
   std::string FCaretLinkHref;                   // the link at the caret, as the page last reported it
   std::optional<TImageProperties> FCaretImage;  // the selected picture, as the page last reported it
@@ -378,18 +367,13 @@ class TfrmMain : public QMainWindow {
   std::shared_ptr<IToolbarView> FToolbarView;
   std::shared_ptr<TToolbarSync> FToolbarSync;
   QTimer* FToolbarReplay = nullptr;  // replays a caret report a hold rejected
-  bool FRebuildingTree = false;
   bool FEditorFocusOrdered = false;  // a command asked for the page to take the keyboard
-  std::string FPropertiesTopicID;    // whose properties the panel shows
   std::vector<TRemovedBranch> FRemovedBranches;
   bool FClosingAllowed = false;
   QTimer* FJournalTimer = nullptr;
   std::shared_ptr<TRecoveryJournalWriter> FJournalWriter;
   std::string FJournalRoot;  // the folder the last journal was written for
   bool FJournalProblemShown = false;
-
-  QTreeWidgetItem* FDragNode = nullptr;
-  TDropMode FDropMode = dmBefore;
 
   std::vector<QAction*> FLanguageItems;
 };

@@ -33,6 +33,7 @@
 #include "uQtText.h"
 #include "uScopedFlag.h"
 #include "uStorage.h"
+#include "uTopicPanel.h"
 #include "uTopicPropertiesPanel.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
@@ -236,58 +237,9 @@ void TfrmMain::CreateLeftPanel() {
   connect(btnNewRootTopic, &QToolButton::clicked, this, [this] { Guard([this] { btnNewSubTopicClick(true); }); });
   connect(btnNewSubTopic, &QToolButton::clicked, this, [this] { Guard([this] { btnNewSubTopicClick(false); }); });
 
-  splLeft = new QSplitter(Qt::Vertical, pnlLeft);
-  splLeft->setChildrenCollapsible(false);
-  layout->addWidget(splLeft, 1);
-  tvToc = new TTopicTree(splLeft);
-  tvToc->OnStartDrag = [this] { tvTocStartDrag(); };
-  tvToc->OnDragOver = [this](QTreeWidgetItem* target, int y) { return tvTocDragOver(target, y); };
-  tvToc->OnDragDrop = [this](QTreeWidgetItem* target, int y) {
-    Guard([this, target, y] { tvTocDragDrop(target, y); });
-  };
-  connect(tvToc, &QTreeWidget::currentItemChanged, this, [this] {
-    if (!FRebuildingTree) Guard([this] { tvTocChange(); });
-  });
-  connect(tvToc, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
-    if (!FRebuildingTree) Guard([this, item] { tvTocEdited(item, FromQ(item->text(0))); });
-  });
-  auto* deleteKey = new QAction(tvToc);
-  deleteKey->setShortcut(QKeySequence::Delete);
-  deleteKey->setShortcutContext(Qt::WidgetShortcut);
-  connect(deleteKey, &QAction::triggered, this, [this] { Guard([this] { btnDeleteTopicClick(); }); });
-  tvToc->addAction(deleteKey);
-  auto* renameKey = new QAction(tvToc);
-  renameKey->setShortcut(QKeySequence(Qt::Key_F2));
-  renameKey->setShortcutContext(Qt::WidgetShortcut);
-  connect(renameKey, &QAction::triggered, this, [this] {
-    if (tvToc->currentItem()) tvToc->editItem(tvToc->currentItem(), 0);
-  });
-  tvToc->addAction(renameKey);
-  // Enter or a double-click sends the keyboard to the editor; clicks and arrows leave it here
-  // (also where the desktop activates items on a single click).
-  auto* enterKey = new QAction(tvToc);
-  enterKey->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-  enterKey->setShortcutContext(Qt::WidgetShortcut);
-  connect(enterKey, &QAction::triggered, this, [this] { Guard([this] { FocusEditorFromTree(); }); });
-  tvToc->addAction(enterKey);
-  connect(tvToc, &QTreeWidget::itemDoubleClicked, this, [this] { Guard([this] { FocusEditorFromTree(); }); });
-  tvToc->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(tvToc, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { Guard([this, pos] { ShowTreeContextMenu(pos); }); });
-
-  grpProperties = new TTopicPropertiesPanel(splLeft);
-  lblStyle = new QLabel(grpProperties);
-  cbStyle = new QComboBox(grpProperties);
-  grpProperties->AddBelow(lblStyle);
-  grpProperties->AddBelow(cbStyle);
-  // The fields apply themselves as they are edited.
-  connect(grpProperties, &TTopicPropertiesPanel::Edited, this, [this] { Guard([this] { TopicPropertiesEdited(); }); });
-  connect(grpProperties, &TTopicPropertiesPanel::ApplyClicked, this,
-          [this] { Guard([this] { btnApplyPropsClick(); }); });
-  connect(cbStyle, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cbStyleChange(); }); });
-  splLeft->setStretchFactor(0, 3);
-  splLeft->setStretchFactor(1, 2);
-  splLeft->setSizes({520, 300});
+  pnlTopics = new TTopicPanel([this]() -> const TDocProject& { return Project(); }, pnlLeft);
+  layout->addWidget(pnlTopics, 1);
+  ConnectTopicPanel();
   splMain->addWidget(pnlLeft);
 }
 
@@ -399,4 +351,123 @@ void TfrmMain::CreateStatusBar() {
   statusBar()->addPermanentWidget(lbHomepageURL);
   statusBar()->setSizeGripEnabled(true);
   statusBar()->setMinimumHeight(30);
+}
+
+void TfrmMain::ConnectTopicPanel() {
+  auto guarded = [this](void (TfrmMain::*handler)()) {
+    return [this, handler] { Guard([this, handler] { (this->*handler)(); }); };
+  };
+  connect(pnlTopics, &TTopicPanel::CurrentChanged, this, guarded(&TfrmMain::SelectedTopicChanged));
+  connect(pnlTopics, &TTopicPanel::TitleEdited, this,
+          [this](QTreeWidgetItem* item) { Guard([this, item] { TopicTitleEdited(item, FromQ(item->text(0))); }); });
+  connect(pnlTopics, &TTopicPanel::MoveRequested, this,
+          [this](const std::string& id, const std::string& parent, int index) {
+            Guard([&] { MoveDroppedTopic(id, parent, index); });
+          });
+  connect(pnlTopics, &TTopicPanel::RemoveRequested, this, guarded(&TfrmMain::btnDeleteTopicClick));
+  connect(pnlTopics, &TTopicPanel::EditorRequested, this, guarded(&TfrmMain::FocusEditorFromTree));
+  connect(pnlTopics, &TTopicPanel::ContextMenuRequested, this, [this](const QPoint& pos) { mnuTree->popup(pos); });
+  // The fields apply themselves as they are edited.
+  connect(pnlTopics, &TTopicPanel::PropertiesEdited, this, guarded(&TfrmMain::TopicPropertiesEdited));
+  connect(pnlTopics, &TTopicPanel::ApplyClicked, this, guarded(&TfrmMain::btnApplyPropsClick));
+  connect(pnlTopics, &TTopicPanel::StyleProfileChosen, this, guarded(&TfrmMain::StyleProfileChosen));
+}
+
+// Tests and the screenshot tool find the controls by these names.
+void TfrmMain::NameControls() {
+#define NAMED(control) std::pair<QObject*, const char*>(control, #control)
+  const std::pair<QObject*, const char*> controls[] = {
+      NAMED(pnlLeft),
+      NAMED(pnlLeftTop),
+      NAMED(splMain),
+      NAMED(pnlRight),
+      NAMED(Edge),
+      NAMED(lbHomepageURL),
+      NAMED(lblStatus),
+      NAMED(btnNewProject),
+      NAMED(btnOpenProject),
+      NAMED(btnSave),
+      NAMED(btnProjectSettings),
+      NAMED(btnNewRootTopic),
+      NAMED(btnNewSubTopic),
+      NAMED(btnDeleteTopic),
+      NAMED(btnVariablesConditionsSnippets),
+      NAMED(btnBold),
+      NAMED(btnItalic),
+      NAMED(btnUnderline),
+      NAMED(btnUL),
+      NAMED(btnOL),
+      NAMED(btnAlignLeft),
+      NAMED(btnAlignCenter),
+      NAMED(btnAlignRight),
+      NAMED(btnLink),
+      NAMED(btnTopicLink),
+      NAMED(btnImage),
+      NAMED(btnReplaceImage),
+      NAMED(btnImageProperties),
+      NAMED(btnInsertTable),
+      NAMED(btnTableDropdownMenu),
+      NAMED(btnImportHTML),
+      NAMED(btnRemoveImage),
+      NAMED(imgLineSpacing),
+      NAMED(imgTextColor),
+      NAMED(imgHeading),
+      NAMED(imgFontSize),
+      NAMED(imgFontName),
+      NAMED(cmbLineSpacing),
+      NAMED(cbTextColor),
+      NAMED(cmbHeading),
+      NAMED(cmbTextFont),
+      NAMED(cmbFontSize),
+      NAMED(mnuTable),
+      NAMED(mnuFile),
+      NAMED(mnuTopic),
+      NAMED(mnuMoveTopic),
+      NAMED(mnuEdit),
+      NAMED(mnuPublish),
+      NAMED(mnuTools),
+      NAMED(mnuLanguage),
+      NAMED(mnuHelp),
+      NAMED(mnuOpenRecent),
+      NAMED(mnuTree),
+      NAMED(actDuplicateTopic),
+      NAMED(actDuplicateBranch),
+      NAMED(actUndoRemoveTopic),
+      NAMED(actNewProject),
+      NAMED(actOpen),
+      NAMED(actSave),
+      NAMED(actSaveAs),
+      NAMED(actExit),
+      NAMED(actNewRootTopic),
+      NAMED(actNewChildTopic),
+      NAMED(actRemoveTopic),
+      NAMED(actMoveUp),
+      NAMED(actMoveDown),
+      NAMED(actChangeParent),
+      NAMED(actRename),
+      NAMED(actTopicProperties),
+      NAMED(actUndo),
+      NAMED(actRedo),
+      NAMED(actCut),
+      NAMED(actCopy),
+      NAMED(actPaste),
+      NAMED(actDelete),
+      NAMED(actSelectAll),
+      NAMED(actWebHelp),
+      NAMED(actChm),
+      NAMED(actPdf),
+      NAMED(actOpenOutputFolder),
+      NAMED(actCheckLinks),
+      NAMED(actProjectSettings),
+      NAMED(actReusableContent),
+      NAMED(actCleanUpFormatting),
+      NAMED(actUserManual),
+      NAMED(actContactUs),
+      NAMED(actVisitWebsite),
+      NAMED(actAbout),
+  };
+#undef NAMED
+  for (const auto& [control, name] : controls) {
+    if (control) control->setObjectName(name);
+  }
 }

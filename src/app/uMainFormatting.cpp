@@ -25,7 +25,9 @@ namespace {
 const QStringList kFontSizes = {"8",  "9",  "10", "11", "12", "14", "16", "18", "20", "22",
                                 "24", "26", "28", "32", "36", "40", "48", "60", "72"};
 
-// The toolbar's controls as the sync sees them.
+}  // namespace
+
+// The toolbar's controls as the sync sees them (a friend of the window).
 class TMainToolbarView : public IToolbarView {
  public:
   explicit TMainToolbarView(TfrmMain& form) : F(form) {}
@@ -87,6 +89,8 @@ class TMainToolbarView : public IToolbarView {
   }
   TfrmMain& F;
 };
+
+namespace {
 
 // Enter in a toolbar box: swallowed (the box would otherwise also act on it, and
 // repeat the command) and handed to one action.
@@ -236,7 +240,7 @@ void TfrmMain::cmbHeadingChange() {
   if (!ToolbarIdle() || !EditorReady() || cmbHeading->currentIndex() < 0) return;
   static const char* const kCommands[] = {"p", "h1", "h2", "h3"};
   const int index = std::clamp(cmbHeading->currentIndex(), 0, 3);
-  const int sizes[] = {FSettings->FontSizeBody, FSettings->FontSizeH1, FSettings->FontSizeH2, FSettings->FontSizeH3};
+  const int sizes[] = {Settings().FontSizeBody, Settings().FontSizeH1, Settings().FontSizeH2, Settings().FontSizeH3};
   const int size = sizes[index];
   FBridge->ExecCommand(kCommands[index]);
   {

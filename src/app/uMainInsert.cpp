@@ -52,10 +52,10 @@ void TfrmMain::btnLinkClick() {
 
 void TfrmMain::btnTopicLinkClick() {
   std::string id;
-  if (!TfrmPickTopic::Execute(this, FProject.get(), id) || id.empty() || !FProject->HasTopic(id)) return;
+  if (!TfrmPickTopic::Execute(this, &Project(), id) || id.empty() || !Project().HasTopic(id)) return;
   TJson link;
   link["href"] = "doc:" + id;
-  link["text"] = FProject->GetTopic(id).Title();
+  link["text"] = Project().GetTopic(id).Title();
   if (FBridge) FBridge->ExecCommand("topicLink", JsonWrite(link));
 }
 
@@ -63,7 +63,7 @@ void TfrmMain::InsertImage(bool replace) {
   if (!EditorReady() || !FBridge) return;
   const std::string file = FDialogs->OpenFile(TranslateText(replace ? "Replace Image" : "Add Image"), kImageFilter, "");
   if (file.empty()) return;
-  const std::string url = ImportImageAsset(FProject->RootPath(), file);
+  const std::string url = ImportImageAsset(Project().RootPath(), file);
   if (replace) FBridge->ReplaceSelectedImage(url);
   else FBridge->ExecCommand("image", url);
   RequestEditorFocus();
@@ -128,7 +128,7 @@ void TfrmMain::TableDropdownMenuItemClick(int tag) {
 }
 
 void TfrmMain::btnImportHTMLClick() {
-  if (Trim(FProject->RootPath()).empty() || CurrentTopicID().empty()) {
+  if (Trim(Project().RootPath()).empty() || CurrentTopicID().empty()) {
     FDialogs->ShowMessage(TMessageKind::Information,
                           TranslateText("Please open or create a project and select a topic first."));
     return;
@@ -139,7 +139,7 @@ void TfrmMain::btnImportHTMLClick() {
   }
   const std::string file = FDialogs->OpenFile(TranslateText("Add HTML"), kHtmlFilter, "");
   if (file.empty()) return;
-  const std::string fragment = ImportHtmlFragment(FProject->RootPath(), file);
+  const std::string fragment = ImportHtmlFragment(Project().RootPath(), file);
   if (Trim(fragment).empty()) {
     FDialogs->ShowMessage(TMessageKind::Information,
                           TranslateText("The selected HTML file does not contain importable body content."));

@@ -16,6 +16,7 @@
 #include "uColorButton.h"
 #include "uMain.h"
 #include "uQtText.h"
+#include "uTopicPanel.h"
 #include "uTopicPropertiesPanel.h"
 #include "uTranslationFile.h"
 
@@ -142,9 +143,8 @@ void TfrmMain::ApplyTranslation() {
   };
   for (const auto& [widget, text] : hints) widget->setToolTip(Tr(text));
 
-  grpProperties->Retranslate();
-  lblStyle->setText(Tr("Style profile"));
-  RefreshTopicItemLooks();  // the tooltips of excluded topics
+  pnlTopics->Retranslate();
+  pnlTopics->RefreshLooks();  // the tooltips of excluded topics
   {
     const QSignalBlocker block(cmbHeading);
     cmbHeading->setItemText(0, Tr("Standard text"));

@@ -1,5 +1,6 @@
-// The project lifecycle: new, open, save, save as, the save question and the
-// store of pending topic texts.
+// The project lifecycle in the window: new, open, save and save as ask the writer and
+// show the result; the project itself, its files and its pending texts are the
+// controller's (uProjectController).
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -10,7 +11,7 @@
 #include "uQtText.h"
 #include "uRecentProjects.h"
 #include "uStorage.h"
-#include "uTopicHtmlDefaults.h"
+#include "uTopicPanel.h"
 #include "uUserDialogs.h"
 
 namespace {
@@ -42,69 +43,56 @@ std::string TfrmMain::NormalizeProjectPath(const std::string& path) {
 }
 
 void TfrmMain::MarkProjectDirty() {
-  FProjectDirty = true;
+  FOpenProject.MarkDirty();
   UpdateCaption();
   ScheduleRecoveryJournal();
 }
 
 void TfrmMain::UpdateCaption() {
-  if (!FProject) {
-    setWindowTitle(kAppTitle);
-    return;
-  }
-  const std::string mark = FProjectDirty ? "*" : "";
-  btnSave->setEnabled(FProjectDirty);
-  actSave->setEnabled(FProjectDirty);
+  const bool dirty = FOpenProject.Dirty();
+  btnSave->setEnabled(dirty);
+  actSave->setEnabled(dirty);
   actSaveAs->setEnabled(true);
-  const std::string caption =
-      FProjectFileName.empty() ? FormatText("%s%s - %s", {kAppTitle, mark, FProject->Title()})
-                               : FormatText("%s%s - %s [%s]", {kAppTitle, mark, FProject->Title(), FProjectFileName});
+  const std::string mark = dirty ? "*" : "";
+  const std::string& file = FOpenProject.FileName();
+  const std::string caption = file.empty() ? FormatText("%s%s - %s", {kAppTitle, mark, Project().Title()})
+                                           : FormatText("%s%s - %s [%s]", {kAppTitle, mark, Project().Title(), file});
   setWindowTitle(ToQ(caption));
 }
 
 // Yes that leaves the project modified (Save As cancelled or failed) stops the caller,
 // so nothing unsaved is thrown away.
 bool TfrmMain::ConfirmSaveChanges() {
-  if (!FProjectDirty) return true;
+  if (!FOpenProject.Dirty()) return true;
   const TDialogAnswer answer = FDialogs->Ask(TMessageKind::Confirmation,
                                              TranslateText("Project has been modified. Do you want to save changes?"),
                                              TDialogButtons::YesNoCancel);
   switch (answer) {
-    case TDialogAnswer::Yes: btnSaveClick(); return !FProjectDirty;
+    case TDialogAnswer::Yes: btnSaveClick(); return !FOpenProject.Dirty();
     case TDialogAnswer::No:
-      FUnsavedTopicHtml.clear();
-      FPendingTextFiles.clear();
-      FProjectDirty = false;
+      FOpenProject.DiscardChanges();
       ClearRecoveryJournal();
       return true;
     default: return false;
   }
 }
 
-void TfrmMain::FlushPendingTexts() {
-  for (const auto& [id, html] : FUnsavedTopicHtml) FPendingTextFiles[TopicFilePath(*FProject, id)] = html;
-  for (const auto& [path, text] : FPendingTextFiles) {
-    EnsureDir(ExtractFileDir(path));
-    WriteTextFileUtf8(path, text);
-  }
-  FPendingTextFiles.clear();
-  FUnsavedTopicHtml.clear();
-}
-
-void TfrmMain::DiscardPendingTexts() {
-  FUnsavedTopicHtml.clear();
-  FPendingTextFiles.clear();
+void TfrmMain::ForgetProjectState() {
   ForgetCurrentTopic();
   // Removed topics can be put back only into the project they came from.
   FRemovedBranches.clear();
   UpdateUndoRemoveTopic();
 }
 
-void TfrmMain::FlushProjectToDisk() {
+void TfrmMain::CaptureEditorTexts() {
   RequestHeaderAndWait(400);
   CaptureCurrentTopicHtml();
-  FlushPendingTexts();
-  SaveProject(*FProject);
+}
+
+void TfrmMain::FlushProjectToDisk() {
+  CaptureEditorTexts();
+  FOpenProject.FlushPendingTexts();
+  SaveProject(Project());
 }
 
 void TfrmMain::WriteLastProjectFile(const std::string& path) {
@@ -154,55 +142,41 @@ void TfrmMain::OpenRecentProject(const std::string& path) {
 }
 
 void TfrmMain::btnSaveClick() {
-  RequestHeaderAndWait(400);
-  CaptureCurrentTopicHtml();
-  FlushPendingTexts();
-  SaveProject(*FProject);
-  if (!Trim(FProjectFileName).empty()) {
-    // A renamed project file moves the project: the page must follow to the new folder.
-    if (SaveProjectFile(FProjectFileName, *FProject)) {
-      ApplyBaseHref();
-      ApplyEditorCss();
-    }
-    FProjectDirty = false;
-    ClearRecoveryJournal();
-    UpdateCaption();
-    ShowStatus(TranslateText("Saved"));
+  if (Trim(FOpenProject.FileName()).empty()) {
+    // The workspace keeps the text even when the writer then cancels the name.
+    FlushProjectToDisk();
+    btnSaveAsClick();
     return;
   }
-  btnSaveAsClick();
+  CaptureEditorTexts();
+  // A renamed project file moves the project: the page must follow to the new folder.
+  if (FOpenProject.Save()) {
+    ApplyBaseHref();
+    ApplyEditorCss();
+  }
+  ClearRecoveryJournal();
+  UpdateCaption();
+  ShowStatus(TranslateText("Saved"));
 }
 
 void TfrmMain::btnSaveAsClick() {
   RequestHeaderAndWait(400);
-  // The project's title names the file (and so its folder).
-  const std::string title = Trim(FProject->Title()).empty() ? Trim(FSettings->ProjTitle) : Trim(FProject->Title());
-  const std::string proposed = (title.empty() ? std::string("Untitled") : SafeFileName(title)) + ".fvp";
+  const std::string proposed = FOpenProject.ProposedFileName();
+  const std::string& current = FOpenProject.FileName();
   const std::string chosen =
       FDialogs->SaveFile(TranslateText("Save Project As"), TranslateText(kProjectFilter), "fvp",
-                         FProjectFileName.empty() ? proposed : PathJoin(ExtractFileDir(FProjectFileName), proposed));
+                         current.empty() ? proposed : PathJoin(ExtractFileDir(current), proposed));
   if (chosen.empty()) return;
   const std::string path = NormalizeProjectPath(chosen);
   if (!IsRootedPath(path) || !SameTextAscii(ExtractFileExt(path), ".fvp")) {
     FDialogs->ShowMessage(TMessageKind::Error, TranslateText("Invalid project filename: ") + path);
     return;
   }
-  const std::string newFolder = IncludeTrailingDelimiter(PathJoin(ExtractFileDir(path), FileNameWithoutExt(path)));
   CaptureCurrentTopicHtml();
-  // Exact comparison: on Linux two names that differ in letter case are two folders.
-  if (ExcludeTrailingDelimiter(FProject->RootPath()) != ExcludeTrailingDelimiter(newFolder)) {
-    CopyProjectFolder(ExcludeTrailingDelimiter(FProject->RootPath()), ExcludeTrailingDelimiter(newFolder));
-    FProject->SetRootPath(newFolder);
-    EnsureProjectFolders(*FProject);
-    InstallAppFiles(*FProject);
+  if (FOpenProject.SaveAs(path)) {
     ApplyBaseHref();
     ApplyEditorCss();  // the old folder's style sheet may be deleted or changed later
   }
-  FProjectFileName = path;
-  FlushPendingTexts();
-  SaveProject(*FProject);
-  SaveProjectFile(path, *FProject);
-  FProjectDirty = false;
   ClearRecoveryJournal();
   WriteLastProjectFile(path);
   RememberRecentProject(path);
@@ -212,120 +186,77 @@ void TfrmMain::btnSaveAsClick() {
 
 void TfrmMain::btnOpenProjectClick() {
   if (!ConfirmSaveChanges()) return;
+  const std::string& current = FOpenProject.FileName();
   const std::string chosen = FDialogs->OpenFile(TranslateText("Open Project"), TranslateText("Project (*.fvp)|*.fvp"),
-                                                FProjectFileName.empty() ? "" : ExtractFileDir(FProjectFileName));
+                                                current.empty() ? "" : ExtractFileDir(current));
   if (chosen.empty()) return;
   FSettingsProblemShown.clear();  // each Open reports a damaged settings file anew
   OpenProject(NormalizeProjectPath(chosen));
 }
 
-// The new project is read completely before anything of the open one is dropped: a
-// file that cannot be read leaves the window exactly as it was.
+// The controller reads the new project completely before anything of the open one is
+// dropped: a file that cannot be read leaves the window exactly as it was.
 void TfrmMain::OpenProject(const std::string& fileName) {
   const std::string path = NormalizeProjectPath(fileName);
-  auto loaded = std::make_unique<TDocProject>();
-  TProjectFileInfo info;
-  try {
-    info = ReadProjectFile(path);
-    loaded->SetRootPath(IncludeTrailingDelimiter(info.folder));
-    EnsureProjectFolders(*loaded);
-    InstallAppFiles(*loaded);
-    LoadProject(loaded->RootPath(), *loaded);
-  } catch (const EFolivaneError& e) {
-    const std::string message = e.what();
-    if (message.find(path) != std::string::npos) throw;
-    throw EFolivaneError(message + " (" + path + ")");
-  }
-
-  DiscardPendingTexts();
-  FProjectDirty = false;
-  FProjectFileName = path;
-  FProject = std::move(loaded);
+  const std::string settingsProblem = FOpenProject.Open(path);
+  ForgetProjectState();
   EditingSession();
   ApplyBaseHref();
-  if (!info.title.empty()) FProject->SetTitle(info.title);
   // Before anything below writes into the project.
   OfferRecovery();
-  if (FProject->RootTopicIDs().empty()) {
-    if (FProject->Title().empty()) FProject->SetTitle(FileNameWithoutExt(path));
-    const TTopic& welcome = FProject->AddTopic(TranslateText("Welcome"), "");
-    WriteTextFileUtf8(TopicFilePath(*FProject, welcome.ID()), DefaultEmptyParagraphHtml(*FSettings));
-    SaveProject(*FProject);
-  }
-  LoadProjectSettings();
-  FillStyleProfiles();
-  RebuildTopicTree();
-  SelectFirstNode();
+  FOpenProject.EnsureFirstTopic();
+  ShowSettingsProblem(settingsProblem);
+  ShowProject();
   WriteLastProjectFile(path);
   RememberRecentProject(path);
-  UpdateCaption();
 }
 
-void TfrmMain::LoadProjectSettings() {
-  if (!FSettings) FSettings = std::make_unique<TProjectSettings>();
-  const std::string path = TProjectSettings::DefaultSettingsPathForProject(FProject->RootPath());
-  if (FileExists(path)) {
-    // Read into a copy: a file that cannot be read must neither leave the previous
-    // project's settings (and title) in place nor stop the opening half-way.
-    TProjectSettings loaded = *FSettings;
-    std::string problem;
-    try {
-      if (!loaded.LoadFromFile(path)) problem = path;
-    } catch (const std::exception& e) {
-      problem = e.what();
-    }
-    if (problem.empty()) {
-      *FSettings = loaded;
-      FSettingsProblemShown.clear();
-    } else {
-      FSettings->SetDefaults();
-      FSettings->ProjTitle = FProject->Title();
-      if (problem != FSettingsProblemShown) {
-        FSettingsProblemShown = problem;
-        ShowErrorBox(*FDialogs, TranslateText("The project settings cannot be read; the defaults are used until the "
-                                              "settings are confirmed again: ") +
-                                    problem);
-      }
-    }
-  } else {
-    FSettings->SetDefaults();
-    SaveDefaultSettings();
+void TfrmMain::ReloadProjectSettings() { ShowSettingsProblem(FOpenProject.ReloadSettings()); }
+
+// Start-up reads the settings twice: a damaged file is reported once.
+void TfrmMain::ShowSettingsProblem(const std::string& problem) {
+  if (problem.empty()) {
+    FSettingsProblemShown.clear();
+    return;
   }
+  if (problem == FSettingsProblemShown) return;
+  FSettingsProblemShown = problem;
+  ShowErrorBox(*FDialogs, problem);
+}
+
+void TfrmMain::ShowProject() {
   ApplySettingsToUi();
   if (EditorReady()) ApplySettingsToEditor();
   ApplySpellCheck();
+  pnlTopics->FillStyleProfiles();
+  RebuildTopicTree();
+  pnlTopics->SelectFirst();
+  UpdateCaption();
 }
 
 void TfrmMain::btnNewProjectClick() {
   if (!ConfirmSaveChanges()) return;
   // The workspace may hold an earlier session's work that was never saved.
   if (RecoverWorkspaceProject()) return;
-  ResetWorkspaceFolder();
-  DiscardPendingTexts();
-  FProjectDirty = false;
-  FProject->Clear();
-  FProject->SetRootPath(ProjectWorkspaceFolder());
-  FProject->SetTitle("Untitled Documentation");
-  FProject->SetStyleProfile("default");
-  ApplyBaseHref();
-  EnsureProjectFolders(*FProject);
-  InstallAppFiles(*FProject);
-  FSettings->SetDefaults();
-  SaveDefaultSettings();
-  ApplySettingsToUi();
-  if (EditorReady()) ApplySettingsToEditor();
-  FProject->AddTopic(TranslateText("Welcome"), "");
-  FProjectFileName.clear();
-  FillStyleProfiles();
-  RebuildTopicTree();
-  SelectFirstNode();
-  UpdateCaption();
-
-  if (FDialogs->EditProjectSettings(*FSettings, FProject->RootPath())) {
+  StartWorkspaceProject();
+  ShowProject();
+  if (FDialogs->EditProjectSettings(Settings(), Project().RootPath())) {
     SaveConfirmedSettings();
     ApplySettingsToUi();
     ApplySettingsChangeToEditor(true);
   }
   UpdateCaption();
   ShowStatus(TranslateText("New project created (not saved)"));
+}
+
+void TfrmMain::StartWorkspaceProject() {
+  const std::string folder = ProjectWorkspaceFolder();
+  try {
+    if (DirExists(folder)) DeleteFolderTree(folder);
+  } catch (const std::exception&) {
+  }
+  ForgetProjectState();
+  Guard([this, &folder] { FOpenProject.StartNew(folder); });
+  EditingSession();
+  ApplyBaseHref();
 }

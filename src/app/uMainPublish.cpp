@@ -75,7 +75,7 @@ class TProgressScope {
 
 }  // namespace
 
-std::string TfrmMain::OutputFolder() const { return PathJoin(FProject->RootPath(), "build"); }
+std::string TfrmMain::OutputFolder() const { return PathJoin(Project().RootPath(), "build"); }
 
 void TfrmMain::RunExport(const std::string& caption, const std::function<void(const TProgressCallback&)>& work) {
   const TProgressScope progress(*FDialogs, caption);
@@ -86,12 +86,12 @@ void TfrmMain::RunExport(const std::string& caption, const std::function<void(co
 // A project never saved lives in a hidden per-user folder: it is saved where the writer
 // chooses before anything is published. False when the writer cancels.
 bool TfrmMain::SavedForPublishing() {
-  if (!Trim(FProjectFileName).empty()) return true;
+  if (!Trim(FOpenProject.FileName()).empty()) return true;
   FDialogs->ShowMessage(TMessageKind::Information,
                         TranslateText("The project has not been saved yet. Choose where to save it; it is "
                                       "published into its folder."));
   btnSaveAsClick();
-  return !Trim(FProjectFileName).empty();
+  return !Trim(FOpenProject.FileName()).empty();
 }
 
 void TfrmMain::btnExportWebClick() {
@@ -100,7 +100,7 @@ void TfrmMain::btnExportWebClick() {
   std::string index;
   std::vector<std::string> leftOut;
   RunExport(TranslateText("Publishing WebHelp..."), [this, &index, &leftOut](const TProgressCallback& progress) {
-    index = PublishWebHelp(*FProject, FSettings.get(), progress, &leftOut);
+    index = PublishWebHelp(Project(), &Settings(), progress, &leftOut);
   });
   ShowStatus(TranslateText("WebHelp exported: ") + index);
   ReportLeftOut(*FDialogs, leftOut);
@@ -116,7 +116,7 @@ void TfrmMain::btnExportChmClick() {
   TChmQuestions questions(*FDialogs);
   TChmCommandResult result;
   RunExport(TranslateText("Publishing CHM..."), [this, &questions, &result](const TProgressCallback& progress) {
-    result = RunChmCommand(*FProject, &questions, progress);
+    result = RunChmCommand(Project(), &questions, progress);
   });
   switch (result.outcome) {
     case TChmCommandResult::Done:
@@ -136,7 +136,7 @@ void TfrmMain::btnExportPdfClick() {
   if (!SavedForPublishing()) return;
   btnSaveClick();
   // The export creates the folder, once it has made sure that no link takes it elsewhere.
-  const std::string out = PathJoin(FProject->RootPath(), "build/pdf");
+  const std::string out = PathJoin(Project().RootPath(), "build/pdf");
   std::vector<std::string> leftOut;
   std::string pdf;
   // The export opens the PDF it printed.
@@ -145,7 +145,7 @@ void TfrmMain::btnExportPdfClick() {
     options.OpenPdf = true;
     options.Progress = progress;
     options.Warnings = &leftOut;
-    pdf = ExportPdf(*FProject, out, options);
+    pdf = ExportPdf(Project(), out, options);
   });
   ShowStatus(TranslateText("PDF exported: ") + pdf);
   ReportLeftOut(*FDialogs, leftOut);
@@ -161,7 +161,7 @@ void TfrmMain::OpenOutputFolderClick() {
 void TfrmMain::btnCheckLinksClick() {
   std::vector<TLinkIssue> issues;
   RunExport(TranslateText("Checking links..."),
-            [this, &issues](const TProgressCallback& progress) { issues = CheckLinks(*FProject, progress); });
+            [this, &issues](const TProgressCallback& progress) { issues = CheckLinks(Project(), progress); });
   if (issues.empty()) {
     FDialogs->ShowMessage(TMessageKind::Information, TranslateText("No link issues found."));
     return;

@@ -40,13 +40,13 @@ void TfrmMain::WaitForRecoveryJournal() {
 
 void TfrmMain::WriteRecoveryJournalNow() {
   if (FJournalTimer) FJournalTimer->stop();
-  if (!FProject || !FProjectDirty) return;
+  if (!FOpenProject.Dirty()) return;
   TRecoveryJournal journal;
-  journal.projectRoot = FProject->RootPath();
-  journal.title = FProject->Title();
-  journal.styleProfile = FProject->StyleProfile();
-  journal.topicsJson = TopicsJsonText(*FProject);
-  journal.texts = FUnsavedTopicHtml;
+  journal.projectRoot = Project().RootPath();
+  journal.title = Project().Title();
+  journal.styleProfile = Project().StyleProfile();
+  journal.topicsJson = TopicsJsonText(Project());
+  journal.texts = FOpenProject.UnsavedTopicHtml();
   // The text the page last reported for the topic shown; no wait for the page here.
   if (FSession && !FSession->CurrentTopicID().empty() && !FSession->DirtyHtml().empty()) {
     journal.texts[FSession->CurrentTopicID()] = FSession->DirtyHtml();
@@ -71,7 +71,7 @@ void TfrmMain::ClearRecoveryJournal() {
   if (FJournalTimer) FJournalTimer->stop();
   // A journal that cannot be deleted is offered again at the next opening, where the
   // writer can discard it.
-  for (const std::string& root : {FJournalRoot, FProject ? FProject->RootPath() : std::string()}) {
+  for (const std::string& root : {FJournalRoot, Project().RootPath()}) {
     if (!root.empty()) JournalWriter().Clear(root);
   }
   FJournalRoot.clear();
@@ -79,7 +79,7 @@ void TfrmMain::ClearRecoveryJournal() {
 
 bool TfrmMain::OfferRecovery() {
   WaitForRecoveryJournal();  // a clear still on its way must not be offered back
-  const std::string root = FProject->RootPath();
+  const std::string root = Project().RootPath();
   const TJournalRead read = ReadRecoveryJournal(root);
   if (read.state == TJournalState::None) return false;
   if (read.state != TJournalState::Found) {
@@ -90,7 +90,7 @@ bool TfrmMain::OfferRecovery() {
                                        {path, read.problem, aside.empty() ? path : aside}));
     return false;
   }
-  const TRecoveryChanges changes = RecoveryChanges(read.journal, *FProject);
+  const TRecoveryChanges changes = RecoveryChanges(read.journal, Project());
   if (changes.Empty()) {
     JournalWriter().Clear(root);
     return false;
@@ -112,9 +112,9 @@ bool TfrmMain::OfferRecovery() {
     JournalWriter().Clear(root);
     return false;
   }
-  ApplyRecoveryJournal(read.journal, *FProject, FUnsavedTopicHtml);
+  ApplyRecoveryJournal(read.journal, Project(), FOpenProject.UnsavedTopicHtml());
   FJournalRoot = root;
-  FProjectDirty = true;
+  FOpenProject.MarkDirty();
   ShowStatus(TranslateText("Unsaved changes recovered"));
   return true;
 }
@@ -123,27 +123,12 @@ bool TfrmMain::RecoverWorkspaceProject() {
   const std::string folder = ProjectWorkspaceFolder();
   WaitForRecoveryJournal();
   if (ReadRecoveryJournal(folder).state == TJournalState::None) return false;
-  auto loaded = std::make_unique<TDocProject>();
-  loaded->SetRootPath(folder);
-  try {
-    EnsureProjectFolders(*loaded);
-    InstallAppFiles(*loaded);
-    LoadProject(folder, *loaded);
-  } catch (const std::exception&) {
-    // The journal holds the tree; what the folder holds of it is read as far as it goes.
-    loaded->Clear();
-  }
-  DiscardPendingTexts();
-  FProjectDirty = false;
-  FProjectFileName.clear();
-  FProject = std::move(loaded);
+  FOpenProject.AdoptFolder(folder);
+  ForgetProjectState();
   EditingSession();
   ApplyBaseHref();
   if (!OfferRecovery()) return false;
-  LoadProjectSettings();
-  FillStyleProfiles();
-  RebuildTopicTree();
-  SelectFirstNode();
-  UpdateCaption();
+  ReloadProjectSettings();
+  ShowProject();
   return true;
 }

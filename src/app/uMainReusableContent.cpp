@@ -14,14 +14,14 @@ constexpr int kHtmlAfterSaveMs = 600;
 }  // namespace
 
 void TfrmMain::btnVariablesConditionsSnippetsClick() {
-  if (Trim(FProject->RootPath()).empty()) return;
+  if (Trim(Project().RootPath()).empty()) return;
   // A file that does not parse reads as empty lists, and saving them would replace
   // every entry it still holds (a merge conflict left in it, say).
   TReusableProjectContent store;
-  if (!store.LoadFromProject(*FProject)) {
+  if (!store.LoadFromProject(Project())) {
     throw EFolivaneError(TranslateText("The file of variables, snippets and conditions is damaged (not valid JSON); "
                                        "fix or remove it first: ") +
-                         ReusableContentPath(*FProject));
+                         ReusableContentPath(Project()));
   }
   if (EditorReady() && !CurrentTopicID().empty()) RequestHtmlAndWait(kHtmlBeforeDialogMs);
 
@@ -30,7 +30,7 @@ void TfrmMain::btnVariablesConditionsSnippetsClick() {
   dialog.SetSaveHandler([this, &store] {
     bool saved = false;
     Guard([&] {
-      store.SaveToProject(*FProject);
+      store.SaveToProject(Project());
       saved = true;
     });
     if (saved) MarkProjectDirty();

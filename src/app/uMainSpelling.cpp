@@ -12,14 +12,14 @@ void TfrmMain::ConnectSpellChecking() {
 }
 
 void TfrmMain::ApplySpellCheck() {
-  if (!FEditorHost || !FSettings || !FProject) return;
-  FEditorHost->SetSpellLanguage(EffectiveSpellLanguage(FSettings->SpellLanguage, CurrentLanguage(),
+  if (!FEditorHost) return;
+  FEditorHost->SetSpellLanguage(EffectiveSpellLanguage(Settings().SpellLanguage, CurrentLanguage(),
                                                        InstalledSpellLanguages(SpellDictionaryFolder())));
   if (!EditorReady() || !FBridge) return;
   std::vector<std::string> words;
-  if (!FProject->RootPath().empty()) {
+  if (!Project().RootPath().empty()) {
     try {
-      words = LoadProjectWords(FProject->RootPath());
+      words = LoadProjectWords(Project().RootPath());
     } catch (const std::exception& e) {
       ShowStatus(TranslateText("The project's word list cannot be read: ") + e.what());
     }
@@ -28,9 +28,9 @@ void TfrmMain::ApplySpellCheck() {
 }
 
 void TfrmMain::AddWordToProject(const std::string& word) {
-  if (!FProject || FProject->RootPath().empty()) return;
-  if (AddProjectWord(FProject->RootPath(), word)) {
+  if (Project().RootPath().empty()) return;
+  if (AddProjectWord(Project().RootPath(), word)) {
     ShowStatus(FormatText(TranslateText("\"%s\" was added to the project's word list."), {Trim(word)}));
   }
-  if (FBridge) FBridge->SetProjectWords(LoadProjectWords(FProject->RootPath()));
+  if (FBridge) FBridge->SetProjectWords(LoadProjectWords(Project().RootPath()));
 }

@@ -6,20 +6,18 @@
 #include "uUserDialogs.h"
 
 void TfrmMain::btnProjectSettingsClick() {
-  if (!FSettings || !FDialogs->EditProjectSettings(*FSettings, FProject->RootPath())) return;
+  if (!FDialogs->EditProjectSettings(Settings(), Project().RootPath())) return;
   SaveConfirmedSettings();
   ApplySettingsToUi();
   ApplySettingsChangeToEditor();
   ApplySpellCheck();
-  ApplyHeaderBgToAllTopics(ColorToHtml(FSettings->DefaultHeaderBgColor));
+  ApplyHeaderBgToAllTopics(ColorToHtml(Settings().DefaultHeaderBgColor));
   MarkProjectDirty();
 }
 
 void TfrmMain::SaveConfirmedSettings() {
   try {
-    const std::string path = TProjectSettings::DefaultSettingsPathForProject(FProject->RootPath());
-    EnsureDir(ExtractFileDir(path));
-    FSettings->SaveToFile(path);
+    FOpenProject.SaveSettings();
   } catch (const std::exception& e) {
     // Save Project does not write the settings, so a silent failure would lose them.
     ShowErrorBox(*FDialogs, TranslateText("Failed to save project settings: ") + e.what());
@@ -27,10 +25,10 @@ void TfrmMain::SaveConfirmedSettings() {
 }
 
 void TfrmMain::ApplyHeaderBgToAllTopics(const std::string& color) {
-  if (!FProject || FProject->RootPath().empty()) return;
-  const std::string meta = PathJoin(FProject->RootPath(), "meta");
+  if (Project().RootPath().empty()) return;
+  const std::string meta = PathJoin(Project().RootPath(), "meta");
   if (!DirExists(meta)) return;
-  const std::string defaultFile = HeaderBgPath(*FProject, "");
+  const std::string defaultFile = HeaderBgPath(Project(), "");
   std::vector<std::string> files{defaultFile};
   for (const std::string& file : ListFiles(meta)) {
     const std::string name = ExtractFileName(file);
@@ -67,17 +65,17 @@ std::string CleanupPreview(const std::vector<TTopicCleanup>& plan) {
 }  // namespace
 
 void TfrmMain::CleanUpFormattingClick() {
-  if (!FProject || !FSettings || FProject->RootPath().empty()) return;
+  if (Project().RootPath().empty()) return;
   // The cleanup reads and writes the topic files: what is typed or pending goes there first.
-  if (FProjectDirty) {
+  if (FOpenProject.Dirty()) {
     if (FDialogs->Ask(TMessageKind::Confirmation,
                       TranslateText("The project has unsaved changes. Save them before cleaning up the formatting?"),
                       TDialogButtons::OkCancel) != TDialogAnswer::Ok)
       return;
     btnSaveClick();
-    if (FProjectDirty) return;
+    if (FOpenProject.Dirty()) return;
   }
-  const std::vector<TTopicCleanup> plan = PlanFormattingCleanup(*FProject, *FSettings);
+  const std::vector<TTopicCleanup> plan = PlanFormattingCleanup(Project(), Settings());
   if (plan.empty()) {
     FDialogs->ShowMessage(TMessageKind::Information, TranslateText("No topic has formatting to clean up."));
     return;
@@ -85,7 +83,7 @@ void TfrmMain::CleanUpFormattingClick() {
   if (FDialogs->Ask(TMessageKind::Confirmation, CleanupPreview(plan), TDialogButtons::OkCancel) != TDialogAnswer::Ok)
     return;
   try {
-    ApplyFormattingCleanup(*FProject, plan);
+    ApplyFormattingCleanup(Project(), plan);
   } catch (...) {
     LoadTopicIntoEditor(CurrentTopicID());  // topics written before the failure show their new text
     throw;

@@ -12,11 +12,10 @@
 #include "uSettingsCss.h"
 #include "uToolbarSync.h"
 #include "uTopicEditorSession.h"
+#include "uTopicPanel.h"
 #include "uTopicTree.h"
 
-namespace {
-
-// What the session needs from the window.
+// What the session needs from the window (a friend of it).
 class TMainEditorWindow : public ITopicEditorWindow {
  public:
   explicit TMainEditorWindow(TfrmMain& form) : F(form) {}
@@ -60,19 +59,17 @@ class TMainEditorWindow : public ITopicEditorWindow {
   TfrmMain& F;
 };
 
-}  // namespace
-
 void TfrmMain::CreateTopicEditing() {
   FEditorWindow = std::make_shared<TMainEditorWindow>(*this);
-  FSession = std::make_shared<TTopicEditorSession>(*FEditorWindow, *FBridge, FUnsavedTopicHtml);
-  FSession->SetProject(FProject.get(), FSettings.get());
+  FSession = std::make_shared<TTopicEditorSession>(*FEditorWindow, *FBridge, FOpenProject.UnsavedTopicHtml());
+  FSession->SetProject(&Project(), &Settings());
   FSession->SetToolbarSync(FToolbarSync.get());
 }
 
-// The session, pointed at the project objects the window holds now (opening a project
-// replaces them).
+// The session, pointed at the project objects the window holds now (opening or starting a
+// project replaces them).
 TTopicEditorSession* TfrmMain::EditingSession() {
-  if (FSession) FSession->SetProject(FProject.get(), FSettings.get());
+  if (FSession) FSession->SetProject(&Project(), &Settings());
   return FSession.get();
 }
 
@@ -85,14 +82,14 @@ bool TfrmMain::EditorReady() const { return FSession && FSession->IsEditorReady(
 
 void TfrmMain::ForgetCurrentTopic() {
   if (auto* session = EditingSession()) session->ForgetCurrentTopic();
-  ClearTopicProperties();
+  pnlTopics->ClearProperties();
 }
 
-void TfrmMain::tvTocChange() {
+void TfrmMain::SelectedTopicChanged() {
   auto* session = EditingSession();
-  if (FRebuildingTree || !session) return;
+  if (!session) return;
   std::string id = SelectedTopicID();
-  if (!id.empty() && !FProject->HasTopic(id)) id.clear();
+  if (!id.empty() && !Project().HasTopic(id)) id.clear();
   if (id == CurrentTopicID() && !session->IsBusy()) return;
   session->TopicSelectionChanged(id);
 }

@@ -1,26 +1,17 @@
-// The topic tree: building it from the model, the structure commands, drag and drop,
-// renaming, the topic properties and the style profile.
+// The topic commands: new, remove and undo remove, duplicate, move, rename, moves dropped in
+// the tree, the topic properties and the style profile. The topic panel shows the tree.
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QMenu>
-#include <QPlainTextEdit>
 #include <algorithm>
-#include <unordered_set>
 
 #include "uMain.h"
 #include "uQtText.h"
-#include "uScopedFlag.h"
 #include "uStorage.h"
 #include "uTopicEditorSession.h"
-#include "uTopicPropertiesPanel.h"
+#include "uTopicPanel.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
 
 namespace {
-
-std::string NodeID(const QTreeWidgetItem* item) { return TopicItemID(item); }
 
 int IndexOf(const TStringList& list, const std::string& id) {
   const auto it = std::find(list.begin(), list.end(), id);
@@ -31,53 +22,15 @@ int IndexOf(const TStringList& list, const std::string& id) {
 
 // --- Building ----------------------------------------------------------------------------
 
-void TfrmMain::RebuildTopicTree() {
-  const TScopedFlag rebuilding(FRebuildingTree);
-  tvToc->setUpdatesEnabled(false);
-  tvToc->SetDropTarget(nullptr, 0);
-  FDragNode = nullptr;
-  // The branches the writer opened stay open.
-  std::unordered_set<std::string> expanded;
-  for (QTreeWidgetItemIterator it(tvToc); *it; ++it) {
-    if ((*it)->isExpanded()) expanded.insert(NodeID(*it));
-  }
-  tvToc->clear();
-  FillTopicItems(tvToc, *FProject);
-  for (QTreeWidgetItemIterator it(tvToc); *it; ++it) {
-    (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
-    if (expanded.count(NodeID(*it))) (*it)->setExpanded(true);
-  }
-  tvToc->setCurrentItem(nullptr);
-  tvToc->setUpdatesEnabled(true);
-}
+void TfrmMain::RebuildTopicTree() { pnlTopics->Rebuild(); }
 
-std::string TfrmMain::SelectedTopicID() const { return NodeID(tvToc->currentItem()); }
+std::string TfrmMain::SelectedTopicID() const { return pnlTopics->SelectedID(); }
 
-void TfrmMain::SelectTopicNode(const std::string& id) {
-  for (QTreeWidgetItemIterator it(tvToc); *it; ++it) {
-    if (NodeID(*it) == id) {
-      tvToc->setCurrentItem(*it);
-      tvToc->scrollToItem(*it);
-      return;
-    }
-  }
-}
+void TfrmMain::SelectTopicNode(const std::string& id) { pnlTopics->Select(id); }
 
 void TfrmMain::ShowTopicSelectedQuietly(const std::string& id) {
-  {
-    const TScopedFlag quiet(FRebuildingTree);  // no switch follows
-    tvToc->setCurrentItem(nullptr);
-    SelectTopicNode(id);
-  }
-  if (!id.empty() && FProject->HasTopic(id)) ShowTopicProperties(id);
-}
-
-QTreeWidgetItem* TfrmMain::FirstNode() const {
-  return tvToc->topLevelItemCount() > 0 ? tvToc->topLevelItem(0) : nullptr;
-}
-
-void TfrmMain::SelectFirstNode() {
-  if (QTreeWidgetItem* first = FirstNode()) tvToc->setCurrentItem(first);
+  pnlTopics->SelectQuietly(id);
+  if (!id.empty() && Project().HasTopic(id)) ShowTopicProperties(id);
 }
 
 void TfrmMain::RebuildAndSelect(const std::string& id) {
@@ -92,8 +45,8 @@ void TfrmMain::btnNewSubTopicClick(bool asRoot) {
   std::string title = TranslateText("New Topic");
   if (!FDialogs->InputBox(TranslateText("New Topic"), TranslateText("Title:"), title)) return;
   if (!AcceptableTitle(title)) return;
-  const std::string id = FProject->AddTopic(title, parent).ID();
-  SaveProject(*FProject);
+  const std::string id = Project().AddTopic(title, parent).ID();
+  SaveProject(Project());
   RebuildAndSelect(id);
   RequestEditorFocus();     // a new topic is there to be written
   LoadTopicIntoEditor(id);  // a new topic gets its file even before the page is ready
@@ -102,8 +55,8 @@ void TfrmMain::btnNewSubTopicClick(bool asRoot) {
 
 void TfrmMain::btnDeleteTopicClick() {
   const std::string id = SelectedTopicID();
-  if (id.empty() || !FProject->HasTopic(id)) return;
-  const TTopic& topic = FProject->GetTopic(id);
+  if (id.empty() || !Project().HasTopic(id)) return;
+  const TTopic& topic = Project().GetTopic(id);
   const std::string question = topic.Children().empty() ? TranslateText("Remove the topic \"%s\"?")
                                                         : TranslateText("Remove the topic \"%s\" and its subtopics?");
   if (FDialogs->Ask(TMessageKind::Warning, FormatText(question, {topic.Title()}), TDialogButtons::YesNo) !=
@@ -111,25 +64,25 @@ void TfrmMain::btnDeleteTopicClick() {
     return;
   }
   // What was typed into the topic shown goes with it, so that undoing brings it back.
-  const bool current = !CurrentTopicID().empty() && FProject->IsDescendant(CurrentTopicID(), id);
+  const bool current = !CurrentTopicID().empty() && Project().IsDescendant(CurrentTopicID(), id);
   if (current) {
     RequestHeaderAndWait(400);
     CaptureCurrentTopicHtml();
   }
   const std::string neighbour = NeighbourAfterRemoval(id);
-  FRemovedBranches.push_back(RemoveBranch(*FProject, id, FUnsavedTopicHtml));
+  FRemovedBranches.push_back(RemoveBranch(Project(), id, FOpenProject.UnsavedTopicHtml()));
   if (current) ForgetCurrentTopic();
   UpdateUndoRemoveTopic();
-  SaveProject(*FProject);
+  SaveProject(Project());
   RebuildTopicTree();
   if (!neighbour.empty()) SelectTopicNode(neighbour);
-  else SelectFirstNode();
+  else pnlTopics->SelectFirst();
 }
 
 std::string TfrmMain::NeighbourAfterRemoval(const std::string& id) const {
-  const std::string parent = FProject->GetTopic(id).ParentID();
-  const bool hasParent = !parent.empty() && FProject->HasTopic(parent);
-  const TStringList& list = hasParent ? FProject->GetTopic(parent).Children() : FProject->RootTopicIDs();
+  const std::string parent = Project().GetTopic(id).ParentID();
+  const bool hasParent = !parent.empty() && Project().HasTopic(parent);
+  const TStringList& list = hasParent ? Project().GetTopic(parent).Children() : Project().RootTopicIDs();
   const int i = IndexOf(list, id);
   if (i >= 0 && i + 1 < static_cast<int>(list.size())) return list[i + 1];
   if (i > 0) return list[i - 1];
@@ -141,8 +94,8 @@ void TfrmMain::UndoRemoveTopicClick() {
   const TRemovedBranch branch = std::move(FRemovedBranches.back());
   FRemovedBranches.pop_back();
   UpdateUndoRemoveTopic();
-  RestoreBranch(*FProject, branch, FUnsavedTopicHtml);
-  SaveProject(*FProject);
+  RestoreBranch(Project(), branch, FOpenProject.UnsavedTopicHtml());
+  SaveProject(Project());
   if (!branch.pendingTexts.empty()) MarkProjectDirty();  // its typed texts are still unsaved
   RebuildAndSelect(branch.TopID());
 }
@@ -151,15 +104,15 @@ void TfrmMain::UpdateUndoRemoveTopic() { actUndoRemoveTopic->setEnabled(!FRemove
 
 void TfrmMain::DuplicateTopicClick(bool withSubtopics) {
   const std::string id = SelectedTopicID();
-  if (id.empty() || !FProject->HasTopic(id)) return;
-  if (!CurrentTopicID().empty() && FProject->IsDescendant(CurrentTopicID(), id)) {
+  if (id.empty() || !Project().HasTopic(id)) return;
+  if (!CurrentTopicID().empty() && Project().IsDescendant(CurrentTopicID(), id)) {
     // The copy takes what the page shows, typed or not.
     RequestHeaderAndWait(400);
     CaptureCurrentTopicHtml();
   }
-  const std::string title = FormatText(TranslateText("%s (copy)"), {FProject->GetTopic(id).Title()});
-  const std::string copy = DuplicateBranch(*FProject, id, withSubtopics, title, FUnsavedTopicHtml);
-  SaveProject(*FProject);
+  const std::string title = FormatText(TranslateText("%s (copy)"), {Project().GetTopic(id).Title()});
+  const std::string copy = DuplicateBranch(Project(), id, withSubtopics, title, FOpenProject.UnsavedTopicHtml());
+  SaveProject(Project());
   MarkProjectDirty();
   RebuildAndSelect(copy);
 }
@@ -170,216 +123,120 @@ bool TfrmMain::AcceptableTitle(const std::string& title) {
   return false;
 }
 
-void TfrmMain::ShowTreeContextMenu(const QPoint& pos) {
-  if (QTreeWidgetItem* item = tvToc->itemAt(pos)) {
-    if (item != tvToc->currentItem()) tvToc->setCurrentItem(item);
-  }
-  mnuTree->popup(tvToc->viewport()->mapToGlobal(pos));
-}
-
 void TfrmMain::MoveUpClick() {
   const std::string id = SelectedTopicID();
-  if (id.empty() || !FProject->HasTopic(id)) return;
-  const std::string parent = FProject->GetTopic(id).ParentID();
-  const TStringList& list = parent.empty() ? FProject->RootTopicIDs() : FProject->GetTopic(parent).Children();
+  if (id.empty() || !Project().HasTopic(id)) return;
+  const std::string parent = Project().GetTopic(id).ParentID();
+  const TStringList& list = parent.empty() ? Project().RootTopicIDs() : Project().GetTopic(parent).Children();
   const int i = IndexOf(list, id);
   if (i <= 0) return;
-  FProject->MoveTopic(id, parent, i - 1);
+  Project().MoveTopic(id, parent, i - 1);
   MarkProjectDirty();
-  SaveProject(*FProject);
+  SaveProject(Project());
   RebuildAndSelect(id);
 }
 
 void TfrmMain::MoveDownClick() {
   const std::string id = SelectedTopicID();
-  if (id.empty() || !FProject->HasTopic(id)) return;
-  const std::string parent = FProject->GetTopic(id).ParentID();
-  const TStringList& list = parent.empty() ? FProject->RootTopicIDs() : FProject->GetTopic(parent).Children();
+  if (id.empty() || !Project().HasTopic(id)) return;
+  const std::string parent = Project().GetTopic(id).ParentID();
+  const TStringList& list = parent.empty() ? Project().RootTopicIDs() : Project().GetTopic(parent).Children();
   const int i = IndexOf(list, id);
   if (i < 0 || i >= static_cast<int>(list.size()) - 1) return;
-  FProject->MoveTopic(id, parent, i + 1);
+  Project().MoveTopic(id, parent, i + 1);
   MarkProjectDirty();
-  SaveProject(*FProject);
+  SaveProject(Project());
   RebuildAndSelect(id);
 }
 
 void TfrmMain::ChangeParentClick() {
   const std::string id = SelectedTopicID();
-  if (id.empty() || !FProject->HasTopic(id)) return;
-  const std::string parent = FProject->GetTopic(id).ParentID();
-  if (parent.empty() || !FProject->HasTopic(parent)) return;
-  const std::string grand = FProject->GetTopic(parent).ParentID();
+  if (id.empty() || !Project().HasTopic(id)) return;
+  const std::string parent = Project().GetTopic(id).ParentID();
+  if (parent.empty() || !Project().HasTopic(parent)) return;
+  const std::string grand = Project().GetTopic(parent).ParentID();
   const TStringList& list =
-      grand.empty() || !FProject->HasTopic(grand) ? FProject->RootTopicIDs() : FProject->GetTopic(grand).Children();
+      grand.empty() || !Project().HasTopic(grand) ? Project().RootTopicIDs() : Project().GetTopic(grand).Children();
   const int j = IndexOf(list, parent);
   const int index = j >= 0 ? j + 1 : static_cast<int>(list.size());
-  FProject->MoveTopic(id, grand, index);
+  Project().MoveTopic(id, grand, index);
   MarkProjectDirty();
-  SaveProject(*FProject);
+  SaveProject(Project());
   RebuildAndSelect(id);
 }
 
 void TfrmMain::RenameClick() {
-  QTreeWidgetItem* item = tvToc->currentItem();
+  QTreeWidgetItem* item = pnlTopics->Tree()->currentItem();
   if (!item) return;
   std::string title = FromQ(item->text(0));
   if (!FDialogs->InputBox(TranslateText("Rename Topic"), TranslateText("Title:"), title)) return;
   if (!AcceptableTitle(title)) return;
-  {
-    const TScopedFlag quiet(FRebuildingTree);
-    item->setText(0, ToQ(title));
-  }
-  tvTocEdited(item, title);
+  pnlTopics->SetTitleQuietly(item, title);
+  TopicTitleEdited(item, title);
 }
 
-void TfrmMain::tvTocEdited(QTreeWidgetItem* item, const std::string& newText) {
-  if (!item || NodeID(item).empty()) return;
-  const std::string id = SelectedTopicID().empty() ? NodeID(item) : SelectedTopicID();
-  if (!FProject->HasTopic(id)) return;
-  const std::string oldTitle = FProject->GetTopic(id).Title();
+void TfrmMain::TopicTitleEdited(QTreeWidgetItem* item, const std::string& newText) {
+  if (!item || TopicItemID(item).empty()) return;
+  const std::string id = SelectedTopicID().empty() ? TopicItemID(item) : SelectedTopicID();
+  if (!Project().HasTopic(id)) return;
+  const std::string oldTitle = Project().GetTopic(id).Title();
   if (newText == oldTitle) return;
   if (!AcceptableTitle(newText)) {
-    {
-      const TScopedFlag quiet(FRebuildingTree);
-      item->setText(0, ToQ(oldTitle));
-    }
-    tvToc->setFocus();  // the label editor lost the keyboard to the message and closes
+    pnlTopics->SetTitleQuietly(item, oldTitle);
+    pnlTopics->Tree()->setFocus();  // the label editor lost the keyboard to the message and closes
     return;
   }
-  FProject->GetTopic(id).SetTitle(newText);
+  Project().GetTopic(id).SetTitle(newText);
   MarkProjectDirty();
   if (TTopicEditorSession* session = EditingSession()) session->RetitleHeader(id, oldTitle);
 }
 
-// --- Drag and drop --------------------------------------------------------------------
-
-void TfrmMain::tvTocStartDrag() { FDragNode = tvToc->currentItem(); }
-
-bool TfrmMain::tvTocDragOver(QTreeWidgetItem* target, int y) {
-  if (!FDragNode || !target || target == FDragNode) return false;
-  const std::string dragged = NodeID(FDragNode);
-  const std::string targetID = NodeID(target);
-  if (targetID == dragged || FProject->IsDescendant(targetID, dragged)) return false;
-  const QRect label = tvToc->LabelRect(target);
-  const int dy = y - label.top();
-  const int h = label.height();
-  if (dy < h / 3) {
-    FDropMode = dmBefore;
-  } else if (dy > (2 * h) / 3) {
-    FDropMode = dmAfter;
-  } else {
-    FDropMode = dmChild;
-  }
-  tvToc->SetDropTarget(target, FDropMode);
-  return true;
-}
-
-void TfrmMain::tvTocDragDrop(QTreeWidgetItem* target, int y) {
-  if (!FDragNode) return;
-  if (tvToc->DropTarget()) target = tvToc->DropTarget();
-  tvToc->SetDropTarget(nullptr, 0);
-  if (!target) return;
-  const std::string dragged = NodeID(FDragNode);
-  const std::string targetID = NodeID(target);
-  if (dragged.empty() || targetID == dragged || FProject->IsDescendant(targetID, dragged)) return;
-  std::string newParent;
-  int index = 0;
-  if (FDropMode == dmChild) {
-    newParent = targetID;
-    index = static_cast<int>(FProject->GetTopic(targetID).Children().size());
-  } else {
-    newParent = NodeID(target->parent());
-    TStringList list = newParent.empty() ? FProject->RootTopicIDs() : FProject->GetTopic(newParent).Children();
-    list.erase(std::remove(list.begin(), list.end(), dragged), list.end());
-    int k = IndexOf(list, targetID);
-    if (k < 0) k = static_cast<int>(list.size());
-    index = FDropMode == dmAfter ? k + 1 : k;
-  }
-  FProject->MoveTopic(dragged, newParent, index);
-  SaveProject(*FProject);
-  RebuildAndSelect(dragged);
+void TfrmMain::MoveDroppedTopic(const std::string& id, const std::string& parent, int index) {
+  Project().MoveTopic(id, parent, index);
+  SaveProject(Project());
+  RebuildAndSelect(id);
 }
 
 // --- Properties and style profile -------------------------------------------------------
 
 void TfrmMain::ShowTopicProperties(const std::string& id) {
-  if (!FProject->HasTopic(id)) return;
+  if (!Project().HasTopic(id)) return;
   // Whatever the panel still holds belongs to the topic it was showing.
-  if (id != FPropertiesTopicID) TopicPropertiesEdited();
-  const TTopic& topic = FProject->GetTopic(id);
-  grpProperties->ShowTopic(topic);
-  FPropertiesTopicID = id;
-}
-
-void TfrmMain::ClearTopicProperties() {
-  FPropertiesTopicID.clear();
-  grpProperties->Clear();
-}
-
-bool TfrmMain::StoreTopicProperties(const std::string& id) {
-  if (id.empty() || !FProject->HasTopic(id)) return false;
-  return grpProperties->StoreInto(FProject->GetTopic(id));
+  if (id != pnlTopics->PropertiesTopicID()) TopicPropertiesEdited();
+  pnlTopics->ShowProperties(Project().GetTopic(id));
 }
 
 // Every edit of the panel reaches the topic at once: nothing waits for Apply.
 void TfrmMain::TopicPropertiesEdited() {
-  if (!StoreTopicProperties(FPropertiesTopicID)) return;
+  if (!pnlTopics->StoreProperties(Project())) return;
   MarkProjectDirty();
-  RefreshTopicItemLooks();
+  pnlTopics->RefreshLooks();
 }
 
 void TfrmMain::ApplyTopicProperties(const std::string& id) {
-  if (!FProject->HasTopic(id)) return;
-  if (id == FPropertiesTopicID && StoreTopicProperties(id)) RefreshTopicItemLooks();
-  SaveProject(*FProject);
+  if (!Project().HasTopic(id)) return;
+  if (id == pnlTopics->PropertiesTopicID() && pnlTopics->StoreProperties(Project())) pnlTopics->RefreshLooks();
+  SaveProject(Project());
 }
 
 void TfrmMain::btnApplyPropsClick() {
-  const std::string id = FPropertiesTopicID.empty() ? SelectedTopicID() : FPropertiesTopicID;
+  const std::string id = pnlTopics->PropertiesTopicID().empty() ? SelectedTopicID() : pnlTopics->PropertiesTopicID();
   if (!id.empty()) ApplyTopicProperties(id);
   ShowStatus(TranslateText("Properties saved"));
 }
 
-void TfrmMain::RefreshTopicItemLooks() {
-  for (QTreeWidgetItemIterator it(tvToc); *it; ++it) {
-    const std::string id = NodeID(*it);
-    if (FProject->HasTopic(id)) ShowTopicItemExclusions(*it, FProject->GetTopic(id));
-  }
-}
-
 // Topic switches made in the tree (clicks, arrow keys, removal) leave the keyboard there;
 // only a command of the window moves it to the page.
-bool TfrmMain::TreeKeepsFocus() const { return tvToc->hasFocus() && !FEditorFocusOrdered; }
+bool TfrmMain::TreeKeepsFocus() const { return pnlTopics->Tree()->hasFocus() && !FEditorFocusOrdered; }
 
 void TfrmMain::FocusEditorFromTree() { RequestEditorFocus(); }
 
-void TfrmMain::TopicPropertiesClick() {
-  grpProperties->show();
-  grpProperties->FocusFirstField();
-}
+void TfrmMain::TopicPropertiesClick() { pnlTopics->FocusProperties(); }
 
-void TfrmMain::FillStyleProfiles() {
-  const QSignalBlocker block(cbStyle);
-  cbStyle->clear();
-  const std::string folder = PathJoin(FProject->RootPath(), "styles");
-  if (DirExists(folder)) {
-    for (const std::string& file : ListFiles(folder)) {
-      const std::string name = FileNameWithoutExt(file);
-      // A name the outputs cannot carry ("print?.css") would stop every topic switch and export.
-      const bool usable = std::none_of(name.begin(), name.end(), [](char c) { return IsInvalidPathChar(c); });
-      if (usable && SameTextAscii(ExtractFileExt(file), ".css")) cbStyle->addItem(ToQ(name));
-    }
-  }
-  if (cbStyle->count() == 0) cbStyle->addItem("default");
-  const int current = cbStyle->findText(ToQ(FProject->StyleProfile()), Qt::MatchExactly | Qt::MatchCaseSensitive);
-  cbStyle->setCurrentIndex(current >= 0 ? current : 0);
-}
-
-void TfrmMain::cbStyleChange() {
-  if (cbStyle->currentIndex() < 0) return;
-  const std::string profile = FromQ(cbStyle->currentText());
-  FProject->SetStyleProfile(profile);
-  SaveProject(*FProject);
+void TfrmMain::StyleProfileChosen() {
+  const std::string profile = pnlTopics->ChosenStyleProfile();
+  Project().SetStyleProfile(profile);
+  SaveProject(Project());
   ShowStatus(TranslateText("Style set: ") + profile);
   ApplyEditorCss();
 }

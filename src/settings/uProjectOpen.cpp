@@ -15,23 +15,30 @@ void OpenProjectFile(const std::string& fileName, TDocProject& project, TProject
   LoadProject(project.RootPath(), project);
   if (!info.title.empty()) project.SetTitle(info.title);
 
-  // As in the window: a settings file that cannot be read leaves the defaults, and says so.
-  const std::string settingsPath = TProjectSettings::DefaultSettingsPathForProject(project.RootPath());
-  TProjectSettings loaded;
+  settings = TProjectSettings();
+  const std::string problem = ReadProjectSettings(project, settings);
+  if (!problem.empty() && warnings) warnings->push_back(problem);
+  project.SetTitle(settings.ProjTitle);
+}
+
+std::string ReadProjectSettings(const TDocProject& project, TProjectSettings& settings) {
+  const std::string path = TProjectSettings::DefaultSettingsPathForProject(project.RootPath());
+  TProjectSettings loaded = settings;
   std::string problem;
   try {
-    if (FileExists(settingsPath) && !loaded.LoadFromFile(settingsPath)) problem = settingsPath;
-  } catch (const EFolivaneError& e) {
+    if (FileExists(path) && !loaded.LoadFromFile(path)) problem = path;
+  } catch (const std::exception& e) {
     problem = e.what();
   }
-  settings = problem.empty() ? loaded : TProjectSettings();
-  if (!problem.empty() && warnings) {
-    warnings->push_back(TranslateText("The project settings cannot be read; the defaults are used until the "
-                                      "settings are confirmed again: ") +
-                        problem);
+  if (problem.empty()) {
+    settings = loaded;
+    return "";
   }
-  if (!problem.empty()) settings.ProjTitle = project.Title();
-  project.SetTitle(settings.ProjTitle);
+  settings.ProjTitle = project.Title();
+  return TranslateText(
+             "The project settings cannot be read; the defaults are used until the settings are "
+             "confirmed again: ") +
+         problem;
 }
 
 std::string CreateProjectFile(const std::string& fileName, const std::string& title) {

@@ -16,6 +16,11 @@
 void OpenProjectFile(const std::string& fileName, TDocProject& project, TProjectSettings& settings,
                      std::vector<std::string>* warnings = nullptr);
 
+// Reads the settings file of an opened project into settings, which hold the defaults:
+// a file that cannot be read leaves them, titled as the project, and returns the
+// message to show; a missing file leaves them as they are. "" when nothing is wrong.
+std::string ReadProjectSettings(const TDocProject& project, TProjectSettings& settings);
+
 // Creates a project as New Project followed by Save As: the folder named after the
 // file, its standard folders and application files, default settings (title set when
 // given), one root topic "Welcome" with an empty paragraph, the structure and the

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QTemporaryDir>
+#include <QtGlobal>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "uEditorHost.h"
 #include "uJson.h"
 #include "uMain.h"
+#include "uTopicPanel.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
 
@@ -54,3 +56,14 @@ std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::stri
 
 // The page reporting that the user typed html into the current topic.
 void TypeIntoEditor(TFakeEditorHost& host, const std::string& html);
+
+// A control of the window by its object name (the window names each control after its
+// member); the test run stops when there is none, naming it.
+template <class T>
+T* Control(const QObject& window, const char* name) {
+  T* control = window.findChild<T*>(QString::fromLatin1(name));
+  if (!control) qFatal("The window has no %s named %s", T::staticMetaObject.className(), name);
+  return control;
+}
+inline TTopicPanel* TopicPanel(const QObject& window) { return Control<TTopicPanel>(window, "pnlTopics"); }
+inline TTopicTree* TopicTree(const QObject& window) { return Control<TTopicTree>(window, "tvToc"); }

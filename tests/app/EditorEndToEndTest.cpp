@@ -85,9 +85,9 @@ class EditorEndToEndTest : public QObject {
     // The caret's font follows the project default; one this machine lacks is shown by
     // name, not replaced by whichever font happens to head the list.
     const QString font = QString::fromStdString(window.Settings().DefaultFontName);
-    if (window.cmbTextFont->findText(font, Qt::MatchFixedString) < 0) {
-      QTRY_COMPARE_WITH_TIMEOUT(window.cmbTextFont->placeholderText(), font, 10000);
-      QCOMPARE(window.cmbTextFont->currentIndex(), -1);
+    if (Control<QComboBox>(window, "cmbTextFont")->findText(font, Qt::MatchFixedString) < 0) {
+      QTRY_COMPARE_WITH_TIMEOUT(Control<QComboBox>(window, "cmbTextFont")->placeholderText(), font, 10000);
+      QCOMPARE(Control<QComboBox>(window, "cmbTextFont")->currentIndex(), -1);
     }
 
     // Select the typed word and press the toolbar's Bold.
@@ -95,12 +95,12 @@ class EditorEndToEndTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(
         Evaluate(*page, "tinymce.get('zd-body').selection.getContent({format:'text'})").value_or(QString()) == "Hello",
         10000);
-    window.btnBold->click();
+    Control<QToolButton>(window, "btnBold")->click();
     QTRY_VERIFY_WITH_TIMEOUT(
         Evaluate(*page, "document.querySelector('#zd-body strong')?.textContent || ''").value_or(QString()) == "Hello",
         10000);
 
-    window.actSave->trigger();
+    Control<QAction>(window, "actSave")->trigger();
     QVERIFY(live.sandbox.dialogs.messages.empty());
     const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
     QVERIFY2(saved.find("<strong>Hello</strong>") != std::string::npos, saved.c_str());
@@ -108,11 +108,11 @@ class EditorEndToEndTest : public QObject {
     QVERIFY(!window.ProjectDirty());
 
     // The Edit menu's Copy and Paste go through the page's clipboard access.
-    window.actCopy->trigger();
+    Control<QAction>(window, "actCopy")->trigger();
     QVERIFY(
         Evaluate(*page, "(() => { const ed = tinymce.get('zd-body'); ed.selection.collapse(false); return 'ok'; })()")
             .has_value());
-    window.actPaste->trigger();
+    Control<QAction>(window, "actPaste")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("HelloHello"), 10000);
   }
 
@@ -155,8 +155,8 @@ class EditorEndToEndTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
     window.SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Heading"), 20000);
-    QTRY_COMPARE_WITH_TIMEOUT(window.cmbFontSize->currentText(), QString("40"), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(window.cmbLineSpacing->placeholderText(), QString("1.25"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QComboBox>(window, "cmbFontSize")->currentText(), QString("40"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QComboBox>(window, "cmbLineSpacing")->placeholderText(), QString("1.25"), 10000);
   }
 
   // The heading box turns the whole line into the heading, at the project's size, also in
@@ -174,14 +174,14 @@ class EditorEndToEndTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Installing"), 20000);
     window.RequestEditorFocus();
     QVERIFY(live.CaretIn("agent"));
-    window.cmbHeading->setCurrentIndex(1);
-    emit window.cmbHeading->activated(1);
+    Control<QComboBox>(window, "cmbHeading")->setCurrentIndex(1);
+    emit Control<QComboBox>(window, "cmbHeading")->activated(1);
     const QString size = QString::number(window.Settings().FontSizeH1) + "px";
     QTRY_COMPARE_WITH_TIMEOUT(
         Evaluate(*live.page, "getComputedStyle(document.querySelector('#zd-body h1') || document.body).fontSize")
             .value_or(QString()),
         size, 10000);
-    window.actSave->trigger();
+    Control<QAction>(window, "actSave")->trigger();
     const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
     QVERIFY2(saved.find(">Installing the agent</h1>") != std::string::npos, saved.c_str());
     QVERIFY2(saved.find("font-size") == std::string::npos && saved.find("<span") == std::string::npos, saved.c_str());
@@ -207,7 +207,7 @@ class EditorEndToEndTest : public QObject {
 
     window.SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second quick"), 20000);
-    window.actSave->trigger();
+    Control<QAction>(window, "actSave")->trigger();
     const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
     QVERIFY2(saved.find("Second quick") != std::string::npos, saved.c_str());
   }
@@ -227,7 +227,7 @@ class EditorEndToEndTest : public QObject {
     QTest::keyClicks(live.Input(), "spaced");
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("spaced"), 10000);
 
-    QComboBox* box = window.cmbLineSpacing;
+    QComboBox* box = Control<QComboBox>(window, "cmbLineSpacing");
     const int wide = box->findText("2.0");
     box->setCurrentIndex(wide);
     emit box->activated(wide);
@@ -250,14 +250,15 @@ class EditorEndToEndTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    window.tvToc->setFocus();
-    QTreeWidgetItem* second = window.tvToc->topLevelItem(1);
-    QTest::mouseClick(window.tvToc->viewport(), Qt::LeftButton, {}, window.tvToc->visualItemRect(second).center());
+    TopicTree(window)->setFocus();
+    QTreeWidgetItem* second = TopicTree(window)->topLevelItem(1);
+    QTest::mouseClick(TopicTree(window)->viewport(), Qt::LeftButton, {},
+                      TopicTree(window)->visualItemRect(second).center());
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second"), 20000);
     QTest::qWait(200);
-    QVERIFY(window.tvToc->hasFocus());
+    QVERIFY(TopicTree(window)->hasFocus());
 
-    QTest::keyClick(window.tvToc, Qt::Key_Return);
+    QTest::keyClick(TopicTree(window), Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(Evaluate(*live.page, "String(tinymce.get('zd-body').hasFocus())").value_or("") == "true",
                              10000);
     QTest::keyClicks(live.Input(), "Typed");

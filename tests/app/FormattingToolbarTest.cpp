@@ -53,7 +53,7 @@ class FormattingToolbarTest : public QObject {
     WriteTextFileUtf8(file, typed);
 
     t.box.dialogs.answers = {TDialogAnswer::Cancel};
-    t.w->actCleanUpFormatting->trigger();
+    Control<QAction>(*t.w, "actCleanUpFormatting")->trigger();
     QCOMPARE(t.box.dialogs.questions.size(), size_t(1));
     const std::string preview = t.box.dialogs.questions[0].text;
     QVERIFY2(preview.find("\nWelcome: 4 changes\n") != std::string::npos, preview.c_str());
@@ -61,10 +61,10 @@ class FormattingToolbarTest : public QObject {
     QCOMPARE(ReadFile(file), typed);
 
     t.box.dialogs.answers = {TDialogAnswer::Ok};
-    t.w->actCleanUpFormatting->trigger();
+    Control<QAction>(*t.w, "actCleanUpFormatting")->trigger();
     QCOMPARE(ReadFile(file), std::string(R"(<p>t</p><p><span style="color: #ff0000;">red</span></p>)"));
     // Nothing left: said so, nothing asked.
-    t.w->actCleanUpFormatting->trigger();
+    Control<QAction>(*t.w, "actCleanUpFormatting")->trigger();
     QCOMPARE(t.box.dialogs.questions.size(), size_t(2));
     QCOMPARE(t.box.dialogs.messages.back().text, std::string("No topic has formatting to clean up."));
     QVERIFY(t.box.dialogs.unexpected.empty());
@@ -73,7 +73,7 @@ class FormattingToolbarTest : public QObject {
   void enterInTheFontSizeBoxAppliesTheSizeOnce() {
     TReadyWindow t;
     QVERIFY(t.w->EditorReady());
-    QLineEdit* edit = t.w->cmbFontSize->lineEdit();
+    QLineEdit* edit = Control<QComboBox>(*t.w, "cmbFontSize")->lineEdit();
     QVERIFY(edit);
     for (const auto& [typed, key] : {std::pair{"20", Qt::Key_Return}, {"13", Qt::Key_Enter}}) {
       edit->selectAll();
@@ -82,16 +82,16 @@ class FormattingToolbarTest : public QObject {
     }
     QCOMPARE(t.UserArgs("fontSizePx"), (TArgs{"20", "13"}));
     // Choosing from the list is one command as well.
-    const int index = t.w->cmbFontSize->findText("24");
-    t.w->cmbFontSize->setCurrentIndex(index);
-    emit t.w->cmbFontSize->activated(index);
+    const int index = Control<QComboBox>(*t.w, "cmbFontSize")->findText("24");
+    Control<QComboBox>(*t.w, "cmbFontSize")->setCurrentIndex(index);
+    emit Control<QComboBox>(*t.w, "cmbFontSize")->activated(index);
     QCOMPARE(t.UserArgs("fontSizePx"), (TArgs{"20", "13", "24"}));
   }
 
   void enterInTheLineSpacingBoxAppliesTheShownValue() {
     TReadyWindow t;
     QVERIFY(t.w->EditorReady());
-    QComboBox* box = t.w->cmbLineSpacing;
+    QComboBox* box = Control<QComboBox>(*t.w, "cmbLineSpacing");
     box->setCurrentIndex(box->findText("2.0"));
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(t.UserArgs("lineHeight"), (TArgs{"2"}));
@@ -107,7 +107,7 @@ class FormattingToolbarTest : public QObject {
     QVERIFY(t.w->EditorReady());
     t.box.dialogs.tableSpecs = {TTableSpec{3, 4, true}, std::nullopt, TTableSpec{101, 2, false},
                                 TTableSpec{100, 30, false}};
-    for (int i = 0; i < 4; ++i) t.w->btnInsertTable->click();
+    for (int i = 0; i < 4; ++i) Control<QToolButton>(*t.w, "btnInsertTable")->click();
     QCOMPARE(t.UserArgs("table"), (TArgs{"3,4,header", "100,30"}));
     QCOMPARE(t.box.dialogs.messages.size(), size_t(1));
     QVERIFY(t.box.dialogs.messages[0].kind == TMessageKind::Warning);
@@ -123,14 +123,14 @@ class FormattingToolbarTest : public QObject {
     t.box.host.Post("{\"type\":\"cursorStyle\",\"area\":\"body\",\"linkHref\":\"https:\\/\\/example.com\\/a\"}");
     t.box.dialogs.linkAnswers = {
         {TLinkAnswer::Ok, " https://example.com/b "}, {TLinkAnswer::Remove, ""}, {TLinkAnswer::Cancel, ""}};
-    for (int i = 0; i < 3; ++i) t.w->btnLink->click();
+    for (int i = 0; i < 3; ++i) Control<QToolButton>(*t.w, "btnLink")->click();
     QCOMPARE(t.box.dialogs.linkShown, (TArgs{"https://example.com/a (existing)", "https://example.com/a (existing)",
                                              "https://example.com/a (existing)"}));
     QCOMPARE(t.UserArgs("link"), (TArgs{"https://example.com/b", ""}));
 
     t.box.host.Post(R"({"type":"cursorStyle","area":"body","linkHref":""})");
     t.box.dialogs.linkAnswers = {{TLinkAnswer::Ok, "https://example.com/c"}};
-    t.w->btnLink->click();
+    Control<QToolButton>(*t.w, "btnLink")->click();
     QCOMPARE(t.box.dialogs.linkShown.back(), std::string("https://"));
     QCOMPARE(t.UserArgs("link"), (TArgs{"https://example.com/b", "", "https://example.com/c"}));
     QVERIFY(t.box.dialogs.unexpected.empty());
@@ -141,16 +141,16 @@ class FormattingToolbarTest : public QObject {
   void imagePropertiesEditTheSelectedPicture() {
     TReadyWindow t;
     QVERIFY(t.w->EditorReady());
-    t.w->btnImageProperties->click();
+    Control<QToolButton>(*t.w, "btnImageProperties")->click();
     QCOMPARE(t.box.dialogs.messages.back().text, std::string("Select a picture in the topic first."));
     QVERIFY(t.box.dialogs.imageShown.empty());
 
     t.box.host.Post(R"({"type":"cursorStyle","area":"body","image":{"alt":"Old","width":0,"height":0,)"
                     R"("naturalWidth":640,"naturalHeight":480,"caption":""}})");
     t.box.dialogs.imageAnswers = {std::nullopt, TImageProperties{"A chart", 320, 240, "Figure 1", 640, 480}};
-    t.w->btnImageProperties->click();
+    Control<QToolButton>(*t.w, "btnImageProperties")->click();
     QVERIFY(t.UserArgs("imageProperties").empty());
-    t.w->btnImageProperties->click();
+    Control<QToolButton>(*t.w, "btnImageProperties")->click();
     QCOMPARE(t.box.dialogs.imageShown.size(), size_t(2));
     QCOMPARE(t.box.dialogs.imageShown[0].Alt, std::string("Old"));
     QCOMPARE(t.box.dialogs.imageShown[0].NaturalWidth, 640);

@@ -41,7 +41,7 @@ class ProjectLifecycleTest : public QObject {
     auto w = box.NewWindow({QString::fromStdString(alpha)});
     w->OpenProject(beta);
     w->FillOpenRecentMenu();
-    QList<QAction*> items = w->mnuOpenRecent->actions();
+    QList<QAction*> items = Control<QMenu>(*w, "mnuOpenRecent")->actions();
     QCOMPARE(items.size(), 2);
     QVERIFY(items[0]->text().endsWith(QString::fromStdString(beta)));
     items[1]->trigger();
@@ -49,28 +49,28 @@ class ProjectLifecycleTest : public QObject {
 
     DeleteFileIfExists(beta);
     w->FillOpenRecentMenu();
-    w->mnuOpenRecent->actions()[1]->trigger();
+    Control<QMenu>(*w, "mnuOpenRecent")->actions()[1]->trigger();
     QCOMPARE(box.dialogs.messages.back().text,
              "The project " + beta + " no longer exists; it is removed from the list of recent projects.");
     QCOMPARE(w->ProjectFileName(), alpha);
     w->FillOpenRecentMenu();
-    QCOMPARE(w->mnuOpenRecent->actions().size(), 1);
+    QCOMPARE(Control<QMenu>(*w, "mnuOpenRecent")->actions().size(), 1);
 
     // A new window (the next start) finds the list in the per-user settings.
     w.reset();
     auto again = box.NewWindow();
     again->FillOpenRecentMenu();
-    QVERIFY(again->mnuOpenRecent->actions()[0]->text().endsWith(QString::fromStdString(alpha)));
+    QVERIFY(Control<QMenu>(*again, "mnuOpenRecent")->actions()[0]->text().endsWith(QString::fromStdString(alpha)));
   }
 
   void editMarksCaptionAndSaveOnWorkspaceAsksForName() {
     TAppSandbox box;
     auto w = box.NewWindow();
     QCOMPARE(w->windowTitle(), QString("Folivane - Untitled Documentation"));
-    QVERIFY(!w->btnSave->isEnabled());
+    QVERIFY(!Control<QToolButton>(*w, "btnSave")->isEnabled());
     TypeIntoEditor(box.host, "<p>typed</p>");
     QCOMPARE(w->windowTitle(), QString("Folivane* - Untitled Documentation"));
-    QVERIFY(w->btnSave->isEnabled());
+    QVERIFY(Control<QToolButton>(*w, "btnSave")->isEnabled());
 
     box.dialogs.saveFiles.push_back("");  // the user cancels the name
     w->btnSaveClick();
@@ -97,23 +97,23 @@ class ProjectLifecycleTest : public QObject {
       alphaSettings.FontSizeH1 = 50;
       alphaSettings.SaveToFile(box.Path("Alpha/meta/project_settings.json"));
       box.dialogs.openFiles.push_back(alpha);
-      w->actOpen->trigger();
+      Control<QAction>(*w, "actOpen")->trigger();
       QCOMPARE(w->Settings().FontSizeH1, 50);
 
       const std::string betaSettings = box.Path("Beta/meta/project_settings.json");
       WriteTextFileUtf8(betaSettings, bad);
       box.dialogs.openFiles.push_back(beta);
-      w->actOpen->trigger();
+      Control<QAction>(*w, "actOpen")->trigger();
       QCOMPARE(w->Project().Title(), std::string("Beta"));
       QCOMPARE(w->windowTitle(), QString::fromStdString("Folivane - Beta [" + beta + "]"));
       QCOMPARE(w->Settings().FontSizeH1, 32);
-      QCOMPARE(w->tvToc->topLevelItemCount(), 2);
+      QCOMPARE(TopicTree(*w)->topLevelItemCount(), 2);
       QCOMPARE(box.dialogs.messages.size(), size_t(1));
       QCOMPARE(box.dialogs.messages[0].kind, TMessageKind::Error);
       QVERIFY(box.dialogs.messages[0].text.find(betaSettings) != std::string::npos);
       QCOMPARE(ReadFile(betaSettings), bad);
       box.dialogs.openFiles.push_back(beta);
-      w->actOpen->trigger();
+      Control<QAction>(*w, "actOpen")->trigger();
       QCOMPARE(box.dialogs.messages.size(), size_t(2));  // reported again
 
       // Started with that project: it opens, and the problem is reported once.
@@ -307,7 +307,7 @@ class ProjectLifecycleTest : public QObject {
     QCOMPARE(ReadFile(TopicFile(*w, 1)), std::string("<p>two</p>"));
     QVERIFY(w->UnsavedTopicHtml().empty());
     QCOMPARE(w->StatusText(), QString("Saved"));
-    QVERIFY(!w->btnSave->isEnabled());
+    QVERIFY(!Control<QToolButton>(*w, "btnSave")->isEnabled());
   }
 
   // No, then Open: nothing of the old project's text reaches the new one.
@@ -355,7 +355,7 @@ class ProjectLifecycleTest : public QObject {
     QCOMPARE(ReadFile(topics), text);
     QCOMPARE(w->ProjectFileName(), good);
     QVERIFY(w->ProjectDirty());
-    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
+    QCOMPARE(TopicTree(*w)->topLevelItemCount(), 1);
 
     box.dialogs.messages.clear();
     auto started = box.NewWindow({QString::fromStdString(damaged)});
@@ -387,8 +387,8 @@ class ProjectLifecycleTest : public QObject {
     const std::string file = box.Path("Bare.fvp");
     WriteTextFileUtf8(file, "{\"title\":\"\",\"root\":\"\"}");
     auto w = box.NewWindow({QString::fromStdString(file)});
-    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
-    QCOMPARE(w->tvToc->topLevelItem(0)->text(0), QString("Welcome"));
+    QCOMPARE(TopicTree(*w)->topLevelItemCount(), 1);
+    QCOMPARE(TopicTree(*w)->topLevelItem(0)->text(0), QString("Welcome"));
     QVERIFY(FileExists(TopicFile(*w, 0)));
     QVERIFY(FileExists(box.Path("Bare/meta/topics.json")));
   }

@@ -318,9 +318,9 @@ class ProjectSettingsDialogTest : public QObject {
     QCOMPARE(w->Settings().ProjTitle, std::string("Renamed Guide"));
     QCOMPARE(w->windowTitle(), QString::fromStdString("Folivane* - Renamed Guide [" + file + "]"));
     QVERIFY(w->ProjectDirty());
-    QCOMPARE(w->cmbLineSpacing->currentText(), QString("2.0"));
-    QCOMPARE(w->tvToc->font().pointSize(), 17);
-    QCOMPARE(w->pnlLeft->palette().color(QPalette::Window), QColor(255, 255, 0));
+    QCOMPARE(Control<QComboBox>(*w, "cmbLineSpacing")->currentText(), QString("2.0"));
+    QCOMPARE(TopicTree(*w)->font().pointSize(), 17);
+    QCOMPARE(Control<QWidget>(*w, "pnlLeft")->palette().color(QPalette::Window), QColor(255, 255, 0));
     for (const std::string& id : std::vector<std::string>{"", ids[0], ids[1]}) {
       QCOMPARE(ReadFile(HeaderBgPath(project, id)), std::string("#c0ffee"));
     }

@@ -48,7 +48,7 @@ class RecoveryTest : public QObject {
     QVERIFY2(Mentions(box.dialogs.questions, "Intro") && !Mentions(box.dialogs.questions, "Second"),
              box.dialogs.questions[0].text.c_str());
     QCOMPARE(w->GetCurrentTopicHtml(), std::string("<p>typed before the crash</p>"));
-    QVERIFY(w->btnSave->isEnabled());
+    QVERIFY(Control<QToolButton>(*w, "btnSave")->isEnabled());
     // Recovered, not yet saved: the page on disk waits for Save.
     QCOMPARE(FileExists(page) ? ReadFile(page) : "", saved);
 
@@ -73,7 +73,7 @@ class RecoveryTest : public QObject {
     QCOMPARE(box.dialogs.questions.size(), size_t(1));
     QCOMPARE(w->Project().RootTopicIDs().size(), size_t(1));
     QVERIFY(w->GetCurrentTopicHtml().find("not wanted") == std::string::npos);
-    QVERIFY(!w->btnSave->isEnabled());
+    QVERIFY(!Control<QToolButton>(*w, "btnSave")->isEnabled());
     w->WaitForRecoveryJournal();
     QVERIFY(!FileExists(RecoveryJournalPath(root)));
   }
@@ -107,7 +107,7 @@ class RecoveryTest : public QObject {
     QCOMPARE(box.dialogs.questions.size(), size_t(1));
     QCOMPARE(RootTopic(*w), id);
     QCOMPARE(w->GetCurrentTopicHtml(), std::string("<p>never saved</p>"));
-    QVERIFY(w->btnSave->isEnabled());
+    QVERIFY(Control<QToolButton>(*w, "btnSave")->isEnabled());
     w.reset();  // a second crash, before any save: still offered
 
     box.dialogs.answers = {TDialogAnswer::No};
@@ -132,7 +132,7 @@ class RecoveryTest : public QObject {
     QCOMPARE(box.dialogs.messages.size(), size_t(1));
     QVERIFY2(Mentions(box.dialogs.messages, journal), box.dialogs.messages[0].text.c_str());
     QCOMPARE(ReadFile(journal + ".damaged"), kCutJournal);
-    QVERIFY(!w->btnSave->isEnabled());
+    QVERIFY(!Control<QToolButton>(*w, "btnSave")->isEnabled());
     QCOMPARE(ListFilesRecursive(root), before);
   }
 };

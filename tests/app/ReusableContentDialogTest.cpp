@@ -411,7 +411,7 @@ class ReusableContentDialogTest : public QObject {
       }
     });
     saveIfShown.start(2);
-    o.w->actReusableContent->trigger();
+    Control<QAction>(*o.w, "actReusableContent")->trigger();
     QVERIFY(!shown);
     QCOMPARE(ReadFile(o.file), content);
     QCOMPARE(o.box.dialogs.messages.size(), size_t(1));

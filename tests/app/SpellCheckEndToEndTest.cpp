@@ -113,7 +113,7 @@ class SpellCheckEndToEndTest : public QObject {
     menu->close();
 
     // The page's wrapping never reaches the topic file.
-    window->actSave->trigger();
+    Control<QAction>(*window, "actSave")->trigger();
     const std::string saved = ReadFile(TopicFilePath(window->Project(), second));
     QVERIFY2(saved.find("<p>The Zorbleflax widget.</p>") != std::string::npos, saved.c_str());
     QVERIFY2(saved.find("receive") != std::string::npos, saved.c_str());

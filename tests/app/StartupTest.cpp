@@ -19,9 +19,9 @@ class StartupTest : public QObject {
     auto w = box.NewWindow({QString::fromStdString("  " + file + "  ")});
     QCOMPARE(w->ProjectFileName(), file);
     QCOMPARE(w->windowTitle().toStdString(), "Folivane - Guide [" + file + "]");
-    QCOMPARE(w->tvToc->topLevelItemCount(), 2);
+    QCOMPARE(TopicTree(*w)->topLevelItemCount(), 2);
     QCOMPARE(w->SelectedTopicID(), w->Project().RootTopicIDs()[0]);
-    QVERIFY(!w->btnSave->isEnabled());
+    QVERIFY(!Control<QToolButton>(*w, "btnSave")->isEnabled());
     QCOMPARE(ReadFile(TfrmMain::LastProjectFilePath()), file);
     QVERIFY(!box.host.navigations.empty());
     QVERIFY(box.host.navigations.back().find("internal/editor/editor.html") != std::string::npos);
@@ -42,8 +42,8 @@ class StartupTest : public QObject {
     auto fresh = box.NewWindow({QString::fromStdString(box.Path("missing.fvp"))});
     QVERIFY(fresh->ProjectFileName().empty());
     QCOMPARE(fresh->windowTitle(), QString("Folivane - Untitled Documentation"));
-    QCOMPARE(fresh->tvToc->topLevelItemCount(), 1);
-    QCOMPARE(fresh->tvToc->topLevelItem(0)->text(0), QString("Welcome"));
+    QCOMPARE(TopicTree(*fresh)->topLevelItemCount(), 1);
+    QCOMPARE(TopicTree(*fresh)->topLevelItem(0)->text(0), QString("Welcome"));
     QVERIFY(!FileExists(TfrmMain::WorkspaceFolder() + "stale.txt"));
     QVERIFY(FileExists(TProjectSettings::DefaultSettingsPathForProject(TfrmMain::WorkspaceFolder())));
   }
@@ -65,7 +65,7 @@ class StartupTest : public QObject {
              box.dialogs.messages[0].text.c_str());
     const std::string root = w->Project().RootPath();
     QVERIFY2(StartsWith(root, TempDir()) && DirExists(root), root.c_str());
-    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
+    QCOMPARE(TopicTree(*w)->topLevelItemCount(), 1);
     QVERIFY(FileExists(TopicFilePath(w->Project(), w->Project().RootTopicIDs()[0])) ||
             DirExists(PathJoin(root, "topics")));
     TypeIntoEditor(box.host, "<p>kept somewhere</p>");
@@ -87,7 +87,7 @@ class StartupTest : public QObject {
     QCOMPARE(box.dialogs.messages.size(), size_t(1));
     QVERIFY(box.dialogs.messages[0].text.find("Broken.fvp") != std::string::npos);
     QVERIFY(w->ProjectFileName().empty());
-    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
+    QCOMPARE(TopicTree(*w)->topLevelItemCount(), 1);
     QCOMPARE(w->windowTitle(), QString("Folivane - Untitled Documentation"));
   }
 
@@ -103,8 +103,8 @@ class StartupTest : public QObject {
       SaveProject(p);
     }
     auto w = box.NewWindow({QString::fromStdString(file)});
-    QCOMPARE(w->tvToc->topLevelItemCount(), 1);
-    QTreeWidgetItem* a = w->tvToc->topLevelItem(0);
+    QCOMPARE(TopicTree(*w)->topLevelItemCount(), 1);
+    QTreeWidgetItem* a = TopicTree(*w)->topLevelItem(0);
     QCOMPARE(a->childCount(), 1);
     QCOMPARE(a->child(0)->childCount(), 0);
   }

@@ -85,7 +85,7 @@ class TopicBrowsingTest : public QObject {
     window.SelectTopicNode(ids[0]);
     QTest::qWait(1500);
 
-    QVERIFY(!window.btnSave->isEnabled());
+    QVERIFY(!Control<QToolButton>(window, "btnSave")->isEnabled());
     const auto after = Snapshot(root);
     for (const auto& [rel, state] : after) {
       const auto old = before.find(rel);

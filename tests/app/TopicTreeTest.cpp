@@ -25,7 +25,7 @@ QCheckBox* Check(TfrmMain& w, const char* name) { return Field<QCheckBox>(w, nam
 QPlainTextEdit* Memo(TfrmMain& w, const char* name) { return Field<QPlainTextEdit>(w, name); }
 
 QTreeWidgetItem* NodeOf(TfrmMain& w, const std::string& id) {
-  for (QTreeWidgetItemIterator it(w.tvToc); *it; ++it) {
+  for (QTreeWidgetItemIterator it(TopicTree(w)); *it; ++it) {
     if ((*it)->data(0, Qt::UserRole).toString().toStdString() == id) return *it;
   }
   return nullptr;
@@ -33,7 +33,7 @@ QTreeWidgetItem* NodeOf(TfrmMain& w, const std::string& id) {
 
 // A y inside the given third (0 upper, 1 middle, 2 lower) of the node's label.
 int YInThird(TfrmMain& w, QTreeWidgetItem* node, int third) {
-  const QRect r = w.tvToc->LabelRect(node);
+  const QRect r = TopicTree(w)->LabelRect(node);
   return r.top() + (third * 2 + 1) * r.height() / 6;
 }
 
@@ -84,12 +84,12 @@ class TopicTreeTest : public QObject {
       init();
       auto id = [&](const char* t) { return std::string(t) == "A" ? a : std::string(t) == "B" ? b : c; };
       w->SelectTopicNode(id(tc.dragged));
-      w->tvTocStartDrag();
+      TopicPanel(*w)->StartDrag();
       QTreeWidgetItem* target = NodeOf(*w, id(tc.target));
       const int y = YInThird(*w, target, tc.third);
-      QVERIFY(w->tvTocDragOver(target, y));
-      QCOMPARE(w->DropMode(), tc.mode);
-      w->tvTocDragDrop(target, y);
+      QVERIFY(TopicPanel(*w)->DragOver(target, y));
+      QCOMPARE(TopicPanel(*w)->DropMode(), tc.mode);
+      TopicPanel(*w)->Drop(target, y);
       QCOMPARE(RootTitles(*w), tc.roots);
       QCOMPARE(w->SelectedTopicID(), id(tc.dragged));
       QVERIFY(!w->ProjectDirty());
@@ -104,11 +104,11 @@ class TopicTreeTest : public QObject {
     const std::string child = w->Project().AddTopic("A1", a).ID();
     w->RebuildTopicTree();
     w->SelectTopicNode(a);
-    w->tvTocStartDrag();
+    TopicPanel(*w)->StartDrag();
     QTreeWidgetItem* target = NodeOf(*w, child);
-    QVERIFY(!w->tvTocDragOver(target, YInThird(*w, target, 1)));
-    QVERIFY(!w->tvTocDragOver(NodeOf(*w, a), YInThird(*w, NodeOf(*w, a), 1)));
-    w->tvTocDragDrop(target, YInThird(*w, target, 1));
+    QVERIFY(!TopicPanel(*w)->DragOver(target, YInThird(*w, target, 1)));
+    QVERIFY(!TopicPanel(*w)->DragOver(NodeOf(*w, a), YInThird(*w, NodeOf(*w, a), 1)));
+    TopicPanel(*w)->Drop(target, YInThird(*w, target, 1));
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "B", "C"}));
     QCOMPARE(w->Project().GetTopic(child).ParentID(), a);
   }
@@ -184,13 +184,13 @@ class TopicTreeTest : public QObject {
     QCOMPARE(w->SelectedTopicID(), b);
 
     // Undo puts the branch back where it was, with what was typed into it, until the project closes.
-    QVERIFY(w->actUndoRemoveTopic->isEnabled());
-    w->actUndoRemoveTopic->trigger();
+    QVERIFY(Control<QAction>(*w, "actUndoRemoveTopic")->isEnabled());
+    Control<QAction>(*w, "actUndoRemoveTopic")->trigger();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "B", "C"}));
     QCOMPARE(Titles(w->Project(), w->Project().GetTopic(a).Children()), (std::vector<std::string>{"A1", "A3"}));
     QCOMPARE(w->SelectedTopicID(), a);
     QVERIFY(w->ProjectDirty());
-    QVERIFY(!w->actUndoRemoveTopic->isEnabled());
+    QVERIFY(!Control<QAction>(*w, "actUndoRemoveTopic")->isEnabled());
     w->btnSaveClick();
     const std::vector<std::string> ids{a, a1, a2, a3};
     for (size_t i = 0; i < files.size(); ++i) QCOMPARE(ReadFile(files[i]), "<p>edit " + ids[i] + "</p>");
@@ -201,10 +201,10 @@ class TopicTreeTest : public QObject {
     w->btnDeleteTopicClick();
     QCOMPARE(box->dialogs.questions.back().text, std::string("Remove the topic \"C\"?"));
     QCOMPARE(w->SelectedTopicID(), b);  // the last one: the one before it
-    QVERIFY(w->actUndoRemoveTopic->isEnabled());
+    QVERIFY(Control<QAction>(*w, "actUndoRemoveTopic")->isEnabled());
     w->OpenProject(w->ProjectFileName());
-    QVERIFY(!w->actUndoRemoveTopic->isEnabled());
-    w->actUndoRemoveTopic->trigger();
+    QVERIFY(!Control<QAction>(*w, "actUndoRemoveTopic")->isEnabled());
+    Control<QAction>(*w, "actUndoRemoveTopic")->trigger();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "B"}));
   }
 
@@ -217,63 +217,65 @@ class TopicTreeTest : public QObject {
     NodeOf(*w, a)->setExpanded(true);
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->tvToc->setFocus();
-    QTest::mouseClick(w->tvToc->viewport(), Qt::LeftButton, {}, w->tvToc->visualItemRect(NodeOf(*w, a1)).center());
+    TopicTree(*w)->setFocus();
+    QTest::mouseClick(TopicTree(*w)->viewport(), Qt::LeftButton, {},
+                      TopicTree(*w)->visualItemRect(NodeOf(*w, a1)).center());
     QTest::qWait(20);
     QCOMPARE(w->CurrentTopicID(), a1);
-    QVERIFY(w->tvToc->hasFocus());
-    QTest::keyClick(w->tvToc, Qt::Key_Down);
+    QVERIFY(TopicTree(*w)->hasFocus());
+    QTest::keyClick(TopicTree(*w), Qt::Key_Down);
     QTest::qWait(20);
     QCOMPARE(w->CurrentTopicID(), a2);
-    QVERIFY(w->tvToc->hasFocus());
-    QTest::keyClick(w->tvToc, Qt::Key_Up);
+    QVERIFY(TopicTree(*w)->hasFocus());
+    QTest::keyClick(TopicTree(*w), Qt::Key_Up);
     QTest::qWait(20);
 
     box->dialogs.answers.push_back(TDialogAnswer::Yes);
-    QTest::keyClick(w->tvToc, Qt::Key_Delete);
+    QTest::keyClick(TopicTree(*w), Qt::Key_Delete);
     QCOMPARE(box->dialogs.questions.back().text, std::string("Remove the topic \"A1\"?"));
     QVERIFY(!w->Project().HasTopic(a1));
     QCOMPARE(w->SelectedTopicID(), a2);
     QVERIFY(NodeOf(*w, a)->isExpanded());
     QTest::qWait(20);
     QCOMPARE(w->CurrentTopicID(), a2);
-    QVERIFY(w->tvToc->hasFocus());
+    QVERIFY(TopicTree(*w)->hasFocus());
 
-    QTest::keyClick(w->tvToc, Qt::Key_Return);
+    QTest::keyClick(TopicTree(*w), Qt::Key_Return);
     QTest::qWait(20);
-    QVERIFY(w->Edge->hasFocus());
-    w->tvToc->setFocus();
-    const QPoint onA2 = w->tvToc->visualItemRect(NodeOf(*w, a2)).center();
-    QTest::mouseClick(w->tvToc->viewport(), Qt::LeftButton, {}, onA2);
-    QTest::mouseDClick(w->tvToc->viewport(), Qt::LeftButton, {}, onA2);
+    QVERIFY(Control<QWidget>(*w, "Edge")->hasFocus());
+    TopicTree(*w)->setFocus();
+    const QPoint onA2 = TopicTree(*w)->visualItemRect(NodeOf(*w, a2)).center();
+    QTest::mouseClick(TopicTree(*w)->viewport(), Qt::LeftButton, {}, onA2);
+    QTest::mouseDClick(TopicTree(*w)->viewport(), Qt::LeftButton, {}, onA2);
     QTest::qWait(20);
-    QVERIFY(w->Edge->hasFocus());
+    QVERIFY(Control<QWidget>(*w, "Edge")->hasFocus());
 
     // A click into a window that is not active selects first; the keyboard arrives after,
     // with the window's activation.
-    w->Edge->setFocus();
-    w->tvToc->setCurrentItem(NodeOf(*w, b));
-    w->tvToc->setFocus(Qt::ActiveWindowFocusReason);
+    Control<QWidget>(*w, "Edge")->setFocus();
+    TopicTree(*w)->setCurrentItem(NodeOf(*w, b));
+    TopicTree(*w)->setFocus(Qt::ActiveWindowFocusReason);
     QTest::qWait(20);
     QCOMPARE(w->CurrentTopicID(), b);
-    QVERIFY(w->tvToc->hasFocus());
+    QVERIFY(TopicTree(*w)->hasFocus());
 
     // A new topic is there to be written: it takes the keyboard to the page.
     box->dialogs.inputs.push_back(std::string("Fresh"));
     w->btnNewSubTopicClick(true);
     QTest::qWait(20);
-    QVERIFY(w->Edge->hasFocus());
+    QVERIFY(Control<QWidget>(*w, "Edge")->hasFocus());
   }
 
   void theContextMenuHoldsTheTopicCommands() {
-    const QPoint onB = w->tvToc->visualItemRect(NodeOf(*w, b)).center();
-    emit w->tvToc->customContextMenuRequested(onB);
+    const QPoint onB = TopicTree(*w)->visualItemRect(NodeOf(*w, b)).center();
+    emit TopicTree(*w)->customContextMenuRequested(onB);
     QCOMPARE(w->SelectedTopicID(), b);
-    QVERIFY(w->mnuTree->isVisible());
-    for (QAction* command : {w->actDuplicateTopic, w->actRemoveTopic, w->actRename, w->actUndoRemoveTopic}) {
-      QVERIFY(w->mnuTree->actions().contains(command));
+    QVERIFY(Control<QMenu>(*w, "mnuTree")->isVisible());
+    for (QAction* command : {Control<QAction>(*w, "actDuplicateTopic"), Control<QAction>(*w, "actRemoveTopic"),
+                             Control<QAction>(*w, "actRename"), Control<QAction>(*w, "actUndoRemoveTopic")}) {
+      QVERIFY(Control<QMenu>(*w, "mnuTree")->actions().contains(command));
     }
-    w->mnuTree->close();
+    Control<QMenu>(*w, "mnuTree")->close();
   }
 
   void duplicateCopiesTheTopicRightAfterIt() {
@@ -283,7 +285,8 @@ class TopicTreeTest : public QObject {
     w->SelectTopicNode(b);
     for (bool withSubtopics : {false, true}) {
       w->SelectTopicNode(b);
-      (withSubtopics ? w->actDuplicateBranch : w->actDuplicateTopic)->trigger();
+      (withSubtopics ? Control<QAction>(*w, "actDuplicateBranch") : Control<QAction>(*w, "actDuplicateTopic"))
+          ->trigger();
       const std::string copy = w->Project().RootTopicIDs()[2];
       QCOMPARE(RootTitles(*w)[2], std::string("B (copy)"));
       QCOMPARE(w->SelectedTopicID(), copy);
@@ -297,15 +300,15 @@ class TopicTreeTest : public QObject {
 
   void emptyTitlesAreRefusedAndTheOldOneComesBack() {
     w->SelectTopicNode(c);
-    w->tvToc->currentItem()->setText(0, "   ");
+    TopicTree(*w)->currentItem()->setText(0, "   ");
     QCOMPARE(box->dialogs.messages.back().text, std::string("A topic needs a title."));
     QCOMPARE(w->Project().GetTopic(c).Title(), std::string("C"));
-    QCOMPARE(w->tvToc->currentItem()->text(0), QString("C"));
+    QCOMPARE(TopicTree(*w)->currentItem()->text(0), QString("C"));
     QVERIFY(!w->ProjectDirty());
     box->dialogs.inputs.push_back(std::string(""));
     w->RenameClick();
     QCOMPARE(w->Project().GetTopic(c).Title(), std::string("C"));
-    QCOMPARE(w->tvToc->currentItem()->text(0), QString("C"));
+    QCOMPARE(TopicTree(*w)->currentItem()->text(0), QString("C"));
   }
 
   // A header that still shows the topic's title follows a rename; one the writer changed stays.
@@ -317,10 +320,10 @@ class TopicTreeTest : public QObject {
     w->SelectTopicNode(b);
     w->SelectTopicNode(c);
     WriteTextFileUtf8(bHeader, "<p>B and more</p>");
-    w->tvToc->currentItem()->setText(0, "Sea & Sky");
+    TopicTree(*w)->currentItem()->setText(0, "Sea & Sky");
     QVERIFY(ReadFile(cHeader).find("<b>Sea &amp; Sky</b>") != std::string::npos);
     w->SelectTopicNode(b);
-    w->tvToc->currentItem()->setText(0, "Bee");
+    TopicTree(*w)->currentItem()->setText(0, "Bee");
     QCOMPARE(ReadFile(bHeader), std::string("<p>B and more</p>"));
   }
 
@@ -363,7 +366,7 @@ class TopicTreeTest : public QObject {
     w->SelectTopicNode(b);
     box->dialogs.inputs.push_back(std::string("  Renamed "));
     w->RenameClick();
-    QCOMPARE(w->tvToc->currentItem()->text(0), QString("  Renamed "));
+    QCOMPARE(TopicTree(*w)->currentItem()->text(0), QString("  Renamed "));
     QVERIFY(w->ProjectDirty());
     QVERIFY(StoredTopicsJson(*w).find("Renamed") == std::string::npos);  // waits for the save
     w->btnSaveClick();
@@ -375,7 +378,7 @@ class TopicTreeTest : public QObject {
 
   void inPlaceEditRenamesSelectedTopic() {
     w->SelectTopicNode(c);
-    w->tvToc->currentItem()->setText(0, "Edited");  // what the label editor does
+    TopicTree(*w)->currentItem()->setText(0, "Edited");  // what the label editor does
     QCOMPARE(w->Project().GetTopic(c).Title(), std::string("Edited"));
     QVERIFY(w->ProjectDirty());
   }
@@ -416,7 +419,7 @@ class TopicTreeTest : public QObject {
     }
     w = box->NewWindow({QString::fromStdString(file)});
     QCOMPARE(w->Project().GetTopic(a).Children().size(), size_t(3));
-    QCOMPARE(w->tvToc->topLevelItemCount(), 2);  // B is shown where it is first listed, under A
+    QCOMPARE(TopicTree(*w)->topLevelItemCount(), 2);  // B is shown where it is first listed, under A
     QCOMPARE(NodeOf(*w, a)->childCount(), 1);
     QCOMPARE(NodeOf(*w, b)->parent(), NodeOf(*w, a));
 
@@ -439,18 +442,18 @@ class TopicTreeTest : public QObject {
     WriteTextFileUtf8(PathJoin(styles, "print.css"), "p{}");
     WriteTextFileUtf8(PathJoin(styles, "notes.txt"), "x");
     std::ofstream(styles + "/print?.css") << "p{}";  // a name the outputs cannot carry
-    w->FillStyleProfiles();
-    QCOMPARE(w->cbStyle->count(), 2);
-    w->cbStyle->setCurrentText("print");
+    TopicPanel(*w)->FillStyleProfiles();
+    QCOMPARE(Control<QComboBox>(*w, "cbStyle")->count(), 2);
+    Control<QComboBox>(*w, "cbStyle")->setCurrentText("print");
     QCOMPARE(w->Project().StyleProfile(), std::string("print"));
     QCOMPARE(w->StatusText(), QString("Style set: print"));
     QVERIFY(ReadFile(ProjectJsonPath(w->Project().RootPath())).find("print") != std::string::npos);
     QVERIFY(!w->ProjectDirty());
 
     DeleteFolderTree(styles);
-    w->FillStyleProfiles();
-    QCOMPARE(w->cbStyle->count(), 1);
-    QCOMPARE(w->cbStyle->itemText(0), QString("default"));
+    TopicPanel(*w)->FillStyleProfiles();
+    QCOMPARE(Control<QComboBox>(*w, "cbStyle")->count(), 1);
+    QCOMPARE(Control<QComboBox>(*w, "cbStyle")->itemText(0), QString("default"));
   }
 };
 

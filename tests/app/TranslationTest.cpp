@@ -45,20 +45,20 @@ class TranslationTest : public QObject {
     WriteTextFileUtf8(file, "2\r\nEnglish\r\nDeutsch\r\nen\r\nde\r\nExit\r\nBeenden\r\n");
     LoadTranslationsFrom(file, "DE");
     auto w = box.NewWindow();
-    QCOMPARE(w->actExit->text(), QString("Beenden"));
-    QCOMPARE(w->actSave->text(), QString("Save Project"));
-    const QList<QAction*> items = w->mnuLanguage->actions();
+    QCOMPARE(Control<QAction>(*w, "actExit")->text(), QString("Beenden"));
+    QCOMPARE(Control<QAction>(*w, "actSave")->text(), QString("Save Project"));
+    const QList<QAction*> items = Control<QMenu>(*w, "mnuLanguage")->actions();
     QCOMPARE(items.size(), 2);
     QCOMPARE(items[0]->text(), QString("English"));
     QCOMPARE(items[1]->text(), QString("Deutsch"));
     QVERIFY(items[1]->isChecked() && !items[0]->isChecked());
 
     items[0]->trigger();
-    QCOMPARE(w->actExit->text(), QString("Exit"));
+    QCOMPARE(Control<QAction>(*w, "actExit")->text(), QString("Exit"));
     QVERIFY(items[0]->isChecked() && !items[1]->isChecked());
     QCOMPARE(TIniFile(UserSettingsIniPath()).ReadString("UI", "CurrentLanguage", ""), std::string("en"));
     items[1]->trigger();
-    QCOMPARE(w->actExit->text(), QString("Beenden"));
+    QCOMPARE(Control<QAction>(*w, "actExit")->text(), QString("Beenden"));
     QCOMPARE(TIniFile(UserSettingsIniPath()).ReadString("UI", "CurrentLanguage", ""), std::string("de"));
     // Qt's own dialogs (the colour picker of "Custom...") follow the choice too.
     const auto qtText = [] { return QCoreApplication::translate("QColorDialog", "&Add to Custom Colors"); };
@@ -71,8 +71,8 @@ class TranslationTest : public QObject {
     TAppSandbox box;
     LoadTranslationsFrom(box.Path("none.zd"), "de");
     auto w = box.NewWindow();
-    QVERIFY(w->mnuLanguage->actions().isEmpty());
-    QCOMPARE(w->mnuFile->title(), QString("File"));
+    QVERIFY(Control<QMenu>(*w, "mnuLanguage")->actions().isEmpty());
+    QCOMPARE(Control<QMenu>(*w, "mnuFile")->title(), QString("File"));
   }
 
   // Every caption and hint of the window has a translation in each shipped language.
@@ -82,10 +82,14 @@ class TranslationTest : public QObject {
     QCOMPARE(TranslationTable().LanguageCount(), 5);
     auto w = box.NewWindow();
     QStringList english;
-    for (QMenu* menu : {w->mnuFile, w->mnuEdit, w->mnuTopic, w->mnuPublish, w->mnuTools, w->mnuHelp}) {
+    for (QMenu* menu :
+         {Control<QMenu>(*w, "mnuFile"), Control<QMenu>(*w, "mnuEdit"), Control<QMenu>(*w, "mnuTopic"),
+          Control<QMenu>(*w, "mnuPublish"), Control<QMenu>(*w, "mnuTools"), Control<QMenu>(*w, "mnuHelp")}) {
       english << menu->title();
       for (QAction* action : AllActions(menu)) {
-        if (action->menu() != w->mnuLanguage && !w->mnuLanguage->actions().contains(action)) english << action->text();
+        if (action->menu() != Control<QMenu>(*w, "mnuLanguage") &&
+            !Control<QMenu>(*w, "mnuLanguage")->actions().contains(action))
+          english << action->text();
       }
     }
     for (QWidget* widget : w->findChildren<QWidget*>()) {
@@ -101,7 +105,7 @@ class TranslationTest : public QObject {
                  qPrintable(text + " has no " + QString::fromStdString(TranslationTable().Code(column))));
       }
     }
-    QCOMPARE(w->actExit->text(), QString::fromUtf8("Выход"));
+    QCOMPARE(Control<QAction>(*w, "actExit")->text(), QString::fromUtf8("Выход"));
   }
 
   // The scanner behind the next test finds the texts every way the sources hand them on,

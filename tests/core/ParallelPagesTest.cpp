@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -49,11 +50,20 @@ TEST(ParallelPages, FirstErrorOrCancelStopsBothWorkers) {
   const size_t count = 100000;
   for (const TCase c : {TCase{"error", 10, -1}, TCase{"cancel", count, 20}}) {
     std::atomic<size_t> ran{0};
+    std::atomic<bool> stopping{false};
     const auto progress = [&](int done, int) {
-      if (done == c.cancelAfter) throw EAbort();
+      if (done != c.cancelAfter) return;
+      stopping = true;
+      throw EAbort();
     };
     const auto work = [&](size_t i, int) {
-      if (i == c.failAt) throw EFolivaneError("page " + std::to_string(i));
+      if (i == c.failAt) {
+        stopping = true;
+        throw EFolivaneError("page " + std::to_string(i));
+      }
+      // Later pages wait for the stop: a worker the scheduler holds back must not let the
+      // other one run on meanwhile.
+      while (i > 1000 && !stopping) std::this_thread::yield();
       ++ran;
     };
     if (c.cancelAfter >= 0) {
