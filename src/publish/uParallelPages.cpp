@@ -63,10 +63,15 @@ void RunInParallel(size_t count, const TProgressCallback& progress,
     });
   }
   int reported = 0;
-  while (take(0)) {
-    for (const int now = static_cast<int>(finished.load()); progress && reported < now; ++reported) {
-      progress(reported + 1, total);
+  try {
+    while (take(0)) {
+      for (const int now = static_cast<int>(finished.load()); progress && reported < now; ++reported) {
+        progress(reported + 1, total);
+      }
     }
+  } catch (...) {
+    stop.store(true);  // at once: the helper must not run on while this thread unwinds
+    throw;
   }
   helper.Join();
   if (helperError) std::rethrow_exception(helperError);
