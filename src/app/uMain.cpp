@@ -27,6 +27,7 @@
 #include "uEditorBridge.h"
 #include "uEditorHost.h"
 #include "uFontNames.h"
+#include "uFormattingToolbar.h"
 #include "uLinkLabel.h"
 #include "uPlatform.h"
 #include "uQtText.h"
@@ -77,8 +78,7 @@ void TfrmMain::FormCreate() {
   ApplySpellCheck();
 
   pnlTopics->FillStyleProfiles();
-  InitFormattingToolbar();
-  cmbFontSize->setCompleter(nullptr);
+  barFormatting->Reset();
 
   const int buttonWidth = btnVariablesConditionsSnippets->width();
   pnlLeft->setMinimumWidth(120);
@@ -199,20 +199,7 @@ void TfrmMain::ExitClick() { close(); }
 void TfrmMain::ApplySettingsToUi() {
   const TScopedFlag updating(FUpdatingUi);
   const TProjectSettings& s = Settings();
-  if (cbTextColor) cbTextColor->SetColor(QColor(ToQ(ColorToHtml(s.DefaultTextColor))));
-  if (cmbTextFont) {
-    const int font = cmbTextFont->findText(ToQ(BrowserFontFamily(s.DefaultFontName)), Qt::MatchFixedString);
-    if (font >= 0) cmbTextFont->setCurrentIndex(font);
-  }
-  if (cmbFontSize) {
-    const QString size = QString::number(s.FontSizeBody);
-    cmbFontSize->setCurrentIndex(cmbFontSize->findText(size, Qt::MatchExactly));
-    cmbFontSize->setEditText(size);
-  }
-  if (cmbLineSpacing) {
-    const int found = LineSpacingIndex(ReplaceAll(FloatToText(s.DefaultLineSpacing), ",", "."));
-    if (found >= 0) cmbLineSpacing->setCurrentIndex(found);
-  }
+  barFormatting->ShowProjectDefaults(s);
   if (TTopicTree* tree = pnlTopics->Tree()) {
     QFont font = tree->font();
     font.setPointSize(qMax(1, s.TocTextSize));

@@ -35,7 +35,7 @@ class QToolButton;
 class QTreeWidgetItem;
 class TColorButton;
 class TTopicPanel;
-class TWrapToolbar;
+class TFormattingToolbar;
 class TTopicTree;
 class TTopicEditorSession;
 class TRecoveryJournalWriter;
@@ -102,8 +102,6 @@ class TfrmMain : public QMainWindow {
   // --- Window (uMain.cpp) ---------------------------------------------------------
   void ShowStatus(const std::string& text);
   void ApplySettingsToUi();
-  // The line-spacing entry for a value, by text or by number ("2" finds "2.0"); -1 when none.
-  int LineSpacingIndex(const std::string& text) const;
   // Runs a command: a silent abort shows nothing, any other error its message box.
   void Guard(const std::function<void()>& command);
   // Runs handler, guarded, when button is clicked.
@@ -194,11 +192,10 @@ class TfrmMain : public QMainWindow {
   void AboutClick();
   // Formatting and insert handlers (uMainFormatting.cpp, uMainInsert.cpp).
   void ConnectFormattingToolbar();
-  void InitFormattingToolbar();
   void ConnectInsertCommands();
-  void cmbHeadingChange();
-  void cmbTextFontChange();
-  void cbTextColorChange();
+  void ApplyHeadingFromBox();
+  void ApplyFontFromBox();
+  void PickTextColor();
   void ApplyFontSizeFromBox();
   void ApplyLineSpacingFromBox();
   void btnLinkClick();
@@ -219,7 +216,6 @@ class TfrmMain : public QMainWindow {
   void showEvent(QShowEvent* event) override;
 
  private:
-  friend class TMainToolbarView;
   friend class TMainEditorWindow;
 
   // --- Controls ------------------------------------------------------------------
@@ -232,7 +228,7 @@ class TfrmMain : public QMainWindow {
   QSplitter* splMain = nullptr;
   TTopicPanel* pnlTopics = nullptr;  // the topic tree, the properties box and the style profile
   QWidget* pnlRight = nullptr;
-  TWrapToolbar* barFormatting = nullptr;  // owns the layout of the formatting items below
+  TFormattingToolbar* barFormatting = nullptr;
   QWidget* Edge = nullptr;
   QLabel* lbHomepageURL = nullptr;
   QLabel* lblStatus = nullptr;
@@ -246,35 +242,7 @@ class TfrmMain : public QMainWindow {
   QToolButton* btnDeleteTopic = nullptr;
   QToolButton* btnVariablesConditionsSnippets = nullptr;
 
-  // Formatting toolbar, in layout order.
-  QToolButton* btnBold = nullptr;
-  QToolButton* btnItalic = nullptr;
-  QToolButton* btnUnderline = nullptr;
-  QToolButton* btnUL = nullptr;
-  QToolButton* btnOL = nullptr;
-  QToolButton* btnAlignLeft = nullptr;
-  QToolButton* btnAlignCenter = nullptr;
-  QToolButton* btnAlignRight = nullptr;
-  QToolButton* btnLink = nullptr;
-  QToolButton* btnTopicLink = nullptr;
-  QToolButton* btnImage = nullptr;
-  QToolButton* btnReplaceImage = nullptr;
-  QToolButton* btnImageProperties = nullptr;
-  QToolButton* btnInsertTable = nullptr;
-  QToolButton* btnTableDropdownMenu = nullptr;
-  QToolButton* btnImportHTML = nullptr;
-  QToolButton* btnRemoveImage = nullptr;  // hidden; reached from the table menu's neighbour
-  QLabel* imgLineSpacing = nullptr;
-  QLabel* imgTextColor = nullptr;
-  QLabel* imgHeading = nullptr;
-  QLabel* imgFontSize = nullptr;
-  QLabel* imgFontName = nullptr;
-  QComboBox* cmbLineSpacing = nullptr;
-  TColorButton* cbTextColor = nullptr;
-  QComboBox* cmbHeading = nullptr;
-  QComboBox* cmbTextFont = nullptr;
-  QComboBox* cmbFontSize = nullptr;
-  QMenu* mnuTable = nullptr;
+  QMenu* mnuTable = nullptr;  // the table commands under the toolbar's arrow
 
   // Menus and their items.
   QMenu *mnuFile = nullptr, *mnuTopic = nullptr, *mnuMoveTopic = nullptr, *mnuEdit = nullptr, *mnuPublish = nullptr,
@@ -311,14 +279,12 @@ class TfrmMain : public QMainWindow {
   void CreateLeftPanel();
   void ConnectTopicPanel();
   void CreateEditorArea(QWidget* editorView);
-  void CreateFormattingToolbar();
   void CreateStatusBar();
   void NameControls();
   // Editing helpers (uMainTopicEditing.cpp, uMainFormatting.cpp, uMainInsert.cpp).
   void CreateTopicEditing();
   TTopicEditorSession* EditingSession();
   bool ToolbarIdle() const;
-  void FillFontSizes();
   void InsertImage(bool replace);
   std::string ProjectWorkspaceFolder();
   // After the settings dialog: a failure is shown, the settings stay in effect.
@@ -364,7 +330,6 @@ class TfrmMain : public QMainWindow {
   // Topic editing and the toolbar's sync (uMainTopicEditing.cpp, uMainFormatting.cpp).
   std::shared_ptr<ITopicEditorWindow> FEditorWindow;
   std::shared_ptr<TTopicEditorSession> FSession;
-  std::shared_ptr<IToolbarView> FToolbarView;
   std::shared_ptr<TToolbarSync> FToolbarSync;
   QTimer* FToolbarReplay = nullptr;  // replays a caret report a hold rejected
   bool FEditorFocusOrdered = false;  // a command asked for the page to take the keyboard

@@ -28,6 +28,7 @@
 #include "uEditorBridge.h"
 #include "uEditorHost.h"
 #include "uFontNames.h"
+#include "uFormattingToolbar.h"
 #include "uLinkLabel.h"
 #include "uPlatform.h"
 #include "uQtText.h"
@@ -37,14 +38,12 @@
 #include "uTopicPropertiesPanel.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
-#include "uWrapToolbar.h"
 
 namespace {
 
 constexpr int kLeftButtonSize = 44;
 constexpr int kLeftButtonGap = 4;
 constexpr int kLeftMargin = 8;
-constexpr int kToolbarHeight = 44;
 
 QIcon AppIcon(const char* name) { return QIcon(QString(":/icons/%1.svg").arg(name)); }
 
@@ -56,42 +55,6 @@ QToolButton* MakeLeftButton(QWidget* parent, const char* icon, int row, int colu
   button->setGeometry(kLeftMargin + column * (kLeftButtonSize + kLeftButtonGap),
                       kLeftMargin + row * (kLeftButtonSize + kLeftButtonGap), kLeftButtonSize, kLeftButtonSize);
   return button;
-}
-
-QToolButton* MakeToolButton(QWidget* parent, const char* icon, bool checkable = false) {
-  auto* button = new QToolButton(parent);
-  button->setIcon(AppIcon(icon));
-  button->setIconSize(QSize(20, 20));
-  button->setAutoRaise(true);
-  button->setCheckable(checkable);
-  button->setFixedSize(32, 32);
-  button->setFocusPolicy(Qt::NoFocus);  // the caret stays in the page
-  return button;
-}
-
-QFrame* MakeSeparator(QWidget* parent) {
-  auto* line = new QFrame(parent);
-  line->setFrameShape(QFrame::VLine);
-  line->setFrameShadow(QFrame::Sunken);
-  line->setFixedSize(9, 26);
-  return line;
-}
-
-QLabel* MakeToolIcon(QWidget* parent, const char* icon) {
-  auto* label = new QLabel(parent);
-  label->setPixmap(AppIcon(icon).pixmap(18, 18));
-  label->setFixedSize(22, 30);
-  label->setAlignment(Qt::AlignCenter);
-  return label;
-}
-
-QComboBox* MakeCombo(QWidget* parent, int width, const QStringList& items, bool editable = false) {
-  auto* box = new QComboBox(parent);
-  box->setEditable(editable);
-  box->addItems(items);
-  box->setFixedSize(width, 28);
-  box->setFocusPolicy(Qt::ClickFocus);
-  return box;
 }
 
 }  // namespace
@@ -248,8 +211,8 @@ void TfrmMain::CreateEditorArea(QWidget* editorView) {
   auto* layout = new QVBoxLayout(pnlRight);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  barFormatting = new TWrapToolbar(pnlRight, kToolbarHeight);
-  barFormatting->setObjectName("barFormatting");
+  barFormatting = new TFormattingToolbar(pnlRight);
+  mnuTable = new QMenu(this);
   layout->addWidget(barFormatting);
   auto* line = new QFrame(pnlRight);
   line->setFrameShape(QFrame::HLine);
@@ -259,83 +222,9 @@ void TfrmMain::CreateEditorArea(QWidget* editorView) {
   Edge->setParent(pnlRight);
   Edge->setMinimumSize(200, 150);
   layout->addWidget(Edge, 1);
-  CreateFormattingToolbar();
+  ConnectFormattingToolbar();
   splMain->addWidget(pnlRight);
   splMain->setStretchFactor(1, 1);
-}
-
-void TfrmMain::CreateFormattingToolbar() {
-  QWidget* p = barFormatting->FirstRow();
-  btnBold = MakeToolButton(p, "format-text-bold", true);
-  btnItalic = MakeToolButton(p, "format-text-italic", true);
-  btnUnderline = MakeToolButton(p, "format-text-underline", true);
-  QFrame* bevel1 = MakeSeparator(p);
-  btnUL = MakeToolButton(p, "view-list-bullet", true);
-  btnOL = MakeToolButton(p, "view-list-ordered", true);
-  QFrame* bevel2 = MakeSeparator(p);
-  btnAlignLeft = MakeToolButton(p, "format-justify-left", true);
-  btnAlignCenter = MakeToolButton(p, "format-justify-center", true);
-  btnAlignRight = MakeToolButton(p, "format-justify-right", true);
-  QFrame* bevel3 = MakeSeparator(p);
-  btnLink = MakeToolButton(p, "insert-link");
-  btnTopicLink = MakeToolButton(p, "topic-link");
-  btnImage = MakeToolButton(p, "insert-image");
-  btnReplaceImage = MakeToolButton(p, "image-replace");
-  btnImageProperties = MakeToolButton(p, "image-properties");
-  btnInsertTable = MakeToolButton(p, "insert-table");
-  btnTableDropdownMenu = MakeToolButton(p, "pan-down");
-  btnTableDropdownMenu->setFixedSize(18, 32);
-  btnTableDropdownMenu->setIconSize(QSize(12, 12));
-  btnImportHTML = MakeToolButton(p, "import-html");
-  QFrame* bevel4 = MakeSeparator(p);
-  imgLineSpacing = MakeToolIcon(p, "line-spacing");
-  cmbLineSpacing = MakeCombo(p, 64, {"1.0", "1.15", "1.2", "1.5", "2.0"});
-  imgTextColor = MakeToolIcon(p, "font-color");
-  cbTextColor = new TColorButton(p);
-  cbTextColor->setFocusPolicy(Qt::NoFocus);
-  imgHeading = MakeToolIcon(p, "text-heading");
-  cmbHeading = MakeCombo(p, 120, {QString(), "H1", "H2", "H3"});
-  imgFontName = MakeToolIcon(p, "font-name");
-  // Family names as browsers know them: Qt's foundry suffix would be written into topics.
-  std::vector<std::string> qtFamilies;
-  for (const QString& family : QFontDatabase::families()) qtFamilies.push_back(FromQ(family));
-  QStringList families;
-  for (const std::string& family : BrowserFontFamilies(qtFamilies)) families << ToQ(family);
-  cmbTextFont = MakeCombo(p, 170, families);
-  cmbTextFont->setCurrentIndex(-1);  // blank until a project font that is installed is shown
-  imgFontSize = MakeToolIcon(p, "font-size");
-  QStringList sizes;
-  for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 36, 40, 48, 60, 72}) {
-    sizes << QString::number(size);
-  }
-  cmbFontSize = MakeCombo(p, 64, sizes, true);
-  btnRemoveImage = MakeToolButton(p, "image-remove");
-  btnRemoveImage->hide();
-  mnuTable = new QMenu(this);
-
-  // Buttons wrap one by one; each box wraps with the icon that names it.
-  for (QWidget* item : std::initializer_list<QWidget*>{btnBold,         btnItalic,
-                                                       btnUnderline,    bevel1,
-                                                       btnUL,           btnOL,
-                                                       bevel2,          btnAlignLeft,
-                                                       btnAlignCenter,  btnAlignRight,
-                                                       bevel3,          btnLink,
-                                                       btnTopicLink,    btnImage,
-                                                       btnReplaceImage, btnImageProperties,
-                                                       btnInsertTable,  btnTableDropdownMenu,
-                                                       btnImportHTML,   bevel4}) {
-    barFormatting->Add(item);
-  }
-  const std::pair<QWidget*, QWidget*> labelled[] = {{imgLineSpacing, cmbLineSpacing},
-                                                    {imgTextColor, cbTextColor},
-                                                    {imgHeading, cmbHeading},
-                                                    {imgFontName, cmbTextFont},
-                                                    {imgFontSize, cmbFontSize}};
-  for (const auto& [icon, box] : labelled) {
-    barFormatting->Add(icon);
-    barFormatting->AddJoined(box);
-  }
-  ConnectFormattingToolbar();
 }
 
 void TfrmMain::CreateStatusBar() {
@@ -392,33 +281,6 @@ void TfrmMain::NameControls() {
       NAMED(btnNewSubTopic),
       NAMED(btnDeleteTopic),
       NAMED(btnVariablesConditionsSnippets),
-      NAMED(btnBold),
-      NAMED(btnItalic),
-      NAMED(btnUnderline),
-      NAMED(btnUL),
-      NAMED(btnOL),
-      NAMED(btnAlignLeft),
-      NAMED(btnAlignCenter),
-      NAMED(btnAlignRight),
-      NAMED(btnLink),
-      NAMED(btnTopicLink),
-      NAMED(btnImage),
-      NAMED(btnReplaceImage),
-      NAMED(btnImageProperties),
-      NAMED(btnInsertTable),
-      NAMED(btnTableDropdownMenu),
-      NAMED(btnImportHTML),
-      NAMED(btnRemoveImage),
-      NAMED(imgLineSpacing),
-      NAMED(imgTextColor),
-      NAMED(imgHeading),
-      NAMED(imgFontSize),
-      NAMED(imgFontName),
-      NAMED(cmbLineSpacing),
-      NAMED(cbTextColor),
-      NAMED(cmbHeading),
-      NAMED(cmbTextFont),
-      NAMED(cmbFontSize),
       NAMED(mnuTable),
       NAMED(mnuFile),
       NAMED(mnuTopic),

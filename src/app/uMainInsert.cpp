@@ -6,6 +6,7 @@
 #include "uAssetImport.h"
 #include "uDlgPickTopic.h"
 #include "uEditorBridge.h"
+#include "uFormattingToolbar.h"
 #include "uHtmlImport.h"
 #include "uJson.h"
 #include "uMain.h"
@@ -20,17 +21,19 @@ const char* const kHtmlFilter = "HTML files (*.html *.htm)|*.html;*.htm|All file
 }  // namespace
 
 void TfrmMain::ConnectInsertCommands() {
-  ConnectClick(btnLink, &TfrmMain::btnLinkClick);
-  ConnectClick(btnTopicLink, &TfrmMain::btnTopicLinkClick);
-  ConnectClick(btnImage, &TfrmMain::btnImageClick);
-  ConnectClick(btnReplaceImage, &TfrmMain::btnReplaceImageClick);
-  ConnectClick(btnImageProperties, &TfrmMain::btnImagePropertiesClick);
-  ConnectClick(btnRemoveImage, &TfrmMain::btnRemoveImageClick);
-  ConnectClick(btnInsertTable, &TfrmMain::btnInsertTableClick);
-  ConnectClick(btnTableDropdownMenu, &TfrmMain::btnTableDropdownMenuClick);
-  ConnectClick(btnImportHTML, &TfrmMain::btnImportHTMLClick);
-  // The tooltips come with the rest of the window's texts (ApplyTranslation).
-  btnRemoveImage->setText(Tr("Remove Image"));
+  const std::pair<void (TFormattingToolbar::*)(), void (TfrmMain::*)()> commands[] = {
+      {&TFormattingToolbar::LinkClicked, &TfrmMain::btnLinkClick},
+      {&TFormattingToolbar::TopicLinkClicked, &TfrmMain::btnTopicLinkClick},
+      {&TFormattingToolbar::ImageClicked, &TfrmMain::btnImageClick},
+      {&TFormattingToolbar::ReplaceImageClicked, &TfrmMain::btnReplaceImageClick},
+      {&TFormattingToolbar::ImagePropertiesClicked, &TfrmMain::btnImagePropertiesClick},
+      {&TFormattingToolbar::RemoveImageClicked, &TfrmMain::btnRemoveImageClick},
+      {&TFormattingToolbar::TableClicked, &TfrmMain::btnInsertTableClick},
+      {&TFormattingToolbar::TableMenuClicked, &TfrmMain::btnTableDropdownMenuClick},
+      {&TFormattingToolbar::ImportHtmlClicked, &TfrmMain::btnImportHTMLClick}};
+  for (const auto& [signal, handler] : commands) {
+    connect(barFormatting, signal, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+  }
 }
 
 // Opens with the address of the link at the caret, which it changes or removes.
@@ -115,7 +118,7 @@ void TfrmMain::btnTableDropdownMenuClick() {
     connect(action, &QAction::triggered, this,
             [this, tag = tag] { Guard([this, tag] { TableDropdownMenuItemClick(tag); }); });
   }
-  mnuTable->popup(btnTableDropdownMenu->mapToGlobal(QPoint(0, btnTableDropdownMenu->height())));
+  mnuTable->popup(barFormatting->TableMenuPosition());
 }
 
 void TfrmMain::TableDropdownMenuItemClick(int tag) {

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "uColorButton.h"
+#include "uFormattingToolbar.h"
 #include "uMain.h"
 #include "uQtText.h"
 #include "uTopicPanel.h"
@@ -116,37 +117,10 @@ void TfrmMain::ApplyTranslation() {
       {btnDeleteTopic, "Remove Topic"},
       {btnNewSubTopic, "Add Child Topic..."},
       {btnNewRootTopic, "Add Root Topic..."},
-      {btnBold, "Bold"},
-      {btnItalic, "Italic"},
-      {btnUnderline, "Underline"},
-      {btnUL, "Bullet List"},
-      {btnOL, "Numeric List"},
-      {btnAlignLeft, "Left Align"},
-      {btnAlignCenter, "Center Align"},
-      {btnAlignRight, "Right Align"},
-      {btnLink, "Create Link..."},
-      {btnTopicLink, "Create Topic Link..."},
-      {btnImage, "Add Image..."},
-      {btnReplaceImage, "Replace Image..."},
-      {btnImageProperties, "Image Properties..."},
-      {btnInsertTable, "Add Table..."},
-      {btnImportHTML, "Add HTML..."},
-      {btnRemoveImage, "Remove Image"},
-      {imgLineSpacing, "Line Spacing"},
-      {cmbLineSpacing, "Line Spacing"},
-      {imgTextColor, "Font Color"},
-      {cbTextColor, "Font Color"},
-      {imgHeading, "Text Heading"},
-      {cmbHeading, "Text Heading"},
-      {imgFontName, "Font Name"},
-      {imgFontSize, "Font Size"},
   };
   for (const auto& [widget, text] : hints) widget->setToolTip(Tr(text));
 
   pnlTopics->Retranslate();
   pnlTopics->RefreshLooks();  // the tooltips of excluded topics
-  {
-    const QSignalBlocker block(cmbHeading);
-    cmbHeading->setItemText(0, Tr("Standard text"));
-  }
+  barFormatting->Retranslate();
 }
