@@ -74,43 +74,80 @@ class TfrmMain : public QMainWindow {
   bool EditorReady() const;
   QString StatusText() const;
   IUserDialogs& Dialogs() { return *FDialogs; }
-  TEditorBridge* Bridge() { return FBridge.get(); }
 
   // --- Project lifecycle (uMainProject.cpp) --------------------------------------
-  void MarkProjectDirty();
   // Journals what is not saved yet at once (the window does so 2 s after a change); the
   // file is written on the journal's own thread.
   void WriteRecoveryJournalNow();
   // Waits until the journal's thread has written or cleared everything asked of it.
   void WaitForRecoveryJournal();
-  void UpdateCaption();
-  bool ConfirmSaveChanges();
   void OpenProject(const std::string& fileName);
-  // Writes what the page and the pending texts hold, and the structure.
-  void FlushProjectToDisk();
-  // Spell checking (uMainSpelling.cpp): the project's language to the page's checker and
-  // its word list to the page; a word the writer adds goes into meta/words.txt.
-  void ConnectSpellChecking();
+  // The project's language to the page's spell checker, and its word list to the page.
   void ApplySpellCheck();
-  void AddWordToProject(const std::string& word);
-  // Gives every topic's header the colour (meta/headerbg_*.txt); failures are skipped.
-  void ApplyHeaderBgToAllTopics(const std::string& color);
   static std::string NormalizeProjectPath(const std::string& path);
   static std::string WorkspaceFolder();
   static std::string LastProjectFilePath();
 
   // --- Window (uMain.cpp) ---------------------------------------------------------
-  void ShowStatus(const std::string& text);
-  void ApplySettingsToUi();
   // Runs a command: a silent abort shows nothing, any other error its message box.
   void Guard(const std::function<void()>& command);
-  // Runs handler, guarded, when button is clicked.
-  void ConnectClick(QToolButton* button, void (TfrmMain::*handler)());
 
   // --- Topic tree (uMainTopicTree.cpp) ----------------------------------------------
   void RebuildTopicTree();
   std::string SelectedTopicID() const;
   void SelectTopicNode(const std::string& id);
+
+  // --- Topic editing (uMainTopicEditing.cpp) ---------------------------------------
+  void RequestEditorFocus();
+  std::string GetCurrentTopicHtml();
+
+  // --- Translation (uMainLanguage.cpp) ----------------------------------------------
+  void LanguageItemClick(int column);
+
+  // --- Command handlers ---------------------------------------------------------------
+  void btnNewProjectClick();
+  void btnOpenProjectClick();
+  void btnSaveClick();
+  void btnSaveAsClick();
+  void btnNewSubTopicClick(bool asRoot);
+  void btnDeleteTopicClick();
+  void MoveUpClick();
+  void MoveDownClick();
+  void ChangeParentClick();
+  void RenameClick();
+  void FillOpenRecentMenu();
+  void StyleProfileChosen();
+  void btnProjectSettingsClick();
+  void btnVariablesConditionsSnippetsClick();
+  void btnExportWebClick();
+  void btnExportChmClick();
+  void btnExportPdfClick();
+  void OpenOutputFolderClick();
+  void btnCheckLinksClick();
+  void btnTopicLinkClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // --- Used by the window's own parts -----------------------------------------------
+  TEditorBridge* Bridge() { return FBridge.get(); }
+  void MarkProjectDirty();
+  void UpdateCaption();
+  bool ConfirmSaveChanges();
+  // Writes what the page and the pending texts hold, and the structure.
+  void FlushProjectToDisk();
+  // Spell checking (uMainSpelling.cpp): the project's language to the page's checker and
+  // its word list to the page; a word the writer adds goes into meta/words.txt.
+  void ConnectSpellChecking();
+  void AddWordToProject(const std::string& word);
+  // Gives every topic's header the colour (meta/headerbg_*.txt); failures are skipped.
+  void ApplyHeaderBgToAllTopics(const std::string& color);
+  void ShowStatus(const std::string& text);
+  void ApplySettingsToUi();
+  // Runs handler, guarded, when button is clicked.
+  void ConnectClick(QToolButton* button, void (TfrmMain::*handler)());
   // Selects the topic's node (none for "") without switching topics.
   void ShowTopicSelectedQuietly(const std::string& id);
   // Shows the topic's properties; from then on what is typed there applies to it at once.
@@ -128,18 +165,14 @@ class TfrmMain : public QMainWindow {
   void TopicTitleEdited(QTreeWidgetItem* item, const std::string& newText);
   // A topic dropped in the tree goes under parent at index.
   void MoveDroppedTopic(const std::string& id, const std::string& parent, int index);
-
-  // --- Topic editing (uMainTopicEditing.cpp) ---------------------------------------
   void LoadTopicIntoEditor(const std::string& id);
   void CaptureCurrentTopicHtml();
   bool RequestHtmlAndWait(int timeoutMs);
   bool RequestHeaderAndWait(int timeoutMs);
-  void RequestEditorFocus();
   void ApplyBaseHref();
   void ApplyEditorCss();
   void ApplySettingsToEditor();
   void RefreshDefaultHeader();
-  std::string GetCurrentTopicHtml();
   // Bridge events.
   void ConnectBridgeEvents();
   void EditorReadyReceived();
@@ -152,40 +185,16 @@ class TfrmMain : public QMainWindow {
   TToolbarSync* ToolbarSync() { return FToolbarSync.get(); }
   void EditorHtmlChanged(const std::string& html, bool user);
   void SendEditorCommand(const std::string& command);
-
-  // --- Translation (uMainLanguage.cpp) ----------------------------------------------
   void BuildLanguageMenu();
   void ApplyTranslation();
-  void LanguageItemClick(int column);
-
-  // --- Command handlers ---------------------------------------------------------------
-  void btnNewProjectClick();
-  void btnOpenProjectClick();
-  void btnSaveClick();
-  void btnSaveAsClick();
   void ExitClick();
-  void btnNewSubTopicClick(bool asRoot);
-  void btnDeleteTopicClick();
-  void MoveUpClick();
-  void MoveDownClick();
-  void ChangeParentClick();
-  void RenameClick();
   void DuplicateTopicClick(bool withSubtopics);
   void UndoRemoveTopicClick();
   void OpenRecentProject(const std::string& path);
-  void FillOpenRecentMenu();
   void TopicPropertiesClick();
   void btnApplyPropsClick();
-  void StyleProfileChosen();
   void SelectedTopicChanged();
-  void btnProjectSettingsClick();
   void CleanUpFormattingClick();
-  void btnVariablesConditionsSnippetsClick();
-  void btnExportWebClick();
-  void btnExportChmClick();
-  void btnExportPdfClick();
-  void OpenOutputFolderClick();
-  void btnCheckLinksClick();
   void UserManualClick();
   void ContactUsClick();
   void VisitWebsiteClick();
@@ -199,7 +208,6 @@ class TfrmMain : public QMainWindow {
   void ApplyFontSizeFromBox();
   void ApplyLineSpacingFromBox();
   void btnLinkClick();
-  void btnTopicLinkClick();
   void btnImageClick();
   void btnReplaceImageClick();
   void btnImagePropertiesClick();
@@ -211,11 +219,6 @@ class TfrmMain : public QMainWindow {
   // Sends a reusable-content token to the caret (uMainReusableContent.cpp).
   void InsertReusableToken(const std::string& token);
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-
- private:
   friend class TMainEditorWindow;
 
   // --- Controls ------------------------------------------------------------------
