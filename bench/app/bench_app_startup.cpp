@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "MainWindowProbe.h"
 #include "ScriptedUserDialogs.h"
 #include "uMain.h"
 #include "uProjectOpen.h"
@@ -71,7 +72,7 @@ void BM_RebuildTopicTree10k(benchmark::State& state) {
   window.show();
   QApplication::processEvents();
   for (auto _ : state) {
-    window.RebuildTopicTree();
+    Probe(window).RebuildTopicTree();
     QApplication::processEvents();
   }
 }

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "AppTestSupport.h"
 #include "uAppStyle.h"
 #include "uEditorHostQt.h"
 #include "uFrmProjectSettings.h"
@@ -87,8 +88,8 @@ std::string TopicByTitle(TfrmMain& window, const std::string& title) {
 }
 
 void ShowTopic(TfrmMain& window, const std::string& title) {
-  window.SelectTopicNode(TopicByTitle(window, title));
-  WaitFor([&] { return window.StatusText().contains(QString::fromStdString(title)); }, 5000);
+  Probe(window).SelectTopicNode(TopicByTitle(window, title));
+  WaitFor([&] { return Probe(window).StatusText().contains(QString::fromStdString(title)); }, 5000);
   Pause(1500);  // the page lays out and paints its pictures
 }
 
@@ -141,16 +142,17 @@ int main(int argc, char* argv[]) {
   window.move(0, 0);
   window.resize(1180, 780);
   window.show();
-  if (!WaitFor([&] { return window.EditorReady(); }, 30000)) {
+  if (!WaitFor([&] { return Probe(window).EditorReady(); }, 30000)) {
     std::fprintf(stderr, "the editor page did not become ready\n");
     return 1;
   }
-  window.spl1->setSizes({300, 880});
+  Control<QSplitter>(window, "splMain")->setSizes({300, 880});
   TopicTree(window)->expandAll();
 
   // The keys the menus show, for the manual's shortcut table.
-  for (QAction* a : {window.NewProject, window.Open1, window.Save1, window.SaveProjectAs1, window.Exit1, window.Undo1,
-                     window.Redo1, window.Cut1, window.Copy1, window.Paste1, window.SelectAll1}) {
+  for (const char* name : {"actNewProject", "actOpen", "actSave", "actSaveAs", "actExit", "actUndo", "actRedo",
+                           "actCut", "actCopy", "actPaste", "actSelectAll"}) {
+    const QAction* a = Control<QAction>(window, name);
     std::printf("%-22s %s\n", qPrintable(a->text()), qPrintable(a->shortcut().toString()));
   }
 
@@ -160,8 +162,7 @@ int main(int argc, char* argv[]) {
   ShowTopic(window, "Your first backup");
   const QRect editor = GlobalRect(Control<QWidget>(window, "pnlRight"));
   Save(QRect(editor.topLeft(), QSize(editor.width(), std::min(editor.height(), 560))), "topic-editing.png");
-  const QRect toolbar =
-      GlobalRect(window.pnlToolbar).united(window.pnlToolbar2->isVisible() ? GlobalRect(window.pnlToolbar2) : QRect());
+  const QRect toolbar = GlobalRect(Control<QWidget>(window, "barFormatting"));
   Save(toolbar, "formatting-toolbar.png");
 
   ShowTopic(window, "Installing Harbor Sync");
@@ -185,12 +186,12 @@ int main(int argc, char* argv[]) {
     menu->hide();
     Pause(200);
   };
-  grabMenu(window.Publish1, nullptr, "publish-menu.png");
-  grabMenu(window.ools1, window.mmLanguage, "language-menu.png");
+  grabMenu(Control<QMenu>(window, "mnuPublish"), nullptr, "publish-menu.png");
+  grabMenu(Control<QMenu>(window, "mnuTools"), Control<QMenu>(window, "mnuLanguage"), "language-menu.png");
 
   // Check Links reads the files on disk; the findings window is modeless.
   BreakTwoLinks((sample / "Sample").string(), "5A3D1E0C7B9F4E21A6C8000000001002.html");
-  window.btnCheckLinksClick();
+  Probe(window).btnCheckLinksClick();
   QDialog* findings = nullptr;
   WaitFor(
       [&] {
@@ -211,10 +212,11 @@ int main(int argc, char* argv[]) {
   Pause(200);
 
   // The dialogs are modal: each is grabbed from inside its own loop, then cancelled.
-  GrabModalDialog(QSize(380, 400), "topic-picker.png", [&] { window.btnTopicLinkClick(); });
+  GrabModalDialog(QSize(380, 400), "topic-picker.png", [&] { Probe(window).btnTopicLinkClick(); });
   // The reusable content dialog on its Variables tab, with room for the row of insert buttons.
-  GrabModalDialog(QSize(1090, 540), "reusable-dialog.png", [&] { window.btnVariablesConditionsSnippetsClick(); });
-  GrabModalDialog(QSize(640, 720), "project-settings.png", [&] { window.btnProjectSettingsClick(); });
+  GrabModalDialog(QSize(1090, 540), "reusable-dialog.png",
+                  [&] { Probe(window).btnVariablesConditionsSnippetsClick(); });
+  GrabModalDialog(QSize(640, 720), "project-settings.png", [&] { Probe(window).btnProjectSettingsClick(); });
 
   return 0;  // the scratch project goes with its folder; nothing is saved
 }

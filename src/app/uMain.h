@@ -66,45 +66,44 @@ class TfrmMain : public QMainWindow {
   // --- State (read by the other concerns and by tests) ---------------------------
   TDocProject& Project() { return FOpenProject.Project(); }
   const TDocProject& Project() const { return FOpenProject.Project(); }
-  TProjectSettings& Settings() { return FOpenProject.Settings(); }
   const std::string& ProjectFileName() const { return FOpenProject.FileName(); }
   bool ProjectDirty() const { return FOpenProject.Dirty(); }
+
+  // --- Project lifecycle (uMainProject.cpp) --------------------------------------
+  void OpenProject(const std::string& fileName);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  friend class TMainWindowProbe;  // the window tests' face (tests/app/MainWindowProbe.h)
+
+  // --- State and commands the tests reach through the probe -------------------------
+  TProjectSettings& Settings() { return FOpenProject.Settings(); }
   std::map<std::string, std::string>& UnsavedTopicHtml() { return FOpenProject.UnsavedTopicHtml(); }
   const std::string& CurrentTopicID() const;
   bool EditorReady() const;
   QString StatusText() const;
   IUserDialogs& Dialogs() { return *FDialogs; }
-
-  // --- Project lifecycle (uMainProject.cpp) --------------------------------------
   // Journals what is not saved yet at once (the window does so 2 s after a change); the
   // file is written on the journal's own thread.
   void WriteRecoveryJournalNow();
   // Waits until the journal's thread has written or cleared everything asked of it.
   void WaitForRecoveryJournal();
-  void OpenProject(const std::string& fileName);
   // The project's language to the page's spell checker, and its word list to the page.
   void ApplySpellCheck();
   static std::string NormalizeProjectPath(const std::string& path);
   static std::string WorkspaceFolder();
   static std::string LastProjectFilePath();
-
-  // --- Window (uMain.cpp) ---------------------------------------------------------
   // Runs a command: a silent abort shows nothing, any other error its message box.
   void Guard(const std::function<void()>& command);
-
-  // --- Topic tree (uMainTopicTree.cpp) ----------------------------------------------
   void RebuildTopicTree();
   std::string SelectedTopicID() const;
   void SelectTopicNode(const std::string& id);
-
-  // --- Topic editing (uMainTopicEditing.cpp) ---------------------------------------
   void RequestEditorFocus();
   std::string GetCurrentTopicHtml();
-
-  // --- Translation (uMainLanguage.cpp) ----------------------------------------------
   void LanguageItemClick(int column);
-
-  // --- Command handlers ---------------------------------------------------------------
   void btnNewProjectClick();
   void btnOpenProjectClick();
   void btnSaveClick();
@@ -126,11 +125,6 @@ class TfrmMain : public QMainWindow {
   void btnCheckLinksClick();
   void btnTopicLinkClick();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-
- private:
   // --- Used by the window's own parts -----------------------------------------------
   TEditorBridge* Bridge() { return FBridge.get(); }
   void MarkProjectDirty();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "MainWindowProbe.h"
 #include "ScriptedUserDialogs.h"
 #include "uEditorHost.h"
 #include "uJson.h"

@@ -69,22 +69,22 @@ class EditorEndToEndTest : public QObject {
     QVERIFY(live.Start());
     TfrmMain& window = *live.window;
     TEditorHostQt* page = live.page;
-    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(window).EditorReady(), 60000);
 
     const std::string second = live.RootID(1);
-    window.SelectTopicNode(second);
+    Probe(window).SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("Second"), 20000);
-    QCOMPARE(window.CurrentTopicID(), second);
+    QCOMPARE(Probe(window).CurrentTopicID(), second);
 
     // The caret at the end of the text, then real keystrokes into the page.
-    window.RequestEditorFocus();
+    Probe(window).RequestEditorFocus();
     QVERIFY(live.CaretToEnd());
     QWidget* input = live.Input();
     QTest::keyClicks(input, " Hello");
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("Second Hello"), 10000);
     // The caret's font follows the project default; one this machine lacks is shown by
     // name, not replaced by whichever font happens to head the list.
-    const QString font = QString::fromStdString(window.Settings().DefaultFontName);
+    const QString font = QString::fromStdString(Probe(window).Settings().DefaultFontName);
     if (Control<QComboBox>(window, "cmbTextFont")->findText(font, Qt::MatchFixedString) < 0) {
       QTRY_COMPARE_WITH_TIMEOUT(Control<QComboBox>(window, "cmbTextFont")->placeholderText(), font, 10000);
       QCOMPARE(Control<QComboBox>(window, "cmbTextFont")->currentIndex(), -1);
@@ -129,8 +129,8 @@ class EditorEndToEndTest : public QObject {
     const std::string second = live.RootID(1);
     WriteTextFileUtf8(TopicFilePath(window.Project(), second),
                       "<p class=\"probe\">Second</p><p><img src=\"assets/images/dot.png\"></p>");
-    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
-    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(window).EditorReady(), 60000);
+    Probe(window).SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second"), 20000);
     QTRY_COMPARE_WITH_TIMEOUT(
         Evaluate(*live.page, "String(document.querySelector('#zd-body img')?.naturalWidth)").value_or(QString()),
@@ -152,8 +152,8 @@ class EditorEndToEndTest : public QObject {
     const std::string second = live.RootID(1);
     // A fourth-level heading: the sizes of the first three come from the project settings.
     WriteTextFileUtf8(TopicFilePath(window.Project(), second), "<h4>Heading</h4><p>Second</p>");
-    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
-    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(window).EditorReady(), 60000);
+    Probe(window).SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Heading"), 20000);
     QTRY_COMPARE_WITH_TIMEOUT(Control<QComboBox>(window, "cmbFontSize")->currentText(), QString("40"), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(Control<QComboBox>(window, "cmbLineSpacing")->placeholderText(), QString("1.25"), 10000);
@@ -169,14 +169,14 @@ class EditorEndToEndTest : public QObject {
     WriteTextFileUtf8(TopicFilePath(window.Project(), second),
                       "<p style=\"font-family:Segoe UI, Arial, sans-serif;font-size:16px;color:#000000;"
                       "line-height:1.5;\">Installing the agent</p>");
-    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
-    window.SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(window).EditorReady(), 60000);
+    Probe(window).SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Installing"), 20000);
-    window.RequestEditorFocus();
+    Probe(window).RequestEditorFocus();
     QVERIFY(live.CaretIn("agent"));
     Control<QComboBox>(window, "cmbHeading")->setCurrentIndex(1);
     emit Control<QComboBox>(window, "cmbHeading")->activated(1);
-    const QString size = QString::number(window.Settings().FontSizeH1) + "px";
+    const QString size = QString::number(Probe(window).Settings().FontSizeH1) + "px";
     QTRY_COMPARE_WITH_TIMEOUT(
         Evaluate(*live.page, "getComputedStyle(document.querySelector('#zd-body h1') || document.body).fontSize")
             .value_or(QString()),
@@ -192,20 +192,20 @@ class EditorEndToEndTest : public QObject {
     TLiveWindow live;
     QVERIFY(live.Start());
     TfrmMain& window = *live.window;
-    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(window).EditorReady(), 60000);
     const std::string first = live.RootID(0);
     const std::string second = live.RootID(1);
-    window.SelectTopicNode(second);
+    Probe(window).SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second"), 20000);
 
-    window.RequestEditorFocus();
+    Probe(window).RequestEditorFocus();
     QVERIFY(live.CaretToEnd());
     QTest::keyClicks(live.Input(), " quick");
-    window.SelectTopicNode(first);
-    QTRY_COMPARE_WITH_TIMEOUT(window.CurrentTopicID(), first, 20000);
+    Probe(window).SelectTopicNode(first);
+    QTRY_COMPARE_WITH_TIMEOUT(Probe(window).CurrentTopicID(), first, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(!BodyText(*live.page).contains("Second"), 20000);
 
-    window.SelectTopicNode(second);
+    Probe(window).SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second quick"), 20000);
     Control<QAction>(window, "actSave")->trigger();
     const std::string saved = ReadFile(TopicFilePath(window.Project(), second));
@@ -218,10 +218,10 @@ class EditorEndToEndTest : public QObject {
     TLiveWindow live;
     QVERIFY(live.Start());
     TfrmMain& window = *live.window;
-    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
-    window.SelectTopicNode(live.RootID(1));
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(window).EditorReady(), 60000);
+    Probe(window).SelectTopicNode(live.RootID(1));
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("Second"), 20000);
-    window.RequestEditorFocus();
+    Probe(window).RequestEditorFocus();
     QVERIFY(live.CaretToEnd());
     QTest::keyClick(live.Input(), Qt::Key_Return);
     QTest::keyClicks(live.Input(), "spaced");
@@ -247,7 +247,7 @@ class EditorEndToEndTest : public QObject {
     TLiveWindow live;
     QVERIFY(live.Start());
     TfrmMain& window = *live.window;
-    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(window).EditorReady(), 60000);
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     TopicTree(window)->setFocus();

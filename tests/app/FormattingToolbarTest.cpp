@@ -44,7 +44,7 @@ class FormattingToolbarTest : public QObject {
   // Tools > Clean Up Formatting lists what it will change, and writes only once confirmed.
   void cleanUpFormattingPreviewsThenWrites() {
     TReadyWindow t;
-    QVERIFY(t.w->EditorReady());
+    QVERIFY(Probe(*t.w).EditorReady());
     const std::string id = t.w->Project().TopicsInTreeOrder().at(0)->ID();
     const std::string file = TopicFilePath(t.w->Project(), id);
     const std::string typed =
@@ -72,7 +72,7 @@ class FormattingToolbarTest : public QObject {
 
   void enterInTheFontSizeBoxAppliesTheSizeOnce() {
     TReadyWindow t;
-    QVERIFY(t.w->EditorReady());
+    QVERIFY(Probe(*t.w).EditorReady());
     QLineEdit* edit = Control<QComboBox>(*t.w, "cmbFontSize")->lineEdit();
     QVERIFY(edit);
     for (const auto& [typed, key] : {std::pair{"20", Qt::Key_Return}, {"13", Qt::Key_Enter}}) {
@@ -90,7 +90,7 @@ class FormattingToolbarTest : public QObject {
 
   void enterInTheLineSpacingBoxAppliesTheShownValue() {
     TReadyWindow t;
-    QVERIFY(t.w->EditorReady());
+    QVERIFY(Probe(*t.w).EditorReady());
     QComboBox* box = Control<QComboBox>(*t.w, "cmbLineSpacing");
     box->setCurrentIndex(box->findText("2.0"));
     QTest::keyClick(box, Qt::Key_Return);
@@ -104,7 +104,7 @@ class FormattingToolbarTest : public QObject {
   // size beyond what a topic's table may have is refused with a message.
   void insertTableAsksForRowsColumnsAndHeader() {
     TReadyWindow t;
-    QVERIFY(t.w->EditorReady());
+    QVERIFY(Probe(*t.w).EditorReady());
     t.box.dialogs.tableSpecs = {TTableSpec{3, 4, true}, std::nullopt, TTableSpec{101, 2, false},
                                 TTableSpec{100, 30, false}};
     for (int i = 0; i < 4; ++i) Control<QToolButton>(*t.w, "btnInsertTable")->click();
@@ -119,7 +119,7 @@ class FormattingToolbarTest : public QObject {
   // remove it; outside a link it starts a new one.
   void linkDialogShowsAndRemovesTheCurrentLink() {
     TReadyWindow t;
-    QVERIFY(t.w->EditorReady());
+    QVERIFY(Probe(*t.w).EditorReady());
     t.box.host.Post("{\"type\":\"cursorStyle\",\"area\":\"body\",\"linkHref\":\"https:\\/\\/example.com\\/a\"}");
     t.box.dialogs.linkAnswers = {
         {TLinkAnswer::Ok, " https://example.com/b "}, {TLinkAnswer::Remove, ""}, {TLinkAnswer::Cancel, ""}};
@@ -140,7 +140,7 @@ class FormattingToolbarTest : public QObject {
   // back what the writer set; without a picture it says what to do first.
   void imagePropertiesEditTheSelectedPicture() {
     TReadyWindow t;
-    QVERIFY(t.w->EditorReady());
+    QVERIFY(Probe(*t.w).EditorReady());
     Control<QToolButton>(*t.w, "btnImageProperties")->click();
     QCOMPARE(t.box.dialogs.messages.back().text, std::string("Select a picture in the topic first."));
     QVERIFY(t.box.dialogs.imageShown.empty());

@@ -40,7 +40,7 @@ class ProjectLifecycleTest : public QObject {
     const std::string beta = box.MakeProject("Beta", {"Welcome", "Two"});
     auto w = box.NewWindow({QString::fromStdString(alpha)});
     w->OpenProject(beta);
-    w->FillOpenRecentMenu();
+    Probe(*w).FillOpenRecentMenu();
     QList<QAction*> items = Control<QMenu>(*w, "mnuOpenRecent")->actions();
     QCOMPARE(items.size(), 2);
     QVERIFY(items[0]->text().endsWith(QString::fromStdString(beta)));
@@ -48,18 +48,18 @@ class ProjectLifecycleTest : public QObject {
     QCOMPARE(w->ProjectFileName(), alpha);
 
     DeleteFileIfExists(beta);
-    w->FillOpenRecentMenu();
+    Probe(*w).FillOpenRecentMenu();
     Control<QMenu>(*w, "mnuOpenRecent")->actions()[1]->trigger();
     QCOMPARE(box.dialogs.messages.back().text,
              "The project " + beta + " no longer exists; it is removed from the list of recent projects.");
     QCOMPARE(w->ProjectFileName(), alpha);
-    w->FillOpenRecentMenu();
+    Probe(*w).FillOpenRecentMenu();
     QCOMPARE(Control<QMenu>(*w, "mnuOpenRecent")->actions().size(), 1);
 
     // A new window (the next start) finds the list in the per-user settings.
     w.reset();
     auto again = box.NewWindow();
-    again->FillOpenRecentMenu();
+    Probe(*again).FillOpenRecentMenu();
     QVERIFY(Control<QMenu>(*again, "mnuOpenRecent")->actions()[0]->text().endsWith(QString::fromStdString(alpha)));
   }
 
@@ -73,13 +73,13 @@ class ProjectLifecycleTest : public QObject {
     QVERIFY(Control<QToolButton>(*w, "btnSave")->isEnabled());
 
     box.dialogs.saveFiles.push_back("");  // the user cancels the name
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     // The project's title names the file, made safe for a file name.
     QCOMPARE(box.dialogs.saveProposals.back(), std::string("Untitled Documentation.fvp"));
     QVERIFY(w->ProjectDirty());
     w->Project().SetTitle("Pumps: A/B guide");
     box.dialogs.saveFiles.push_back("");
-    w->btnSaveAsClick();
+    Probe(*w).btnSaveAsClick();
     QCOMPARE(box.dialogs.saveProposals.back(), std::string("Pumps_ A_B guide.fvp"));
     // The workspace already holds the text: Save wrote it before asking.
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>typed</p>"));
@@ -93,12 +93,12 @@ class ProjectLifecycleTest : public QObject {
       const std::string alpha = box.MakeProject("Alpha");
       const std::string beta = box.MakeProject("Beta", {"Welcome", "Two"});
       auto w = box.NewWindow({QString::fromStdString(alpha)});
-      TProjectSettings alphaSettings = w->Settings();
+      TProjectSettings alphaSettings = Probe(*w).Settings();
       alphaSettings.FontSizeH1 = 50;
       alphaSettings.SaveToFile(box.Path("Alpha/meta/project_settings.json"));
       box.dialogs.openFiles.push_back(alpha);
       Control<QAction>(*w, "actOpen")->trigger();
-      QCOMPARE(w->Settings().FontSizeH1, 50);
+      QCOMPARE(Probe(*w).Settings().FontSizeH1, 50);
 
       const std::string betaSettings = box.Path("Beta/meta/project_settings.json");
       WriteTextFileUtf8(betaSettings, bad);
@@ -106,7 +106,7 @@ class ProjectLifecycleTest : public QObject {
       Control<QAction>(*w, "actOpen")->trigger();
       QCOMPARE(w->Project().Title(), std::string("Beta"));
       QCOMPARE(w->windowTitle(), QString::fromStdString("Folivane - Beta [" + beta + "]"));
-      QCOMPARE(w->Settings().FontSizeH1, 32);
+      QCOMPARE(Probe(*w).Settings().FontSizeH1, 32);
       QCOMPARE(TopicTree(*w)->topLevelItemCount(), 2);
       QCOMPARE(box.dialogs.messages.size(), size_t(1));
       QCOMPARE(box.dialogs.messages[0].kind, TMessageKind::Error);
@@ -128,7 +128,7 @@ class ProjectLifecycleTest : public QObject {
   void saveAsCopiesWorkspaceWithoutBuildAndProjectFiles() {
     TAppSandbox box;
     auto w = box.NewWindow();
-    const std::string ws = TfrmMain::WorkspaceFolder();
+    const std::string ws = TMainWindowProbe::WorkspaceFolder();
     WriteTextFileUtf8(ws + "build/webhelp/index.html", "old output");
     WriteTextFileUtf8(ws + "assets/images/a.png", "png");
     WriteTextFileUtf8(ws + "meta/stray.fvp", "{}");
@@ -136,7 +136,7 @@ class ProjectLifecycleTest : public QObject {
     const std::string target = box.Path("docs/Guide.fvp");
     EnsureDir(box.Path("docs"));
     box.dialogs.saveFiles.push_back(target);
-    w->btnSaveAsClick();
+    Probe(*w).btnSaveAsClick();
     const std::string folder = box.Path("docs/Guide/");
     QCOMPARE(w->Project().RootPath(), folder);
     QVERIFY(FileExists(target));
@@ -146,13 +146,13 @@ class ProjectLifecycleTest : public QObject {
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>kept</p>"));
     QVERIFY(w->windowTitle().endsWith(QString::fromStdString("[" + target + "]")));
     QVERIFY(!w->ProjectDirty());
-    QCOMPARE(w->StatusText(), QString("Saved As"));
-    QCOMPARE(ReadFile(TfrmMain::LastProjectFilePath()), target);
+    QCOMPARE(Probe(*w).StatusText(), QString("Saved As"));
+    QCOMPARE(ReadFile(TMainWindowProbe::LastProjectFilePath()), target);
 
     // Save As onto the same file copies nothing and rewrites the files.
     TypeIntoEditor(box.host, "<p>again</p>");
     box.dialogs.saveFiles.push_back(target);
-    w->btnSaveAsClick();
+    Probe(*w).btnSaveAsClick();
     QCOMPARE(w->Project().RootPath(), folder);
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>again</p>"));
   }
@@ -162,12 +162,12 @@ class ProjectLifecycleTest : public QObject {
     TAppSandbox box;
     auto w = box.NewWindow();
     box.host.Post(R"({"type":"ready"})");
-    QTRY_VERIFY(w->EditorReady());
+    QTRY_VERIFY(Probe(*w).EditorReady());
     const std::string target = box.Path("docs/Guide.fvp");
     EnsureDir(box.Path("docs"));
     box.dialogs.saveFiles.push_back(target);
     box.host.scripts.clear();
-    w->btnSaveAsClick();
+    Probe(*w).btnSaveAsClick();
     QVERIFY(PagePointedAt(box.host.scripts, box.Path("docs/Guide/")));
   }
 
@@ -179,11 +179,11 @@ class ProjectLifecycleTest : public QObject {
     WriteTextFileUtf8(renamed, ReadFile(original));
     auto w = box.NewWindow({QString::fromStdString(renamed)});
     box.host.Post(R"({"type":"ready"})");
-    QTRY_VERIFY(w->EditorReady());
+    QTRY_VERIFY(Probe(*w).EditorReady());
     QCOMPARE(w->Project().RootPath(), box.Path("Guide/"));
     TypeIntoEditor(box.host, "<p>moved along</p>");
     box.host.scripts.clear();
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     QCOMPARE(w->Project().RootPath(), box.Path("Renamed/"));
     QVERIFY(PagePointedAt(box.host.scripts, box.Path("Renamed/")));
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>moved along</p>"));
@@ -197,15 +197,15 @@ class ProjectLifecycleTest : public QObject {
     auto w = box.NewWindow({QString::fromStdString(file)});
     const std::string originalTwo = TopicFile(*w, 1);
     box.dialogs.saveFiles.push_back(box.Path("Copy.fvp"));
-    w->btnSaveAsClick();
+    Probe(*w).btnSaveAsClick();
     for (const auto& [id, topic] : w->Project().Topics()) {
       QCOMPARE(topic->HtmlPath(), box.Path("Copy/topics/" + id + ".html"));
     }
     const std::string copyTwo = TopicFile(*w, 1);
     QVERIFY(FileExists(copyTwo));
-    w->SelectTopicNode(w->Project().RootTopicIDs()[1]);
+    Probe(*w).SelectTopicNode(w->Project().RootTopicIDs()[1]);
     box.dialogs.answers.push_back(TDialogAnswer::Yes);
-    w->btnDeleteTopicClick();
+    Probe(*w).btnDeleteTopicClick();
     QVERIFY(!FileExists(copyTwo));
     QVERIFY(FileExists(originalTwo));
   }
@@ -216,7 +216,7 @@ class ProjectLifecycleTest : public QObject {
     TypeIntoEditor(box.host, "<p>x</p>");
     const std::string bad = box.Path("Guide.txt");
     box.dialogs.saveFiles.push_back(bad);
-    w->btnSaveAsClick();
+    Probe(*w).btnSaveAsClick();
     QCOMPARE(box.dialogs.messages.back().text, "Invalid project filename: " + bad);
     QVERIFY(!FileExists(bad));
     QVERIFY(!DirExists(box.Path("Guide")));
@@ -230,10 +230,10 @@ class ProjectLifecycleTest : public QObject {
     };
     const TCase cases[] = {{"  C:\\x\\D:\\p\\a.fvp  ", "D:\\p\\a.fvp"}, {"C:\\p\\a.fvp", "C:\\p\\a.fvp"}};
     for (const TCase& c : cases) {
-      const std::string result = TfrmMain::NormalizeProjectPath(c.input);
+      const std::string result = TMainWindowProbe::NormalizeProjectPath(c.input);
       QVERIFY2(EndsWith(result, c.expectedEnd) && result.find("x\\D:") == std::string::npos, result.c_str());
     }
-    QCOMPARE(TfrmMain::NormalizeProjectPath(" /tmp/a/../b.fvp "), std::string("/tmp/b.fvp"));
+    QCOMPARE(TMainWindowProbe::NormalizeProjectPath(" /tmp/a/../b.fvp "), std::string("/tmp/b.fvp"));
   }
 
   // The save question with each answer, from New.
@@ -252,14 +252,14 @@ class ProjectLifecycleTest : public QObject {
       const std::string topicFile = TopicFile(*w, 0);
       TypeIntoEditor(box.host, "<p>edited</p>");
       box.dialogs.answers.push_back(c.answer);
-      w->btnNewProjectClick();
+      Probe(*w).btnNewProjectClick();
       QCOMPARE(box.dialogs.questions.back().text,
                std::string("Project has been modified. Do you want to save changes?"));
       QCOMPARE(w->ProjectFileName().empty(), c.newGoesOn);
       QCOMPARE(ReadFile(topicFile) == "<p>edited</p>", c.textSaved);
       if (c.newGoesOn) {
-        QCOMPARE(w->StatusText(), QString("New project created (not saved)"));
-        QVERIFY(w->UnsavedTopicHtml().empty());
+        QCOMPARE(Probe(*w).StatusText(), QString("New project created (not saved)"));
+        QVERIFY(Probe(*w).UnsavedTopicHtml().empty());
         QVERIFY(!w->ProjectDirty());
       } else {
         QVERIFY(w->ProjectDirty());
@@ -275,10 +275,10 @@ class ProjectLifecycleTest : public QObject {
     TypeIntoEditor(box.host, "<p>unsaved</p>");
     box.dialogs.answers.push_back(TDialogAnswer::Yes);
     box.dialogs.saveFiles.push_back("");
-    w->btnNewProjectClick();
+    Probe(*w).btnNewProjectClick();
     QVERIFY(w->ProjectDirty());
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>unsaved</p>"));
-    QVERIFY(w->StatusText() != QString("New project created (not saved)"));
+    QVERIFY(Probe(*w).StatusText() != QString("New project created (not saved)"));
   }
 
   void closingAsksAndCancelKeepsWindow() {
@@ -298,15 +298,15 @@ class ProjectLifecycleTest : public QObject {
     const std::string file = box.MakeProject("Guide", {"One", "Two"});
     auto w = box.NewWindow({QString::fromStdString(file)});
     TypeIntoEditor(box.host, "<p>one</p>");
-    w->SelectTopicNode(w->Project().RootTopicIDs()[1]);
+    Probe(*w).SelectTopicNode(w->Project().RootTopicIDs()[1]);
     TypeIntoEditor(box.host, "<p>two</p>");
-    QCOMPARE(w->UnsavedTopicHtml().size(), size_t(1));
+    QCOMPARE(Probe(*w).UnsavedTopicHtml().size(), size_t(1));
     QVERIFY(ReadFile(TopicFile(*w, 0)).find("one") == std::string::npos);
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>one</p>"));
     QCOMPARE(ReadFile(TopicFile(*w, 1)), std::string("<p>two</p>"));
-    QVERIFY(w->UnsavedTopicHtml().empty());
-    QCOMPARE(w->StatusText(), QString("Saved"));
+    QVERIFY(Probe(*w).UnsavedTopicHtml().empty());
+    QCOMPARE(Probe(*w).StatusText(), QString("Saved"));
     QVERIFY(!Control<QToolButton>(*w, "btnSave")->isEnabled());
   }
 
@@ -321,15 +321,15 @@ class ProjectLifecycleTest : public QObject {
     TypeIntoEditor(box.host, "<p>dropped</p>");
     box.dialogs.answers.push_back(TDialogAnswer::No);
     box.dialogs.openFiles.push_back(second);
-    w->btnOpenProjectClick();
+    Probe(*w).btnOpenProjectClick();
     QCOMPARE(w->ProjectFileName(), second);
-    QVERIFY(w->UnsavedTopicHtml().empty());
+    QVERIFY(Probe(*w).UnsavedTopicHtml().empty());
     // Both projects written in full: the text is in neither.
     const std::string copy = box.Path("Copy.fvp");
     box.dialogs.saveFiles.push_back(copy);
-    w->btnSaveAsClick();
+    Probe(*w).btnSaveAsClick();
     QCOMPARE(w->ProjectFileName(), copy);
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     QCOMPARE(ReadFile(firstFile), before);
     QVERIFY(FileExists(TopicFile(*w, 0)));
     QCOMPARE(ReadFile(TopicFile(*w, 0)).find("dropped"), std::string::npos);
@@ -348,7 +348,7 @@ class ProjectLifecycleTest : public QObject {
     WriteTextFileUtf8(topics, text);
     auto w = box.NewWindow({QString::fromStdString(good)});
     TypeIntoEditor(box.host, "<p>pending</p>");
-    w->Guard([&] { w->OpenProject(damaged); });
+    Probe(*w).Guard([&] { w->OpenProject(damaged); });
     QCOMPARE(box.dialogs.messages.back().kind, TMessageKind::Error);
     QVERIFY2(StartsWith(box.dialogs.messages.back().text, topics + " is not valid JSON"),
              box.dialogs.messages.back().text.c_str());
@@ -373,11 +373,11 @@ class ProjectLifecycleTest : public QObject {
     const std::string broken = box.Path("Broken.fvp");
     WriteTextFileUtf8(broken, "[1,2");
     box.dialogs.answers.push_back(TDialogAnswer::Cancel);  // not asked: the project is handled below
-    w->Guard([&] { w->OpenProject(broken); });
+    Probe(*w).Guard([&] { w->OpenProject(broken); });
     QVERIFY(box.dialogs.messages.back().text.find("Broken.fvp") != std::string::npos);
     QCOMPARE(w->ProjectFileName(), file);
     QVERIFY(w->ProjectDirty());
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     QCOMPARE(ReadFile(TopicFile(*w, 0)), std::string("<p>pending</p>"));
     QVERIFY(!FileExists(box.Path("Broken/project.json")));
   }

@@ -310,12 +310,12 @@ class ProjectSettingsDialogTest : public QObject {
         emit d.cbHeaderBg->activated(TColorBox::kCustomIndex);
         d.btnOk->click();
       });
-      return TfrmProjectSettings::Execute(w.get(), settings, &w->Dialogs());
+      return TfrmProjectSettings::Execute(w.get(), settings, &Probe(*w).Dialogs());
     };
-    w->btnProjectSettingsClick();
+    Probe(*w).btnProjectSettingsClick();
 
     QVERIFY(box.dialogs.unexpected.empty());
-    QCOMPARE(w->Settings().ProjTitle, std::string("Renamed Guide"));
+    QCOMPARE(Probe(*w).Settings().ProjTitle, std::string("Renamed Guide"));
     QCOMPARE(w->windowTitle(), QString::fromStdString("Folivane* - Renamed Guide [" + file + "]"));
     QVERIFY(w->ProjectDirty());
     QCOMPARE(Control<QComboBox>(*w, "cmbLineSpacing")->currentText(), QString("2.0"));
@@ -327,7 +327,7 @@ class ProjectSettingsDialogTest : public QObject {
     QCOMPARE(ReadFile(other), otherBefore);
     TProjectSettings saved;
     QVERIFY(saved.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath())));
-    QCOMPARE(SettingsJson(saved), SettingsJson(w->Settings()));
+    QCOMPARE(SettingsJson(saved), SettingsJson(Probe(*w).Settings()));
   }
 
   void cancelTouchesNothing() {
@@ -337,7 +337,7 @@ class ProjectSettingsDialogTest : public QObject {
     const std::string root = w->Project().RootPath();
     const std::string settingsFile = TProjectSettings::DefaultSettingsPathForProject(root);
     WriteTextFileUtf8(HeaderBgPath(w->Project(), ""), "#111111");
-    const std::string before = SettingsJson(w->Settings());
+    const std::string before = SettingsJson(Probe(*w).Settings());
     const std::string fileBefore = ReadFile(settingsFile);
     const QString caption = w->windowTitle();
 
@@ -347,10 +347,10 @@ class ProjectSettingsDialogTest : public QObject {
         d.cbHeaderBg->SetSelected(RGBColor(255, 0, 0));
         d.btnCancel->click();
       });
-      return TfrmProjectSettings::Execute(w.get(), settings, &w->Dialogs());
+      return TfrmProjectSettings::Execute(w.get(), settings, &Probe(*w).Dialogs());
     };
-    w->btnProjectSettingsClick();
-    QCOMPARE(SettingsJson(w->Settings()), before);
+    Probe(*w).btnProjectSettingsClick();
+    QCOMPARE(SettingsJson(Probe(*w).Settings()), before);
     QCOMPARE(ReadFile(settingsFile), fileBefore);
     QCOMPARE(ReadFile(HeaderBgPath(w->Project(), "")), std::string("#111111"));
     QCOMPARE(w->windowTitle(), caption);
@@ -370,9 +370,9 @@ class ProjectSettingsDialogTest : public QObject {
         d.cmbBodyFontSize->setEditText("20");
         d.btnOk->click();
       });
-      return TfrmProjectSettings::Execute(w.get(), settings, &w->Dialogs());
+      return TfrmProjectSettings::Execute(w.get(), settings, &Probe(*w).Dialogs());
     };
-    w->btnNewProjectClick();
+    Probe(*w).btnNewProjectClick();
     QCOMPARE(opened, 1);
     QCOMPARE(w->windowTitle(), QString("Folivane - Manual"));
     QVERIFY(!w->ProjectDirty());
@@ -396,7 +396,7 @@ class ProjectSettingsDialogTest : public QObject {
       settings.ProjTitle = "Kept";
       return true;
     };
-    w->btnProjectSettingsClick();
+    Probe(*w).btnProjectSettingsClick();
     QCOMPARE(box.dialogs.messages.size(), size_t(1));
     QVERIFY(StartsWith(box.dialogs.messages[0].text, "Failed to save project settings: "));
     QVERIFY(w->windowTitle().contains("Kept"));

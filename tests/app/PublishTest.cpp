@@ -42,10 +42,10 @@ class PublishTest : public QObject {
     auto w = box.NewWindow({QString::fromStdString(file)});
     EnsureViewerTemplate(w->Project().RootPath());
     TypeIntoEditor(box.host, "<p>fresh words</p>");
-    w->btnExportWebClick();
+    Probe(*w).btnExportWebClick();
     const std::string root = w->Project().RootPath();
     const std::string index = PathJoin(root, "build/webhelp/index.html");
-    QCOMPARE(w->StatusText().toStdString(), "WebHelp exported: " + index);
+    QCOMPARE(Probe(*w).StatusText().toStdString(), "WebHelp exported: " + index);
     QVERIFY(FileExists(index));
     const std::string intro = w->Project().RootTopicIDs()[0];
     QVERIFY(ReadFile(TopicFilePath(w->Project(), intro)).find("fresh words") != std::string::npos);
@@ -56,7 +56,7 @@ class PublishTest : public QObject {
     QCOMPARE(box.dialogs.progressShown, 1);
     QVERIFY(!box.dialogs.progressCalls.empty());
 
-    w->OpenOutputFolderClick();
+    Probe(*w).OpenOutputFolderClick();
     QVERIFY(Opened(PathJoin(root, "build")));
   }
 
@@ -66,9 +66,9 @@ class PublishTest : public QObject {
     auto w = box.NewWindow({QString::fromStdString(file)});
     EnsureViewerTemplate(w->Project().RootPath());
     box.dialogs.cancelProgressAt = 1;
-    w->Guard([&] { w->btnExportWebClick(); });
+    Probe(*w).Guard([&] { Probe(*w).btnExportWebClick(); });
     QVERIFY(box.dialogs.messages.empty());
-    QVERIFY(!w->StatusText().startsWith("WebHelp exported"));
+    QVERIFY(!Probe(*w).StatusText().startsWith("WebHelp exported"));
   }
 
   void chmIsCompiledAndOpened() {
@@ -77,9 +77,9 @@ class PublishTest : public QObject {
     const std::string file = box.MakeProject("Guide", {"Intro", "Second"});
     auto w = box.NewWindow({QString::fromStdString(file)});
     TypeIntoEditor(box.host, "<p>compiled words</p>");
-    w->btnExportChmClick();
+    Probe(*w).btnExportChmClick();
     const std::string chm = PathJoin(w->Project().RootPath(), "build/chm/help.chm");
-    QCOMPARE(w->StatusText().toStdString(), "CHM exported: " + chm);
+    QCOMPARE(Probe(*w).StatusText().toStdString(), "CHM exported: " + chm);
     QVERIFY(FileExists(chm));
     QVERIFY(Opened(chm));
     QVERIFY(!w->ProjectDirty());  // the command saves first
@@ -102,16 +102,16 @@ class PublishTest : public QObject {
         "Some files of the project were not published:\nSkipped assets/images/out.png: a symbolic link that leads "
         "outside the project";
 
-    w->btnExportWebClick();
-    QVERIFY(w->StatusText().startsWith("WebHelp exported"));
+    Probe(*w).btnExportWebClick();
+    QVERIFY(Probe(*w).StatusText().startsWith("WebHelp exported"));
     QCOMPARE(box.dialogs.messages.size(), size_t(1));
     QVERIFY(box.dialogs.messages.back().kind == TMessageKind::Warning);
     QCOMPARE(box.dialogs.messages.back().text, expected);
     QVERIFY(!FileExists(PathJoin(root, "build/webhelp/assets/images/out.png")));
 
     if (FindOnPath("chmcmd").empty()) return;
-    w->btnExportChmClick();
-    QVERIFY(w->StatusText().startsWith("CHM exported"));
+    Probe(*w).btnExportChmClick();
+    QVERIFY(Probe(*w).StatusText().startsWith("CHM exported"));
     QCOMPARE(box.dialogs.messages.size(), size_t(2));
     QCOMPARE(box.dialogs.messages.back().text, expected);
   }
@@ -121,8 +121,8 @@ class PublishTest : public QObject {
     const std::string file = box.MakeProject("Guide", {"A", "B"});
     auto w = box.NewWindow({QString::fromStdString(file)});
     box.dialogs.cancelProgressAt = 0;
-    w->btnExportChmClick();
-    QCOMPARE(w->StatusText(), QString("CHM export cancelled"));
+    Probe(*w).btnExportChmClick();
+    QCOMPARE(Probe(*w).StatusText(), QString("CHM export cancelled"));
   }
 
   void pdfWritesManualAndOpensIt() {
@@ -134,9 +134,9 @@ class PublishTest : public QObject {
     TAppSandbox box;
     const std::string file = box.MakeProject("Guide", {"Intro", "Second"});
     auto w = box.NewWindow({QString::fromStdString(file)});
-    w->btnExportPdfClick();
+    Probe(*w).btnExportPdfClick();
     const std::string out = PathJoin(w->Project().RootPath(), "build/pdf");
-    QCOMPARE(w->StatusText().toStdString(), "PDF exported: " + PathJoin(out, "manual.pdf"));
+    QCOMPARE(Probe(*w).StatusText().toStdString(), "PDF exported: " + PathJoin(out, "manual.pdf"));
     QVERIFY(FileExists(PathJoin(out, "manual.pdf")));
     QVERIFY(Opened(PathJoin(out, "manual.pdf")));
     QVERIFY(!Opened(PathJoin(out, "manual.html")));
@@ -152,10 +152,12 @@ class PublishTest : public QObject {
     const std::string hidden = w->Project().RootPath();
     const auto outputs = [&hidden] { return ListFilesRecursive(PathJoin(hidden, "build")); };
     const std::vector<std::string> before = outputs();
-    for (void (TfrmMain::*command)() :
-         {&TfrmMain::btnExportWebClick, &TfrmMain::btnExportChmClick, &TfrmMain::btnExportPdfClick}) {
+    for (void (TMainWindowProbe::*command)() :
+         {&TMainWindowProbe::btnExportWebClick, &TMainWindowProbe::btnExportChmClick,
+          &TMainWindowProbe::btnExportPdfClick}) {
       box.dialogs.saveFiles.push_back("");
-      (w.get()->*command)();
+      TMainWindowProbe probe(*w);
+      (probe.*command)();
       QVERIFY(box.dialogs.unexpected.empty());
       QVERIFY(outputs() == before);
       QVERIFY(w->ProjectFileName().empty());
@@ -163,10 +165,10 @@ class PublishTest : public QObject {
     const std::string chosen = box.Path("Manual.fvp");
     box.dialogs.saveFiles.push_back(chosen);
     EnsureViewerTemplate(hidden);
-    w->btnExportWebClick();
+    Probe(*w).btnExportWebClick();
     QCOMPARE(w->ProjectFileName(), chosen);
-    QVERIFY(
-        w->StatusText().startsWith("WebHelp exported: " + QString::fromStdString(box.Path("Manual/build/webhelp"))));
+    QVERIFY(Probe(*w).StatusText().startsWith("WebHelp exported: " +
+                                              QString::fromStdString(box.Path("Manual/build/webhelp"))));
     QVERIFY(outputs() == before);
   }
 
@@ -174,20 +176,20 @@ class PublishTest : public QObject {
     TAppSandbox box;
     const std::string file = box.MakeProject("Guide", {"Intro", "Broken"});
     auto w = box.NewWindow({QString::fromStdString(file)});
-    w->btnCheckLinksClick();
+    Probe(*w).btnCheckLinksClick();
     QCOMPARE(box.dialogs.messages.back().text, std::string("No link issues found."));
 
     const std::string broken = w->Project().RootTopicIDs()[1];
     WriteTextFileUtf8(TopicFilePath(w->Project(), broken),
                       "<p><a href=\"doc:0123456789ABCDEF0123456789ABCDEF\">x</a><img src=\"missing.png\"></p>");
-    w->btnCheckLinksClick();
+    Probe(*w).btnCheckLinksClick();
     QCOMPARE(box.dialogs.lastFindings.size(), size_t(2));
     QCOMPARE(box.dialogs.lastFindings[0].topicTitle, std::string("Broken"));
     QVERIFY(!box.dialogs.lastFindings[0].kind.empty());
     QVERIFY(box.dialogs.lastFindings[1].detail.find("missing.png") != std::string::npos);
-    QCOMPARE(w->SelectedTopicID(), w->Project().RootTopicIDs()[0]);
+    QCOMPARE(Probe(*w).SelectedTopicID(), w->Project().RootTopicIDs()[0]);
     box.dialogs.lastFindingActivate(broken);
-    QCOMPARE(w->SelectedTopicID(), broken);
+    QCOMPARE(Probe(*w).SelectedTopicID(), broken);
   }
 };
 

@@ -47,14 +47,14 @@ class RecoveryTest : public QObject {
     QCOMPARE(box.dialogs.questions.size(), size_t(1));
     QVERIFY2(Mentions(box.dialogs.questions, "Intro") && !Mentions(box.dialogs.questions, "Second"),
              box.dialogs.questions[0].text.c_str());
-    QCOMPARE(w->GetCurrentTopicHtml(), std::string("<p>typed before the crash</p>"));
+    QCOMPARE(Probe(*w).GetCurrentTopicHtml(), std::string("<p>typed before the crash</p>"));
     QVERIFY(Control<QToolButton>(*w, "btnSave")->isEnabled());
     // Recovered, not yet saved: the page on disk waits for Save.
     QCOMPARE(FileExists(page) ? ReadFile(page) : "", saved);
 
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     QCOMPARE(ReadFile(page), std::string("<p>typed before the crash</p>"));
-    w->WaitForRecoveryJournal();
+    Probe(*w).WaitForRecoveryJournal();
     QVERIFY(!FileExists(RecoveryJournalPath(root)));
     QVERIFY(box.dialogs.unexpected.empty());
   }
@@ -65,16 +65,16 @@ class RecoveryTest : public QObject {
     auto w = box.NewWindow({QString::fromStdString(file)});
     const std::string root = w->Project().RootPath();
     TypeIntoEditor(box.host, "<p>not wanted</p>");
-    w->WriteRecoveryJournalNow();
+    Probe(*w).WriteRecoveryJournalNow();
     w.reset();
 
     box.dialogs.answers = {TDialogAnswer::No};
     w = box.NewWindow({QString::fromStdString(file)});
     QCOMPARE(box.dialogs.questions.size(), size_t(1));
     QCOMPARE(w->Project().RootTopicIDs().size(), size_t(1));
-    QVERIFY(w->GetCurrentTopicHtml().find("not wanted") == std::string::npos);
+    QVERIFY(Probe(*w).GetCurrentTopicHtml().find("not wanted") == std::string::npos);
     QVERIFY(!Control<QToolButton>(*w, "btnSave")->isEnabled());
-    w->WaitForRecoveryJournal();
+    Probe(*w).WaitForRecoveryJournal();
     QVERIFY(!FileExists(RecoveryJournalPath(root)));
   }
 
@@ -84,12 +84,12 @@ class RecoveryTest : public QObject {
     const std::string file = box.MakeProject("Guide", {"Intro"});
     auto w = box.NewWindow({QString::fromStdString(file)});
     TypeIntoEditor(box.host, "<p>dropped</p>");
-    w->WriteRecoveryJournalNow();
-    w->WaitForRecoveryJournal();
+    Probe(*w).WriteRecoveryJournalNow();
+    Probe(*w).WaitForRecoveryJournal();
     QVERIFY(FileExists(RecoveryJournalPath(w->Project().RootPath())));
     box.dialogs.answers = {TDialogAnswer::No};
     QVERIFY(w->close());
-    w->WaitForRecoveryJournal();
+    Probe(*w).WaitForRecoveryJournal();
     QVERIFY(!FileExists(RecoveryJournalPath(w->Project().RootPath())));
   }
 
@@ -99,14 +99,14 @@ class RecoveryTest : public QObject {
     QVERIFY(w->ProjectFileName().empty());
     const std::string id = RootTopic(*w);
     TypeIntoEditor(box.host, "<p>never saved</p>");
-    w->WriteRecoveryJournalNow();
+    Probe(*w).WriteRecoveryJournalNow();
     w.reset();
 
     box.dialogs.answers = {TDialogAnswer::Yes};
     w = box.NewWindow();
     QCOMPARE(box.dialogs.questions.size(), size_t(1));
     QCOMPARE(RootTopic(*w), id);
-    QCOMPARE(w->GetCurrentTopicHtml(), std::string("<p>never saved</p>"));
+    QCOMPARE(Probe(*w).GetCurrentTopicHtml(), std::string("<p>never saved</p>"));
     QVERIFY(Control<QToolButton>(*w, "btnSave")->isEnabled());
     w.reset();  // a second crash, before any save: still offered
 
@@ -114,9 +114,9 @@ class RecoveryTest : public QObject {
     w = box.NewWindow();
     QCOMPARE(box.dialogs.questions.size(), size_t(2));
     QVERIFY(RootTopic(*w) != id);
-    QVERIFY(w->GetCurrentTopicHtml().find("never saved") == std::string::npos);
-    w->WaitForRecoveryJournal();
-    QVERIFY(!FileExists(RecoveryJournalPath(TfrmMain::WorkspaceFolder())));
+    QVERIFY(Probe(*w).GetCurrentTopicHtml().find("never saved") == std::string::npos);
+    Probe(*w).WaitForRecoveryJournal();
+    QVERIFY(!FileExists(RecoveryJournalPath(TMainWindowProbe::WorkspaceFolder())));
   }
 
   void damagedJournalIsReportedAndTheProjectOpensAsSaved() {

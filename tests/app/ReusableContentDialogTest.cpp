@@ -320,7 +320,7 @@ class ReusableContentDialogTest : public QObject {
     QFETCH(int, button);
     QFETCH(QString, inserted);
     TOpenWindow o;
-    QVERIFY(o.w->EditorReady() && !o.w->CurrentTopicID().empty());
+    QVERIFY(Probe(*o.w).EditorReady() && !Probe(*o.w).CurrentTopicID().empty());
     QVERIFY(!o.w->ProjectDirty());
     bool ran = false;
     WhenDialogShown(
@@ -333,7 +333,7 @@ class ReusableContentDialogTest : public QObject {
           buttons[button - rrInsertVariable]->click();
         },
         &ran);
-    o.w->btnVariablesConditionsSnippetsClick();
+    Probe(*o.w).btnVariablesConditionsSnippetsClick();
     QVERIFY(ran);
     QCOMPARE(o.page->htmlRequests, 2);  // before the dialog and after saving
     QCOMPARE(o.page->Inserted(), std::vector<std::string>{inserted.toStdString()});
@@ -361,7 +361,7 @@ class ReusableContentDialogTest : public QObject {
             way(d);
           },
           &ran);
-      o.w->btnVariablesConditionsSnippetsClick();
+      Probe(*o.w).btnVariablesConditionsSnippetsClick();
       QVERIFY(ran);
       QCOMPARE(ReadFile(o.file), content);
     }
@@ -376,7 +376,7 @@ class ReusableContentDialogTest : public QObject {
       d.grdVars->setCurrentCell(0, 0);
       d.btnInsVar->click();
     });
-    o.w->btnVariablesConditionsSnippetsClick();
+    Probe(*o.w).btnVariablesConditionsSnippetsClick();
     QCOMPARE(ReadFile(o.file),
              std::string(R"({"variables":[{"name":"Later","value":""}],"snippets":[],"conditions":[]})"));
     QCOMPARE(o.box.dialogs.messages.size(), size_t(1));
@@ -390,7 +390,7 @@ class ReusableContentDialogTest : public QObject {
       d.grdVars->SetCell(0, 0, "Product");
       d.btnInsVar->click();
     });
-    o.w->btnVariablesConditionsSnippetsClick();
+    Probe(*o.w).btnVariablesConditionsSnippetsClick();
     QVERIFY(ReadFile(o.file).find("Product") != std::string::npos);
     QVERIFY(o.box.dialogs.messages.empty());
     QCOMPARE(o.page->htmlRequests, 0);
@@ -431,7 +431,7 @@ class ReusableContentDialogTest : public QObject {
       std::filesystem::remove(o.file);
       d.btnSave->click();
     });
-    o.w->btnVariablesConditionsSnippetsClick();
+    Probe(*o.w).btnVariablesConditionsSnippetsClick();
     QVERIFY(stillOpen);
     QCOMPARE(o.box.dialogs.messages.size(), size_t(1));
     QCOMPARE(o.box.dialogs.messages[0].kind, TMessageKind::Error);

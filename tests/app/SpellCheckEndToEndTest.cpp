@@ -84,14 +84,14 @@ class SpellCheckEndToEndTest : public QObject {
     window->resize(1400, 800);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    window->Settings().SpellLanguage = "en-US";
+    Probe(*window).Settings().SpellLanguage = "en-US";
     const std::string second = window->Project().RootTopicIDs().at(1);
     WriteTextFileUtf8(TopicFilePath(window->Project(), second), "<p>We recieve mail.</p><p>The Zorbleflax widget.</p>");
-    QTRY_VERIFY_WITH_TIMEOUT(window->EditorReady(), 60000);
-    window->ApplySpellCheck();
-    window->SelectTopicNode(second);
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(*window).EditorReady(), 60000);
+    Probe(*window).ApplySpellCheck();
+    Probe(*window).SelectTopicNode(second);
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*FPage).contains("Zorbleflax"), 20000);
-    window->RequestEditorFocus();
+    Probe(*window).RequestEditorFocus();
 
     // The checker marks the word in its own time: right-click until the menu offers it.
     QMenu* menu = nullptr;

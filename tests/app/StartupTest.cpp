@@ -20,9 +20,9 @@ class StartupTest : public QObject {
     QCOMPARE(w->ProjectFileName(), file);
     QCOMPARE(w->windowTitle().toStdString(), "Folivane - Guide [" + file + "]");
     QCOMPARE(TopicTree(*w)->topLevelItemCount(), 2);
-    QCOMPARE(w->SelectedTopicID(), w->Project().RootTopicIDs()[0]);
+    QCOMPARE(Probe(*w).SelectedTopicID(), w->Project().RootTopicIDs()[0]);
     QVERIFY(!Control<QToolButton>(*w, "btnSave")->isEnabled());
-    QCOMPARE(ReadFile(TfrmMain::LastProjectFilePath()), file);
+    QCOMPARE(ReadFile(TMainWindowProbe::LastProjectFilePath()), file);
     QVERIFY(!box.host.navigations.empty());
     QVERIFY(box.host.navigations.back().find("internal/editor/editor.html") != std::string::npos);
   }
@@ -30,7 +30,7 @@ class StartupTest : public QObject {
   void unusableArgumentFallsBackToLastProjectThenWorkspace() {
     TAppSandbox box;
     const std::string last = box.MakeProject("Last");
-    WriteTextFileUtf8(TfrmMain::LastProjectFilePath(), last);
+    WriteTextFileUtf8(TMainWindowProbe::LastProjectFilePath(), last);
     WriteTextFileUtf8(box.Path("notes.txt"), "x");
     auto w = box.NewWindow({QString::fromStdString(box.Path("notes.txt"))});
     QCOMPARE(w->ProjectFileName(), last);
@@ -38,14 +38,14 @@ class StartupTest : public QObject {
 
     // A deleted last project: a fresh workspace, whatever it held before.
     DeleteFileIfExists(last);
-    WriteTextFileUtf8(TfrmMain::WorkspaceFolder() + "stale.txt", "old");
+    WriteTextFileUtf8(TMainWindowProbe::WorkspaceFolder() + "stale.txt", "old");
     auto fresh = box.NewWindow({QString::fromStdString(box.Path("missing.fvp"))});
     QVERIFY(fresh->ProjectFileName().empty());
     QCOMPARE(fresh->windowTitle(), QString("Folivane - Untitled Documentation"));
     QCOMPARE(TopicTree(*fresh)->topLevelItemCount(), 1);
     QCOMPARE(TopicTree(*fresh)->topLevelItem(0)->text(0), QString("Welcome"));
-    QVERIFY(!FileExists(TfrmMain::WorkspaceFolder() + "stale.txt"));
-    QVERIFY(FileExists(TProjectSettings::DefaultSettingsPathForProject(TfrmMain::WorkspaceFolder())));
+    QVERIFY(!FileExists(TMainWindowProbe::WorkspaceFolder() + "stale.txt"));
+    QVERIFY(FileExists(TProjectSettings::DefaultSettingsPathForProject(TMainWindowProbe::WorkspaceFolder())));
   }
 
   // A per-user folder that cannot be made (a file in its place, a read-only config folder):
@@ -71,7 +71,7 @@ class StartupTest : public QObject {
     TypeIntoEditor(box.host, "<p>kept somewhere</p>");
     const std::string target = box.Path("Saved.fvp");
     box.dialogs.saveFiles.push_back(target);
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     QCOMPARE(ReadFile(TopicFilePath(box.Path("Saved/"), w->Project().RootTopicIDs()[0])),
              std::string("<p>kept somewhere</p>"));
     w.reset();

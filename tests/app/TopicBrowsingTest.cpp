@@ -69,7 +69,7 @@ class TopicBrowsingTest : public QObject {
     window.resize(1400, 800);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_VERIFY_WITH_TIMEOUT(window.EditorReady(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(window).EditorReady(), 60000);
     QTest::qWait(1500);  // the first topic's reports have come in
     const auto before = Snapshot(root);
     const auto publishedBefore = Published(root, box.Path("out-before"));
@@ -77,12 +77,12 @@ class TopicBrowsingTest : public QObject {
     const std::vector<std::string> ids = window.Project().RootTopicIDs();
     for (int round = 0; round < 2; ++round) {
       for (const std::string& id : ids) {
-        window.SelectTopicNode(id);
-        QTRY_COMPARE_WITH_TIMEOUT(window.CurrentTopicID(), id, 20000);
+        Probe(window).SelectTopicNode(id);
+        QTRY_COMPARE_WITH_TIMEOUT(Probe(window).CurrentTopicID(), id, 20000);
         QTest::qWait(700);  // the page's reports of the topic shown
       }
     }
-    window.SelectTopicNode(ids[0]);
+    Probe(window).SelectTopicNode(ids[0]);
     QTest::qWait(1500);
 
     QVERIFY(!Control<QToolButton>(window, "btnSave")->isEnabled());

@@ -83,7 +83,7 @@ class TopicTreeTest : public QObject {
       cleanup();
       init();
       auto id = [&](const char* t) { return std::string(t) == "A" ? a : std::string(t) == "B" ? b : c; };
-      w->SelectTopicNode(id(tc.dragged));
+      Probe(*w).SelectTopicNode(id(tc.dragged));
       TopicPanel(*w)->StartDrag();
       QTreeWidgetItem* target = NodeOf(*w, id(tc.target));
       const int y = YInThird(*w, target, tc.third);
@@ -91,7 +91,7 @@ class TopicTreeTest : public QObject {
       QCOMPARE(TopicPanel(*w)->DropMode(), tc.mode);
       TopicPanel(*w)->Drop(target, y);
       QCOMPARE(RootTitles(*w), tc.roots);
-      QCOMPARE(w->SelectedTopicID(), id(tc.dragged));
+      QCOMPARE(Probe(*w).SelectedTopicID(), id(tc.dragged));
       QVERIFY(!w->ProjectDirty());
       if (tc.mode == dmChild) {
         QCOMPARE(w->Project().GetTopic(c).Children().back(), a);
@@ -102,8 +102,8 @@ class TopicTreeTest : public QObject {
 
   void dropIntoOwnSubtreeIsRefused() {
     const std::string child = w->Project().AddTopic("A1", a).ID();
-    w->RebuildTopicTree();
-    w->SelectTopicNode(a);
+    Probe(*w).RebuildTopicTree();
+    Probe(*w).SelectTopicNode(a);
     TopicPanel(*w)->StartDrag();
     QTreeWidgetItem* target = NodeOf(*w, child);
     QVERIFY(!TopicPanel(*w)->DragOver(target, YInThird(*w, target, 1)));
@@ -114,48 +114,48 @@ class TopicTreeTest : public QObject {
   }
 
   void moveCommandsAndTheirLimits() {
-    w->SelectTopicNode(a);
-    w->MoveUpClick();  // first: nothing
+    Probe(*w).SelectTopicNode(a);
+    Probe(*w).MoveUpClick();  // first: nothing
     QVERIFY(!w->ProjectDirty());
-    w->SelectTopicNode(c);
-    w->MoveDownClick();  // last: nothing
+    Probe(*w).SelectTopicNode(c);
+    Probe(*w).MoveDownClick();  // last: nothing
     QVERIFY(!w->ProjectDirty());
-    w->MoveUpClick();
+    Probe(*w).MoveUpClick();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "C", "B"}));
     QVERIFY(w->ProjectDirty());
-    QCOMPARE(w->SelectedTopicID(), c);
+    QCOMPARE(Probe(*w).SelectedTopicID(), c);
 
     // Level up: a child of the second root lands right after it.
     const std::string child = w->Project().AddTopic("C1", c).ID();
-    w->RebuildTopicTree();
-    w->SelectTopicNode(child);
-    w->ChangeParentClick();
+    Probe(*w).RebuildTopicTree();
+    Probe(*w).SelectTopicNode(child);
+    Probe(*w).ChangeParentClick();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "C", "C1", "B"}));
     QVERIFY(StoredTopicsJson(*w).find("\"C1\"") != std::string::npos);
-    w->ChangeParentClick();  // a root cannot go further up
+    Probe(*w).ChangeParentClick();  // a root cannot go further up
     QCOMPARE(RootTitles(*w).size(), size_t(4));
   }
 
   void newTopicAsChildAndAsRoot() {
-    w->SelectTopicNode(b);
+    Probe(*w).SelectTopicNode(b);
     box->dialogs.inputs.push_back(std::string("Child of B"));
-    w->btnNewSubTopicClick(false);
+    Probe(*w).btnNewSubTopicClick(false);
     QCOMPARE(box->dialogs.inputPrompts.back(), std::string("New Topic|Title:|New Topic"));
     const std::string child = w->Project().GetTopic(b).Children().back();
     QCOMPARE(w->Project().GetTopic(child).Title(), std::string("Child of B"));
-    QCOMPARE(w->SelectedTopicID(), child);
-    QCOMPARE(w->CurrentTopicID(), child);
+    QCOMPARE(Probe(*w).SelectedTopicID(), child);
+    QCOMPARE(Probe(*w).CurrentTopicID(), child);
     QVERIFY(FileExists(TopicFilePath(w->Project(), child)));
     QVERIFY(w->ProjectDirty());
     box->dialogs.inputs.push_back(std::string("  "));  // an empty title is refused
-    w->btnNewSubTopicClick(true);
+    Probe(*w).btnNewSubTopicClick(true);
     QCOMPARE(box->dialogs.messages.back().text, std::string("A topic needs a title."));
     QCOMPARE(w->Project().RootTopicIDs().size(), size_t(3));
     box->dialogs.inputs.push_back(std::string("D"));
-    w->btnNewSubTopicClick(true);
+    Probe(*w).btnNewSubTopicClick(true);
     QCOMPARE(w->Project().RootTopicIDs().size(), size_t(4));
     box->dialogs.inputs.push_back(std::nullopt);  // Cancel
-    w->btnNewSubTopicClick(true);
+    Probe(*w).btnNewSubTopicClick(true);
     QCOMPARE(w->Project().RootTopicIDs().size(), size_t(4));
   }
 
@@ -164,43 +164,43 @@ class TopicTreeTest : public QObject {
     const std::string a2 = w->Project().AddTopic("A2", a1).ID();
     const std::string a3 = w->Project().AddTopic("A3", a).ID();
     SaveProject(w->Project());
-    w->RebuildTopicTree();
+    Probe(*w).RebuildTopicTree();
     std::vector<std::string> files;
     for (const std::string& id : {a, a1, a2, a3}) {
-      w->SelectTopicNode(id);  // the first visit writes the topic's file
+      Probe(*w).SelectTopicNode(id);  // the first visit writes the topic's file
       TypeIntoEditor(box->host, "<p>edit " + id + "</p>");
       files.push_back(TopicFilePath(w->Project(), id));
     }
-    w->SelectTopicNode(a);
+    Probe(*w).SelectTopicNode(a);
     box->dialogs.answers.push_back(TDialogAnswer::No);
-    w->btnDeleteTopicClick();
+    Probe(*w).btnDeleteTopicClick();
     QCOMPARE(w->Project().RootTopicIDs().size(), size_t(3));
     box->dialogs.answers.push_back(TDialogAnswer::Yes);
-    w->btnDeleteTopicClick();
+    Probe(*w).btnDeleteTopicClick();
     QCOMPARE(box->dialogs.questions.back().text, std::string("Remove the topic \"A\" and its subtopics?"));
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"B", "C"}));
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     for (const std::string& file : files) QVERIFY2(!FileExists(file), file.c_str());
-    QCOMPARE(w->SelectedTopicID(), b);
+    QCOMPARE(Probe(*w).SelectedTopicID(), b);
 
     // Undo puts the branch back where it was, with what was typed into it, until the project closes.
     QVERIFY(Control<QAction>(*w, "actUndoRemoveTopic")->isEnabled());
     Control<QAction>(*w, "actUndoRemoveTopic")->trigger();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"A", "B", "C"}));
     QCOMPARE(Titles(w->Project(), w->Project().GetTopic(a).Children()), (std::vector<std::string>{"A1", "A3"}));
-    QCOMPARE(w->SelectedTopicID(), a);
+    QCOMPARE(Probe(*w).SelectedTopicID(), a);
     QVERIFY(w->ProjectDirty());
     QVERIFY(!Control<QAction>(*w, "actUndoRemoveTopic")->isEnabled());
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     const std::vector<std::string> ids{a, a1, a2, a3};
     for (size_t i = 0; i < files.size(); ++i) QCOMPARE(ReadFile(files[i]), "<p>edit " + ids[i] + "</p>");
     QVERIFY(StoredTopicsJson(*w).find(a2) != std::string::npos);
 
-    w->SelectTopicNode(c);
+    Probe(*w).SelectTopicNode(c);
     box->dialogs.answers.push_back(TDialogAnswer::Yes);
-    w->btnDeleteTopicClick();
+    Probe(*w).btnDeleteTopicClick();
     QCOMPARE(box->dialogs.questions.back().text, std::string("Remove the topic \"C\"?"));
-    QCOMPARE(w->SelectedTopicID(), b);  // the last one: the one before it
+    QCOMPARE(Probe(*w).SelectedTopicID(), b);  // the last one: the one before it
     QVERIFY(Control<QAction>(*w, "actUndoRemoveTopic")->isEnabled());
     w->OpenProject(w->ProjectFileName());
     QVERIFY(!Control<QAction>(*w, "actUndoRemoveTopic")->isEnabled());
@@ -213,7 +213,7 @@ class TopicTreeTest : public QObject {
   void theTreeKeepsTheKeyboard() {
     const std::string a1 = w->Project().AddTopic("A1", a).ID();
     const std::string a2 = w->Project().AddTopic("A2", a).ID();
-    w->RebuildTopicTree();
+    Probe(*w).RebuildTopicTree();
     NodeOf(*w, a)->setExpanded(true);
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
@@ -221,11 +221,11 @@ class TopicTreeTest : public QObject {
     QTest::mouseClick(TopicTree(*w)->viewport(), Qt::LeftButton, {},
                       TopicTree(*w)->visualItemRect(NodeOf(*w, a1)).center());
     QTest::qWait(20);
-    QCOMPARE(w->CurrentTopicID(), a1);
+    QCOMPARE(Probe(*w).CurrentTopicID(), a1);
     QVERIFY(TopicTree(*w)->hasFocus());
     QTest::keyClick(TopicTree(*w), Qt::Key_Down);
     QTest::qWait(20);
-    QCOMPARE(w->CurrentTopicID(), a2);
+    QCOMPARE(Probe(*w).CurrentTopicID(), a2);
     QVERIFY(TopicTree(*w)->hasFocus());
     QTest::keyClick(TopicTree(*w), Qt::Key_Up);
     QTest::qWait(20);
@@ -234,10 +234,10 @@ class TopicTreeTest : public QObject {
     QTest::keyClick(TopicTree(*w), Qt::Key_Delete);
     QCOMPARE(box->dialogs.questions.back().text, std::string("Remove the topic \"A1\"?"));
     QVERIFY(!w->Project().HasTopic(a1));
-    QCOMPARE(w->SelectedTopicID(), a2);
+    QCOMPARE(Probe(*w).SelectedTopicID(), a2);
     QVERIFY(NodeOf(*w, a)->isExpanded());
     QTest::qWait(20);
-    QCOMPARE(w->CurrentTopicID(), a2);
+    QCOMPARE(Probe(*w).CurrentTopicID(), a2);
     QVERIFY(TopicTree(*w)->hasFocus());
 
     QTest::keyClick(TopicTree(*w), Qt::Key_Return);
@@ -256,12 +256,12 @@ class TopicTreeTest : public QObject {
     TopicTree(*w)->setCurrentItem(NodeOf(*w, b));
     TopicTree(*w)->setFocus(Qt::ActiveWindowFocusReason);
     QTest::qWait(20);
-    QCOMPARE(w->CurrentTopicID(), b);
+    QCOMPARE(Probe(*w).CurrentTopicID(), b);
     QVERIFY(TopicTree(*w)->hasFocus());
 
     // A new topic is there to be written: it takes the keyboard to the page.
     box->dialogs.inputs.push_back(std::string("Fresh"));
-    w->btnNewSubTopicClick(true);
+    Probe(*w).btnNewSubTopicClick(true);
     QTest::qWait(20);
     QVERIFY(Control<QWidget>(*w, "Edge")->hasFocus());
   }
@@ -269,7 +269,7 @@ class TopicTreeTest : public QObject {
   void theContextMenuHoldsTheTopicCommands() {
     const QPoint onB = TopicTree(*w)->visualItemRect(NodeOf(*w, b)).center();
     emit TopicTree(*w)->customContextMenuRequested(onB);
-    QCOMPARE(w->SelectedTopicID(), b);
+    QCOMPARE(Probe(*w).SelectedTopicID(), b);
     QVERIFY(Control<QMenu>(*w, "mnuTree")->isVisible());
     for (QAction* command : {Control<QAction>(*w, "actDuplicateTopic"), Control<QAction>(*w, "actRemoveTopic"),
                              Control<QAction>(*w, "actRename"), Control<QAction>(*w, "actUndoRemoveTopic")}) {
@@ -281,15 +281,15 @@ class TopicTreeTest : public QObject {
   void duplicateCopiesTheTopicRightAfterIt() {
     const std::string b1 = w->Project().AddTopic("B1", b).ID();
     SaveProject(w->Project());
-    w->RebuildTopicTree();
-    w->SelectTopicNode(b);
+    Probe(*w).RebuildTopicTree();
+    Probe(*w).SelectTopicNode(b);
     for (bool withSubtopics : {false, true}) {
-      w->SelectTopicNode(b);
+      Probe(*w).SelectTopicNode(b);
       (withSubtopics ? Control<QAction>(*w, "actDuplicateBranch") : Control<QAction>(*w, "actDuplicateTopic"))
           ->trigger();
       const std::string copy = w->Project().RootTopicIDs()[2];
       QCOMPARE(RootTitles(*w)[2], std::string("B (copy)"));
-      QCOMPARE(w->SelectedTopicID(), copy);
+      QCOMPARE(Probe(*w).SelectedTopicID(), copy);
       QCOMPARE(w->Project().GetTopic(copy).Children().size(), size_t(withSubtopics ? 1 : 0));
       QCOMPARE(ReadFile(TopicFilePath(w->Project(), copy)), std::string("<p>B</p>"));
       QVERIFY(StoredTopicsJson(*w).find(copy) != std::string::npos);
@@ -299,14 +299,14 @@ class TopicTreeTest : public QObject {
   }
 
   void emptyTitlesAreRefusedAndTheOldOneComesBack() {
-    w->SelectTopicNode(c);
+    Probe(*w).SelectTopicNode(c);
     TopicTree(*w)->currentItem()->setText(0, "   ");
     QCOMPARE(box->dialogs.messages.back().text, std::string("A topic needs a title."));
     QCOMPARE(w->Project().GetTopic(c).Title(), std::string("C"));
     QCOMPARE(TopicTree(*w)->currentItem()->text(0), QString("C"));
     QVERIFY(!w->ProjectDirty());
     box->dialogs.inputs.push_back(std::string(""));
-    w->RenameClick();
+    Probe(*w).RenameClick();
     QCOMPARE(w->Project().GetTopic(c).Title(), std::string("C"));
     QCOMPARE(TopicTree(*w)->currentItem()->text(0), QString("C"));
   }
@@ -317,24 +317,24 @@ class TopicTreeTest : public QObject {
     const std::string cHeader = HeaderHtmlPath(w->Project(), c);
     EnsureDir(ExtractFileDir(cHeader));
     WriteTextFileUtf8(cHeader, "<p style=\"font-size: 20px;\"><b>C</b></p>");
-    w->SelectTopicNode(b);
-    w->SelectTopicNode(c);
+    Probe(*w).SelectTopicNode(b);
+    Probe(*w).SelectTopicNode(c);
     WriteTextFileUtf8(bHeader, "<p>B and more</p>");
     TopicTree(*w)->currentItem()->setText(0, "Sea & Sky");
     QVERIFY(ReadFile(cHeader).find("<b>Sea &amp; Sky</b>") != std::string::npos);
-    w->SelectTopicNode(b);
+    Probe(*w).SelectTopicNode(b);
     TopicTree(*w)->currentItem()->setText(0, "Bee");
     QCOMPARE(ReadFile(bHeader), std::string("<p>B and more</p>"));
   }
 
   void excludedTopicsLookExcluded() {
-    w->SelectTopicNode(a);
+    Probe(*w).SelectTopicNode(a);
     Check(*w, "chkExcludePdf")->setChecked(true);
     Check(*w, "chkExcludeWeb")->setChecked(true);
     QVERIFY(NodeOf(*w, a)->font(0).italic());
     QCOMPARE(NodeOf(*w, a)->toolTip(0), QString("Excluded from: WebHelp, PDF"));
     QVERIFY(!NodeOf(*w, b)->font(0).italic());
-    w->RebuildTopicTree();
+    Probe(*w).RebuildTopicTree();
     QVERIFY(NodeOf(*w, a)->font(0).italic());
     Check(*w, "chkExcludePdf")->setChecked(false);
     Check(*w, "chkExcludeWeb")->setChecked(false);
@@ -344,32 +344,32 @@ class TopicTreeTest : public QObject {
 
   // What is typed into the panel reaches the topic without Apply, and marks the project.
   void propertiesApplyThemselves() {
-    w->SelectTopicNode(a);
+    Probe(*w).SelectTopicNode(a);
     Check(*w, "chkExcludeChm")->setChecked(true);
     Memo(*w, "memKeywords")->setPlainText("alpha\n beta ");
     Memo(*w, "memIndex")->setPlainText("entry");
     QVERIFY(w->ProjectDirty());
-    w->SelectTopicNode(b);
+    Probe(*w).SelectTopicNode(b);
     QVERIFY(Memo(*w, "memKeywords")->toPlainText().isEmpty());
     QCOMPARE(w->Project().GetTopic(a).Keywords(), (TStringList{"alpha", "beta"}));
     QCOMPARE(w->Project().GetTopic(a).IndexEntries(), (TStringList{"entry"}));
     QVERIFY(w->Project().GetTopic(a).ExcludeChm());
     QVERIFY(w->Project().GetTopic(b).Keywords().empty());
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     QVERIFY(StoredTopicsJson(*w).find("alpha") != std::string::npos);
     QVERIFY(!w->ProjectDirty());
-    w->SelectTopicNode(a);  // showing a topic's properties changes nothing
+    Probe(*w).SelectTopicNode(a);  // showing a topic's properties changes nothing
     QVERIFY(!w->ProjectDirty());
   }
 
   void renameKeepsTitleAfterSaveAndReopen() {
-    w->SelectTopicNode(b);
+    Probe(*w).SelectTopicNode(b);
     box->dialogs.inputs.push_back(std::string("  Renamed "));
-    w->RenameClick();
+    Probe(*w).RenameClick();
     QCOMPARE(TopicTree(*w)->currentItem()->text(0), QString("  Renamed "));
     QVERIFY(w->ProjectDirty());
     QVERIFY(StoredTopicsJson(*w).find("Renamed") == std::string::npos);  // waits for the save
-    w->btnSaveClick();
+    Probe(*w).btnSaveClick();
     const std::string file = w->ProjectFileName();
     w.reset();
     auto again = box->NewWindow({QString::fromStdString(file)});
@@ -377,29 +377,29 @@ class TopicTreeTest : public QObject {
   }
 
   void inPlaceEditRenamesSelectedTopic() {
-    w->SelectTopicNode(c);
+    Probe(*w).SelectTopicNode(c);
     TopicTree(*w)->currentItem()->setText(0, "Edited");  // what the label editor does
     QCOMPARE(w->Project().GetTopic(c).Title(), std::string("Edited"));
     QVERIFY(w->ProjectDirty());
   }
 
   void propertiesAreShownAndApplied() {
-    w->SelectTopicNode(a);
+    Probe(*w).SelectTopicNode(a);
     Memo(*w, "memKeywords")->setPlainText("  alpha  \n\n beta\n   ");
     Memo(*w, "memIndex")->setPlainText("index one\nindex one");
     Check(*w, "chkExcludePdf")->setChecked(true);
     Field<QPushButton>(*w, "btnApplyProps")->click();
-    QCOMPARE(w->StatusText(), QString("Properties saved"));
+    QCOMPARE(Probe(*w).StatusText(), QString("Properties saved"));
     const TTopic& topic = w->Project().GetTopic(a);
     QCOMPARE(topic.Keywords(), (TStringList{"alpha", "beta"}));
     QCOMPARE(topic.IndexEntries(), (TStringList{"index one", "index one"}));
     QVERIFY(topic.ExcludePdf() && !topic.ExcludeWeb() && !topic.ExcludeChm());
     QVERIFY(StoredTopicsJson(*w).find("alpha") != std::string::npos);
 
-    w->SelectTopicNode(b);
+    Probe(*w).SelectTopicNode(b);
     QVERIFY(Memo(*w, "memKeywords")->toPlainText().isEmpty());
     QVERIFY(!Check(*w, "chkExcludePdf")->isChecked());
-    w->SelectTopicNode(a);
+    Probe(*w).SelectTopicNode(a);
     QCOMPARE(Memo(*w, "memKeywords")->toPlainText(), QString("alpha\nbeta"));
     QVERIFY(Check(*w, "chkExcludePdf")->isChecked());
   }
@@ -430,9 +430,9 @@ class TopicTreeTest : public QObject {
     for (QTreeWidgetItemIterator it(picker.tvPick); *it; ++it) ++items;
     QCOMPARE(items, 3);
 
-    w->SelectTopicNode(a);
+    Probe(*w).SelectTopicNode(a);
     box->dialogs.answers.push_back(TDialogAnswer::Yes);
-    w->btnDeleteTopicClick();
+    Probe(*w).btnDeleteTopicClick();
     QCOMPARE(RootTitles(*w), (std::vector<std::string>{"C"}));
     QVERIFY(StoredTopicsJson(*w).find(b) == std::string::npos);
   }
@@ -446,7 +446,7 @@ class TopicTreeTest : public QObject {
     QCOMPARE(Control<QComboBox>(*w, "cbStyle")->count(), 2);
     Control<QComboBox>(*w, "cbStyle")->setCurrentText("print");
     QCOMPARE(w->Project().StyleProfile(), std::string("print"));
-    QCOMPARE(w->StatusText(), QString("Style set: print"));
+    QCOMPARE(Probe(*w).StatusText(), QString("Style set: print"));
     QVERIFY(ReadFile(ProjectJsonPath(w->Project().RootPath())).find("print") != std::string::npos);
     QVERIFY(!w->ProjectDirty());
 

@@ -97,7 +97,7 @@ class TranslationTest : public QObject {
     }
     const QStringList sameInEveryLanguage = {"WebHelp", "CHM", "PDF"};
     for (int column = 1; column < TranslationTable().LanguageCount(); ++column) {
-      w->LanguageItemClick(column);
+      Probe(*w).LanguageItemClick(column);
       for (const QString& text : english) {
         if (sameInEveryLanguage.contains(text)) continue;
         const std::string translated = TranslateText(text.toStdString());
