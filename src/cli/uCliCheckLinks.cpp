@@ -3,7 +3,6 @@
 
 #include "uCliCommands.h"
 #include "uLinkChecker.h"
-#include "uProjectOpen.h"
 
 namespace {
 
@@ -11,12 +10,9 @@ namespace {
 constexpr int kExitIssuesFound = 3;
 
 int RunCheckLinks(const std::vector<std::string>& args) {
-  const std::string file = ProjectFileArgument(args);
   TDocProject project;
   TProjectSettings settings;
-  std::vector<std::string> warnings;
-  OpenProjectFile(file, project, settings, &warnings);
-  PrintWarnings(warnings);
+  OpenProjectArgument(args, project, settings);
 
   const std::vector<TLinkIssue> issues = CheckLinks(project, TerminalProgress("Checking links"));
   if (issues.empty()) {

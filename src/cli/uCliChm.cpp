@@ -3,17 +3,13 @@
 
 #include "uCliCommands.h"
 #include "uExportChm.h"
-#include "uProjectOpen.h"
 
 namespace {
 
 int RunChm(const std::vector<std::string>& args) {
-  const std::string file = ProjectFileArgument(args);
   TDocProject project;
   TProjectSettings settings;
-  std::vector<std::string> warnings;
-  OpenProjectFile(file, project, settings, &warnings);
-  PrintWarnings(warnings);
+  OpenProjectArgument(args, project, settings);
   // No questions here: a missing compiler is an error that says how to get one.
   std::vector<std::string> skipped;
   const std::string chm = ExportChm(project, nullptr, TerminalProgress("Exporting CHM"), &skipped);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "uProjectOpen.h"
+
 namespace {
 
 std::vector<TCliCommand>& Registry() {
@@ -50,4 +52,10 @@ TProgressCallback TerminalProgress(const std::string& label) {
 
 void PrintWarnings(const std::vector<std::string>& warnings) {
   for (const std::string& w : warnings) std::cerr << "warning: " << w << "\n";
+}
+
+void OpenProjectArgument(const std::vector<std::string>& args, TDocProject& project, TProjectSettings& settings) {
+  std::vector<std::string> warnings;
+  OpenProjectFile(ProjectFileArgument(args), project, settings, &warnings);
+  PrintWarnings(warnings);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "uDocModel.h"
+#include "uProjectSettings.h"
 #include "uUtils.h"
 
 // An exit code and what it tells a script ("link problems found").
@@ -52,3 +54,7 @@ std::string ProjectFileArgument(const std::vector<std::string>& args);
 TProgressCallback TerminalProgress(const std::string& label);
 // Prints the warnings of opening a project to stderr.
 void PrintWarnings(const std::vector<std::string>& warnings);
+// Opens the project the publishing command's FILE.fvp argument names and prints what
+// opening it warns of. Raises ECliUsage for wrong arguments, EFolivaneError for a project
+// that cannot be read.
+void OpenProjectArgument(const std::vector<std::string>& args, TDocProject& project, TProjectSettings& settings);

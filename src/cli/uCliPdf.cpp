@@ -5,18 +5,14 @@
 
 #include "uCliCommands.h"
 #include "uExportPdf.h"
-#include "uProjectOpen.h"
 #include "uStorage.h"
 
 namespace {
 
 int RunPdf(const std::vector<std::string>& args) {
-  const std::string file = ProjectFileArgument(args);
   TDocProject project;
   TProjectSettings settings;
-  std::vector<std::string> warnings;
-  OpenProjectFile(file, project, settings, &warnings);
-  PrintWarnings(warnings);
+  OpenProjectArgument(args, project, settings);
 
   const std::string outDir = PathJoin(PathJoin(project.RootPath(), "build"), "pdf");
   TPdfExportOptions options;

@@ -3,17 +3,13 @@
 
 #include "uCliCommands.h"
 #include "uExportWebHelp.h"
-#include "uProjectOpen.h"
 
 namespace {
 
 int RunWebHelp(const std::vector<std::string>& args) {
-  const std::string file = ProjectFileArgument(args);
   TDocProject project;
   TProjectSettings settings;
-  std::vector<std::string> warnings;
-  OpenProjectFile(file, project, settings, &warnings);
-  PrintWarnings(warnings);
+  OpenProjectArgument(args, project, settings);
   std::vector<std::string> skipped;
   const std::string index = PublishWebHelp(project, &settings, TerminalProgress("Exporting WebHelp"), &skipped);
   PrintWarnings(skipped);
