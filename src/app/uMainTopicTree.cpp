@@ -11,15 +11,6 @@
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
 
-namespace {
-
-int IndexOf(const TStringList& list, const std::string& id) {
-  const auto it = std::find(list.begin(), list.end(), id);
-  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
-}
-
-}  // namespace
-
 // --- Building ----------------------------------------------------------------------------
 
 void TfrmMain::RebuildTopicTree() { pnlTopics->Rebuild(); }
@@ -83,7 +74,7 @@ std::string TfrmMain::NeighbourAfterRemoval(const std::string& id) const {
   const std::string parent = Project().GetTopic(id).ParentID();
   const bool hasParent = !parent.empty() && Project().HasTopic(parent);
   const TStringList& list = hasParent ? Project().GetTopic(parent).Children() : Project().RootTopicIDs();
-  const int i = IndexOf(list, id);
+  const int i = TopicIndex(list, id);
   if (i >= 0 && i + 1 < static_cast<int>(list.size())) return list[i + 1];
   if (i > 0) return list[i - 1];
   return hasParent ? parent : std::string();
@@ -128,7 +119,7 @@ void TfrmMain::MoveUpClick() {
   if (id.empty() || !Project().HasTopic(id)) return;
   const std::string parent = Project().GetTopic(id).ParentID();
   const TStringList& list = parent.empty() ? Project().RootTopicIDs() : Project().GetTopic(parent).Children();
-  const int i = IndexOf(list, id);
+  const int i = TopicIndex(list, id);
   if (i <= 0) return;
   Project().MoveTopic(id, parent, i - 1);
   MarkProjectDirty();
@@ -141,7 +132,7 @@ void TfrmMain::MoveDownClick() {
   if (id.empty() || !Project().HasTopic(id)) return;
   const std::string parent = Project().GetTopic(id).ParentID();
   const TStringList& list = parent.empty() ? Project().RootTopicIDs() : Project().GetTopic(parent).Children();
-  const int i = IndexOf(list, id);
+  const int i = TopicIndex(list, id);
   if (i < 0 || i >= static_cast<int>(list.size()) - 1) return;
   Project().MoveTopic(id, parent, i + 1);
   MarkProjectDirty();
@@ -157,7 +148,7 @@ void TfrmMain::ChangeParentClick() {
   const std::string grand = Project().GetTopic(parent).ParentID();
   const TStringList& list =
       grand.empty() || !Project().HasTopic(grand) ? Project().RootTopicIDs() : Project().GetTopic(grand).Children();
-  const int j = IndexOf(list, parent);
+  const int j = TopicIndex(list, parent);
   const int index = j >= 0 ? j + 1 : static_cast<int>(list.size());
   Project().MoveTopic(id, grand, index);
   MarkProjectDirty();

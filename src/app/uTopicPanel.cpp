@@ -16,15 +16,6 @@
 #include "uTranslation.h"
 #include "uUtils.h"
 
-namespace {
-
-int IndexOf(const TStringList& list, const std::string& id) {
-  const auto it = std::find(list.begin(), list.end(), id);
-  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
-}
-
-}  // namespace
-
 TTopicPanel::TTopicPanel(std::function<const TDocProject&()> project, QWidget* parent)
     : QWidget(parent), FProject(std::move(project)) {
   setObjectName("pnlTopics");
@@ -191,7 +182,7 @@ void TTopicPanel::Drop(QTreeWidgetItem* target, int /*y*/) {
   const std::string parent = TopicItemID(target->parent());
   TStringList list = parent.empty() ? project.RootTopicIDs() : project.GetTopic(parent).Children();
   list.erase(std::remove(list.begin(), list.end(), dragged), list.end());
-  int k = IndexOf(list, targetID);
+  int k = TopicIndex(list, targetID);
   if (k < 0) k = static_cast<int>(list.size());
   emit MoveRequested(dragged, parent, FDropMode == dmAfter ? k + 1 : k);
 }

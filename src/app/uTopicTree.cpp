@@ -4,6 +4,7 @@
 #include <QDragMoveEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <algorithm>
 #include <vector>
 
 #include "uDocModel.h"
@@ -53,6 +54,11 @@ void ShowTopicItemExclusions(QTreeWidgetItem* item, const TTopic& topic) {
 
 std::string TopicItemID(const QTreeWidgetItem* item) {
   return item ? FromQ(item->data(0, kTopicIDRole).toString()) : std::string();
+}
+
+int TopicIndex(const std::vector<std::string>& siblings, const std::string& id) {
+  const auto it = std::find(siblings.begin(), siblings.end(), id);
+  return it == siblings.end() ? -1 : static_cast<int>(it - siblings.begin());
 }
 
 TTopicTree::TTopicTree(QWidget* parent) : QTreeWidget(parent) {

@@ -1,10 +1,11 @@
-// The topic tree: a QTreeWidget whose drag and drop is decided by the main window
+// The topic tree: a QTreeWidget whose drag and drop is decided by the topic panel
 // (before, after or as child, by the thirds of the target's label).
 #pragma once
 
 #include <QTreeWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 class TDocProject;
 class TTopic;
@@ -18,6 +19,8 @@ void FillTopicItems(QTreeWidget* tree, const TDocProject& project);
 void ShowTopicItemExclusions(QTreeWidgetItem* item, const TTopic& topic);
 // The topic ID an item holds; "" for none.
 std::string TopicItemID(const QTreeWidgetItem* item);
+// Where id stands in a list of sibling topics; -1 when it is not there.
+int TopicIndex(const std::vector<std::string>& siblings, const std::string& id);
 
 class TTopicTree : public QTreeWidget {
   Q_OBJECT
