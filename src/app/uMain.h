@@ -189,6 +189,7 @@ class TfrmMain : public QMainWindow {
   void btnApplyPropsClick();
   void SelectedTopicChanged();
   void CleanUpFormattingClick();
+  void NumberHelpContextsClick();
   void UserManualClick();
   void ContactUsClick();
   void VisitWebsiteClick();
@@ -254,7 +255,8 @@ class TfrmMain : public QMainWindow {
           *actDelete = nullptr, *actSelectAll = nullptr;
   QAction *actWebHelp = nullptr, *actChm = nullptr, *actPdf = nullptr, *actOpenOutputFolder = nullptr,
           *actCheckLinks = nullptr;
-  QAction *actProjectSettings = nullptr, *actReusableContent = nullptr, *actCleanUpFormatting = nullptr;
+  QAction *actProjectSettings = nullptr, *actReusableContent = nullptr, *actCleanUpFormatting = nullptr,
+          *actNumberHelpContexts = nullptr;
   QAction *actUserManual = nullptr, *actContactUs = nullptr, *actVisitWebsite = nullptr, *actAbout = nullptr;
 
   // Start-up (uMain.cpp).

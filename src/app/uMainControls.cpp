@@ -161,6 +161,7 @@ void TfrmMain::CreateMenus() {
   actProjectSettings = add(mnuTools, "preferences", &TfrmMain::btnProjectSettingsClick);
   actReusableContent = add(mnuTools, "variables", &TfrmMain::btnVariablesConditionsSnippetsClick);
   actCleanUpFormatting = add(mnuTools, nullptr, &TfrmMain::CleanUpFormattingClick);
+  actNumberHelpContexts = add(mnuTools, nullptr, &TfrmMain::NumberHelpContextsClick);
   mnuTools->addSeparator();
   mnuLanguage = mnuTools->addMenu(AppIcon("language"), QString());
 
@@ -323,6 +324,7 @@ void TfrmMain::NameControls() {
       NAMED(actProjectSettings),
       NAMED(actReusableContent),
       NAMED(actCleanUpFormatting),
+      NAMED(actNumberHelpContexts),
       NAMED(actUserManual),
       NAMED(actContactUs),
       NAMED(actVisitWebsite),

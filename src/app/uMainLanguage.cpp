@@ -102,6 +102,7 @@ void TfrmMain::ApplyTranslation() {
       {actProjectSettings, "Project Settings..."},
       {actReusableContent, "Variables, Snippets, Conditions..."},
       {actCleanUpFormatting, "Clean Up Formatting..."},
+      {actNumberHelpContexts, "Number Help Contexts..."},
       {actContactUs, "Contact Us"},
       {actVisitWebsite, "Visit Website"},
       {actAbout, "About..."},

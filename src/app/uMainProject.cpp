@@ -63,6 +63,7 @@ void TfrmMain::UpdateCaption() {
 // Yes that leaves the project modified (Save As cancelled or failed) stops the caller,
 // so nothing unsaved is thrown away.
 bool TfrmMain::ConfirmSaveChanges() {
+  TopicPropertiesEdited();  // a help ID still in its field counts as a change
   if (!FOpenProject.Dirty()) return true;
   const TDialogAnswer answer = FDialogs->Ask(TMessageKind::Confirmation,
                                              TranslateText("Project has been modified. Do you want to save changes?"),
@@ -85,6 +86,7 @@ void TfrmMain::ForgetProjectState() {
 }
 
 void TfrmMain::CaptureEditorTexts() {
+  TopicPropertiesEdited();
   RequestHeaderAndWait(400);
   CaptureCurrentTopicHtml();
 }

@@ -1,8 +1,11 @@
-// The Tools menu: project settings, and cleaning up the formatting of older topics.
+// The Tools menu: project settings, cleaning up the formatting of older topics, and
+// numbering the topics for context-sensitive help.
 #include "uFormattingCleanup.h"
+#include "uHelpContext.h"
 #include "uMain.h"
 #include "uQtText.h"
 #include "uStorage.h"
+#include "uTopicPanel.h"
 #include "uUserDialogs.h"
 
 void TfrmMain::btnProjectSettingsClick() {
@@ -90,4 +93,30 @@ void TfrmMain::CleanUpFormattingClick() {
   }
   LoadTopicIntoEditor(CurrentTopicID());
   ShowStatus(FormatText(TranslateText("Formatting cleaned up in %d topics"), {std::to_string(plan.size())}));
+}
+
+void TfrmMain::NumberHelpContextsClick() {
+  if (Project().RootPath().empty()) return;
+  THelpNumbering numbering;
+  if (!FDialogs->AskHelpNumbering(numbering)) return;
+  // What the panel holds belongs to its topic before numbers are handed out.
+  TopicPropertiesEdited();
+  THelpNumberingResult done;
+  try {
+    done = NumberHelpContexts(Project(), numbering);
+  } catch (const std::exception& e) {
+    FDialogs->ShowMessage(TMessageKind::Warning, e.what());
+    return;
+  }
+  if (done.numbered == 0 && done.aliased == 0) {
+    ShowStatus(TranslateText("Every topic already has a help ID"));
+    return;
+  }
+  MarkProjectDirty();
+  SaveProject(Project());
+  if (Project().HasTopic(pnlTopics->PropertiesTopicID())) {
+    pnlTopics->ShowProperties(Project().GetTopic(pnlTopics->PropertiesTopicID()));
+  }
+  ShowStatus(FormatText(TranslateText("Help IDs given to %d topics, aliases to %d"),
+                        {std::to_string(done.numbered), std::to_string(done.aliased)}));
 }

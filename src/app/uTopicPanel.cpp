@@ -201,7 +201,7 @@ void TTopicPanel::ClearProperties() {
 
 bool TTopicPanel::StoreProperties(TDocProject& project) const {
   if (FPropertiesTopicID.empty() || !project.HasTopic(FPropertiesTopicID)) return false;
-  return FProperties->StoreInto(project.GetTopic(FPropertiesTopicID));
+  return FProperties->StoreInto(project, project.GetTopic(FPropertiesTopicID));
 }
 
 void TTopicPanel::FocusProperties() {

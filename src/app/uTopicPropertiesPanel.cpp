@@ -1,11 +1,14 @@
 #include "uTopicPropertiesPanel.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "uHelpContext.h"
 #include "uQtText.h"
 #include "uScopedFlag.h"
 #include "uUtils.h"
@@ -49,6 +52,25 @@ TTopicPropertiesPanel::TTopicPropertiesPanel(QWidget* parent) : QGroupBox(parent
   FExcludeChm->setObjectName("chkExcludeChm");
   FExcludePdf = new QCheckBox(this);
   FExcludePdf->setObjectName("chkExcludePdf");
+  FHelpIdLabel = new QLabel(this);
+  FHelpId = new QLineEdit(this);
+  FHelpId->setObjectName("edHelpId");
+  FHelpIdLabel->setBuddy(FHelpId);
+  FHelpAliasLabel = new QLabel(this);
+  FHelpAlias = new QLineEdit(this);
+  FHelpAlias->setObjectName("edHelpAlias");
+  FHelpAliasLabel->setBuddy(FHelpAlias);
+  FHelpProblem = new QLabel(this);
+  FHelpProblem->setObjectName("lblHelpContextProblem");
+  FHelpProblem->setWordWrap(true);
+  FHelpProblem->setStyleSheet("color: #b00020;");
+  FHelpProblem->hide();
+  auto* helpGrid = new QGridLayout;
+  helpGrid->setContentsMargins(0, 4, 0, 0);
+  helpGrid->addWidget(FHelpIdLabel, 0, 0);
+  helpGrid->addWidget(FHelpId, 0, 1);
+  helpGrid->addWidget(FHelpAliasLabel, 1, 0);
+  helpGrid->addWidget(FHelpAlias, 1, 1);
   FApply = new QPushButton(this);
   FApply->setObjectName("btnApplyProps");
   FLayout->addWidget(FKeywordsLabel);
@@ -58,6 +80,8 @@ TTopicPropertiesPanel::TTopicPropertiesPanel(QWidget* parent) : QGroupBox(parent
   FLayout->addWidget(FExcludeWeb);
   FLayout->addWidget(FExcludeChm);
   FLayout->addWidget(FExcludePdf);
+  FLayout->addLayout(helpGrid);
+  FLayout->addWidget(FHelpProblem);
   FLayout->addWidget(FApply, 0, Qt::AlignRight);
   FLayout->addSpacing(6);
 
@@ -66,6 +90,16 @@ TTopicPropertiesPanel::TTopicPropertiesPanel(QWidget* parent) : QGroupBox(parent
   };
   for (QPlainTextEdit* memo : {FKeywords, FIndex}) connect(memo, &QPlainTextEdit::textChanged, this, edited);
   for (QCheckBox* box : {FExcludeWeb, FExcludeChm, FExcludePdf}) connect(box, &QCheckBox::toggled, this, edited);
+  // A number or name half typed must not reach the topic ("100" on the way to "1001"): the
+  // fields are checked as they change and stored when the writer leaves them.
+  for (QLineEdit* field : {FHelpId, FHelpAlias}) {
+    connect(field, &QLineEdit::textEdited, this, [this] {
+      const TTopicPropertyValues v = Values();
+      const std::string idProblem = HelpIdFormRefusal(v.helpId);
+      ShowHelpProblem(!idProblem.empty() ? idProblem : HelpAliasFormRefusal(v.helpAlias));
+    });
+    connect(field, &QLineEdit::editingFinished, this, edited);
+  }
   connect(FApply, &QPushButton::clicked, this, &TTopicPropertiesPanel::ApplyClicked);
   Retranslate();
 }
@@ -77,6 +111,9 @@ void TTopicPropertiesPanel::ShowTopic(const TTopic& topic) {
   FExcludeWeb->setChecked(topic.ExcludeWeb());
   FExcludeChm->setChecked(topic.ExcludeChm());
   FExcludePdf->setChecked(topic.ExcludePdf());
+  FHelpId->setText(topic.HelpId() != 0 ? QString::number(topic.HelpId()) : QString());
+  FHelpAlias->setText(ToQ(topic.HelpAlias()));
+  ShowHelpProblem("");
 }
 
 void TTopicPropertiesPanel::Clear() {
@@ -84,18 +121,27 @@ void TTopicPropertiesPanel::Clear() {
   FKeywords->clear();
   FIndex->clear();
   for (QCheckBox* box : {FExcludeWeb, FExcludeChm, FExcludePdf}) box->setChecked(false);
+  FHelpId->clear();
+  FHelpAlias->clear();
+  ShowHelpProblem("");
 }
 
 TTopicPropertyValues TTopicPropertiesPanel::Values() const {
-  return {NonBlankTrimmedLines(FKeywords->toPlainText()), NonBlankTrimmedLines(FIndex->toPlainText()),
-          FExcludeWeb->isChecked(), FExcludeChm->isChecked(), FExcludePdf->isChecked()};
+  return {NonBlankTrimmedLines(FKeywords->toPlainText()),
+          NonBlankTrimmedLines(FIndex->toPlainText()),
+          FExcludeWeb->isChecked(),
+          FExcludeChm->isChecked(),
+          FExcludePdf->isChecked(),
+          Trim(FromQ(FHelpId->text())),
+          Trim(FromQ(FHelpAlias->text()))};
 }
 
-bool TTopicPropertiesPanel::StoreInto(TTopic& topic) const {
+bool TTopicPropertiesPanel::StoreInto(const TDocProject& project, TTopic& topic) {
   TTopicPropertyValues v = Values();
+  const bool helpChanged = StoreHelpContext(project, topic, v);
   if (v.keywords == topic.Keywords() && v.indexEntries == topic.IndexEntries() && v.excludeWeb == topic.ExcludeWeb() &&
       v.excludeChm == topic.ExcludeChm() && v.excludePdf == topic.ExcludePdf()) {
-    return false;
+    return helpChanged;
   }
   topic.Keywords() = std::move(v.keywords);
   topic.IndexEntries() = std::move(v.indexEntries);
@@ -105,6 +151,30 @@ bool TTopicPropertiesPanel::StoreInto(TTopic& topic) const {
   return true;
 }
 
+bool TTopicPropertiesPanel::StoreHelpContext(const TDocProject& project, TTopic& topic, const TTopicPropertyValues& v) {
+  int helpId = topic.HelpId();
+  const std::string idProblem = HelpIdRefusal(project, topic.ID(), v.helpId, helpId);
+  const std::string aliasProblem = HelpAliasRefusal(project, topic.ID(), v.helpAlias);
+  ShowHelpProblem(!idProblem.empty() ? idProblem : aliasProblem);
+  bool changed = false;
+  if (idProblem.empty() && helpId != topic.HelpId()) {
+    topic.SetHelpId(helpId);
+    changed = true;
+  }
+  if (aliasProblem.empty() && v.helpAlias != topic.HelpAlias()) {
+    topic.SetHelpAlias(v.helpAlias);
+    changed = true;
+  }
+  return changed;
+}
+
+std::string TTopicPropertiesPanel::HelpContextProblem() const { return FromQ(FHelpProblem->text()); }
+
+void TTopicPropertiesPanel::ShowHelpProblem(const std::string& text) {
+  FHelpProblem->setText(ToQ(text));
+  FHelpProblem->setVisible(!text.empty());
+}
+
 void TTopicPropertiesPanel::Retranslate() {
   setTitle(Tr("Properties"));
   FKeywordsLabel->setText(Tr("Keywords (one per line)"));
@@ -112,6 +182,12 @@ void TTopicPropertiesPanel::Retranslate() {
   FExcludeWeb->setText(Tr("Exclude from WebHelp"));
   FExcludeChm->setText(Tr("Exclude from CHM"));
   FExcludePdf->setText(Tr("Exclude from PDF"));
+  FHelpIdLabel->setText(Tr("Help ID:"));
+  FHelpAliasLabel->setText(Tr("Help alias:"));
+  FHelpId->setPlaceholderText(Tr("none"));
+  FHelpAlias->setPlaceholderText(Tr("none"));
+  const QString helpTip = Tr("The number and the name by which a program opens this topic (context-sensitive help)");
+  for (QWidget* w : {static_cast<QWidget*>(FHelpId), static_cast<QWidget*>(FHelpAlias)}) w->setToolTip(helpTip);
   FApply->setText(Tr("Apply"));
 }
 

@@ -1,6 +1,6 @@
-// The properties box under the topic tree: a topic's keywords, index entries and
-// exclusions. It shows one topic's values and says when the writer edits them; the
-// window decides which topic they belong to.
+// The properties box under the topic tree: a topic's keywords, index entries,
+// exclusions, and the help ID and alias a program opens it by. It shows one topic's values and says when the writer
+// edits them; the window decides which topic they belong to.
 #pragma once
 
 #include <QGroupBox>
@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QVBoxLayout;
@@ -20,6 +21,8 @@ struct TTopicPropertyValues {
   bool excludeWeb = false;
   bool excludeChm = false;
   bool excludePdf = false;
+  std::string helpId;  // as typed
+  std::string helpAlias;
 };
 
 class TTopicPropertiesPanel : public QGroupBox {
@@ -33,7 +36,11 @@ class TTopicPropertiesPanel : public QGroupBox {
   void Clear();
   TTopicPropertyValues Values() const;
   // Writes the values into the topic when they differ from its own; returns whether they did.
-  bool StoreInto(TTopic& topic) const;
+  // A help ID or alias the project refuses (not valid, or another topic's) is not written:
+  // the panel says why, and the topic keeps its own.
+  bool StoreInto(const TDocProject& project, TTopic& topic);
+  // Why the help ID or alias typed was refused; "" when nothing was.
+  std::string HelpContextProblem() const;
   // Puts the panel's own texts in the current language.
   void Retranslate();
   void FocusFirstField();
@@ -54,6 +61,14 @@ class TTopicPropertiesPanel : public QGroupBox {
   QCheckBox* FExcludeWeb;
   QCheckBox* FExcludeChm;
   QCheckBox* FExcludePdf;
+  QLabel* FHelpIdLabel;
+  QLineEdit* FHelpId;
+  QLabel* FHelpAliasLabel;
+  QLineEdit* FHelpAlias;
+  QLabel* FHelpProblem;
   QPushButton* FApply;
   bool FFilling = false;
+
+  void ShowHelpProblem(const std::string& text);
+  bool StoreHelpContext(const TDocProject& project, TTopic& topic, const TTopicPropertyValues& v);
 };

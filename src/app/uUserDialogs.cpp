@@ -144,6 +144,44 @@ bool TQtUserDialogs::AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) {
   return true;
 }
 
+bool TQtUserDialogs::AskHelpNumbering(THelpNumbering& numbering) {
+  QDialog dialog(FParent);
+  dialog.setWindowTitle(Tr("Number Help Contexts"));
+  auto* form = new QFormLayout(&dialog);
+  auto* intro = new QLabel(Tr("Gives every topic without a help ID the next free number, in the order of the "
+                              "topic tree."),
+                           &dialog);
+  intro->setWordWrap(true);
+  form->addRow(intro);
+  auto number = [&dialog](int value) {
+    auto* box = new QSpinBox(&dialog);
+    box->setRange(1, kMaxHelpId);
+    box->setValue(std::max(value, 1));
+    return box;
+  };
+  QSpinBox* start = number(numbering.start);
+  start->setObjectName("spnHelpIdStart");
+  QSpinBox* step = number(numbering.step);
+  step->setObjectName("spnHelpIdStep");
+  auto* aliases = new QCheckBox(Tr("Also give topics without an alias one made from the title"), &dialog);
+  aliases->setObjectName("chkDeriveAliases");
+  aliases->setChecked(numbering.deriveAliases);
+  form->addRow(Tr("First ID:"), start);
+  form->addRow(Tr("Step:"), step);
+  form->addRow(aliases);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  buttons->button(QDialogButtonBox::Ok)->setText(Tr("OK"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(Tr("Cancel"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  start->setFocus();
+  start->selectAll();
+  if (dialog.exec() != QDialog::Accepted) return false;
+  numbering = {start->value(), step->value(), aliases->isChecked()};
+  return true;
+}
+
 TLinkAnswer TQtUserDialogs::EditLink(std::string& url, bool existing) {
   QDialog dialog(FParent);
   dialog.setWindowTitle(Tr("Insert Link"));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "uEditorBridge.h"
+#include "uHelpContext.h"
 #include "uUtils.h"
 
 class QWidget;
@@ -52,6 +53,8 @@ class IUserDialogs {
   // Rows and columns in number boxes (1 to the maximum) and a header-row choice; spec
   // holds the defaults on entry. False when cancelled.
   virtual bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) = 0;
+  // Number Help Contexts: the first ID, the step and whether to derive aliases; false on Cancel.
+  virtual bool AskHelpNumbering(THelpNumbering& numbering) = 0;
   // The link's address (url holds the current one on entry); Remove is offered only for
   // an existing link.
   virtual TLinkAnswer EditLink(std::string& url, bool existing) = 0;
@@ -87,6 +90,7 @@ class TQtUserDialogs : public IUserDialogs {
                        const std::string& proposedName) override;
   bool PickColor(std::string& htmlColor) override;
   bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) override;
+  bool AskHelpNumbering(THelpNumbering& numbering) override;
   TLinkAnswer EditLink(std::string& url, bool existing) override;
   bool EditImageProperties(TImageProperties& image) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;

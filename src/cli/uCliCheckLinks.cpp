@@ -27,7 +27,8 @@ int RunCheckLinks(const std::vector<std::string>& args) {
 
 const TCliRegistrar registrar({"check-links",
                                "check-links FILE.fvp",
-                               "Lists missing topic files, broken internal links and missing local files, "
+                               "Lists missing topic files, broken internal links, missing local files and "
+                               "duplicate or excluded help IDs and aliases, "
                                "one \"title: issue\" line each.",
                                RunCheckLinks,
                                {{kExitIssuesFound, "the check ran and found link problems"}}});

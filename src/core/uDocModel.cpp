@@ -186,3 +186,24 @@ TStringList TDocProject::SubtreeIDs(const std::string& id) const {
       nullptr, id);
   return out;
 }
+
+bool ParseHelpId(const std::string& text, int& id) {
+  const std::string digits = Trim(text);
+  if (digits.empty() || digits.size() > 10) return false;
+  long long value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > kMaxHelpId) return false;
+  id = static_cast<int>(value);
+  return true;
+}
+
+bool IsValidHelpAlias(const std::string& alias) {
+  if (alias.empty() || alias.size() > 128) return false;
+  const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (!letter(alias[0])) return false;
+  return std::all_of(alias.begin(), alias.end(),
+                     [&letter](char c) { return letter(c) || (c >= '0' && c <= '9') || c == '_'; });
+}

@@ -31,6 +31,12 @@ class TTopic {
   void SetExcludeChm(bool v) { FExcludeChm = v; }
   bool ExcludePdf() const { return FExcludePdf; }
   void SetExcludePdf(bool v) { FExcludePdf = v; }
+  // The number a program opens this topic by (context-sensitive help); 0 when it has none.
+  int HelpId() const { return FHelpId; }
+  void SetHelpId(int v) { FHelpId = v; }
+  // The symbolic name of the same ("IDH_PRINT_DIALOG"); empty when it has none.
+  const std::string& HelpAlias() const { return FHelpAlias; }
+  void SetHelpAlias(const std::string& v) { FHelpAlias = v; }
 
  private:
   std::string FID;
@@ -43,7 +49,18 @@ class TTopic {
   bool FExcludeWeb = false;
   bool FExcludeChm = false;
   bool FExcludePdf = false;
+  int FHelpId = 0;
+  std::string FHelpAlias;
 };
+
+// The largest help ID: the HTML Help API takes a signed 32-bit number.
+constexpr int kMaxHelpId = 2147483647;
+// Reads a help ID written as decimal digits (spaces around allowed); false, and id
+// untouched, for anything else or a number outside 1..kMaxHelpId.
+bool ParseHelpId(const std::string& text, int& id);
+// Whether alias is a help alias a C compiler and the HTML Help compiler accept: ASCII
+// letters, digits and "_", starting with a letter, at most 128 characters.
+bool IsValidHelpAlias(const std::string& alias);
 
 using TTopicMap = std::unordered_map<std::string, std::unique_ptr<TTopic>>;
 

@@ -102,7 +102,7 @@ class TTopicsReader : public TSax {
   TStringList* FListTarget = nullptr;
 
   std::unique_ptr<TTopic> FTopic;
-  std::string FId, FTitle, FParentId;
+  std::string FId, FTitle, FParentId, FHelpId, FHelpAlias;
   bool FExcludeWeb = false, FExcludeChm = false, FExcludePdf = false;
   std::unordered_set<std::string> FIds;
 
@@ -122,6 +122,8 @@ class TTopicsReader : public TSax {
     if (k == "children") return List(FTopic->Children());
     if (k == "keywords") return List(FTopic->Keywords());
     if (k == "index") return List(FTopic->IndexEntries());
+    if (k == "helpId") return Target(FHelpId);
+    if (k == "helpAlias") return Target(FHelpAlias);
     return TPending::Skip;
   }
 
@@ -201,6 +203,8 @@ class TTopicsReader : public TSax {
       FId.clear();
       FTitle.clear();
       FParentId.clear();
+      FHelpId.clear();
+      FHelpAlias.clear();
       FExcludeWeb = FExcludeChm = FExcludePdf = false;
       return Push(TFrame::Topic), true;
     }
@@ -228,6 +232,32 @@ class TTopicsReader : public TSax {
     return true;
   }
 
+  // A null or empty value means none; anything else must be valid, since a program
+  // opening the help relies on it.
+  bool ReadHelpContext(TTopic& topic) {
+    int helpId = 0;
+    if (!FHelpId.empty() && FHelpId != "null" && !ParseHelpId(FHelpId, helpId)) {
+      if (loadError.empty()) {
+        loadError = FormatText(TranslateText("Cannot load %s: the help ID \"%s\" of the topic \"%s\" is not a whole "
+                                             "number from 1 to %s"),
+                               {FPath, ShownId(FHelpId), ShownId(topic.Title()), std::to_string(kMaxHelpId)});
+      }
+      return false;
+    }
+    if (FHelpAlias == "null") FHelpAlias.clear();
+    if (!FHelpAlias.empty() && !IsValidHelpAlias(FHelpAlias)) {
+      if (loadError.empty()) {
+        loadError = FormatText(TranslateText("Cannot load %s: the help alias \"%s\" of the topic \"%s\" is not a "
+                                             "name of letters, digits and _ that starts with a letter"),
+                               {FPath, ShownId(FHelpAlias), ShownId(topic.Title())});
+      }
+      return false;
+    }
+    topic.SetHelpId(helpId);
+    topic.SetHelpAlias(FHelpAlias);
+    return true;
+  }
+
   void FinishTopic() {
     std::unique_ptr<TTopic> topic = std::move(FTopic);
     if (FId.empty()) return;
@@ -246,6 +276,7 @@ class TTopicsReader : public TSax {
     topic->SetExcludeWeb(FExcludeWeb);
     topic->SetExcludeChm(FExcludeChm);
     topic->SetExcludePdf(FExcludePdf);
+    if (!ReadHelpContext(*topic)) return;
     if (!FIds.insert(FId).second) {
       if (loadError.empty()) loadError = "Duplicates not allowed";
       return;
@@ -264,7 +295,8 @@ std::string TopicsJsonText(const TDocProject& project) {
   w.StringArray(project.RootTopicIDs());
   w.Key("topics");
   w.BeginArray();
-  for (const auto& [id, t] : project.Topics()) {
+  // Tree order, then the topics no root reaches: saving an unchanged project writes the same bytes.
+  for (const TTopic* t : project.EveryTopicTreeFirst()) {
     w.BeginObject();
     w.Key("id");
     w.String(t->ID());
@@ -286,6 +318,15 @@ std::string TopicsJsonText(const TDocProject& project) {
     w.StringArray(t->Keywords());
     w.Key("index");
     w.StringArray(t->IndexEntries());
+    // Written only when set, so that files of projects without them stay as they were.
+    if (t->HelpId() != 0) {
+      w.Key("helpId");
+      w.Integer(t->HelpId());
+    }
+    if (!t->HelpAlias().empty()) {
+      w.Key("helpAlias");
+      w.String(t->HelpAlias());
+    }
     w.EndObject();
   }
   w.EndArray();

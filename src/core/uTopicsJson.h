@@ -7,7 +7,8 @@
 
 #include "uDocModel.h"
 
-// The file's text: compact, keys in their fixed order, pure ASCII.
+// The file's text: compact, keys in their fixed order, topics in tree order (then those no
+// root reaches, by identifier), pure ASCII.
 std::string TopicsJsonText(const TDocProject& project);
 
 // Adds the roots and topics of the text to project; the topics' pages lie under folder.

@@ -108,6 +108,8 @@ bool IsLocalCssReference(const std::string& ref) {
 
 }  // namespace
 
+std::string AsciiTransliteration(const std::string& text) { return AsciiOnly(Transliterated(text)); }
+
 bool IsChmSafeName(const std::string& name) {
   return std::all_of(name.begin(), name.end(), [](char c) { return IsChmSafeByte(static_cast<unsigned char>(c)); });
 }

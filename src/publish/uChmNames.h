@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// text in Latin letters, then printable ASCII, with "_" for what has no such form
+// ("схема" -> "shema").
+std::string AsciiTransliteration(const std::string& text);
+
 // Whether chmcmd can open a file of this name: printable ASCII only.
 bool IsChmSafeName(const std::string& name);
 

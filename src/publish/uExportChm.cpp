@@ -8,6 +8,7 @@
 
 #include "uChmNames.h"
 #include "uCodePage1251.h"
+#include "uHelpContext.h"
 #include "uHtmlUtils.h"
 #include "uJpegOrientation.h"
 #include "uParallelPages.h"
@@ -171,6 +172,20 @@ void WritePages(const TChmPageContext& context, const std::vector<const TTopic*>
   });
 }
 
+// [ALIAS] names each topic's page, [MAP] gives the names their numbers through the header
+// the export writes beside the project file, as developers include it in the program.
+void AppendContextSections(const std::vector<THelpContextEntry>& entries, std::vector<std::string>& lines) {
+  if (entries.empty()) return;
+  const std::vector<std::string> symbols = HelpMapSymbols(entries);
+  lines.insert(lines.end(), {"", "[ALIAS]"});
+  bool anyId = false;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!symbols[i].empty()) lines.push_back(symbols[i] + "=" + entries[i].page);
+    anyId = anyId || entries[i].helpId != 0;
+  }
+  if (anyId) lines.insert(lines.end(), {"", "[MAP]", std::string("#include ") + kChmContextHeader});
+}
+
 }  // namespace
 
 std::string ChmOutputFolder(const TDocProject& project) {
@@ -254,7 +269,7 @@ std::string ChmDefaultPage(const TDocProject& project) {
 }
 
 std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const std::string& defaultPage,
-                                const std::string& outputFolder) {
+                                const std::string& outputFolder, const std::vector<THelpContextEntry>& contexts) {
   std::vector<std::string> lines{"[OPTIONS]", "Compiled file=help.chm", "Contents file=toc.hhc",
                                  "Index file=index.hhk"};
   if (!defaultPage.empty()) lines.push_back("Default topic=" + defaultPage);
@@ -269,6 +284,7 @@ std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const 
       if (IsChmSafeName(rel)) lines.push_back("assets/" + rel);
     }
   }
+  AppendContextSections(contexts, lines);
   return JoinLines(lines);
 }
 
@@ -311,8 +327,13 @@ TChmProjectFiles WriteChmProject(const TDocProject& project, const TProgressCall
   WriteOutputFile(output("toc.hhc"), listEncoder.Encode(BuildChmContents(project)));
   WriteOutputFile(output("index.hhk"), listEncoder.Encode(BuildChmIndex(project)));
   files.defaultPage = ChmDefaultPage(project);
+  const std::vector<THelpContextEntry> contexts =
+      HelpContextEntries(project, [](const TTopic& t) { return t.ExcludeChm(); });
+  if (contexts.empty()) DeleteFileIfExists(output(kChmContextHeader));
+  else WriteOutputFile(output(kChmContextHeader), HelpMapText(contexts, THelpMapFormat::C));
   files.projectFile = output("project.hhp");
-  WriteFileAtomic(files.projectFile, listEncoder.Encode(BuildChmProjectFile(files.pageList, files.defaultPage, out)));
+  WriteFileAtomic(files.projectFile,
+                  listEncoder.Encode(BuildChmProjectFile(files.pageList, files.defaultPage, out, contexts)));
   files.warnings = guard.Warnings();
   return files;
 }

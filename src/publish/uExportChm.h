@@ -8,6 +8,7 @@
 
 #include "uChmCompiler.h"
 #include "uDocModel.h"
+#include "uHelpContext.h"
 #include "uUtils.h"
 
 // build/chm of the project folder, and the compiled file in it.
@@ -64,7 +65,10 @@ std::string BuildChmIndex(const TDocProject& project);
 // The default page: the first root that resolves ("topics/<id>.html" of a topic not
 // excluded, else the first of its children that resolves, depth first); "" for none.
 std::string ChmDefaultPage(const TDocProject& project);
+// The header of help context IDs the project file includes, written beside it.
+constexpr const char* kChmContextHeader = "context.h";
+
 // The file list holds the pages, style.css and the files below assets/ in the output folder
-// whose names chmcmd can open.
+// whose names chmcmd can open; the topics of contexts follow in [ALIAS] and [MAP].
 std::string BuildChmProjectFile(const std::vector<std::string>& pageList, const std::string& defaultPage,
-                                const std::string& outputFolder);
+                                const std::string& outputFolder, const std::vector<THelpContextEntry>& contexts = {});

@@ -5,6 +5,7 @@
 #include <functional>
 #include <unordered_set>
 
+#include "uHelpContext.h"
 #include "uHtmlUtils.h"
 #include "uJson.h"
 #include "uParallelPages.h"
@@ -17,6 +18,7 @@ namespace {
 
 const char kTocPrefix[] = "window.__ZD_TOC = ";
 const char kSearchPrefix[] = "window.__ZD_SEARCH = ";
+const char kContextPrefix[] = "window.__ZD_CONTEXT = ";
 
 std::string TopicFileMember(const std::string& id) { return "topics/" + id + ".html"; }
 
@@ -211,6 +213,15 @@ void WriteSearchIndex(const std::string& outDir, std::vector<TSearchEntry>& entr
   WriteJsonAndScript(outDir, "search", kSearchPrefix, root);
 }
 
+// The map programs open topics by (index.html?context=1001, ?alias=IDH_PRINT): for
+// developers as context.json, for the viewer as context.js.
+void WriteContextMap(const TDocProject& project, const std::string& outDir) {
+  const std::string json =
+      HelpMapText(HelpContextEntries(project, [](const TTopic& t) { return t.ExcludeWeb(); }), THelpMapFormat::Json);
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "context.json")), json);
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "context.js")), ScriptOf(kContextPrefix, Trim(json)));
+}
+
 }  // namespace
 
 std::string WebHelpOutputFolder(const TDocProject& project) {
@@ -275,6 +286,7 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.js")), ScriptOf(kTocPrefix, toc));
 
   WriteSearchIndex(outDir, search);
+  WriteContextMap(project, outDir);
   guard.AppendWarnings(warnings);
 }
 

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "uHelpContext.h"
 #include "uHtmlUtils.h"
 #include "uRegex.h"
 #include "uStorage.h"
@@ -155,6 +156,9 @@ std::vector<TLinkIssue> CheckLinks(const TDocProject& project, const TProgressCa
   for (int i = 0; i < total; ++i) {
     checker.Check(*topics[static_cast<size_t>(i)], issues);
     if (progress) progress(i + 1, total);
+  }
+  for (const THelpContextIssue& issue : HelpContextIssues(project)) {
+    issues.push_back({issue.topic->ID(), issue.topic->Title(), issue.text});
   }
   return issues;
 }

@@ -1,5 +1,6 @@
 // The link checker: missing topic files, internal links to topics the project does
-// not hold, and local references to files that do not exist. It changes nothing.
+// not hold, local references to files that do not exist, and help IDs and aliases that
+// are duplicated or name a topic an output leaves out. It changes nothing.
 #pragma once
 
 #include <string>
@@ -15,7 +16,8 @@ struct TLinkIssue {
 };
 
 // Reads every topic file from disk, topics in tree order (topics outside the tree last,
-// by identifier); within a topic the internal-link issues come first. A file that
+// by identifier); within a topic the internal-link issues come first, and the help-context
+// findings follow all of them. A file that
 // exists but cannot be read raises. progress gets (topics done, total).
 std::vector<TLinkIssue> CheckLinks(const TDocProject& project, const TProgressCallback& progress = nullptr);
 

@@ -102,6 +102,9 @@ std::string DuplicateBranch(TDocProject& project, const std::string& id, bool wi
     const TTopic& source = project.GetTopic(member);
     auto copy = std::make_unique<TTopic>(source);
     copy->SetID(newIDs[member]);
+    // A program opens one topic by its help ID or alias: the copy starts without them.
+    copy->SetHelpId(0);
+    copy->SetHelpAlias("");
     copy->Children().clear();
     for (const std::string& child : source.Children()) {
       const auto it = newIDs.find(child);

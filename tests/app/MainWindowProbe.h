@@ -51,6 +51,7 @@ class TMainWindowProbe {
   void btnExportPdfClick() { W.btnExportPdfClick(); }
   void OpenOutputFolderClick() { W.OpenOutputFolderClick(); }
   void btnCheckLinksClick() { W.btnCheckLinksClick(); }
+  void NumberHelpContextsClick() { W.NumberHelpContextsClick(); }
   void btnTopicLinkClick() { W.btnTopicLinkClick(); }
 
  private:

@@ -49,6 +49,13 @@ bool TScriptedUserDialogs::AskTableSpec(TTableSpec& spec, int, int) {
   return true;
 }
 
+bool TScriptedUserDialogs::AskHelpNumbering(THelpNumbering& numbering) {
+  const auto answer = PopFront(helpNumberings, std::optional<THelpNumbering>(), unexpected, "help numbering");
+  if (!answer) return false;
+  numbering = *answer;
+  return true;
+}
+
 TLinkAnswer TScriptedUserDialogs::EditLink(std::string& url, bool existing) {
   linkShown.push_back(url + (existing ? " (existing)" : ""));
   const auto answer = PopFront(linkAnswers, std::make_pair(TLinkAnswer::Cancel, std::string()), unexpected, "link");

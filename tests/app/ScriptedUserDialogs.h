@@ -23,7 +23,8 @@ class TScriptedUserDialogs : public IUserDialogs {
   std::deque<std::string> openFiles;
   std::deque<std::string> saveFiles;
   std::deque<std::optional<std::string>> colors;
-  std::deque<std::optional<TTableSpec>> tableSpecs;  // nullopt = Cancel
+  std::deque<std::optional<TTableSpec>> tableSpecs;          // nullopt = Cancel
+  std::deque<std::optional<THelpNumbering>> helpNumberings;  // nullopt = Cancel
   std::deque<std::pair<TLinkAnswer, std::string>> linkAnswers;
   std::vector<std::string> linkShown;                        // the address each link dialog opened with
   std::deque<std::optional<TImageProperties>> imageAnswers;  // nullopt = Cancel
@@ -49,6 +50,7 @@ class TScriptedUserDialogs : public IUserDialogs {
                        const std::string& proposedName) override;
   bool PickColor(std::string& htmlColor) override;
   bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) override;
+  bool AskHelpNumbering(THelpNumbering& numbering) override;
   TLinkAnswer EditLink(std::string& url, bool existing) override;
   bool EditImageProperties(TImageProperties& image) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;

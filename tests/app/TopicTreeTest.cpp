@@ -1,6 +1,8 @@
 // Tree commands, drag and drop by the thirds of a label, properties and style profiles.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -402,6 +404,59 @@ class TopicTreeTest : public QObject {
     Probe(*w).SelectTopicNode(a);
     QCOMPARE(Memo(*w, "memKeywords")->toPlainText(), QString("alpha\nbeta"));
     QVERIFY(Check(*w, "chkExcludePdf")->isChecked());
+  }
+
+  // Help IDs and aliases: checked as typed, stored when the field is left, refused with a
+  // reason when another topic has them, and handed out by Number Help Contexts.
+  void helpContextsAreEditedCheckedAndNumbered() {
+    auto* helpId = Field<QLineEdit>(*w, "edHelpId");
+    auto* alias = Field<QLineEdit>(*w, "edHelpAlias");
+    auto* problem = Field<QLabel>(*w, "lblHelpContextProblem");
+    const auto typeInto = [](QLineEdit* field, const char* text) {
+      field->setFocus();
+      field->selectAll();
+      QTest::keyClicks(field, text);
+      QTest::keyClick(field, Qt::Key_Return);
+    };
+    Probe(*w).SelectTopicNode(a);
+    helpId->setFocus();
+    QTest::keyClicks(helpId, "10");
+    QCOMPARE(w->Project().GetTopic(a).HelpId(), 0);  // not while typing
+    QTest::keyClicks(helpId, "x");
+    QCOMPARE(problem->text(), QString("The help ID must be a whole number from 1 to 2147483647."));
+    QTest::keyClick(helpId, Qt::Key_Backspace);
+    QVERIFY(problem->isHidden());
+    QTest::keyClicks(helpId, "01");
+    QTest::keyClick(helpId, Qt::Key_Return);
+    typeInto(alias, "IDH_A");
+    QCOMPARE(w->Project().GetTopic(a).HelpId(), 1001);
+    QCOMPARE(w->Project().GetTopic(a).HelpAlias(), std::string("IDH_A"));
+    QVERIFY(w->ProjectDirty());
+
+    Probe(*w).SelectTopicNode(b);
+    QVERIFY(helpId->text().isEmpty());
+    typeInto(helpId, "1001");
+    QCOMPARE(problem->text(), QString("The help ID 1001 is already used by the topic \"A\"."));
+    QVERIFY(!problem->isHidden());
+    typeInto(alias, "idh_a");
+    QCOMPARE(w->Project().GetTopic(b).HelpId(), 0);
+    QCOMPARE(w->Project().GetTopic(b).HelpAlias(), std::string());
+    Probe(*w).SelectTopicNode(a);
+    QVERIFY(problem->isHidden());
+    QCOMPARE(helpId->text(), QString("1001"));
+
+    box->dialogs.helpNumberings.push_back(THelpNumbering{1000, 5, true});
+    Probe(*w).NumberHelpContextsClick();
+    QCOMPARE(w->Project().GetTopic(a).HelpId(), 1001);
+    QCOMPARE(w->Project().GetTopic(b).HelpId(), 1000);
+    QCOMPARE(w->Project().GetTopic(c).HelpId(), 1005);
+    QCOMPARE(w->Project().GetTopic(c).HelpAlias(), std::string("IDH_C"));
+    QCOMPARE(Probe(*w).StatusText(), QString("Help IDs given to 2 topics, aliases to 2"));
+    QVERIFY(StoredTopicsJson(*w).find("\"helpId\":1005,\"helpAlias\":\"IDH_C\"") != std::string::npos);
+    box->dialogs.helpNumberings.push_back(std::nullopt);
+    Probe(*w).NumberHelpContextsClick();  // Cancel changes nothing
+    QCOMPARE(w->Project().GetTopic(c).HelpId(), 1005);
+    QVERIFY(box->dialogs.unexpected.empty());
   }
 
   // A hand-edited topics.json whose child lists loop back and repeat: the tree and the

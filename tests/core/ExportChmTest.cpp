@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "ChmTestSupport.h"
 #include "JpegTestImages.h"
@@ -333,6 +334,63 @@ TEST_F(ChmProject, CompilesWithChmcmdAndListsThePages) {
     EXPECT_TRUE(Contains(listing.output, name)) << name << " in\n" << listing.output;
   }
   EXPECT_FALSE(Contains(listing.output, c.ID())) << "an excluded topic has no page";
+}
+
+// The compiled file keeps the map in #IVB (pairs of ID and offset into #STRINGS, after a
+// length); the pages it names are read back from there.
+std::map<int, std::string> CompiledContextMap(const std::string& chm, const std::string& folder) {
+  const TProcessResult run = RunProcessAndWait("/usr/bin/extract_chmLib", std::vector<std::string>{chm, folder});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  const std::string ivb = ReadBinaryFile(folder + "/#IVB");
+  const std::string strings = ReadBinaryFile(folder + "/#STRINGS");
+  const auto u32 = [&ivb](size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(ivb.at(at + static_cast<size_t>(i)));
+    return v;
+  };
+  std::map<int, std::string> map;
+  for (size_t at = 4; at + 8 <= ivb.size(); at += 8) {
+    map[static_cast<int>(u32(at))] = std::string(strings.c_str() + u32(at + 4));
+  }
+  return map;
+}
+
+TEST_F(ChmProject, HelpContextsGoIntoTheProjectAndTheCompiledFile) {
+  TTopic& print = Add("Print", "<p>p</p>");
+  print.SetHelpId(1001);
+  print.SetHelpAlias("IDH_PRINT");
+  TTopic& numbered = Add("Numbered", "<p>n</p>");
+  numbered.SetHelpId(1002);
+  TTopic& named = Add("Named", "<p>a</p>");
+  named.SetHelpAlias("IDH_NAMED");
+  TTopic& leftOut = Add("Left out", "<p>x</p>");
+  leftOut.SetHelpId(1003);
+  leftOut.SetExcludeChm(true);
+  WriteChmProject(project);
+  const std::string hhp = ReadBinaryFile(Out("project.hhp"));
+  EXPECT_TRUE(Contains(hhp, "\r\n\r\n[ALIAS]\r\nIDH_PRINT=topics/" + print.ID() + ".html\r\nIDH_1002=topics/" +
+                                numbered.ID() + ".html\r\nIDH_NAMED=topics/" + named.ID() +
+                                ".html\r\n\r\n[MAP]\r\n#include context.h"))
+      << hhp;
+  EXPECT_EQ(ReadBinaryFile(Out("context.h")),
+            "/* Help context IDs, written by Folivane. */\n#define IDH_PRINT 1001\n#define IDH_1002 1002\n");
+
+  if (FileExists("/usr/bin/chmcmd") && FileExists("/usr/bin/extract_chmLib")) {
+    StoreCompilerPath("/usr/bin/chmcmd");
+    const std::map<int, std::string> map = CompiledContextMap(ExportChm(project), box.Path("extracted"));
+    ASSERT_EQ(map.size(), 2u);
+    EXPECT_TRUE(EndsWith(map.at(1001), "topics/" + print.ID() + ".html")) << map.at(1001);
+    EXPECT_TRUE(EndsWith(map.at(1002), "topics/" + numbered.ID() + ".html")) << map.at(1002);
+  }
+
+  // Without help contexts the sections and the header go.
+  for (TTopic* t : {&print, &numbered, &named, &leftOut}) {
+    t->SetHelpId(0);
+    t->SetHelpAlias("");
+  }
+  WriteChmProject(project);
+  EXPECT_FALSE(Contains(ReadBinaryFile(Out("project.hhp")), "[ALIAS]"));
+  EXPECT_FALSE(FileExists(Out("context.h")));
 }
 
 TEST_F(ChmProject, CommandLine) {

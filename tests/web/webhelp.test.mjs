@@ -1,6 +1,7 @@
 // The WebHelp viewer in headless Chromium, on a small project published by folivane-cli:
 // tree, hash and click navigation, previous/next, search (accents, Cyrillic, CJK), the
-// highlighting of terms, narrow screens, and the site opened straight from disk.
+// highlighting of terms, narrow screens, the site opened straight from disk, and topics
+// opened by help context ID or alias as a program does.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -63,10 +64,13 @@ async function openViewer(url, viewport = { width: 1200, height: 800 }) {
   page.on('request', (r) => requests.push(r.url()));
   const errors = [];
   page.on('pageerror', (e) => errors.push(String(e)));
+  const consoleErrors = [];
+  page.on('console', (m) => m.type() === 'error' && consoleErrors.push(m.text()));
   await page.goto(url);
   await page.waitForSelector('#zd-toc [role="treeitem"]', { state: 'attached' });
   page.requests = requests;
   page.errors = errors;
+  page.consoleErrors = consoleErrors;
   return page;
 }
 
@@ -255,4 +259,46 @@ test('the site works opened from disk', async () => {
   assert.ok(page.requests.every((u) => u.startsWith('file://')), 'no requests leave the disk');
   assert.deepEqual(page.errors, []);
   await page.close();
+});
+
+test('a program opens a topic by help context ID or alias, from disk and from a server', async () => {
+  const fileUrl = pathToFileURL(path.join(site, 'index.html')).href;
+  for (const base of [fileUrl, baseUrl + 'index.html']) {
+    for (const [query, id] of [['?context=1001', ids.C], ['?alias=IDH_INSTALL', ids.B], ['?alias=idh_cafe_menu', ids.C]]) {
+      const page = await openViewer(base + query);
+      await waitForTopic(page, id);
+      assert.equal(await page.getAttribute(`[data-id="${id}"]`, 'aria-selected'), 'true', base + query);
+      assert.equal(await page.isVisible('#zd-notice'), false, base + query);
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    }
+  }
+});
+
+test('an unknown or excluded help context opens the first topic and says so', async () => {
+  const fileUrl = pathToFileURL(path.join(site, 'index.html')).href;
+  const cases = [
+    ['?context=4242', /context ID \u201c4242\u201d/],
+    ['?context=1007', /context ID \u201c1007\u201d/], // its topic is left out of WebHelp
+    ['?alias=IDH_NOWHERE', /alias \u201cIDH_NOWHERE\u201d/],
+    ['?context=abc', /context ID \u201cabc\u201d/],
+  ];
+  for (const [query, message] of cases) {
+    const page = await openViewer(fileUrl + query);
+    await waitForTopic(page, ids.A);
+    assert.match(await page.textContent('#zd-notice'), message, query);
+    assert.ok(await page.isVisible('#zd-notice'));
+    // Going on to another topic puts the notice away.
+    await page.click('#zd-next');
+    await waitForTopic(page, ids.B);
+    assert.equal(await page.isVisible('#zd-notice'), false);
+    assert.deepEqual(page.errors, []);
+    assert.deepEqual(page.consoleErrors, []);
+    await page.close();
+  }
+  const map = JSON.parse(readFileSync(path.join(site, 'context.json'), 'utf8'));
+  assert.deepEqual(map.topics.map((t) => [t.helpId, t.alias, t.page]), [
+    [null, 'IDH_INSTALL', `topics/${ids.B}.html`],
+    [1001, 'IDH_CAFE_MENU', `topics/${ids.C}.html`],
+  ], 'the excluded topic is not in the site\'s map');
 });

@@ -1,9 +1,10 @@
 // The WebHelp viewer: table of contents, topic frame, navigation and search. It reads
-// window.__ZD_TOC and window.__ZD_SEARCH (written by the export) and makes no network
-// requests of its own, so a site works from disk as well as from any server.
+// window.__ZD_TOC, window.__ZD_SEARCH and window.__ZD_CONTEXT (written by the export) and
+// makes no network requests of its own, so a site works from disk as well as from any server.
 import { createToc } from './toc.js';
 import { createSearch } from './search.js';
 import { highlightInDocument, clearHighlights } from './highlight.js';
+import { resolveHelpContext } from './helpcontext.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -136,7 +137,27 @@ function followFrameNavigation(doc) {
   if (doc.defaultView) doc.defaultView.focus();
 }
 
-window.addEventListener('hashchange', () => openFromHash());
+window.addEventListener('hashchange', () => {
+  showNotice('');
+  openFromHash();
+});
+
+function showNotice(text) {
+  const notice = $('zd-notice');
+  if (!notice) return;
+  notice.textContent = text;
+  notice.hidden = !text;
+}
+
+// A program asked for a topic by its help context ID or alias. The hash, once there,
+// is the reader's own place and wins.
+function openFromHelpContext() {
+  if (idFromHash()) return;
+  const found = resolveHelpContext(location.search, window.__ZD_CONTEXT);
+  if (!found) return;
+  if (found.topicId) history.replaceState(null, '', '#' + encodeURIComponent(found.topicId));
+  else showNotice(found.missing);
+}
 
 function openFromHash() {
   const id = idFromHash();
@@ -307,6 +328,7 @@ function startSearchIndex() {
 // --- start --------------------------------------------------------------------
 
 $('zd-brand').textContent = state.titleBase;
+openFromHelpContext();
 openFromHash();
 
 if (window.__ZD_SEARCH) {
