@@ -38,6 +38,7 @@ TRegex::TRegex(const std::string& pattern, unsigned options) : FPattern(pattern)
   if (options & roIgnoreCase) flags |= PCRE2_CASELESS;
   if (options & roDotAll) flags |= PCRE2_DOTALL;
   if (options & roMultiLine) flags |= PCRE2_MULTILINE;
+  if (options & roUnicodeClasses) flags |= PCRE2_UCP;
   int errorCode = 0;
   PCRE2_SIZE errorOffset = 0;
   FImpl->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), flags, &errorCode,
@@ -137,42 +138,45 @@ std::string TRegex::ReplaceAll(std::string_view subject, std::string_view replac
     const std::string fixed(replacement);
     return Replace(subject, [&](const TRegexMatch&) { return fixed; });
   }
-  return Replace(subject, [&](const TRegexMatch& m) {
-    std::string out;
-    for (size_t i = 0; i < replacement.size(); ++i) {
-      const char c = replacement[i];
-      if (c != '$' || i + 1 >= replacement.size()) {
+  return Replace(subject, [&](const TRegexMatch& m) { return ExpandReplacement(m, replacement); });
+}
+
+std::string ExpandReplacement(const TRegexMatch& m, std::string_view replacement) {
+  std::string out;
+  for (size_t i = 0; i < replacement.size(); ++i) {
+    const char c = replacement[i];
+    if (c != '$' || i + 1 >= replacement.size()) {
+      out += c;
+      continue;
+    }
+    const char next = replacement[i + 1];
+    if (next == '$') {
+      out += '$';
+      ++i;
+    } else if (next >= '0' && next <= '9') {
+      int group = next - '0';
+      ++i;
+      if (i + 1 < replacement.size() && replacement[i + 1] >= '0' && replacement[i + 1] <= '9' &&
+          group * 10 + (replacement[i + 1] - '0') < m.GroupCount()) {
+        group = group * 10 + (replacement[++i] - '0');
+      }
+      if (group < m.GroupCount()) out.append(m.Group(group));
+    } else if (next == '{') {
+      const size_t close = replacement.find('}', i + 2);
+      if (close == std::string_view::npos) {
         out += c;
         continue;
       }
-      const char next = replacement[i + 1];
-      if (next == '$') {
-        out += '$';
-        ++i;
-      } else if (next >= '0' && next <= '9') {
-        int group = next - '0';
-        ++i;
-        if (i + 1 < replacement.size() && replacement[i + 1] >= '0' && replacement[i + 1] <= '9' &&
-            group * 10 + (replacement[i + 1] - '0') < m.GroupCount()) {
-          group = group * 10 + (replacement[++i] - '0');
-        }
-        if (group < m.GroupCount()) out.append(m.Group(group));
-      } else if (next == '{') {
-        const size_t close = replacement.find('}', i + 2);
-        if (close == std::string_view::npos) {
-          out += c;
-          continue;
-        }
-        const std::string name(replacement.substr(i + 2, close - i - 2));
-        const bool numeric = !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
-        out.append(numeric ? m.Group(std::stoi(name)) : m.Group(name));
-        i = close;
-      } else {
-        out += c;
-      }
+      const std::string name(replacement.substr(i + 2, close - i - 2));
+      const bool numeric =
+          !name.empty() && name.size() < 4 && name.find_first_not_of("0123456789") == std::string::npos;
+      out.append(numeric ? m.Group(std::stoi(name)) : m.Group(name));
+      i = close;
+    } else {
+      out += c;
     }
-    return out;
-  });
+  }
+  return out;
 }
 
 int TRegex::GroupNumber(const std::string& name) const {

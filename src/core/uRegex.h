@@ -12,6 +12,7 @@ enum TRegexOption : unsigned {
   roIgnoreCase = 1,
   roDotAll = 2,
   roMultiLine = 4,
+  roUnicodeClasses = 8,  // \w, \d, \b and [[:alpha:]] know every script, not ASCII alone
 };
 
 class TRegex;
@@ -58,6 +59,9 @@ class TRegex {
   struct TImpl;
   std::unique_ptr<TImpl> FImpl;
 };
+
+// The replacement template for one match: $0..$99, ${n} and ${name} name groups; $$ is "$".
+std::string ExpandReplacement(const TRegexMatch& match, std::string_view replacement);
 
 // A compiled pattern from a process-wide cache, so a pattern is compiled once.
 const TRegex& CachedRegex(const std::string& pattern, unsigned options = roNone);
