@@ -3,7 +3,7 @@
 # the program itself lists, and the completion completes them.
 # Usage: check-cli-docs.sh FOLIVANE_CLI MAN_PAGE(roff) COMPLETION_SCRIPT
 set -uo pipefail
-cli=$1 man_page=$2 completion=$3
+cli=$(realpath "$1") man_page=$2 completion=$3
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
@@ -14,7 +14,7 @@ mapfile -t commands < <("$cli" --help | sed -n '/^Commands:/,/^$/p' | sed -n 's/
 source "$completion"
 # complete_words WORD... : what the completion offers for the last word.
 complete_words() {
-  COMP_WORDS=(folivane-cli "$@")
+  COMP_WORDS=("$cli" "$@")
   COMP_CWORD=$(($# ))
   COMPREPLY=()
   _folivane_cli
