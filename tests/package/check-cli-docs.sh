@@ -24,11 +24,15 @@ complete_words() {
 for c in "${commands[@]}"; do
   roff_name=${c//-/\\\\-}
   grep -Eq "^\.BI? \"?$roff_name( |\"|$)" "$man_page" || fail "the manual page does not describe the command $c"
-  complete_words "$c" | grep -qx -- "$c" || fail "the completion does not offer the command $c"
+  # Whole outputs are captured first: grep -q in a pipe may cut the writer short (pipefail).
+  offered=$(complete_words "$c")
+  grep -qx -- "$c" <<<"$offered" || fail "the completion does not offer the command $c"
   # The options its usage names ("new FILE.fvp [--title TEXT]").
-  for opt in $("$cli" "$c" --help | head -n1 | grep -o -- '--[a-z][a-z-]*'); do
+  usage=$("$cli" "$c" --help)
+  offered=$(complete_words "$c" x.fvp --)
+  for opt in $(head -n1 <<<"$usage" | grep -o -- '--[a-z][a-z-]*'); do
     grep -q -- "${opt//-/\\\\-}" "$man_page" || fail "the manual page lacks $c $opt"
-    complete_words "$c" x.fvp -- | grep -qx -- "$opt" || fail "the completion does not offer $c $opt"
+    grep -qx -- "$opt" <<<"$offered" || fail "the completion does not offer $c $opt"
   done
 done
 
