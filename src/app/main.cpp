@@ -8,10 +8,16 @@
 #include "uFrmProjectSettings.h"
 #include "uMain.h"
 #include "uNewVersionCheck.h"
+#include "uSpellCheck.h"
 #include "uTranslationFile.h"
 #include "uUserDialogs.h"
 
 int main(int argc, char* argv[]) {
+  // Qt WebEngine looks for dictionaries beside the program only; an installed program keeps
+  // them with its other data. A path the user set wins.
+  const std::string dictionaries = SpellDictionaryFolder();
+  if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DICTIONARIES_PATH") && DirExists(dictionaries))
+    qputenv("QTWEBENGINE_DICTIONARIES_PATH", QByteArray::fromStdString(dictionaries));
   QApplication app(argc, argv);
   QApplication::setApplicationName(TfrmMain::kAppTitle);
   QApplication::setDesktopFileName("folivane");

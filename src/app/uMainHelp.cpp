@@ -9,8 +9,8 @@
 // The manual is a CHM file where a CHM viewer is associated; Linux desktops rarely
 // have one, so its WebHelp copy is opened in the browser instead.
 void TfrmMain::UserManualClick() {
-  const std::string chm = PathJoin(ExecutableDir(), "Folivane.chm");
-  const std::string webhelp = PathJoin(ExecutableDir(), "manual/index.html");
+  const std::string chm = PathJoin(AppDataDir(), "Folivane.chm");
+  const std::string webhelp = PathJoin(AppDataDir(), "manual/index.html");
   const bool chmViewer = !FindOnPath("xchm").empty() || !FindOnPath("kchmviewer").empty();
   std::string target;
   if (FileExists(chm) && (chmViewer || !FileExists(webhelp))) {

@@ -88,6 +88,23 @@ std::string ExecutableDir() {
   return ExtractFileDir(std::string(buf, static_cast<size_t>(n)));
 }
 
+namespace {
+
+// The build stages the data beside the programs; any one of these shows that layout.
+bool HoldsAppData(const std::string& dir) {
+  return DirExists(PathJoin(dir, "AppFiles")) || FileExists(PathJoin(dir, "styles/default.css")) ||
+         FileExists(PathJoin(dir, "transl.zd"));
+}
+
+}  // namespace
+
+std::string AppDataDir() {
+  const std::string exeDir = ExecutableDir();
+  if (HoldsAppData(exeDir)) return exeDir;
+  const std::string installed = PathJoin(ExtractFileDir(exeDir), "share/folivane");
+  return DirExists(installed) ? installed : exeDir;
+}
+
 std::string TempDir() {
   std::string dir = Env("TMPDIR");
   if (dir.empty()) dir = "/tmp";

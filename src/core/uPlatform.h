@@ -14,6 +14,12 @@ std::string UserDataDir();
 std::string UserStateDir();
 // The folder of the running executable, without a trailing delimiter.
 std::string ExecutableDir();
+// The folder of the program's data (the editor page and viewer under AppFiles, styles,
+// transl.zd, the spelling dictionaries, the user manual): the executable's folder where
+// the build stages them beside the programs, else ../share/folivane of an installed
+// program (/usr/bin/folivane finds /usr/share/folivane). Relative to the executable, so
+// an unpacked or relocated installation works too; the executable's folder when neither holds them.
+std::string AppDataDir();
 std::string TempDir();
 // A new folder only this user can enter, TempDir()/<prefix>-XXXXXX; raises EFolivaneError.
 std::string MakePrivateTempFolder(const std::string& prefix);

@@ -185,7 +185,7 @@ void EnsureProjectFolders(const TDocProject& project) {
 }
 
 void InstallAppFiles(const TDocProject& project) {
-  const std::string appDir = ExecutableDir();
+  const std::string appDir = AppDataDir();
   const std::string& root = project.RootPath();
 
   const std::string editorDir = EnsureDir(PathJoin(root, "internal/editor"));

@@ -128,7 +128,7 @@ void LoadTranslations() {
     if (!stored.empty()) code = stored;
   } catch (const std::exception&) {
   }
-  LoadTranslationsFrom(PathJoin(ExecutableDir(), "transl.zd"), code);
+  LoadTranslationsFrom(PathJoin(AppDataDir(), "transl.zd"), code);
 }
 
 void SelectLanguageIndex(int column) {

@@ -54,7 +54,7 @@ std::string SpellLanguageName(const std::string& code) {
   return code;
 }
 
-std::string SpellDictionaryFolder() { return PathJoin(ExecutableDir(), "qtwebengine_dictionaries"); }
+std::string SpellDictionaryFolder() { return PathJoin(AppDataDir(), "qtwebengine_dictionaries"); }
 
 std::vector<std::string> InstalledSpellLanguages(const std::string& folder) {
   std::vector<std::string> installed;

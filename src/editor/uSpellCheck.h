@@ -11,8 +11,8 @@ const std::vector<std::string>& KnownSpellLanguages();
 std::string SpellLanguageForUiLanguage(const std::string& uiCode);
 // The language's own name, as its speakers write it ("Deutsch"); the code when unknown.
 std::string SpellLanguageName(const std::string& code);
-// The folder of compiled dictionaries the editor uses: qtwebengine_dictionaries beside
-// the executable.
+// The folder of compiled dictionaries the editor uses: qtwebengine_dictionaries in the
+// program's data folder (AppDataDir).
 std::string SpellDictionaryFolder();
 // The known languages whose dictionary file (<code>.bdic) is in folder, in menu order.
 std::vector<std::string> InstalledSpellLanguages(const std::string& folder);

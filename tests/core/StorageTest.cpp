@@ -316,6 +316,47 @@ TEST_F(StorageTest, InstallAppFilesKeepsTheProjectsOwnProfile) {
   }
 }
 
+// The data is found from the program's folder: beside it where the build stages it, else in
+// ../share/folivane of an installed program, never at a fixed path.
+TEST_F(StorageTest, InstallAppFilesFindsTheProgramsDataBesideItOrInShare) {
+  struct TLayout {
+    const char* name;
+    bool besideProgram;  // the build's layout: bin/AppFiles, bin/styles
+    bool inShare;        // the installed layout: share/folivane/...
+    const char* expectedFrom;
+  };
+  const TLayout layouts[] = {
+      {"build tree", true, false, "bin"},
+      {"installed", false, true, "share"},
+      {"build tree beside an installation", true, true, "bin"},
+  };
+  int n = 0;
+  for (const TLayout& l : layouts) {
+    SCOPED_TRACE(l.name);
+    const std::string prefix = dir / ("prefix" + std::to_string(++n));
+    const auto stage = [](const std::string& folder, const std::string& from) {
+      WriteFixtureFile(folder + "/AppFiles/editor/editor.html", "editor from " + from);
+      WriteFixtureFile(folder + "/AppFiles/webhelp/app.js", "viewer from " + from);
+      WriteFixtureFile(folder + "/styles/default.css", "css from " + from);
+    };
+    EnsureDir(prefix + "/bin");
+    if (l.besideProgram) stage(prefix + "/bin", "bin");
+    if (l.inShare) stage(prefix + "/share/folivane", "share");
+    SetExecutableDirForTests(prefix + "/bin");
+
+    TDocProject p;
+    p.SetRootPath(prefix + "/project/");
+    EnsureProjectFolders(p);
+    InstallAppFiles(p);
+    SetExecutableDirForTests("");
+
+    const std::string from = l.expectedFrom;
+    EXPECT_EQ(ReadTextFileUtf8(p.RootPath() + "internal/editor/editor.html"), "editor from " + from);
+    EXPECT_EQ(ReadTextFileUtf8(p.RootPath() + "internal/webhelp/app.js"), "viewer from " + from);
+    EXPECT_EQ(ReadTextFileUtf8(p.RootPath() + "styles/default.css"), "css from " + from);
+  }
+}
+
 // The profile is copied only while the project has none, so a copy cut short (here by a
 // file size limit, as by a crash or a full disk) must leave no half file to be kept for good.
 TEST_F(StorageTest, AProfileCopyCutShortLeavesNoHalfFile) {
