@@ -10,6 +10,7 @@
 
 #include <jpeglib.h>
 
+#include "BenchProjects.h"
 #include "uChmCompiler.h"
 #include "uExportChm.h"
 #include "uJpegOrientation.h"
@@ -23,18 +24,6 @@ namespace {
 std::string NewBenchFolder() {
   char tmpl[] = "/tmp/folivane-bench-chm-XXXXXX";
   return ::mkdtemp(tmpl);
-}
-
-// The project of gen_project (the one the WebHelp benchmarks use), made once per size.
-std::string GeneratedProjectFile(int n) {
-  static std::map<int, std::string> made;
-  auto it = made.find(n);
-  if (it != made.end()) return it->second;
-  const std::string dir = NewBenchFolder();
-  const TProcessResult r =
-      RunProcessAndWait(PathJoin(ExecutableDir(), "gen_project"), std::vector<std::string>{std::to_string(n), dir});
-  if (r.exitCode != 0) throw EFolivaneError("gen_project failed: " + r.output);
-  return made[n] = PathJoin(dir, "Generated.fvp");
 }
 
 // Our part of `folivane-cli chm`: everything but the compiler, in-process (compare with

@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QWebChannel>
 #include <QWebEngineContextMenuRequest>
+#include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -129,4 +130,13 @@ void TEditorHostQt::contextMenuEvent(QContextMenuEvent* event) {
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(event->globalPos());
   emit ContextMenuShown(menu);
+}
+
+void TEditorHostQt::FindText(const std::string& text, bool backward, bool matchCase, TFindDone done) {
+  QWebEnginePage::FindFlags flags;
+  if (backward) flags |= QWebEnginePage::FindBackward;
+  if (matchCase) flags |= QWebEnginePage::FindCaseSensitively;
+  page()->findText(QString::fromStdString(text), flags, [done](const QWebEngineFindTextResult& result) {
+    if (done) done(result.activeMatch(), result.numberOfMatches());
+  });
 }

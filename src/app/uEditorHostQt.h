@@ -28,6 +28,7 @@ class TEditorHostQt : public QWebEngineView, public IEditorHost {
   void Navigate(const std::string& url) override;
   void ExecuteScript(const std::string& script) override;
   void SetSpellLanguage(const std::string& language) override;
+  void FindText(const std::string& text, bool backward, bool matchCase, TFindDone done) override;
   // The editor's context menu for the last request: "Image Properties..." on a picture,
   // spelling suggestions and "Add to Dictionary" for a misspelled word, then the editing
   // commands. The caller owns it.

@@ -65,6 +65,7 @@ TfrmMain::TfrmMain(const TMainWindowServices& services, QWidget* parent)
   CreateLeftPanel();
   CreateEditorArea(services.editorView);
   CreateStatusBar();
+  CreateFindControls();
   NameControls();
   FormCreate();
 }

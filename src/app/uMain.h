@@ -15,6 +15,7 @@
 #include "uDocModel.h"
 #include "uEditorBridge.h"
 #include "uProjectController.h"
+#include "uProjectSearch.h"
 #include "uProjectSettings.h"
 #include "uTopicCopies.h"
 #include "uUtils.h"
@@ -190,6 +191,17 @@ class TfrmMain : public QMainWindow {
   void SelectedTopicChanged();
   void CleanUpFormattingClick();
   void NumberHelpContextsClick();
+  // Find and replace (uMainFind.cpp).
+  void FindInTopicClick();
+  void FindNextClick(bool backward);
+  void FindInProjectClick();
+  void ProjectFindRun();
+  void ProjectReplaceRun();
+  void UndoReplaceClick();
+  void ProjectMatchChosen(const std::string& topicId, const std::string& matched, bool inPage);
+  void CreateFindControls();
+  // After a replacement or its undo: the tree, the properties and the page show the new texts.
+  void ShowReplacedTexts(const std::vector<TTopicChange>& changes);
   void UserManualClick();
   void ContactUsClick();
   void VisitWebsiteClick();
@@ -257,6 +269,11 @@ class TfrmMain : public QMainWindow {
           *actCheckLinks = nullptr;
   QAction *actProjectSettings = nullptr, *actReusableContent = nullptr, *actCleanUpFormatting = nullptr,
           *actNumberHelpContexts = nullptr;
+  QAction *actFind = nullptr, *actFindNext = nullptr, *actFindPrevious = nullptr, *actFindInProject = nullptr,
+          *actUndoReplace = nullptr;
+  class TFindBar* barFind = nullptr;
+  class QDockWidget* dockProjectFind = nullptr;
+  class TProjectFindPanel* pnlProjectFind = nullptr;
   QAction *actUserManual = nullptr, *actContactUs = nullptr, *actVisitWebsite = nullptr, *actAbout = nullptr;
 
   // Start-up (uMain.cpp).
@@ -320,7 +337,8 @@ class TfrmMain : public QMainWindow {
   QStringList FArguments;
 
   TProjectController FOpenProject;
-  std::string FWorkspaceFallback;  // the temporary workspace when the per-user one cannot be made
+  std::vector<TTopicChange> FLastReplacement;  // what Undo Replace takes back
+  std::string FWorkspaceFallback;              // the temporary workspace when the per-user one cannot be made
   // The settings problem last reported: each Open reports it anew, a reread does not.
   std::string FSettingsProblemShown;
   bool FUpdatingUi = false;

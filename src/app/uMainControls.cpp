@@ -27,6 +27,7 @@
 #include "uColorButton.h"
 #include "uEditorBridge.h"
 #include "uEditorHost.h"
+#include "uFindBar.h"
 #include "uFontNames.h"
 #include "uFormattingToolbar.h"
 #include "uLinkLabel.h"
@@ -113,6 +114,19 @@ void TfrmMain::CreateMenus() {
     });
     *item.action = action;
   }
+  mnuEdit->addSeparator();
+  actFind = add(mnuEdit, nullptr, &TfrmMain::FindInTopicClick);
+  actFind->setShortcut(QKeySequence::Find);
+  actFindNext = mnuEdit->addAction(QString());
+  actFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+  connect(actFindNext, &QAction::triggered, this, [this] { Guard([this] { FindNextClick(false); }); });
+  actFindPrevious = mnuEdit->addAction(QString());
+  actFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+  connect(actFindPrevious, &QAction::triggered, this, [this] { Guard([this] { FindNextClick(true); }); });
+  actFindInProject = add(mnuEdit, nullptr, &TfrmMain::FindInProjectClick);
+  actFindInProject->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+  actUndoReplace = add(mnuEdit, "edit-undo", &TfrmMain::UndoReplaceClick);
+  actUndoReplace->setEnabled(false);
   // Beside the page's own undo: it puts back the last topic removed from the tree.
   actUndoRemoveTopic = new QAction(AppIcon("edit-undo"), QString(), this);
   mnuEdit->insertAction(actCut, actUndoRemoveTopic);
@@ -219,6 +233,8 @@ void TfrmMain::CreateEditorArea(QWidget* editorView) {
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Sunken);
   layout->addWidget(line);
+  barFind = new TFindBar(pnlRight);
+  layout->addWidget(barFind);
   Edge = editorView ? editorView : new QWidget(pnlRight);
   Edge->setParent(pnlRight);
   Edge->setMinimumSize(200, 150);
@@ -325,6 +341,11 @@ void TfrmMain::NameControls() {
       NAMED(actReusableContent),
       NAMED(actCleanUpFormatting),
       NAMED(actNumberHelpContexts),
+      NAMED(actFind),
+      NAMED(actFindNext),
+      NAMED(actFindPrevious),
+      NAMED(actFindInProject),
+      NAMED(actUndoReplace),
       NAMED(actUserManual),
       NAMED(actContactUs),
       NAMED(actVisitWebsite),

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -14,8 +15,10 @@
 #include <memory>
 
 #include "uColorButton.h"
+#include "uFindBar.h"
 #include "uFormattingToolbar.h"
 #include "uMain.h"
+#include "uProjectFindPanel.h"
 #include "uQtText.h"
 #include "uTopicPanel.h"
 #include "uTopicPropertiesPanel.h"
@@ -103,6 +106,11 @@ void TfrmMain::ApplyTranslation() {
       {actReusableContent, "Variables, Snippets, Conditions..."},
       {actCleanUpFormatting, "Clean Up Formatting..."},
       {actNumberHelpContexts, "Number Help Contexts..."},
+      {actFind, "Find..."},
+      {actFindNext, "Find Next"},
+      {actFindPrevious, "Find Previous"},
+      {actFindInProject, "Find in Project..."},
+      {actUndoReplace, "Undo Replace"},
       {actContactUs, "Contact Us"},
       {actVisitWebsite, "Visit Website"},
       {actAbout, "About..."},
@@ -124,4 +132,7 @@ void TfrmMain::ApplyTranslation() {
   pnlTopics->Retranslate();
   pnlTopics->RefreshLooks();  // the tooltips of excluded topics
   barFormatting->Retranslate();
+  barFind->Retranslate();
+  pnlProjectFind->Retranslate();
+  dockProjectFind->setWindowTitle(Tr("Find in Project"));
 }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -26,9 +27,19 @@ TTopicPanel::TTopicPanel(std::function<const TDocProject&()> project, QWidget* p
   FSplitter->setChildrenCollapsible(false);
   layout->addWidget(FSplitter);
 
-  FTree = new TTopicTree(FSplitter);
+  auto* treePane = new QWidget(FSplitter);
+  auto* treeLayout = new QVBoxLayout(treePane);
+  treeLayout->setContentsMargins(0, 0, 0, 0);
+  treeLayout->setSpacing(2);
+  FFilter = new QLineEdit(treePane);
+  FFilter->setObjectName("edTopicFilter");
+  FFilter->setClearButtonEnabled(true);
+  treeLayout->addWidget(FFilter);
+  FTree = new TTopicTree(treePane);
   FTree->setObjectName("tvToc");
+  treeLayout->addWidget(FTree, 1);
   ConnectTree();
+  connect(FFilter, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
 
   FProperties = new TTopicPropertiesPanel(FSplitter);
   FProperties->setObjectName("grpProperties");
@@ -101,7 +112,27 @@ void TTopicPanel::Rebuild() {
     if (expanded.count(TopicItemID(*it))) (*it)->setExpanded(true);
   }
   FTree->setCurrentItem(nullptr);
+  ApplyFilter();
   FTree->setUpdatesEnabled(true);
+}
+
+namespace {
+
+// Shows the items whose title holds text and their ancestors; returns whether item shows.
+bool FilterItem(QTreeWidgetItem* item, const QString& text) {
+  bool childShown = false;
+  for (int i = 0; i < item->childCount(); ++i) childShown = FilterItem(item->child(i), text) || childShown;
+  const bool shown = text.isEmpty() || childShown || item->text(0).contains(text, Qt::CaseInsensitive);
+  item->setHidden(!shown);
+  if (!text.isEmpty() && childShown) item->setExpanded(true);
+  return shown;
+}
+
+}  // namespace
+
+void TTopicPanel::ApplyFilter() {
+  const QString text = FFilter->text().trimmed();
+  for (int i = 0; i < FTree->topLevelItemCount(); ++i) FilterItem(FTree->topLevelItem(i), text);
 }
 
 std::string TTopicPanel::SelectedID() const { return TopicItemID(FTree->currentItem()); }
@@ -234,4 +265,5 @@ std::string TTopicPanel::ChosenStyleProfile() const { return FromQ(FStyleBox->cu
 void TTopicPanel::Retranslate() {
   FProperties->Retranslate();
   FStyleLabel->setText(Tr("Style profile"));
+  FFilter->setPlaceholderText(Tr("Filter topics"));
 }

@@ -42,6 +42,9 @@ class TTopicPanel : public QWidget {
   void SetTitleQuietly(QTreeWidgetItem* item, const std::string& title);
   // Gives each topic's item the look of its exclusions (greyed, italic, a tooltip).
   void RefreshLooks();
+  // Narrows the tree to the topics whose title holds the filter box's text (letter case
+  // ignored), their ancestors kept; an empty box shows every topic.
+  void ApplyFilter();
 
   // --- Drag and drop (positions are viewport coordinates of the tree) ------------------
   void StartDrag();
@@ -91,6 +94,7 @@ class TTopicPanel : public QWidget {
   std::function<const TDocProject&()> FProject;
   QSplitter* FSplitter;
   TTopicTree* FTree;
+  class QLineEdit* FFilter;
   TTopicPropertiesPanel* FProperties;
   QLabel* FStyleLabel;
   QComboBox* FStyleBox;

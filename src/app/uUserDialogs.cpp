@@ -182,6 +182,60 @@ bool TQtUserDialogs::AskHelpNumbering(THelpNumbering& numbering) {
   return true;
 }
 
+bool TQtUserDialogs::ChooseReplacements(const std::vector<TTopicMatches>& found, TMatchSet& leftOut) {
+  QDialog dialog(FParent);
+  dialog.setWindowTitle(Tr("Replace in Project"));
+  dialog.resize(960, 520);
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* intro = new QLabel(Tr("Clear the box of any change you want to leave out."), &dialog);
+  layout->addWidget(intro);
+  auto* tree = new QTreeWidget(&dialog);
+  tree->setObjectName("twReplacePreview");
+  tree->setColumnCount(3);
+  tree->setHeaderLabels({Tr("Topic"), Tr("Now"), Tr("After replacing")});
+  tree->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+  tree->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+  tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  for (const TTopicMatches& topic : found) {
+    auto* topicItem = new QTreeWidgetItem(tree);
+    topicItem->setText(0, ToQ(topic.title));
+    topicItem->setFlags(topicItem->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsAutoTristate);
+    for (size_t i = 0; i < topic.matches.size(); ++i) {
+      const TFieldMatch& m = topic.matches[i];
+      std::string after = m.context;
+      after.replace(m.contextStart, m.matched.size(), m.match.replacement);
+      auto* item = new QTreeWidgetItem(topicItem);
+      item->setText(1, ToQ(m.context));
+      item->setText(2, ToQ(after));
+      item->setToolTip(1, ToQ(m.context));
+      item->setToolTip(2, ToQ(after));
+      item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+      item->setCheckState(0, Qt::Checked);
+      item->setData(0, Qt::UserRole, static_cast<qulonglong>(i));
+    }
+  }
+  tree->expandAll();
+  layout->addWidget(tree, 1);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  buttons->button(QDialogButtonBox::Ok)->setText(Tr("Replace"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(Tr("Cancel"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  leftOut.clear();
+  for (int t = 0; t < tree->topLevelItemCount(); ++t) {
+    const QTreeWidgetItem* topicItem = tree->topLevelItem(t);
+    for (int c = 0; c < topicItem->childCount(); ++c) {
+      const QTreeWidgetItem* item = topicItem->child(c);
+      if (item->checkState(0) != Qt::Checked) {
+        leftOut.emplace(found[static_cast<size_t>(t)].topicId, item->data(0, Qt::UserRole).toULongLong());
+      }
+    }
+  }
+  return true;
+}
+
 TLinkAnswer TQtUserDialogs::EditLink(std::string& url, bool existing) {
   QDialog dialog(FParent);
   dialog.setWindowTitle(Tr("Insert Link"));

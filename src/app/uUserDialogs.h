@@ -4,11 +4,13 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "uEditorBridge.h"
 #include "uHelpContext.h"
+#include "uProjectSearch.h"
 #include "uUtils.h"
 
 class QWidget;
@@ -55,6 +57,10 @@ class IUserDialogs {
   virtual bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) = 0;
   // Number Help Contexts: the first ID, the step and whether to derive aliases; false on Cancel.
   virtual bool AskHelpNumbering(THelpNumbering& numbering) = 0;
+  // Replace in Project: every match with its replacement, each with a box to leave it out.
+  // False on Cancel; leftOut gets (topic ID, index in its matches) of each box cleared.
+  using TMatchSet = std::set<std::pair<std::string, size_t>>;
+  virtual bool ChooseReplacements(const std::vector<TTopicMatches>& found, TMatchSet& leftOut) = 0;
   // The link's address (url holds the current one on entry); Remove is offered only for
   // an existing link.
   virtual TLinkAnswer EditLink(std::string& url, bool existing) = 0;
@@ -91,6 +97,7 @@ class TQtUserDialogs : public IUserDialogs {
   bool PickColor(std::string& htmlColor) override;
   bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) override;
   bool AskHelpNumbering(THelpNumbering& numbering) override;
+  bool ChooseReplacements(const std::vector<TTopicMatches>& found, TMatchSet& leftOut) override;
   TLinkAnswer EditLink(std::string& url, bool existing) override;
   bool EditImageProperties(TImageProperties& image) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;

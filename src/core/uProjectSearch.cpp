@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "uParallelPages.h"
 #include "uStorage.h"
 #include "uTranslation.h"
 #include "uUtils.h"
@@ -135,9 +136,14 @@ std::vector<TTopicMatches> FindInProject(const TDocProject& project, const TProj
                                          const TUnsavedPages* unsaved) {
   const TTextMatcher matcher(search.query);
   const std::string* replacement = search.replacement ? &*search.replacement : nullptr;
-  std::vector<TTopicMatches> found;
-  for (const TTopic* topic : project.EveryTopicTreeFirst()) {
-    TTopicMatches out{topic->ID(), topic->Title(), {}};
+  const std::vector<const TTopic*> topics = project.EveryTopicTreeFirst();
+  std::vector<TTopicMatches> perTopic(topics.size());
+  // Reading and scanning the pages is most of the work, and each page is on its own.
+  RunInParallel(topics.size(), nullptr, [&](size_t i, int) {
+    const TTopic* topic = topics[i];
+    TTopicMatches& out = perTopic[i];
+    out.topicId = topic->ID();
+    out.title = topic->Title();
     if (search.fields & sfTitles) {
       AddMatches(out, TSearchField::Title, 0, topic->Title(), matcher.Find(topic->Title(), replacement));
     }
@@ -155,7 +161,10 @@ std::vector<TTopicMatches> FindInProject(const TDocProject& project, const TProj
       FindInList(matcher, search, TSearchField::Keyword, topic->Keywords(), out);
       FindInList(matcher, search, TSearchField::IndexEntry, topic->IndexEntries(), out);
     }
-    if (!out.matches.empty()) found.push_back(std::move(out));
+  });
+  std::vector<TTopicMatches> found;
+  for (TTopicMatches& t : perTopic) {
+    if (!t.matches.empty()) found.push_back(std::move(t));
   }
   return found;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "uHtmlText.h"
+#include "uTranslation.h"
 #include "uUtils.h"
 
 namespace {
@@ -140,7 +141,7 @@ std::string QuotedPattern(const std::string& text) {
 }  // namespace
 
 TTextMatcher::TTextMatcher(const TSearchQuery& query) : FExpandGroups(query.regex) {
-  if (query.pattern.empty()) throw EFolivaneError("Nothing to find: the search text is empty.");
+  if (query.pattern.empty()) throw EFolivaneError(TranslateText("Nothing to find: the search text is empty."));
   std::string pattern = query.regex ? query.pattern : QuotedPattern(query.pattern);
   if (query.wholeWord) pattern = "(?<![\\p{L}\\p{N}_])(?:" + pattern + ")(?![\\p{L}\\p{N}_])";
   unsigned options = roUnicodeClasses;

@@ -15,6 +15,14 @@ class IEditorHost {
   // Checks spelling with a dictionary ("en-US"); "" stops checking. A host without a
   // spell checker ignores it.
   virtual void SetSpellLanguage(const std::string& language) { (void)language; }
+  // Marks every occurrence of text in the page and selects the next (or previous) one; an
+  // empty text clears the marks. done gets the selected match (from 1) and how many there
+  // are. A host that cannot search answers (0, 0).
+  using TFindDone = std::function<void(int active, int total)>;
+  virtual void FindText(const std::string& text, bool backward, bool matchCase, TFindDone done) {
+    (void)text, (void)backward, (void)matchCase;
+    if (done) done(0, 0);
+  }
   // Called when the writer asks to add a word to the project's word list.
   void SetAddWordHandler(std::function<void(const std::string& word)> handler) { FOnAddWord = std::move(handler); }
   // Called when the writer asks for the properties of the picture in the page.

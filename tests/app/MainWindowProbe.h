@@ -52,6 +52,8 @@ class TMainWindowProbe {
   void OpenOutputFolderClick() { W.OpenOutputFolderClick(); }
   void btnCheckLinksClick() { W.btnCheckLinksClick(); }
   void NumberHelpContextsClick() { W.NumberHelpContextsClick(); }
+  void FindInProjectClick() { W.FindInProjectClick(); }
+  void UndoReplaceClick() { W.UndoReplaceClick(); }
   void btnTopicLinkClick() { W.btnTopicLinkClick(); }
 
  private:

@@ -56,6 +56,14 @@ bool TScriptedUserDialogs::AskHelpNumbering(THelpNumbering& numbering) {
   return true;
 }
 
+bool TScriptedUserDialogs::ChooseReplacements(const std::vector<TTopicMatches>& found, TMatchSet& leftOut) {
+  replacementsShown.push_back(found);
+  const auto answer = PopFront(replacementChoices, std::optional<TMatchSet>(), unexpected, "replacements");
+  if (!answer) return false;
+  leftOut = *answer;
+  return true;
+}
+
 TLinkAnswer TScriptedUserDialogs::EditLink(std::string& url, bool existing) {
   linkShown.push_back(url + (existing ? " (existing)" : ""));
   const auto answer = PopFront(linkAnswers, std::make_pair(TLinkAnswer::Cancel, std::string()), unexpected, "link");

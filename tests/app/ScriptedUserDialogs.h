@@ -25,6 +25,8 @@ class TScriptedUserDialogs : public IUserDialogs {
   std::deque<std::optional<std::string>> colors;
   std::deque<std::optional<TTableSpec>> tableSpecs;          // nullopt = Cancel
   std::deque<std::optional<THelpNumbering>> helpNumberings;  // nullopt = Cancel
+  std::deque<std::optional<TMatchSet>> replacementChoices;   // the matches left out; nullopt = Cancel
+  std::vector<std::vector<TTopicMatches>> replacementsShown;
   std::deque<std::pair<TLinkAnswer, std::string>> linkAnswers;
   std::vector<std::string> linkShown;                        // the address each link dialog opened with
   std::deque<std::optional<TImageProperties>> imageAnswers;  // nullopt = Cancel
@@ -51,6 +53,7 @@ class TScriptedUserDialogs : public IUserDialogs {
   bool PickColor(std::string& htmlColor) override;
   bool AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) override;
   bool AskHelpNumbering(THelpNumbering& numbering) override;
+  bool ChooseReplacements(const std::vector<TTopicMatches>& found, TMatchSet& leftOut) override;
   TLinkAnswer EditLink(std::string& url, bool existing) override;
   bool EditImageProperties(TImageProperties& image) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;

@@ -1,5 +1,5 @@
-// The exporters' page loop: pages are independent, so two threads write them while the
-// calling thread alone reports progress (which may cancel).
+// The page loop of the exporters and the project search: pages are independent, so two
+// threads work on them while the calling thread alone reports progress (which may cancel).
 #pragma once
 
 #include <cstddef>
