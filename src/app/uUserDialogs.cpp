@@ -26,6 +26,16 @@
 
 namespace {
 
+// OK and Cancel in the program's language; OK accepts the dialog, Cancel rejects it.
+QDialogButtonBox* AcceptCancelButtons(QDialog& dialog, const QString& acceptText) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  buttons->button(QDialogButtonBox::Ok)->setText(acceptText);
+  buttons->button(QDialogButtonBox::Cancel)->setText(Tr("Cancel"));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  return buttons;
+}
+
 QString QtFilter(const std::string& filter) {
   const std::vector<std::string> parts = SplitString(filter, '|');
   QStringList labels;
@@ -131,12 +141,7 @@ bool TQtUserDialogs::AskTableSpec(TTableSpec& spec, int maxRows, int maxCols) {
   form->addRow(Tr("Rows:"), rows);
   form->addRow(Tr("Columns:"), cols);
   form->addRow(header);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  buttons->button(QDialogButtonBox::Ok)->setText(Tr("OK"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(Tr("Cancel"));
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  form->addRow(buttons);
+  form->addRow(AcceptCancelButtons(dialog, Tr("OK")));
   rows->setFocus();
   rows->selectAll();
   if (dialog.exec() != QDialog::Accepted) return false;
@@ -169,12 +174,7 @@ bool TQtUserDialogs::AskHelpNumbering(THelpNumbering& numbering) {
   form->addRow(Tr("First ID:"), start);
   form->addRow(Tr("Step:"), step);
   form->addRow(aliases);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  buttons->button(QDialogButtonBox::Ok)->setText(Tr("OK"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(Tr("Cancel"));
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  form->addRow(buttons);
+  form->addRow(AcceptCancelButtons(dialog, Tr("OK")));
   start->setFocus();
   start->selectAll();
   if (dialog.exec() != QDialog::Accepted) return false;
@@ -216,12 +216,7 @@ bool TQtUserDialogs::ChooseReplacements(const std::vector<TTopicMatches>& found,
   }
   tree->expandAll();
   layout->addWidget(tree, 1);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  buttons->button(QDialogButtonBox::Ok)->setText(Tr("Replace"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(Tr("Cancel"));
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  layout->addWidget(buttons);
+  layout->addWidget(AcceptCancelButtons(dialog, Tr("Replace")));
   if (dialog.exec() != QDialog::Accepted) return false;
   leftOut.clear();
   for (int t = 0; t < tree->topLevelItemCount(); ++t) {

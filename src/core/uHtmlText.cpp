@@ -236,3 +236,18 @@ std::string Escape(std::string_view text, bool apostrophe) {
 std::string HtmlEscape(std::string_view text) { return Escape(text, true); }
 
 std::string EncodeHtmlText(std::string_view text) { return Escape(text, false); }
+
+size_t HtmlTagEnd(std::string_view html, size_t start) {
+  char quote = 0;
+  for (size_t i = start + 1; i < html.size(); ++i) {
+    const char c = html[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      return i + 1;
+    }
+  }
+  return std::string_view::npos;
+}

@@ -27,6 +27,10 @@ bool HasFoldingToAscii(std::string_view s);
 // common entities decoded, white space folded, trimmed.
 std::string HtmlToPlainText(std::string_view html);
 
+// Where the tag starting with '<' at start ends (just past its '>'), quoted attribute
+// values respected; npos when it never does.
+size_t HtmlTagEnd(std::string_view html, size_t start);
+
 // Escapes & < > " and ' (as &#39;): safe in text and in either kind of quoted attribute.
 std::string HtmlEscape(std::string_view text);
 // Escapes & < > and " but keeps the apostrophe, as stored topics and CHM pages have it.

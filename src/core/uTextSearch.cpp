@@ -26,23 +26,9 @@ bool BreaksText(const std::string& tag) {
   return std::any_of(std::begin(kBlocks), std::end(kBlocks), [&tag](const char* b) { return tag == b; });
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+// A code point a reference may name; the replacement character for any other.
+char32_t ValidCodePoint(uint32_t cp) {
+  return (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) ? 0xFFFD : cp;
 }
 
 // The characters a reference at html[at] ('&') stands for, and its length; false when it
@@ -67,7 +53,7 @@ bool DecodeReference(std::string_view html, size_t at, std::string& text, size_t
       if (v < 0) return false;
       cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(v);
     }
-    AppendUtf8(text, cp == 0xA0 ? ' ' : cp);
+    AppendUtf8(text, cp == 0xA0 ? U' ' : ValidCodePoint(cp));
   } else {
     static const std::pair<const char*, uint32_t> kNamed[] = {
         {"amp", '&'},      {"lt", '<'},       {"gt", '>'},       {"quot", '"'},     {"apos", '\''},
@@ -104,19 +90,8 @@ size_t SkipMarkup(std::string_view html, size_t at, std::string& tag, bool& clos
   }
   while (i < html.size() && IsNameChar(html[i]))
     tag += static_cast<char>(std::tolower(static_cast<unsigned char>(html[i++])));
-  // Quoted attribute values may hold '>'.
-  char quote = 0;
-  for (; i < html.size(); ++i) {
-    const char c = html[i];
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      return i + 1;
-    }
-  }
-  return html.size();
+  const size_t end = HtmlTagEnd(html, at);
+  return end == std::string_view::npos ? html.size() : end;
 }
 
 // The end of a script's or style's text: the start of its closing tag.

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "uFontNames.h"
+#include "uHtmlText.h"
 #include "uStorage.h"
 #include "uUtils.h"
 
@@ -190,22 +191,6 @@ std::string EncodeQuote(const std::string& text, char quote) {
   return quote == '"' ? ReplaceAll(text, "\"", "&quot;") : ReplaceAll(text, "'", "&#39;");
 }
 
-// Where the tag starting at start ends (just past '>'), quotes respected; npos if never.
-size_t TagEnd(std::string_view html, size_t start) {
-  char quote = 0;
-  for (size_t i = start + 1; i < html.size(); ++i) {
-    const char c = html[i];
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      return i + 1;
-    }
-  }
-  return std::string_view::npos;
-}
-
 struct TStyleAttr {
   size_t begin = std::string::npos, end = 0;  // the attribute, with its leading blank
   size_t valueBegin = 0, valueEnd = 0;
@@ -271,7 +256,7 @@ TFormattingCleanup CleanUpTopicFormatting(std::string_view html, const TProjectS
       pos = end;
       continue;
     }
-    const size_t end = TagEnd(html, lt);
+    const size_t end = HtmlTagEnd(html, lt);
     if (end == std::string_view::npos) {
       pos = lt;
       break;
