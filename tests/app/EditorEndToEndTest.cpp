@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -114,6 +116,34 @@ class EditorEndToEndTest : public QObject {
             .has_value());
     Control<QAction>(window, "actPaste")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(BodyText(*page).contains("HelloHello"), 10000);
+  }
+
+  // Find in the topic marks the matches of the real page and steps through them.
+  void findBarStepsThroughTheMatchesOfThePage() {
+    TLiveWindow live;
+    QVERIFY(live.Start());
+    TfrmMain& window = *live.window;
+    QTRY_VERIFY_WITH_TIMEOUT(Probe(window).EditorReady(), 60000);
+    Probe(window).RequestEditorFocus();
+    QVERIFY(live.CaretToEnd());
+    QTest::keyClicks(live.Input(), " apple pie and apple tart");
+    QTRY_VERIFY_WITH_TIMEOUT(BodyText(*live.page).contains("apple tart"), 10000);
+
+    Control<QAction>(window, "actFind")->trigger();
+    auto* text = Control<QLineEdit>(window, "edFindInTopic");
+    QVERIFY(text->isVisible());
+    QTest::keyClicks(text, "apple");
+    auto* result = Control<QLabel>(window, "lblFindResult");
+    QTRY_COMPARE_WITH_TIMEOUT(result->text(), QString("1 of 2"), 10000);
+    Control<QAction>(window, "actFindNext")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(result->text(), QString("2 of 2"), 10000);
+    Control<QAction>(window, "actFindPrevious")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(result->text(), QString("1 of 2"), 10000);
+    text->setText("pear");
+    Control<QAction>(window, "actFindNext")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(result->text(), QString("Not found"), 10000);
+    QTest::keyClick(text, Qt::Key_Escape);
+    QVERIFY(!text->isVisible());
   }
 
   // A project kept in a folder whose name holds what a URL reserves: the page loads,
