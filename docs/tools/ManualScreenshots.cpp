@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -167,6 +170,15 @@ int main(int argc, char* argv[]) {
 
   ShowTopic(window, "Installing Harbor Sync");
   Save(GlobalRect(Control<QWidget>(window, "pnlLeft")), "topic-tree.png");
+
+  // Find in Project, listing the matches of a phrase per topic.
+  Probe(window).FindInProjectClick();
+  Control<QLineEdit>(window, "edProjectFind")->setText("first backup");
+  Control<QPushButton>(window, "btnProjectFind")->click();
+  Pause(400);
+  Save(GlobalRect(&window), "find-in-project.png");
+  Control<QDockWidget>(window, "dockProjectFind")->hide();
+  Pause(200);
 
   // Menus: the menu bar's item and the open menu.
   const auto grabMenu = [&](QMenu* menu, QMenu* sub, const char* name) {
