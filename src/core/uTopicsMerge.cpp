@@ -312,8 +312,9 @@ class TTopicsMerger {
         const std::string& id = (*side)[i];
         if (!moved->count(id) || !members.count(id) || placed.count(id)) continue;
         auto at = order.begin();
+        // The topic it follows on this side; one the other side moved is no landmark here.
         for (size_t j = i; j-- > 0;) {
-          if (!placed.count((*side)[j])) continue;
+          if (!placed.count((*side)[j]) || (!oursSide && insertedForOurs.count((*side)[j]))) continue;
           at = std::find(order.begin(), order.end(), (*side)[j]) + 1;
           break;
         }

@@ -138,6 +138,7 @@ TEST_F(TopicsMerge, EachSidesChangesAreApplied) {
       {"both add to one list", "A B", Adds("C"), Adds("D"), "A B C D", {}},
       {"both add in different places", "A(A1) B", Adds("A2", "A"), Adds("B1", "B"), "A(A1 A2) B(B1)", {}},
       {"the same topic added on both sides", "A", Adds("C"), Adds("C"), "A C", {}},
+      {"one reorders, the other appends", "A B C", Moves("C", "", 0), Adds("D"), "C A B D", {}},
       {"both move within one list", "A B C D", Moves("A", "", 3), Moves("D", "", 0), "D B C A", {}},
       {"both move into other parents", "A B C D", Moves("C", "A", 0), Moves("D", "B", 0), "A(C) B(D)", {}},
       {"one moves what the other renames", "A B C", Moves("C", "A", 0), Renames("C", "Setup"), "A(C\"Setup\") B", {}},
