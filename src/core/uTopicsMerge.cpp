@@ -325,9 +325,13 @@ class TTopicsMerger {
         if (oursSide) insertedForOurs.insert(id);
       }
     }
-    for (const auto& [id, merged] : FMerged) {
-      if (members.count(id) && placed.insert(id).second) order.push_back(id);
+    // What neither side lists here (a topic reattached to this parent): at the end, by identifier.
+    TStringList rest;
+    for (const std::string& id : members) {
+      if (!placed.count(id)) rest.push_back(id);
     }
+    std::sort(rest.begin(), rest.end());
+    order.insert(order.end(), rest.begin(), rest.end());
     return order;
   }
 
