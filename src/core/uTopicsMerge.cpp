@@ -261,23 +261,37 @@ class TTopicsMerger {
     }
   }
 
-  bool OnCycle(const std::string& id) const {
-    std::string at = FMerged.at(id).place;
-    for (size_t steps = 0; steps <= FMerged.size() && FMerged.count(at); ++steps) {
-      if (at == id) return true;
-      at = FMerged.at(at).place;
+  // Two moves that are fine alone can put two topics under each other: ours' place wins.
+  // Each pass follows every chain of parents once; a pass that breaks a cycle is repeated.
+  void BreakCycles() {
+    for (bool broke = true; broke;) {
+      broke = false;
+      std::unordered_map<std::string, bool> onPath;  // false once a chain is finished
+      for (const auto& [start, unused] : FMerged) {
+        TStringList path;
+        std::string at = start;
+        while (FMerged.count(at) && !onPath.count(at)) {
+          onPath[at] = true;
+          path.push_back(at);
+          at = FMerged.at(at).place;
+        }
+        if (FMerged.count(at) && onPath.at(at))
+          broke |= BreakCycle(TStringList(std::find(path.begin(), path.end(), at), path.end()));
+        for (const std::string& id : path) onPath[id] = false;
+      }
     }
-    return false;
   }
 
-  // Two moves that are fine alone can put two topics under each other: ours' place wins.
-  void BreakCycles() {
-    for (auto& [id, merged] : FMerged) {
-      if (!OnCycle(id) || merged.place == FOurs.Place(id)) continue;
+  bool BreakCycle(const TStringList& cycle) {
+    for (const std::string& id : cycle) {
+      TMergedTopic& merged = FMerged.at(id);
       const std::string& oursPlace = FOurs.Place(id);
+      if (merged.place == oursPlace) continue;
       merged.place = IsContainer(oursPlace) ? oursPlace : std::string();
       Conflict(merged.topic, "the two sides' moves put it below itself; kept where ours has it");
+      return true;
     }
+    return false;  // ours alone has no cycle, so this is not reached
   }
 
   // Members of container that side moved there or reordered: those outside the run that keeps the base order.
