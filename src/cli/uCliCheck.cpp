@@ -61,12 +61,17 @@ std::vector<TProjectFinding> LinkFindings(const TDocProject& project) {
   return findings;
 }
 
-// Every check of the project as it is opened; the findings of one topic stay together, in tree order.
-std::vector<TProjectFinding> RunProjectChecks(const TDocProject& project) {
+TReusableProjectContent ReadStore(const TDocProject& project) {
   TReusableProjectContent store;
   if (!store.LoadFromProject(project)) {
     throw EFolivaneError("The reusable content file is not JSON: " + ReusableContentPath(project));
   }
+  return store;
+}
+
+// Every check of the project with the variables, snippets and conditions of store (what a
+// published variant would use); the findings of one topic stay together, in tree order.
+std::vector<TProjectFinding> RunProjectChecks(const TDocProject& project, const TReusableProjectContent& store) {
   std::vector<TProjectFinding> findings = LinkFindings(project);
   for (TProjectFinding& f : CheckProjectPages(project, store, TerminalProgress("Checking pages"))) {
     findings.push_back(std::move(f));
@@ -117,7 +122,7 @@ int RunCheck(const std::vector<std::string>& args) {
   TDocProject project;
   TProjectSettings settings;
   OpenProjectArgument({parsed.projectFile}, project, settings);
-  const std::vector<TProjectFinding> findings = RunProjectChecks(project);
+  const std::vector<TProjectFinding> findings = RunProjectChecks(project, ReadStore(project));
   std::cout << (parsed.format == TCheckFormat::Json ? FindingsJson(findings) : FindingsText(findings)) << std::flush;
   return findings.empty() ? kExitOk : kExitFindings;
 }
