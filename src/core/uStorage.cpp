@@ -126,6 +126,18 @@ std::string ProjectFolderForFile(const std::string& fileName) {
   return PathJoin(ExtractFileDir(fileName), base);
 }
 
+namespace {
+
+// True when the project file exists and its root is the empty string.
+bool RecordsEmptyRoot(const std::string& fileName) {
+  TJson doc;
+  if (!FileExists(fileName) || !TryParseJson(ReadTextFileAutoBom(fileName), doc) || !doc.is_object()) return false;
+  const TJson* root = JsonFind(doc, "root");
+  return root && root->is_string() && root->get<std::string>().empty();
+}
+
+}  // namespace
+
 bool SaveProjectFile(const std::string& fileName, TDocProject& project) {
   EnsureDir(ExtractFileDir(fileName));
   const std::string folder = ProjectFolderForFile(fileName);
@@ -140,7 +152,9 @@ bool SaveProjectFile(const std::string& fileName, TDocProject& project) {
   TJson o = TJson::object();
   o["version"] = "1.0";
   o["title"] = project.Title();
-  o["root"] = folder;
+  // An empty root already means the folder beside the file; a project kept in git keeps it
+  // empty, so that saving on another machine does not write that machine's path.
+  o["root"] = RecordsEmptyRoot(fileName) ? std::string() : folder;
   WriteTextFileUtf8Bom(fileName, JsonWrite(o));
 
   const std::string remembered = project.RootPath();

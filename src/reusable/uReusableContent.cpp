@@ -1,5 +1,7 @@
 #include "uReusableContent.h"
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -176,6 +178,9 @@ const char kNamedPairPattern[] =
     "\\{\\s*endcond\\s*:\\s*(?<endname>[^\\}]+?)\\s*\\}";
 const char kPlainPairPattern[] = "\\{\\s*begincond\\s*:\\s*(?<name>[^\\}]+?)\\s*\\}(?<body>.*?)\\{\\s*endcond\\s*\\}";
 const char kAnyMarkerPattern[] = "\\{\\s*begincond\\s*:\\s*[^\\}]+?\\s*\\}|\\{\\s*endcond\\s*(?::\\s*[^\\}]+?\\s*)?\\}";
+// Either marker, with its name.
+const char kMarkerPattern[] =
+    "\\{\\s*begincond\\s*:\\s*(?<begin>[^\\}]+?)\\s*\\}|\\{\\s*endcond\\s*(?::\\s*(?<end>[^\\}]+?)\\s*)?\\}";
 // Quick tests for what a pair needs before the pair patterns run.
 const char kBeginMarkerStart[] = "\\{\\s*begincond\\s*:";
 const char kNamedEndStart[] = "\\{\\s*endcond\\s*:";
@@ -489,6 +494,40 @@ std::string ReplaceConditionTokens(const std::string& html, const TReusableProje
   std::string out = html;
   ConditionPass(store, out);
   return out;
+}
+
+std::vector<TReusableToken> FindReusableTokens(const std::string& html) {
+  std::vector<TReusableToken> tokens;
+  if (!HasBrace(html)) return tokens;
+  const auto collect = [&](const TRegex& re, size_t base, std::string_view text,
+                           const std::function<TReusableToken(const TRegexMatch&)>& make) {
+    TRegexMatch m;
+    for (size_t offset = 0; offset < text.size() && re.Search(text, m, offset);
+         offset = std::max(m.End(), m.Start() + 1)) {
+      TReusableToken token = make(m);
+      token.offset = base + m.Start();
+      tokens.push_back(std::move(token));
+    }
+  };
+  std::string copy;  // ReplaceInTextRuns hands out the text runs; nothing is replaced
+  ReplaceInTextRuns(html, copy, [&](std::string_view run) {
+    const size_t base = static_cast<size_t>(run.data() - html.data());
+    collect(Rx(kVariablePattern), base, run, [](const TRegexMatch& m) {
+      return TReusableToken{TReusableTokenKind::Variable, TokenName(m, "name"), 0};
+    });
+    collect(Rx(kSnippetPattern), base, run, [](const TRegexMatch& m) {
+      return TReusableToken{TReusableTokenKind::Snippet, TokenName(m, "name"), 0};
+    });
+    return std::string(run);
+  });
+  collect(Rx(kMarkerPattern), 0, html, [](const TRegexMatch& m) {
+    const bool begin = !m.Group("begin").empty();
+    return TReusableToken{begin ? TReusableTokenKind::BeginCondition : TReusableTokenKind::EndCondition,
+                          TokenName(m, begin ? "begin" : "end"), 0};
+  });
+  std::stable_sort(tokens.begin(), tokens.end(),
+                   [](const TReusableToken& a, const TReusableToken& b) { return a.offset < b.offset; });
+  return tokens;
 }
 
 std::string StripConditionMarkerOnlyBlocks(const std::string& html) {

@@ -79,6 +79,18 @@ std::string ReplaceVariableTokensInText(const std::string& text, const TReusable
 // contenteditable="false" and every title attribute.
 std::string StripEditorMarkers(const std::string& html);
 
+// A token as a page holds it, for checks: variables and snippets in text (never inside a
+// tag), as the expansion replaces them; condition markers anywhere. The name is decoded
+// and trimmed as the expansion looks it up; a plain {endcond} has none.
+enum class TReusableTokenKind { Variable, Snippet, BeginCondition, EndCondition };
+struct TReusableToken {
+  TReusableTokenKind kind;
+  std::string name;
+  size_t offset;  // in html
+};
+// The tokens of html in the order they appear.
+std::vector<TReusableToken> FindReusableTokens(const std::string& html);
+
 // Token texts the reusable-content dialog inserts (HTML-encoded).
 std::string VariableToken(const std::string& name);
 std::string SnippetToken(const std::string& name);

@@ -44,6 +44,8 @@ touch "$scratch/Guide.fvp" "$scratch/Notes.txt"
 cd "$scratch"
 got=$(complete_words webhelp "" | sort | tr '\n' ' ')
 [ "$got" = "Docs Guide.fvp " ] || fail "webhelp <Tab> offers '$got', expected 'Docs Guide.fvp '"
+got=$(complete_words merge-topics "" | sort | tr '\n' ' ')
+[ "$got" = "Docs Guide.fvp Notes.txt " ] || fail "merge-topics <Tab> offers '$got', expected every file"
 got=$(complete_words new Guide.fvp --title "" | tr '\n' ' ')
 [ -z "$got" ] || fail "new --title <Tab> offers '$got' for a free text"
 exit $status

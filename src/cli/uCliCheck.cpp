@@ -1,0 +1,139 @@
+// folivane-cli check FILE.fvp [--format text|json]: every project check in one run, for CI.
+#include <algorithm>
+#include <iostream>
+#include <unordered_map>
+
+#include "uCliCommands.h"
+#include "uHelpContext.h"
+#include "uJson.h"
+#include "uLinkChecker.h"
+#include "uProjectCheck.h"
+#include "uStorage.h"
+
+namespace {
+
+// Exit code when the check ran and found something to fix, as check-links has it.
+constexpr int kExitFindings = 3;
+
+enum class TCheckFormat { Text, Json };
+
+struct TCheckArguments {
+  std::string projectFile;
+  TCheckFormat format = TCheckFormat::Text;
+};
+
+TCheckArguments ParseCheckArguments(const std::vector<std::string>& args) {
+  TCheckArguments parsed;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--format") {
+      const std::string value = i + 1 < args.size() ? args[++i] : "";
+      if (value != "text" && value != "json") throw ECliUsage("--format needs text or json");
+      parsed.format = value == "json" ? TCheckFormat::Json : TCheckFormat::Text;
+    } else if (StartsWith(args[i], "-")) {
+      throw ECliUsage("unknown option " + args[i]);
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  parsed.projectFile = ProjectFileArgument(positional);
+  return parsed;
+}
+
+std::string RelativeToProject(const TDocProject& project, const std::string& path) {
+  const std::string& root = project.RootPath();
+  return !root.empty() && StartsWith(path, root) ? path.substr(root.size()) : path;
+}
+
+// The link check's issues: those of each page, then the help-context findings, which
+// CheckLinks lists after all of them and which live in the topic list.
+std::vector<TProjectFinding> LinkFindings(const TDocProject& project) {
+  const std::vector<TLinkIssue> issues = CheckLinks(project, TerminalProgress("Checking links"));
+  const size_t helpContext = std::min(HelpContextIssues(project).size(), issues.size());
+  std::vector<TProjectFinding> findings;
+  for (size_t i = 0; i < issues.size(); ++i) {
+    const TLinkIssue& issue = issues[i];
+    const std::string file = i + helpContext >= issues.size() || !project.HasTopic(issue.TopicID)
+                                 ? RelativeToProject(project, TopicsJsonPath(project.RootPath()))
+                                 : RelativeToProject(project, project.GetTopic(issue.TopicID).HtmlPath());
+    findings.push_back({file, issue.TopicID, issue.TopicTitle, issue.Issue});
+  }
+  return findings;
+}
+
+TReusableProjectContent ReadStore(const TDocProject& project) {
+  TReusableProjectContent store;
+  if (!store.LoadFromProject(project)) {
+    throw EFolivaneError("The reusable content file is not JSON: " + ReusableContentPath(project));
+  }
+  return store;
+}
+
+// Every check of the project with the variables, snippets and conditions of store (what a
+// published variant would use); the findings of one topic stay together, in tree order.
+std::vector<TProjectFinding> RunProjectChecks(const TDocProject& project, const TReusableProjectContent& store) {
+  std::vector<TProjectFinding> findings = LinkFindings(project);
+  for (TProjectFinding& f : CheckProjectPages(project, store, TerminalProgress("Checking pages"))) {
+    findings.push_back(std::move(f));
+  }
+  std::unordered_map<std::string, size_t> order;
+  for (const TTopic* t : project.EveryTopicTreeFirst()) order.emplace(t->ID(), order.size());
+  const auto rank = [&](const TProjectFinding& f) {
+    const auto it = order.find(f.topicId);
+    const bool inTopicList = f.file == RelativeToProject(project, TopicsJsonPath(project.RootPath()));
+    return it == order.end() || inTopicList ? order.size() : it->second;
+  };
+  std::stable_sort(findings.begin(), findings.end(),
+                   [&](const TProjectFinding& a, const TProjectFinding& b) { return rank(a) < rank(b); });
+  return findings;
+}
+
+std::string FindingsJson(const std::vector<TProjectFinding>& findings) {
+  TJsonWriter w;
+  w.BeginObject();
+  w.Key("findings");
+  w.BeginArray();
+  for (const TProjectFinding& f : findings) {
+    w.BeginObject();
+    w.Key("file");
+    w.String(f.file);
+    w.Key("topicId");
+    w.String(f.topicId);
+    w.Key("topic");
+    w.String(f.topicTitle);
+    w.Key("message");
+    w.String(f.message);
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+  return w.Text() + "\n";
+}
+
+std::string FindingsText(const std::vector<TProjectFinding>& findings) {
+  if (findings.empty()) return "No problems found.\n";
+  std::string text;
+  for (const TProjectFinding& f : findings) text += f.file + ": " + f.topicTitle + ": " + f.message + "\n";
+  return text;
+}
+
+int RunCheck(const std::vector<std::string>& args) {
+  const TCheckArguments parsed = ParseCheckArguments(args);
+  TDocProject project;
+  TProjectSettings settings;
+  OpenProjectArgument({parsed.projectFile}, project, settings);
+  const std::vector<TProjectFinding> findings = RunProjectChecks(project, ReadStore(project));
+  std::cout << (parsed.format == TCheckFormat::Json ? FindingsJson(findings) : FindingsText(findings)) << std::flush;
+  return findings.empty() ? kExitOk : kExitFindings;
+}
+
+const TCliRegistrar registrar({"check",
+                               "check FILE.fvp [--format text|json]",
+                               "Runs every project check for CI: links, missing topic files, help IDs, undefined "
+                               "or unclosed variables, snippets and conditions, pictures without alternative "
+                               "text, empty topics and headings that skip a level; one \"file: topic: message\" "
+                               "line each, or JSON.",
+                               RunCheck,
+                               {{kExitFindings, "the check ran and found problems"}}});
+
+}  // namespace
