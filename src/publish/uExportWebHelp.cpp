@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <unordered_set>
 
 #include "uHelpContext.h"
@@ -13,12 +14,14 @@
 #include "uSettingsCss.h"
 #include "uStorage.h"
 #include "uTranslation.h"
+#include "uWebHelpSearchIndex.h"
 
 namespace {
 
 const char kTocPrefix[] = "window.__ZD_TOC = ";
 const char kSearchPrefix[] = "window.__ZD_SEARCH = ";
 const char kContextPrefix[] = "window.__ZD_CONTEXT = ";
+const char kKeywordsPrefix[] = "window.__ZD_KEYWORDS = ";
 
 std::string TopicFileMember(const std::string& id) { return "topics/" + id + ".html"; }
 
@@ -191,6 +194,66 @@ struct TSearchEntry {
   std::string text;
 };
 
+std::string KeywordText(const TTopic& topic) {
+  std::string keywords;
+  for (const std::string& k : topic.Keywords()) {
+    if (!keywords.empty()) keywords += ' ';
+    keywords += k;
+  }
+  return keywords;
+}
+
+// The viewer's form of one topic: its fields cut into terms (run on the export's workers).
+TSearchDocument SearchDocumentOf(const TTopic& topic, std::string_view text) {
+  TSearchDocument doc{topic.ID(), topic.Title(), text, {}};
+  doc.fields[static_cast<int>(TSearchField::Title)] = IndexSearchField(topic.Title());
+  doc.fields[static_cast<int>(TSearchField::Keywords)] = IndexSearchField(KeywordText(topic));
+  doc.fields[static_cast<int>(TSearchField::Text)] = IndexSearchField(text);
+  return doc;
+}
+
+// The keyword index of the viewer's Index tab: every keyword and index entry of the
+// published topics with the topics that carry it, in the project's language for sorting.
+void WriteKeywordIndex(const std::string& outDir, const std::vector<const TTopic*>& topics,
+                       const std::string& language) {
+  std::map<std::string, std::vector<size_t>> entries;
+  std::vector<size_t> used;
+  std::unordered_map<size_t, size_t> slot;  // topic position -> position in the file's topic list
+  for (size_t i = 0; i < topics.size(); ++i) {
+    std::unordered_set<std::string> seen;
+    auto add = [&](const std::string& raw) {
+      const std::string entry = Trim(raw);
+      if (entry.empty() || !seen.insert(entry).second) return;
+      auto [it, fresh] = slot.emplace(i, used.size());
+      if (fresh) used.push_back(i);
+      entries[entry].push_back(it->second);
+    };
+    for (const std::string& k : topics[i]->Keywords()) add(k);
+    for (const std::string& k : topics[i]->IndexEntries()) add(k);
+  }
+  TJsonWriter w;
+  w.BeginObject();
+  w.Key("lang");
+  w.String(language);
+  w.Key("topics");  // [id, title] of each topic an entry names
+  w.BeginArray();
+  for (size_t i : used) w.StringArray({topics[i]->ID(), topics[i]->Title()});
+  w.EndArray();
+  w.Key("entries");  // [text, [topic, ...]]
+  w.BeginArray();
+  for (const auto& [text, refs] : entries) {
+    w.BeginArray();
+    w.String(text);
+    w.BeginArray();
+    for (size_t r : refs) w.Unsigned(r);
+    w.EndArray();
+    w.EndArray();
+  }
+  w.EndArray();
+  w.EndObject();
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "keywords.js")), ScriptOf(kKeywordsPrefix, w.Text()));
+}
+
 void WriteSearchIndex(const std::string& outDir, std::vector<TSearchEntry>& entries) {
   TJson topics = TJson::array();
   for (TSearchEntry& e : entries) {
@@ -199,12 +262,7 @@ void WriteSearchIndex(const std::string& outDir, std::vector<TSearchEntry>& entr
     entry["title"] = e.topic->Title();
     entry["file"] = TopicFileMember(e.topic->ID());
     entry["text"] = std::move(e.text);
-    std::string keywords;
-    for (const std::string& k : e.topic->Keywords()) {
-      if (!keywords.empty()) keywords += ' ';
-      keywords += k;
-    }
-    entry["keywords"] = std::move(keywords);
+    entry["keywords"] = KeywordText(*e.topic);
     topics.push_back(std::move(entry));
   }
   entries.clear();
@@ -271,8 +329,10 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
 
   const std::vector<const TTopic*> topics = PublishedTopics(project);
   std::vector<TSearchEntry> search(topics.size());
+  std::vector<TSearchDocument> documents(topics.size());
   RunInParallel(topics.size(), progress, [&](size_t i, int) {
     search[i] = {topics[i], ExportPage(context, *topics[i])};
+    documents[i] = SearchDocumentOf(*topics[i], search[i].text);  // views search[i].text
   });
 
   const std::string assets = PathJoin(project.RootPath(), "assets");
@@ -285,7 +345,11 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.json")), toc);
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.js")), ScriptOf(kTocPrefix, toc));
 
+  // The viewer's index first: it reads the texts that search.json then takes over.
+  WriteWebHelpSearchIndex(outDir, documents);
+  documents.clear();
   WriteSearchIndex(outDir, search);
+  WriteKeywordIndex(outDir, topics, settings.SpellLanguage);
   WriteContextMap(project, outDir);
   guard.AppendWarnings(warnings);
 }

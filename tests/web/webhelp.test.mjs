@@ -90,12 +90,16 @@ async function searchFor(page, text) {
   await page.fill('#zd-q', '');
   await page.waitForFunction(() => document.getElementById('zd-q').dataset.ready === 'true');
   await page.fill('#zd-q', text);
+  // The snippets arrive after the titles; the list is busy until they are in.
   await page.waitForFunction(
-    (t) => !document.getElementById('zd-results').hidden && document.getElementById('zd-q').value === t &&
-      document.querySelector('#zd-results .zd-note'),
+    (t) => {
+      const results = document.getElementById('zd-results');
+      return !results.hidden && document.getElementById('zd-q').value === t &&
+        results.querySelector('.zd-note') && !results.hasAttribute('aria-busy') &&
+        !/Preparing/.test(results.textContent);
+    },
     text,
   );
-  await page.waitForTimeout(60);
   return page.$$eval('#zd-results .zd-hit', (els) => els.map((e) => ({
     title: e.querySelector('.zd-hit-title').textContent,
     href: e.getAttribute('href'),

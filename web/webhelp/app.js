@@ -1,6 +1,7 @@
-// The WebHelp viewer: table of contents, topic frame, navigation and search. It reads
-// window.__ZD_TOC, window.__ZD_SEARCH and window.__ZD_CONTEXT (written by the export) and
-// makes no network requests of its own, so a site works from disk as well as from any server.
+// The WebHelp viewer: table of contents, keyword index, topic frame, navigation and search.
+// It reads window.__ZD_TOC, window.__ZD_SEARCH_INDEX, window.__ZD_KEYWORDS and
+// window.__ZD_CONTEXT (written by the export) and loads the search index's parts as script
+// files, never through fetch, so a site works from disk as well as from any server.
 import { createToc } from './toc.js';
 import { createSearch } from './search.js';
 import { highlightInDocument, clearHighlights } from './highlight.js';
@@ -14,10 +15,6 @@ const state = {
   titleBase: document.title,
 };
 
-function searchEntries() {
-  const data = window.__ZD_SEARCH;
-  return data && Array.isArray(data.topics) ? data.topics : [];
-}
 
 const tocData = window.__ZD_TOC && Array.isArray(window.__ZD_TOC.roots) ? window.__ZD_TOC.roots : [];
 const toc = createToc($('zd-toc'), tocData, {
@@ -26,10 +23,13 @@ const toc = createToc($('zd-toc'), tocData, {
 
 // Topics outside the tree (their parent is excluded) are still reachable from search.
 const extraTopics = new Map();
-function rememberSearchTopics() {
-  for (const e of searchEntries()) {
-    if (e && typeof e.id === 'string' && !toc.has(e.id)) extraTopics.set(e.id, e);
-  }
+function rememberSearchTopics(data) {
+  const ids = data && Array.isArray(data.ids) ? data.ids : [];
+  ids.forEach((id, i) => {
+    if (typeof id === 'string' && !toc.has(id)) {
+      extraTopics.set(id, { id, title: String(data.titles[i] ?? ''), file: 'topics/' + id + '.html' });
+    }
+  });
 }
 
 function topicInfo(id) {
@@ -319,8 +319,8 @@ const search = createSearch({
 });
 
 function startSearchIndex() {
-  rememberSearchTopics();
-  search.build(searchEntries());
+  rememberSearchTopics(window.__ZD_SEARCH_INDEX);
+  search.build(window.__ZD_SEARCH_INDEX);
   // A topic opened by hash before the index arrived may be one outside the tree.
   if (!state.currentId && idFromHash()) openFromHash();
 }
@@ -331,13 +331,13 @@ $('zd-brand').textContent = state.titleBase;
 openFromHelpContext();
 openFromHash();
 
-if (window.__ZD_SEARCH) {
+if (window.__ZD_SEARCH_INDEX) {
   startSearchIndex();
 } else {
   const script = $('zd-search-data');
   const failed = () => search.unavailable();
   if (script) {
-    script.addEventListener('load', () => (window.__ZD_SEARCH ? startSearchIndex() : failed()));
+    script.addEventListener('load', () => (window.__ZD_SEARCH_INDEX ? startSearchIndex() : failed()));
     script.addEventListener('error', failed);
   } else {
     failed();

@@ -1,0 +1,45 @@
+// The WebHelp viewer's prebuilt search index: topic text cut into the same terms the viewer's
+// query makes (folded words, CJK characters and pairs), written as small script files under
+// search/ that the viewer loads only when a query needs them, from disk as from a server.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// The fields of one topic as the index weighs them.
+enum class TSearchField : int { Title = 0, Keywords = 1, Text = 2 };
+constexpr int kSearchFieldCount = 3;
+
+// The terms of one field: (folded term, occurrences), and how many distinct words it held.
+struct TFieldTerms {
+  std::vector<std::pair<std::string, std::uint32_t>> terms;
+  std::uint32_t length = 0;
+};
+
+// One published topic, ready for the index.
+struct TSearchDocument {
+  std::string id;
+  std::string title;
+  std::string_view text;  // plain text, for the result snippets; kept by the caller
+  TFieldTerms fields[kSearchFieldCount];
+};
+
+// The words of text as the viewer tokenises a topic: runs of letters, digits and marks; in
+// Chinese, Japanese and Korean every character and every pair of neighbours. Not folded.
+std::vector<std::string> SearchTokens(const std::string& text);
+
+// A term folded as the viewer folds it: accents dropped, lower case, compatibility forms
+// unified (ß to ss, æ to ae, ...). Bytes that are not UTF-8 are left out.
+std::string FoldSearchTerm(const std::string& token);
+
+// The terms and length of one field's text. Thread-safe.
+TFieldTerms IndexSearchField(std::string_view text);
+
+// Writes search/index.js (documents, field lengths, term list), search/t<n>.js (postings
+// of a range of terms) and search/x<n>.js (topic texts for snippets) into outDir. Files
+// of an earlier export that this one does not name are deleted. Raises when a file
+// cannot be written.
+void WriteWebHelpSearchIndex(const std::string& outDir, const std::vector<TSearchDocument>& docs);
