@@ -6,6 +6,8 @@ import { createToc } from './toc.js';
 import { createSearch } from './search.js';
 import { highlightInDocument, clearHighlights } from './highlight.js';
 import { resolveHelpContext } from './helpcontext.js';
+import { createKeywordIndex } from './keywordindex.js';
+import { createTabs } from './tabs.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -19,6 +21,63 @@ const state = {
 const tocData = window.__ZD_TOC && Array.isArray(window.__ZD_TOC.roots) ? window.__ZD_TOC.roots : [];
 const toc = createToc($('zd-toc'), tocData, {
   onOpen: (id) => navigateTo(id),
+});
+toc.restorePlace(readPlace());
+window.addEventListener('pagehide', () => storePlace(toc.place()));
+
+// The reader's place in the tree (open branches, scroll position) outlives a reload and
+// a visit to another page, for this tab of the browser.
+function placeKey() {
+  return 'zd-toc-place:' + location.pathname;
+}
+
+function readPlace() {
+  try {
+    return JSON.parse(sessionStorage.getItem(placeKey()) || 'null');
+  } catch {
+    return null;
+  }
+}
+
+function storePlace(place) {
+  try {
+    sessionStorage.setItem(placeKey(), JSON.stringify(place));
+  } catch {
+    // storage may be closed to pages from disk
+  }
+}
+
+// --- the contents and index tabs ----------------------------------------------
+
+function loadKeywords() {
+  return new Promise((resolve) => {
+    if (window.__ZD_KEYWORDS) {
+      resolve(window.__ZD_KEYWORDS);
+      return;
+    }
+    const script = document.createElement('script');
+    script.src = 'keywords.js';
+    script.addEventListener('load', () => resolve(window.__ZD_KEYWORDS || null));
+    script.addEventListener('error', () => resolve(null));
+    document.head.appendChild(script);
+  });
+}
+
+let keywordIndex = null;
+const tabs = createTabs([$('zd-tab-toc'), $('zd-tab-index')], {
+  onShow: async (tab) => {
+    if (tab.id !== 'zd-tab-index' || keywordIndex) return;
+    const data = await loadKeywords();
+    keywordIndex = keywordIndex || createKeywordIndex({
+      input: $('zd-index-q'),
+      list: $('zd-index-list'),
+      empty: $('zd-index-empty'),
+      data,
+      language: (data && data.lang) || document.documentElement.lang,
+      onOpen: (id) => navigateTo(id),
+    });
+    keywordIndex.show();
+  },
 });
 
 // Topics outside the tree (their parent is excluded) are still reachable from search.
@@ -244,7 +303,10 @@ function setSideOpen(open, focusTree = true) {
   document.body.classList.toggle('zd-side-open', open);
   menu.setAttribute('aria-expanded', String(open));
   scrim.hidden = !open;
-  if (open && focusTree) toc.focusCurrent();
+  if (open && focusTree) {
+    if (tabs.current() === 'zd-tab-toc') toc.focusCurrent();
+    else $('zd-index-q').focus();
+  }
 }
 
 function closeSideOnNarrow() {
@@ -311,7 +373,7 @@ const search = createSearch({
   input: $('zd-q'),
   results: $('zd-results'),
   status: $('zd-status'),
-  tocList: $('zd-toc'),
+  browse: $('zd-browse'),
   onOpen: (id, terms) => navigateTo(id, terms),
   onResultsShown: () => {
     if (narrow.matches) setSideOpen(true, false);

@@ -5,6 +5,7 @@
 import MiniSearch from 'minisearch';
 import { tokenizeForIndex, tokenizeQuery, processTerm, isCjkTerm, makeSnippet, escapeHtml } from './text.js';
 import { loadPart, expandTermEntry, textPartOf } from './searchdata.js';
+import { setShown } from './tabs.js';
 
 const MAX_RESULTS = 50;
 
@@ -61,7 +62,7 @@ function checkedIndex(data) {
   return data;
 }
 
-export function createSearch({ input, results, status, tocList, onOpen, onResultsShown }) {
+export function createSearch({ input, results, status, browse, onOpen, onResultsShown }) {
   let index = null;
   let documents = null; // documentIds and field lengths as MiniSearch's serialised form has them
   let vocabulary = null; // MiniSearch with one "document" per term part: which parts a query needs
@@ -140,7 +141,7 @@ export function createSearch({ input, results, status, tocList, onOpen, onResult
 
   function showResults(show) {
     results.hidden = !show;
-    tocList.hidden = show;
+    setShown(browse, !show);
     input.setAttribute('aria-expanded', String(show));
     if (show && onResultsShown) onResultsShown();
   }

@@ -122,7 +122,7 @@ export function createToc(list, roots, { onOpen }) {
     li.classList.add('zd-current');
     setTabStop(li);
     const row = li.firstElementChild;
-    const box = list.closest('.zd-side') || list;
+    const box = list.closest('.zd-panel') || list;
     const r = row.getBoundingClientRect();
     const b = box.getBoundingClientRect();
     if (r.top < b.top || r.bottom > b.bottom) row.scrollIntoView({ block: 'nearest' });
@@ -213,6 +213,21 @@ export function createToc(list, roots, { onOpen }) {
       return chain;
     },
     select,
+    // The reader's place: { open: [ids of open branches], scroll }.
+    place: () => ({
+      open: Array.from(items.values()).filter((li) => li.getAttribute('aria-expanded') === 'true')
+        .map((li) => li.dataset.id),
+      scroll: (list.closest('.zd-panel') || list).scrollTop,
+    }),
+    restorePlace: (place) => {
+      if (!place || !Array.isArray(place.open)) return;
+      for (const id of place.open) {
+        const node = nodes.get(id);
+        if (node) setExpanded(node, true);
+      }
+      const box = list.closest('.zd-panel') || list;
+      if (Number.isFinite(place.scroll)) box.scrollTop = place.scroll;
+    },
     focusCurrent: () => focusItem(items.get(selectedId) || list.querySelector('[role="treeitem"]')),
   };
 }
