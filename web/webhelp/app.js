@@ -333,6 +333,9 @@ function storedWidth() {
 function setSideWidth(px, store) {
   const w = Math.max(160, Math.min(px, Math.floor(window.innerWidth * 0.7)));
   document.documentElement.style.setProperty('--zd-side-width', w + 'px');
+  const splitter = $('zd-splitter');
+  splitter.setAttribute('aria-valuenow', String(w));
+  splitter.setAttribute('aria-valuemax', String(Math.max(160, Math.floor(window.innerWidth * 0.7))));
   if (store) {
     try {
       localStorage.setItem('zd-side-width', String(w));
@@ -344,7 +347,7 @@ function setSideWidth(px, store) {
 
 (function initSplitter() {
   const splitter = $('zd-splitter');
-  if (storedWidth()) setSideWidth(storedWidth(), false);
+  setSideWidth(storedWidth() || side.getBoundingClientRect().width, false);
   splitter.addEventListener('pointerdown', (e) => {
     e.preventDefault();
     splitter.setPointerCapture(e.pointerId);

@@ -140,6 +140,7 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
   }
 
   function showResults(show) {
+    input.removeAttribute('aria-activedescendant'); // the hit it named is gone or redrawn
     results.hidden = !show;
     setShown(browse, !show);
     input.setAttribute('aria-expanded', String(show));

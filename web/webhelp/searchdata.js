@@ -6,7 +6,7 @@
 const pending = new Map(); // "t3" -> { promise, resolve, reject }
 const loaded = new Map(); // "t3" -> data
 
-window.__ZD_SEARCH_PART = (kind, n, data) => {
+globalThis.__ZD_SEARCH_PART = (kind, n, data) => {
   const key = kind + n;
   loaded.set(key, data);
   const p = pending.get(key);
