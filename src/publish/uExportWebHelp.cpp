@@ -182,13 +182,6 @@ std::string ScriptOf(const char* prefix, const std::string& json) {
   return js;
 }
 
-void WriteJsonAndScript(const std::string& outDir, const std::string& baseName, const char* prefix,
-                        const TJson& value) {
-  const std::string json = JsonWrite(value);
-  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, baseName + ".json")), json);
-  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, baseName + ".js")), ScriptOf(prefix, json));
-}
-
 struct TSearchEntry {
   const TTopic* topic;
   std::string text;
@@ -205,7 +198,7 @@ std::string KeywordText(const TTopic& topic) {
 
 // The viewer's form of one topic: its fields cut into terms (run on the export's workers).
 TSearchDocument SearchDocumentOf(const TTopic& topic, std::string_view text) {
-  TSearchDocument doc{topic.ID(), topic.Title(), text, {}};
+  TSearchDocument doc{topic.ID(), topic.Title(), {}, {}};
   doc.fields[static_cast<int>(TSearchField::Title)] = IndexSearchField(topic.Title());
   doc.fields[static_cast<int>(TSearchField::Keywords)] = IndexSearchField(KeywordText(topic));
   doc.fields[static_cast<int>(TSearchField::Text)] = IndexSearchField(text);
@@ -254,21 +247,53 @@ void WriteKeywordIndex(const std::string& outDir, const std::vector<const TTopic
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "keywords.js")), ScriptOf(kKeywordsPrefix, w.Text()));
 }
 
-void WriteSearchIndex(const std::string& outDir, std::vector<TSearchEntry>& entries) {
-  TJson topics = TJson::array();
-  for (TSearchEntry& e : entries) {
-    TJson entry = TJson::object();
-    entry["id"] = e.topic->ID();
-    entry["title"] = e.topic->Title();
-    entry["file"] = TopicFileMember(e.topic->ID());
-    entry["text"] = std::move(e.text);
-    entry["keywords"] = KeywordText(*e.topic);
-    topics.push_back(std::move(entry));
+// search.js as one text: the prefix, the JSON of search.json, ";". Each entry's text is
+// noted as the JSON string literal the text holds, for the viewer's snippet parts.
+struct TSearchScript {
+  std::string text;
+  size_t jsonBegin = 0;
+  std::vector<std::pair<size_t, size_t>> quotedTexts;  // (offset, length) in text
+  std::string_view Json() const { return std::string_view(text).substr(jsonBegin, text.size() - jsonBegin - 1); }
+  std::string_view Js() const { return text; }
+  std::string_view QuotedText(size_t i) const {
+    return std::string_view(text).substr(quotedTexts[i].first, quotedTexts[i].second);
   }
-  entries.clear();
-  TJson root = TJson::object();
-  root["topics"] = std::move(topics);
-  WriteJsonAndScript(outDir, "search", kSearchPrefix, root);
+};
+
+TSearchScript BuildSearchScript(const std::vector<TSearchEntry>& entries) {
+  size_t bytes = 64;
+  for (const TSearchEntry& e : entries) bytes += e.text.size() + e.topic->Title().size() + 200;
+  TSearchScript script;
+  TJsonWriter w;
+  w.Reserve(bytes + bytes / 8);
+  w.Text() = kSearchPrefix;
+  script.jsonBegin = w.Text().size();
+  script.quotedTexts.reserve(entries.size());
+  w.BeginObject();
+  w.Key("topics");
+  w.BeginArray();
+  for (const TSearchEntry& e : entries) {
+    w.BeginObject();
+    w.Key("id");
+    w.String(e.topic->ID());
+    w.Key("title");
+    w.String(e.topic->Title());
+    w.Key("file");
+    w.String(TopicFileMember(e.topic->ID()));
+    w.Key("text");
+    const size_t before = w.Text().size();
+    w.String(e.text);
+    const size_t at = w.Text().find('"', before);  // after the separator the writer put first
+    script.quotedTexts.emplace_back(at, w.Text().size() - at);
+    w.Key("keywords");
+    w.String(KeywordText(*e.topic));
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+  w.Text() += ';';
+  script.text = std::move(w.Text());
+  return script;
 }
 
 // The map programs open topics by (index.html?context=1001, ?alias=IDH_PRINT): for
@@ -332,7 +357,7 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   std::vector<TSearchDocument> documents(topics.size());
   RunInParallel(topics.size(), progress, [&](size_t i, int) {
     search[i] = {topics[i], ExportPage(context, *topics[i])};
-    documents[i] = SearchDocumentOf(*topics[i], search[i].text);  // views search[i].text
+    documents[i] = SearchDocumentOf(*topics[i], search[i].text);
   });
 
   const std::string assets = PathJoin(project.RootPath(), "assets");
@@ -345,10 +370,14 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.json")), toc);
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.js")), ScriptOf(kTocPrefix, toc));
 
-  // The viewer's index first: it reads the texts that search.json then takes over.
+  // search.json and the viewer's snippet parts hold the same quoted texts: made once.
+  const TSearchScript searchScript = BuildSearchScript(search);
+  for (size_t i = 0; i < documents.size(); ++i) documents[i].quotedText = searchScript.QuotedText(i);
   WriteWebHelpSearchIndex(outDir, documents);
   documents.clear();
-  WriteSearchIndex(outDir, search);
+  search.clear();
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "search.json")), searchScript.Json());
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "search.js")), searchScript.Js());
   WriteKeywordIndex(outDir, topics, settings.SpellLanguage);
   WriteContextMap(project, outDir);
   guard.AppendWarnings(warnings);

@@ -22,7 +22,7 @@ namespace {
 // Postings files hold about this many bytes, text files about this many characters of
 // topic text: small enough to load between two key strokes.
 constexpr size_t kShardBytes = 48 * 1024;
-constexpr size_t kTextGroupBytes = 32 * 1024;
+constexpr size_t kTextGroupBytes = 64 * 1024;
 
 bool IsWordChar(UChar32 c) { return (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_N_MASK | U_GC_M_MASK)) != 0; }
 
@@ -132,9 +132,12 @@ bool IsAsciiWordByte(unsigned char b) {
   return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
 }
 
-struct TPostings {
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> byField[kSearchFieldCount];  // (document, occurrences)
+struct TPosting {
+  std::uint32_t doc;
+  std::uint32_t count;
+  int field;
 };
+using TPostings = std::vector<TPosting>;  // in document order
 
 // A part is a call the viewer answers: window.__ZD_SEARCH_PART(kind, number, [...]).
 std::string PartOpening(char kind, size_t n) {
@@ -150,22 +153,26 @@ const char kPartClosing[] = ");";
 
 // [term, [field, document, occurrences, document, occurrences, ...], ...]: each document
 // number after the first of a field counts from the one before it.
-void AppendTermEntry(std::string& out, const std::string& term, const TPostings& p) {
+void AppendTermEntry(std::string& out, std::string_view term, const TPostings& postings) {
   out += '[';
   out += JsonQuote(term);
   for (int f = 0; f < kSearchFieldCount; ++f) {
-    if (p.byField[f].empty()) continue;
-    out += ",[";
-    out += std::to_string(f);
+    bool opened = false;
     std::uint32_t last = 0;
-    for (const auto& [doc, count] : p.byField[f]) {
+    for (const TPosting& p : postings) {
+      if (p.field != f) continue;
+      if (!opened) {
+        out += ",[";
+        out += std::to_string(f);
+        opened = true;
+      }
       out += ',';
-      out += std::to_string(doc - last);
+      out += std::to_string(p.doc - last);
       out += ',';
-      out += std::to_string(count);
-      last = doc;
+      out += std::to_string(p.count);
+      last = p.doc;
     }
-    out += ']';
+    if (opened) out += ']';
   }
   out += ']';
 }
@@ -183,9 +190,43 @@ void RemoveStaleParts(const std::string& folder, size_t termParts, size_t textPa
   }
 }
 
-// The tokens as views into text.
-std::vector<std::string_view> TokenViews(std::string_view text) {
-  std::vector<std::string_view> out;
+// Counts distinct words by open addressing in one table per thread: a page's words need
+// no allocation each, as a node-based map would.
+class TDistinctCounter {
+ public:
+  void Reset(size_t expected) {
+    for (size_t slot : FUsed) FSlots[slot] = {};
+    FUsed.clear();
+    size_t size = 64;
+    while (size < expected * 2) size <<= 1;
+    if (FSlots.size() < size) FSlots.assign(size, {});
+    FMask = FSlots.size() - 1;
+  }
+  void Add(std::string_view token) {
+    size_t slot = std::hash<std::string_view>()(token) & FMask;
+    while (FSlots[slot].second != 0 && FSlots[slot].first != token) slot = (slot + 1) & FMask;
+    if (FSlots[slot].second++ == 0) {
+      FSlots[slot].first = token;
+      FUsed.push_back(slot);
+    }
+  }
+  const std::vector<size_t>& Used() const { return FUsed; }
+  const std::pair<std::string_view, std::uint32_t>& At(size_t slot) const { return FSlots[slot]; }
+
+ private:
+  std::vector<std::pair<std::string_view, std::uint32_t>> FSlots;
+  std::vector<size_t> FUsed;  // filled slots in the order of first sight
+  size_t FMask = 0;
+};
+
+TDistinctCounter& ThreadCounter() {
+  thread_local TDistinctCounter counter;
+  return counter;
+}
+
+// The tokens as views into text, into out.
+void TokenViews(std::string_view text, std::vector<std::string_view>& out) {
+  out.clear();
   std::vector<TCodePoint> word;
   bool hasCjk = false;
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
@@ -193,6 +234,16 @@ std::vector<std::string_view> TokenViews(std::string_view text) {
   int32_t i = 0;
   while (i < length) {
     const size_t begin = static_cast<size_t>(i);
+    // Most words are plain ASCII: taken whole when nothing but ASCII ends them.
+    if (word.empty() && IsAsciiWordByte(bytes[i])) {
+      int32_t end = i + 1;
+      while (end < length && IsAsciiWordByte(bytes[end])) ++end;
+      if (end == length || bytes[end] < 0x80) {
+        out.push_back(text.substr(begin, static_cast<size_t>(end - i)));
+        i = end;
+        continue;
+      }
+    }
     UChar32 c;
     if (bytes[i] < 0x80) {
       c = bytes[i++];
@@ -209,7 +260,6 @@ std::vector<std::string_view> TokenViews(std::string_view text) {
     word.push_back({c, begin, static_cast<size_t>(i)});
   }
   FlushWord(text, word, hasCjk, out);
-  return out;
 }
 
 void FoldInto(std::string_view token, std::string& out) {
@@ -232,7 +282,8 @@ void FoldInto(std::string_view token, std::string& out) {
 }  // namespace
 
 std::vector<std::string> SearchTokens(const std::string& text) {
-  const std::vector<std::string_view> views = TokenViews(text);
+  std::vector<std::string_view> views;
+  TokenViews(text, views);
   return std::vector<std::string>(views.begin(), views.end());
 }
 
@@ -243,46 +294,71 @@ std::string FoldSearchTerm(const std::string& token) {
 }
 
 TFieldTerms IndexSearchField(std::string_view text) {
+  thread_local std::vector<std::string_view> tokens;
+  TokenViews(text, tokens);
+  TDistinctCounter& distinct = ThreadCounter();
+  distinct.Reset(tokens.size());
+  for (std::string_view token : tokens) distinct.Add(token);
+  // Each distinct word is folded once; words that fold alike ("Install", "install") merge.
+  // The forms go to the arena by offset first: its buffer moves while it grows.
   TFieldTerms result;
-  const std::vector<std::string_view> tokens = TokenViews(text);
-  std::unordered_set<std::string_view> distinct(tokens.begin(), tokens.end());
-  result.length = static_cast<std::uint32_t>(distinct.size());
-  std::unordered_map<std::string, std::uint32_t> counts;
+  result.arena = std::make_unique<std::string>();
+  std::string& arena = *result.arena;
+  std::vector<std::pair<size_t, std::uint32_t>> ends;  // (end in the arena, occurrences)
+  ends.reserve(distinct.Used().size());
   std::string term;
-  for (std::string_view token : tokens) {
+  for (size_t slot : distinct.Used()) {
+    const auto& [token, n] = distinct.At(slot);
+    ++result.length;
     FoldInto(token, term);
     if (term.empty()) continue;
-    auto it = counts.find(term);
-    if (it != counts.end()) {
-      ++it->second;
+    arena += term;
+    ends.emplace_back(arena.size(), n);
+  }
+  std::vector<std::pair<std::string_view, std::uint32_t>> terms;
+  terms.reserve(ends.size());
+  size_t start = 0;
+  for (const auto& [end, n] : ends) {
+    terms.emplace_back(std::string_view(arena).substr(start, end - start), n);
+    start = end;
+  }
+  std::sort(terms.begin(), terms.end());
+  for (const auto& entry : terms) {
+    if (!result.terms.empty() && result.terms.back().first == entry.first) {
+      result.terms.back().second += entry.second;
     } else {
-      counts.emplace(term, 1);
+      result.terms.push_back(entry);
     }
   }
-  result.terms.assign(counts.begin(), counts.end());
   return result;
 }
 
 void WriteWebHelpSearchIndex(const std::string& outDir, const std::vector<TSearchDocument>& docs) {
   const std::string folder = EnsureDir(CheckedOutputPath(outDir, PathJoin(outDir, "search")));
 
-  std::unordered_map<std::string, TPostings> postings;
+  std::unordered_map<std::string_view, size_t> termSlot;  // views into docs
+  std::vector<std::string_view> terms;
+  std::vector<TPostings> postings;
   double totalLength[kSearchFieldCount] = {0, 0, 0};
   for (size_t d = 0; d < docs.size(); ++d) {
     for (int f = 0; f < kSearchFieldCount; ++f) {
       totalLength[f] += docs[d].fields[f].length;
       for (const auto& [term, count] : docs[d].fields[f].terms) {
-        postings[term].byField[f].emplace_back(static_cast<std::uint32_t>(d), count);
+        auto [it, fresh] = termSlot.emplace(term, terms.size());
+        if (fresh) {
+          terms.push_back(term);
+          postings.emplace_back();
+        }
+        postings[it->second].push_back({static_cast<std::uint32_t>(d), count, f});
       }
     }
   }
-  std::vector<const std::pair<const std::string, TPostings>*> sorted;
-  sorted.reserve(postings.size());
-  for (const auto& entry : postings) sorted.push_back(&entry);
-  std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
+  std::vector<size_t> sorted(terms.size());
+  for (size_t i = 0; i < sorted.size(); ++i) sorted[i] = i;
+  std::sort(sorted.begin(), sorted.end(), [&](size_t a, size_t b) { return terms[a] < terms[b]; });
 
   // Postings by ranges of sorted terms; the term list of each range goes into index.js.
-  std::vector<std::pair<std::string, std::string>> parts;  // (file, script)
+  // Parts are written as pages are (index.js, which names them, comes last and whole).
   std::vector<std::string> shardTerms;
   std::string shard;
   std::string termList;
@@ -295,20 +371,20 @@ void WriteWebHelpSearchIndex(const std::string& outDir, const std::vector<TSearc
     script += shard;
     script += ']';
     script += kPartClosing;
-    parts.emplace_back(PathJoin(folder, "t" + std::to_string(n) + ".js"), std::move(script));
+    WriteOutputFile(CheckedOutputPath(outDir, PathJoin(folder, "t" + std::to_string(n) + ".js")), script);
     shardTerms.push_back(std::move(termList));
     shard.clear();
     termList.clear();
   };
-  for (const auto* entry : sorted) {
+  for (size_t t : sorted) {
     if (!shard.empty()) shard += ',';
-    AppendTermEntry(shard, entry->first, entry->second);
+    AppendTermEntry(shard, terms[t], postings[t]);
     if (!termList.empty()) termList += ' ';
-    termList += entry->first;
+    termList += terms[t];
     if (shard.size() >= kShardBytes) flushShard();
   }
   flushShard();
-  postings.clear();
+  std::vector<TPostings>().swap(postings);
 
   // Topic texts in groups of consecutive documents; index.js names the first of each.
   std::vector<size_t> groupStarts;
@@ -317,25 +393,19 @@ void WriteWebHelpSearchIndex(const std::string& outDir, const std::vector<TSearc
       groupStarts.push_back(d);
       groupBytes = 0;
     }
-    groupBytes += docs[d].text.size() + 1;
+    groupBytes += docs[d].quotedText.size() + 1;
   }
-  const size_t firstText = parts.size();
-  parts.resize(firstText + groupStarts.size());
   RunInParallel(groupStarts.size(), nullptr, [&](size_t g, int) {
     const size_t end = g + 1 < groupStarts.size() ? groupStarts[g + 1] : docs.size();
-    TJsonWriter w;
-    w.Text() = PartOpening('x', g);
-    w.BeginArray();
-    for (size_t d = groupStarts[g]; d < end; ++d) w.String(docs[d].text);
-    w.EndArray();
-    w.Text() += kPartClosing;
-    parts[firstText + g] = {PathJoin(folder, "x" + std::to_string(g) + ".js"), std::move(w.Text())};
-  });
-
-  // The parts are written as pages are (index.js, which names them, comes last and whole).
-  RunInParallel(parts.size(), nullptr, [&](size_t i, int) {
-    WriteOutputFile(CheckedOutputPath(outDir, parts[i].first), parts[i].second);
-    std::string().swap(parts[i].second);
+    std::string script = PartOpening('x', g);
+    script += '[';
+    for (size_t d = groupStarts[g]; d < end; ++d) {
+      if (d > groupStarts[g]) script += ',';
+      script += docs[d].quotedText;
+    }
+    script += ']';
+    script += kPartClosing;
+    WriteOutputFile(CheckedOutputPath(outDir, PathJoin(folder, "x" + std::to_string(g) + ".js")), script);
   });
 
   TJsonWriter w;

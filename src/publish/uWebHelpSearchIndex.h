@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,15 +16,16 @@ constexpr int kSearchFieldCount = 3;
 
 // The terms of one field: (folded term, occurrences), and how many distinct words it held.
 struct TFieldTerms {
-  std::vector<std::pair<std::string, std::uint32_t>> terms;
+  std::vector<std::pair<std::string_view, std::uint32_t>> terms;
   std::uint32_t length = 0;
+  std::unique_ptr<std::string> arena;  // the terms' text; stays in place when the struct moves
 };
 
 // One published topic, ready for the index.
 struct TSearchDocument {
   std::string id;
   std::string title;
-  std::string_view text;  // plain text, for the result snippets; kept by the caller
+  std::string_view quotedText;  // the plain text as a JSON string literal, for the snippets; kept by the caller
   TFieldTerms fields[kSearchFieldCount];
 };
 
