@@ -103,10 +103,10 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
         if (term) terms.push([term, { 0: { [k]: 1 } }]);
       }
     }
-    vocabulary = await MiniSearch.loadJSAsync(
-      serialised(parts, partIds, { terms: 0 }, partLength, [1], terms),
-      { ...OPTIONS, fields: ['terms'] },
-    );
+    // A term list of ordinary size loads in one go (a few milliseconds); a very large one in
+    // slices, so that the page keeps answering.
+    const load = terms.length > 30000 ? MiniSearch.loadJSAsync.bind(MiniSearch) : MiniSearch.loadJS.bind(MiniSearch);
+    vocabulary = await load(serialised(parts, partIds, { terms: 0 }, partLength, [1], terms), { ...OPTIONS, fields: ['terms'] });
     ready = true;
     setStatus('');
     input.dataset.ready = 'true';
@@ -128,10 +128,23 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
     for (const part of parts) {
       for (const entry of part) if (terms.has(entry[0])) entries.push(expandTermEntry(entry));
     }
+    // Only the topics the entries name take part; the counts and averages stay the whole
+    // index's, so the ranking is the same as over all of it.
+    const documentIds = {};
+    const fieldLength = {};
+    for (const [, fields] of entries) {
+      for (const counts of Object.values(fields)) {
+        for (const doc in counts) {
+          if (documentIds[doc] === undefined) {
+            documentIds[doc] = documents.documentIds[doc];
+            fieldLength[doc] = documents.fieldLength[doc];
+          }
+        }
+      }
+    }
     const fieldIds = { title: 0, keywords: 1, text: 2 };
     const mini = MiniSearch.loadJS(
-      serialised(index.ids.length, documents.documentIds, fieldIds, documents.fieldLength, index.averageFieldLength,
-        entries),
+      serialised(index.ids.length, documentIds, fieldIds, fieldLength, index.averageFieldLength, entries),
       OPTIONS,
     );
     let found = mini.search(text, { combineWith: 'AND' });
