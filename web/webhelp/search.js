@@ -64,7 +64,6 @@ function checkedIndex(data) {
 
 export function createSearch({ input, results, status, browse, onOpen, onResultsShown }) {
   let index = null;
-  let documents = null; // documentIds and field lengths as MiniSearch's serialised form has them
   let vocabulary = null; // MiniSearch with one "document" per term part: which parts a query needs
   let ready = false;
   const position = new Map(); // topic id -> document number
@@ -84,14 +83,7 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
       unavailable();
       return;
     }
-    const documentIds = {};
-    const fieldLength = {};
-    index.ids.forEach((id, i) => {
-      documentIds[i] = id;
-      fieldLength[i] = index.lengths.slice(i * FIELDS.length, (i + 1) * FIELDS.length);
-      position.set(id, i);
-    });
-    documents = { documentIds, fieldLength };
+    index.ids.forEach((id, i) => position.set(id, i));
     const parts = index.terms.length;
     const partIds = {};
     const partLength = {};
@@ -103,9 +95,8 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
         if (term) terms.push([term, { 0: { [k]: 1 } }]);
       }
     }
-    // A term list of ordinary size loads in one go (a few milliseconds); a very large one in
-    // slices, so that the page keeps answering.
-    const load = terms.length > 30000 ? MiniSearch.loadJSAsync.bind(MiniSearch) : MiniSearch.loadJS.bind(MiniSearch);
+    // A short term list loads in one go; a long one in slices, so that the page keeps answering.
+    const load = terms.length > 2000 ? MiniSearch.loadJSAsync.bind(MiniSearch) : MiniSearch.loadJS.bind(MiniSearch);
     vocabulary = await load(serialised(parts, partIds, { terms: 0 }, partLength, [1], terms), { ...OPTIONS, fields: ['terms'] });
     ready = true;
     setStatus('');
@@ -134,10 +125,11 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
     const fieldLength = {};
     for (const [, fields] of entries) {
       for (const counts of Object.values(fields)) {
-        for (const doc in counts) {
+        for (const key in counts) {
+          const doc = Number(key);
           if (documentIds[doc] === undefined) {
-            documentIds[doc] = documents.documentIds[doc];
-            fieldLength[doc] = documents.fieldLength[doc];
+            documentIds[doc] = index.ids[doc];
+            fieldLength[doc] = index.lengths.slice(doc * FIELDS.length, (doc + 1) * FIELDS.length);
           }
         }
       }
