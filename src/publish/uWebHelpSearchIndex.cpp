@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "uContainment.h"
 #include "uJson.h"
@@ -280,18 +279,6 @@ void FoldInto(std::string_view token, std::string& out) {
 }
 
 }  // namespace
-
-std::vector<std::string> SearchTokens(const std::string& text) {
-  std::vector<std::string_view> views;
-  TokenViews(text, views);
-  return std::vector<std::string>(views.begin(), views.end());
-}
-
-std::string FoldSearchTerm(const std::string& token) {
-  std::string out;
-  FoldInto(token, out);
-  return out;
-}
 
 TFieldTerms IndexSearchField(std::string_view text) {
   thread_local std::vector<std::string_view> tokens;

@@ -29,15 +29,10 @@ struct TSearchDocument {
   TFieldTerms fields[kSearchFieldCount];
 };
 
-// The words of text as the viewer tokenises a topic: runs of letters, digits and marks; in
-// Chinese, Japanese and Korean every character and every pair of neighbours. Not folded.
-std::vector<std::string> SearchTokens(const std::string& text);
-
-// A term folded as the viewer folds it: accents dropped, lower case, compatibility forms
-// unified (ß to ss, æ to ae, ...). Bytes that are not UTF-8 are left out.
-std::string FoldSearchTerm(const std::string& token);
-
-// The terms and length of one field's text. Thread-safe.
+// The terms and length of one field's text as the viewer's tokenizer and fold make them
+// (text.js): words of letters, digits and marks; in Chinese, Japanese and Korean every
+// character and every pair of neighbours; accents dropped, lower case, compatibility forms
+// unified (ß to ss, æ to ae). Bytes that are not UTF-8 separate words. Thread-safe.
 TFieldTerms IndexSearchField(std::string_view text);
 
 // Writes search/index.js (documents, field lengths, term list), search/t<n>.js (postings
