@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <unordered_set>
 
 #include "uHelpContext.h"
@@ -13,12 +14,14 @@
 #include "uSettingsCss.h"
 #include "uStorage.h"
 #include "uTranslation.h"
+#include "uWebHelpSearchIndex.h"
 
 namespace {
 
 const char kTocPrefix[] = "window.__ZD_TOC = ";
 const char kSearchPrefix[] = "window.__ZD_SEARCH = ";
 const char kContextPrefix[] = "window.__ZD_CONTEXT = ";
+const char kKeywordsPrefix[] = "window.__ZD_KEYWORDS = ";
 
 std::string TopicFileMember(const std::string& id) { return "topics/" + id + ".html"; }
 
@@ -179,38 +182,118 @@ std::string ScriptOf(const char* prefix, const std::string& json) {
   return js;
 }
 
-void WriteJsonAndScript(const std::string& outDir, const std::string& baseName, const char* prefix,
-                        const TJson& value) {
-  const std::string json = JsonWrite(value);
-  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, baseName + ".json")), json);
-  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, baseName + ".js")), ScriptOf(prefix, json));
-}
-
 struct TSearchEntry {
   const TTopic* topic;
   std::string text;
 };
 
-void WriteSearchIndex(const std::string& outDir, std::vector<TSearchEntry>& entries) {
-  TJson topics = TJson::array();
-  for (TSearchEntry& e : entries) {
-    TJson entry = TJson::object();
-    entry["id"] = e.topic->ID();
-    entry["title"] = e.topic->Title();
-    entry["file"] = TopicFileMember(e.topic->ID());
-    entry["text"] = std::move(e.text);
-    std::string keywords;
-    for (const std::string& k : e.topic->Keywords()) {
-      if (!keywords.empty()) keywords += ' ';
-      keywords += k;
-    }
-    entry["keywords"] = std::move(keywords);
-    topics.push_back(std::move(entry));
+std::string KeywordText(const TTopic& topic) {
+  std::string keywords;
+  for (const std::string& k : topic.Keywords()) {
+    if (!keywords.empty()) keywords += ' ';
+    keywords += k;
   }
-  entries.clear();
-  TJson root = TJson::object();
-  root["topics"] = std::move(topics);
-  WriteJsonAndScript(outDir, "search", kSearchPrefix, root);
+  return keywords;
+}
+
+// The viewer's form of one topic: its fields cut into terms (run on the export's workers).
+TSearchDocument SearchDocumentOf(const TTopic& topic, std::string_view text) {
+  TSearchDocument doc{topic.ID(), topic.Title(), {}, {}};
+  doc.fields[static_cast<int>(TSearchField::Title)] = IndexSearchField(topic.Title());
+  doc.fields[static_cast<int>(TSearchField::Keywords)] = IndexSearchField(KeywordText(topic));
+  doc.fields[static_cast<int>(TSearchField::Text)] = IndexSearchField(text);
+  return doc;
+}
+
+// The keyword index of the viewer's Index tab: every keyword and index entry of the
+// published topics with the topics that carry it, in the project's language for sorting.
+void WriteKeywordIndex(const std::string& outDir, const std::vector<const TTopic*>& topics,
+                       const std::string& language) {
+  std::map<std::string, std::vector<size_t>> entries;
+  std::vector<size_t> used;
+  std::unordered_map<size_t, size_t> slot;  // topic position -> position in the file's topic list
+  for (size_t i = 0; i < topics.size(); ++i) {
+    std::unordered_set<std::string> seen;
+    auto add = [&](const std::string& raw) {
+      const std::string entry = Trim(raw);
+      if (entry.empty() || !seen.insert(entry).second) return;
+      auto [it, fresh] = slot.emplace(i, used.size());
+      if (fresh) used.push_back(i);
+      entries[entry].push_back(it->second);
+    };
+    for (const std::string& k : topics[i]->Keywords()) add(k);
+    for (const std::string& k : topics[i]->IndexEntries()) add(k);
+  }
+  TJsonWriter w;
+  w.BeginObject();
+  w.Key("lang");
+  w.String(language);
+  w.Key("topics");  // [id, title] of each topic an entry names
+  w.BeginArray();
+  for (size_t i : used) w.StringArray({topics[i]->ID(), topics[i]->Title()});
+  w.EndArray();
+  w.Key("entries");  // [text, [topic, ...]]
+  w.BeginArray();
+  for (const auto& [text, refs] : entries) {
+    w.BeginArray();
+    w.String(text);
+    w.BeginArray();
+    for (size_t r : refs) w.Unsigned(r);
+    w.EndArray();
+    w.EndArray();
+  }
+  w.EndArray();
+  w.EndObject();
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "keywords.js")), ScriptOf(kKeywordsPrefix, w.Text()));
+}
+
+// search.js as one text: the prefix, the JSON of search.json, ";". Each entry's text is
+// noted as the JSON string literal the text holds, for the viewer's snippet parts.
+struct TSearchScript {
+  std::string text;
+  size_t jsonBegin = 0;
+  std::vector<std::pair<size_t, size_t>> quotedTexts;  // (offset, length) in text
+  std::string_view Json() const { return std::string_view(text).substr(jsonBegin, text.size() - jsonBegin - 1); }
+  std::string_view Js() const { return text; }
+  std::string_view QuotedText(size_t i) const {
+    return std::string_view(text).substr(quotedTexts[i].first, quotedTexts[i].second);
+  }
+};
+
+TSearchScript BuildSearchScript(const std::vector<TSearchEntry>& entries) {
+  size_t bytes = 64;
+  for (const TSearchEntry& e : entries) bytes += e.text.size() + e.topic->Title().size() + 200;
+  TSearchScript script;
+  TJsonWriter w;
+  w.Reserve(bytes + bytes / 8);
+  w.Text() = kSearchPrefix;
+  script.jsonBegin = w.Text().size();
+  script.quotedTexts.reserve(entries.size());
+  w.BeginObject();
+  w.Key("topics");
+  w.BeginArray();
+  for (const TSearchEntry& e : entries) {
+    w.BeginObject();
+    w.Key("id");
+    w.String(e.topic->ID());
+    w.Key("title");
+    w.String(e.topic->Title());
+    w.Key("file");
+    w.String(TopicFileMember(e.topic->ID()));
+    w.Key("text");
+    const size_t before = w.Text().size();
+    w.String(e.text);
+    const size_t at = w.Text().find('"', before);  // after the separator the writer put first
+    script.quotedTexts.emplace_back(at, w.Text().size() - at);
+    w.Key("keywords");
+    w.String(KeywordText(*e.topic));
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+  w.Text() += ';';
+  script.text = std::move(w.Text());
+  return script;
 }
 
 // The map programs open topics by (index.html?context=1001, ?alias=IDH_PRINT): for
@@ -271,8 +354,10 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
 
   const std::vector<const TTopic*> topics = PublishedTopics(project);
   std::vector<TSearchEntry> search(topics.size());
+  std::vector<TSearchDocument> documents(topics.size());
   RunInParallel(topics.size(), progress, [&](size_t i, int) {
     search[i] = {topics[i], ExportPage(context, *topics[i])};
+    documents[i] = SearchDocumentOf(*topics[i], search[i].text);
   });
 
   const std::string assets = PathJoin(project.RootPath(), "assets");
@@ -285,7 +370,15 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.json")), toc);
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.js")), ScriptOf(kTocPrefix, toc));
 
-  WriteSearchIndex(outDir, search);
+  // search.json and the viewer's snippet parts hold the same quoted texts: made once.
+  const TSearchScript searchScript = BuildSearchScript(search);
+  for (size_t i = 0; i < documents.size(); ++i) documents[i].quotedText = searchScript.QuotedText(i);
+  WriteWebHelpSearchIndex(outDir, documents);
+  documents.clear();
+  search.clear();
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "search.json")), searchScript.Json());
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "search.js")), searchScript.Js());
+  WriteKeywordIndex(outDir, topics, settings.SpellLanguage);
   WriteContextMap(project, outDir);
   guard.AppendWarnings(warnings);
 }

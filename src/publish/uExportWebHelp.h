@@ -12,11 +12,13 @@
 // build/webhelp in the project folder.
 std::string WebHelpOutputFolder(const TDocProject& project);
 
-// Writes the pages, style.css, toc.json/toc.js, search.json/search.js and the assets
-// into outDir (created when missing). Nothing is deleted first. progress gets (topics
-// done, topics to write) and may cancel between topics by throwing EAbort. Project files
-// that lead outside the project through a symbolic link are left out, each adding a line
-// to warnings when given; nothing is written outside outDir (raises).
+// Writes the pages, style.css, toc.json/toc.js, search.json/search.js, the viewer's
+// prebuilt search index (search/), the keyword index (keywords.js) and the assets into
+// outDir (created when missing). Nothing is deleted first but search parts no longer
+// named. progress gets (topics done, topics to write) and may cancel between topics by
+// throwing EAbort. Project files that lead outside the project through a symbolic link
+// are left out, each adding a line to warnings when given; nothing is written outside
+// outDir (raises).
 void ExportWebHelp(const TDocProject& project, const std::string& outDir, const TProgressCallback& progress = nullptr,
                    std::vector<std::string>* warnings = nullptr);
 

@@ -394,3 +394,56 @@ TEST(ExportWebHelp, LargeExportsWriteEveryPageOnce) {
   EXPECT_LT(ListFiles(c.out + "/topics").size(), 150u) << "a cancel stops both threads";
   EXPECT_FALSE(c.Exists("search.json"));
 }
+
+// The Index tab's file: keywords and index entries of the published topics, trimmed, each
+// topic once under an entry, sorted later by the viewer in the project's language.
+TEST(ExportWebHelp, KeywordIndexListsEntriesOfPublishedTopics) {
+  TSite s;
+  TTopic& a = s.Add("Alpha", "", "<p>a</p>");
+  a.Keywords() = {"setup", " printing "};
+  a.IndexEntries() = {"setup", "", "Äpfel"};
+  TTopic& b = s.Add("Beta", "", "<p>b</p>");
+  b.IndexEntries() = {"setup"};
+  TTopic& hidden = s.Add("Hidden", "", "<p>h</p>");
+  hidden.SetExcludeWeb(true);
+  hidden.Keywords() = {"secret"};
+  s.Add("Plain", "", "<p>p</p>");
+  TProjectSettings settings;
+  settings.SpellLanguage = "de-DE";
+  settings.SaveToFile(TProjectSettings::DefaultSettingsPathForProject(s.project.RootPath()));
+
+  ExportWebHelp(s.project, s.out);
+
+  const std::string prefix = "window.__ZD_KEYWORDS = ";
+  const std::string script = s.Read("keywords.js");
+  ASSERT_EQ(script.rfind(prefix, 0), 0u);
+  TJson keywords;
+  ASSERT_TRUE(TryParseJson(script.substr(prefix.size(), script.size() - prefix.size() - 1), keywords));
+  EXPECT_EQ(keywords["lang"], "de-DE");
+  EXPECT_EQ(keywords["topics"], TJson::parse("[[\"" + a.ID() + "\",\"Alpha\"],[\"" + b.ID() + "\",\"Beta\"]]"));
+  EXPECT_EQ(keywords["entries"], TJson::parse("[[\"printing\",[0]],[\"setup\",[0,1]],[\"\u00c4pfel\",[0]]]"));
+}
+
+// The viewer's index parts are named by index.js; a later, smaller export removes the parts
+// it no longer names, so a reader never loads a stale one.
+TEST(ExportWebHelp, SearchPartsOfAnEarlierLargerExportAreRemoved) {
+  TSite s;
+  std::vector<TTopic*> topics;
+  for (int i = 0; i < 4; ++i) {
+    std::string text;
+    for (int w = 0; w < 4000; ++w) text += "word" + std::to_string(i * 4000 + w) + " ";
+    topics.push_back(&s.Add("T" + std::to_string(i), "", "<p>" + text + "</p>"));
+  }
+  ExportWebHelp(s.project, s.out);
+  const std::vector<std::string> before = ListFiles(s.out + "/search");
+  ASSERT_TRUE(s.Exists("search/t1.js") && s.Exists("search/x1.js")) << "the test needs several parts";
+  WriteFixtureFile(s.out + "/search/notes.txt", "mine");
+
+  for (TTopic* t : topics) WriteFixtureFile(t->HtmlPath(), "<p>short</p>");
+  ExportWebHelp(s.project, s.out);
+  std::vector<std::string> after;
+  for (const std::string& f : ListFiles(s.out + "/search")) after.push_back(ExtractFileName(f));
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(after, (std::vector<std::string>{"index.js", "notes.txt", "t0.js", "x0.js"}));
+  EXPECT_GT(before.size(), after.size());
+}

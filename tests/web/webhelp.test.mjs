@@ -1,16 +1,21 @@
 // The WebHelp viewer in headless Chromium, on a small project published by folivane-cli:
-// tree, hash and click navigation, previous/next, search (accents, Cyrillic, CJK), the
-// highlighting of terms, narrow screens, the site opened straight from disk, and topics
-// opened by help context ID or alias as a program does.
+// tree, hash and click navigation, previous/next, search (accents, Cyrillic, CJK) over the
+// export's prebuilt index, the highlighting of terms, the Index tab, the reader's place in
+// the tree, narrow screens, an accessibility check, the site opened straight from disk, and
+// topics opened by help context ID or alias as a program does.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { cpSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
+import vm from 'node:vm';
+import MiniSearch from 'minisearch';
 import { launchBrowser } from './lib/browser.mjs';
+import { tokenizeForIndex, processTerm } from '../../web/webhelp/text.js';
+import { expandTermEntry } from '../../web/webhelp/searchdata.js';
 
 const BIN = process.env.FOLIVANE_BIN;
 const SOURCE = process.env.FOLIVANE_SOURCE;
@@ -90,12 +95,16 @@ async function searchFor(page, text) {
   await page.fill('#zd-q', '');
   await page.waitForFunction(() => document.getElementById('zd-q').dataset.ready === 'true');
   await page.fill('#zd-q', text);
+  // The snippets arrive after the titles; the list is busy until they are in.
   await page.waitForFunction(
-    (t) => !document.getElementById('zd-results').hidden && document.getElementById('zd-q').value === t &&
-      document.querySelector('#zd-results .zd-note'),
+    (t) => {
+      const results = document.getElementById('zd-results');
+      return !results.hidden && document.getElementById('zd-q').value === t &&
+        results.querySelector('.zd-note') && !results.hasAttribute('aria-busy') &&
+        !/Preparing/.test(results.textContent);
+    },
     text,
   );
-  await page.waitForTimeout(60);
   return page.$$eval('#zd-results .zd-hit', (els) => els.map((e) => ({
     title: e.querySelector('.zd-hit-title').textContent,
     href: e.getAttribute('href'),
@@ -301,4 +310,133 @@ test('an unknown or excluded help context opens the first topic and says so', as
     [null, 'IDH_INSTALL', `topics/${ids.B}.html`],
     [1001, 'IDH_CAFE_MENU', `topics/${ids.C}.html`],
   ], 'the excluded topic is not in the site\'s map');
+});
+
+// Runs the search index's script files as the viewer does and gathers what they hold.
+function readPrebuiltIndex() {
+  const terms = new Map();
+  const texts = [];
+  const sandbox = { window: {} };
+  sandbox.window.__ZD_SEARCH_PART = (kind, n, data) => {
+    if (kind === 't') for (const entry of data) terms.set(...expandTermEntry(entry));
+    else texts[n] = data;
+  };
+  vm.createContext(sandbox);
+  const dir = path.join(site, 'search');
+  for (const file of readdirSync(dir)) vm.runInContext(readFileSync(path.join(dir, file), 'utf8'), sandbox);
+  // Plain objects of this context, for deepEqual.
+  const meta = JSON.parse(JSON.stringify(sandbox.window.__ZD_SEARCH_INDEX));
+  return { meta, terms, texts: JSON.parse(JSON.stringify(texts.flat())) };
+}
+
+test('the prebuilt index holds what MiniSearch builds from search.json with the viewer\'s tokenizer', () => {
+  // The orphan page carries folds and scripts that are easy to get wrong: ß, ligatures,
+  // full-width letters, Greek, a combining mark, Hangul, kana beside Latin, fractions.
+  const { topics } = JSON.parse(readFileSync(path.join(site, 'search.json'), 'utf8'));
+  const mini = new MiniSearch({ idField: 'id', fields: ['title', 'keywords', 'text'], tokenize: tokenizeForIndex, processTerm });
+  mini.addAll(topics);
+  const want = mini.toJSON();
+  const got = readPrebuiltIndex();
+  assert.deepEqual(Object.fromEntries(got.terms), Object.fromEntries(want.index));
+  assert.deepEqual(got.meta.ids, topics.map((t) => t.id));
+  assert.deepEqual(got.meta.titles, topics.map((t) => t.title));
+  assert.deepEqual(got.meta.lengths, Object.values(want.fieldLength).flat());
+  got.meta.averageFieldLength.forEach((v, i) => assert.ok(Math.abs(v - want.averageFieldLength[i]) < 1e-9));
+  assert.deepEqual(got.texts, topics.map((t) => t.text), 'the snippet texts');
+  // Hangul syllables fold to their letters and kana lose their voicing marks (NFKD).
+  const folded = ['한국', 'デー'].map(processTerm);
+  for (const term of ['strasse', 'aesir', 'file', 'full', 'σοφια', 'naive', ...folded, 'db', 'istanbul']) {
+    assert.ok(got.terms.has(term), term);
+  }
+});
+
+test('the Index tab lists keywords and index entries in the project\'s language, filters and opens them', async () => {
+  const page = await openViewer(baseUrl + `index.html#${ids.A}`);
+  await waitForTopic(page, ids.A);
+  await page.click('#zd-tab-index');
+  await page.waitForSelector('#zd-index-list li');
+  const entries = () => page.$$eval('#zd-index-list > li > :first-child', (els) => els.map((e) => e.textContent));
+  // Swedish sorts Ä after Z; the shared entry names how many topics carry it.
+  assert.deepEqual(await entries(), ['apple', 'coffee', 'install', 'setup (2)', 'Zebra', 'Zucker', 'Äpfel']);
+
+  // An entry of one topic opens it.
+  await page.click('#zd-index-list a:text("coffee")');
+  await waitForTopic(page, ids.C);
+  // An entry of several lists them; each opens its topic.
+  await page.click('#zd-index-list button:has-text("setup")');
+  const shared = await page.$$eval('#zd-index-list button + ul a', (as) => as.map((a) => a.textContent));
+  assert.deepEqual(shared, ['Café menu', 'Installation']);
+  await page.click('#zd-index-list button + ul a:text("Installation")');
+  await waitForTopic(page, ids.B);
+
+  // The box narrows the list as one types (accents folded); the keyboard does the rest.
+  for (const [typed, left] of [['z', ['Zebra', 'Zucker']], ['APF', ['Äpfel']], ['qq', []]]) {
+    await page.fill('#zd-index-q', typed);
+    assert.deepEqual(await entries(), left, typed);
+  }
+  assert.equal(await page.isVisible('#zd-index-empty'), true);
+  await page.fill('#zd-index-q', 'zu');
+  await page.press('#zd-index-q', 'ArrowDown');
+  await page.keyboard.press('Enter');
+  await waitForTopic(page, ids.B);
+  await page.fill('#zd-index-q', 'se');
+  await page.press('#zd-index-q', 'Enter'); // the only entry is shared: its topics open for choosing
+  assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Café menu');
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('Enter');
+  await waitForTopic(page, ids.B);
+
+  // Arrow keys move between the tabs.
+  await page.focus('#zd-tab-index');
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await page.getAttribute('#zd-tab-toc', 'aria-selected'), 'true');
+  assert.equal(await page.isVisible(`[data-id="${ids.A}"]`), true);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('the tree keeps its open branches and scroll place through a search and a reload', async () => {
+  const page = await openViewer(baseUrl + `index.html#${ids.E}`, { width: 1200, height: 190 });
+  await waitForTopic(page, ids.E);
+  await page.click(`[data-id="${ids.A}"] > .zd-row .zd-twisty`); // a branch the reader opens
+  const scroller = '#zd-toc-panel';
+  await page.$eval(scroller, (el) => { el.scrollTop = el.scrollHeight; });
+  const place = await page.$eval(scroller, (el) => el.scrollTop);
+  assert.ok(place > 0, 'the tree scrolls in a low window');
+  await searchFor(page, 'install');
+  await page.press('#zd-q', 'Escape');
+  const near = async (what) => assert.ok(Math.abs((await page.$eval(scroller, (el) => el.scrollTop)) - place) <= 1, what);
+  await near('after the search');
+  await page.reload();
+  await waitForTopic(page, ids.E);
+  assert.equal(await page.getAttribute(`[data-id="${ids.A}"]`, 'aria-expanded'), 'true');
+  await near('after a reload');
+  await page.close();
+});
+
+test('the viewer passes the accessibility check with search results and the Index tab', async () => {
+  const axe = readFileSync(path.join(SOURCE, 'node_modules/axe-core/axe.min.js'), 'utf8');
+  const page = await openViewer(baseUrl + `index.html#${ids.B}`);
+  await waitForTopic(page, ids.B);
+  const check = async (what) => {
+    await page.addScriptTag({ content: axe });
+    const found = await page.evaluate(async () => {
+      // The topic's own content is the author's; the check is about the viewer.
+      const result = await window.axe.run({ exclude: [['#zd-frame']] }, {
+        runOnly: { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'] },
+      });
+      return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+    });
+    assert.deepEqual(found, [], what);
+  };
+  await check('the tree');
+  await searchFor(page, 'install');
+  await page.press('#zd-q', 'ArrowDown');
+  await check('search results');
+  await page.press('#zd-q', 'Escape');
+  await page.click('#zd-tab-index');
+  await page.waitForSelector('#zd-index-list li');
+  await page.click('#zd-index-list button:has-text("setup")');
+  await check('the Index tab');
+  await page.close();
 });

@@ -1,10 +1,13 @@
-// The WebHelp viewer: table of contents, topic frame, navigation and search. It reads
-// window.__ZD_TOC, window.__ZD_SEARCH and window.__ZD_CONTEXT (written by the export) and
-// makes no network requests of its own, so a site works from disk as well as from any server.
+// The WebHelp viewer: table of contents, keyword index, topic frame, navigation and search.
+// It reads window.__ZD_TOC, window.__ZD_SEARCH_INDEX, window.__ZD_KEYWORDS and
+// window.__ZD_CONTEXT (written by the export) and loads the search index's parts as script
+// files, never through fetch, so a site works from disk as well as from any server.
 import { createToc } from './toc.js';
 import { createSearch } from './search.js';
 import { highlightInDocument, clearHighlights } from './highlight.js';
 import { resolveHelpContext } from './helpcontext.js';
+import { createKeywordIndex } from './keywordindex.js';
+import { createTabs } from './tabs.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -14,22 +17,78 @@ const state = {
   titleBase: document.title,
 };
 
-function searchEntries() {
-  const data = window.__ZD_SEARCH;
-  return data && Array.isArray(data.topics) ? data.topics : [];
-}
 
 const tocData = window.__ZD_TOC && Array.isArray(window.__ZD_TOC.roots) ? window.__ZD_TOC.roots : [];
 const toc = createToc($('zd-toc'), tocData, {
   onOpen: (id) => navigateTo(id),
 });
+toc.restorePlace(readPlace());
+window.addEventListener('pagehide', () => storePlace(toc.place()));
+
+// The reader's place in the tree (open branches, scroll position) outlives a reload and
+// a visit to another page, for this tab of the browser.
+function placeKey() {
+  return 'zd-toc-place:' + location.pathname;
+}
+
+function readPlace() {
+  try {
+    return JSON.parse(sessionStorage.getItem(placeKey()) || 'null');
+  } catch {
+    return null;
+  }
+}
+
+function storePlace(place) {
+  try {
+    sessionStorage.setItem(placeKey(), JSON.stringify(place));
+  } catch {
+    // storage may be closed to pages from disk
+  }
+}
+
+// --- the contents and index tabs ----------------------------------------------
+
+function loadKeywords() {
+  return new Promise((resolve) => {
+    if (window.__ZD_KEYWORDS) {
+      resolve(window.__ZD_KEYWORDS);
+      return;
+    }
+    const script = document.createElement('script');
+    script.src = 'keywords.js';
+    script.addEventListener('load', () => resolve(window.__ZD_KEYWORDS || null));
+    script.addEventListener('error', () => resolve(null));
+    document.head.appendChild(script);
+  });
+}
+
+let keywordIndex = null;
+const tabs = createTabs([$('zd-tab-toc'), $('zd-tab-index')], {
+  onShow: async (tab) => {
+    if (tab.id !== 'zd-tab-index' || keywordIndex) return;
+    const data = await loadKeywords();
+    keywordIndex = keywordIndex || createKeywordIndex({
+      input: $('zd-index-q'),
+      list: $('zd-index-list'),
+      empty: $('zd-index-empty'),
+      data,
+      language: (data && data.lang) || document.documentElement.lang,
+      onOpen: (id) => navigateTo(id),
+    });
+    keywordIndex.show();
+  },
+});
 
 // Topics outside the tree (their parent is excluded) are still reachable from search.
 const extraTopics = new Map();
-function rememberSearchTopics() {
-  for (const e of searchEntries()) {
-    if (e && typeof e.id === 'string' && !toc.has(e.id)) extraTopics.set(e.id, e);
-  }
+function rememberSearchTopics(data) {
+  const ids = data && Array.isArray(data.ids) ? data.ids : [];
+  ids.forEach((id, i) => {
+    if (typeof id === 'string' && !toc.has(id)) {
+      extraTopics.set(id, { id, title: String(data.titles[i] ?? ''), file: 'topics/' + id + '.html' });
+    }
+  });
 }
 
 function topicInfo(id) {
@@ -244,7 +303,10 @@ function setSideOpen(open, focusTree = true) {
   document.body.classList.toggle('zd-side-open', open);
   menu.setAttribute('aria-expanded', String(open));
   scrim.hidden = !open;
-  if (open && focusTree) toc.focusCurrent();
+  if (open && focusTree) {
+    if (tabs.current() === 'zd-tab-toc') toc.focusCurrent();
+    else $('zd-index-q').focus();
+  }
 }
 
 function closeSideOnNarrow() {
@@ -271,6 +333,9 @@ function storedWidth() {
 function setSideWidth(px, store) {
   const w = Math.max(160, Math.min(px, Math.floor(window.innerWidth * 0.7)));
   document.documentElement.style.setProperty('--zd-side-width', w + 'px');
+  const splitter = $('zd-splitter');
+  splitter.setAttribute('aria-valuenow', String(w));
+  splitter.setAttribute('aria-valuemax', String(Math.max(160, Math.floor(window.innerWidth * 0.7))));
   if (store) {
     try {
       localStorage.setItem('zd-side-width', String(w));
@@ -282,7 +347,7 @@ function setSideWidth(px, store) {
 
 (function initSplitter() {
   const splitter = $('zd-splitter');
-  if (storedWidth()) setSideWidth(storedWidth(), false);
+  setSideWidth(storedWidth() || side.getBoundingClientRect().width, false);
   splitter.addEventListener('pointerdown', (e) => {
     e.preventDefault();
     splitter.setPointerCapture(e.pointerId);
@@ -311,7 +376,7 @@ const search = createSearch({
   input: $('zd-q'),
   results: $('zd-results'),
   status: $('zd-status'),
-  tocList: $('zd-toc'),
+  browse: $('zd-browse'),
   onOpen: (id, terms) => navigateTo(id, terms),
   onResultsShown: () => {
     if (narrow.matches) setSideOpen(true, false);
@@ -319,8 +384,8 @@ const search = createSearch({
 });
 
 function startSearchIndex() {
-  rememberSearchTopics();
-  search.build(searchEntries());
+  rememberSearchTopics(window.__ZD_SEARCH_INDEX);
+  search.build(window.__ZD_SEARCH_INDEX);
   // A topic opened by hash before the index arrived may be one outside the tree.
   if (!state.currentId && idFromHash()) openFromHash();
 }
@@ -331,13 +396,13 @@ $('zd-brand').textContent = state.titleBase;
 openFromHelpContext();
 openFromHash();
 
-if (window.__ZD_SEARCH) {
+if (window.__ZD_SEARCH_INDEX) {
   startSearchIndex();
 } else {
   const script = $('zd-search-data');
   const failed = () => search.unavailable();
   if (script) {
-    script.addEventListener('load', () => (window.__ZD_SEARCH ? startSearchIndex() : failed()));
+    script.addEventListener('load', () => (window.__ZD_SEARCH_INDEX ? startSearchIndex() : failed()));
     script.addEventListener('error', failed);
   } else {
     failed();

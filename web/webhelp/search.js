@@ -1,11 +1,13 @@
-// Full-text search with MiniSearch: the index is built in short slices between frames,
-// so the page stays responsive while a large site is indexed, and results appear as
-// the reader types.
+// Full-text search with MiniSearch over the export's prebuilt index. Only its document
+// table and term list load with the page; a query loads the postings of the terms it can
+// match (prefix and typo-tolerant, by MiniSearch's own rules run over the term list),
+// and the snippets load the texts of the topics shown.
 import MiniSearch from 'minisearch';
 import { tokenizeForIndex, tokenizeQuery, processTerm, isCjkTerm, makeSnippet, escapeHtml } from './text.js';
+import { loadPart, expandTermEntry, textPartOf } from './searchdata.js';
+import { setShown } from './tabs.js';
 
 const MAX_RESULTS = 50;
-const SLICE_MS = 12;
 
 function fuzzyFor(term) {
   if (isCjkTerm(term) || term.length < 4) return false;
@@ -13,71 +15,93 @@ function fuzzyFor(term) {
 }
 
 // Pages usually repeat their title as a heading; the snippet starts after it.
-function withoutLeadingTitle(doc) {
-  const title = doc.title.trim();
-  if (title && doc.text.startsWith(title) && doc.text.length > title.length) return doc.text.slice(title.length).trimStart();
-  return doc.text;
+function withoutLeadingTitle(title, text) {
+  title = title.trim();
+  if (title && text.startsWith(title) && text.length > title.length) return text.slice(title.length).trimStart();
+  return text;
 }
 
-export function createSearch({ input, results, status, tocList, onOpen, onResultsShown }) {
-  let mini = null;
+const FIELDS = ['title', 'keywords', 'text'];
+
+const OPTIONS = {
+  idField: 'id',
+  fields: FIELDS,
+  storeFields: [],
+  tokenize: (text) => tokenizeForIndex(text),
+  processTerm,
+  searchOptions: {
+    boost: { title: 4, keywords: 3, text: 1 },
+    prefix: (term) => term.length > 1 || isCjkTerm(term),
+    fuzzy: fuzzyFor,
+    tokenize: (text) => tokenizeQuery(text),
+    processTerm,
+  },
+};
+
+// MiniSearch's serialised form around a set of term entries.
+function serialised(count, documentIds, fieldIds, fieldLength, averageFieldLength, index) {
+  return {
+    documentCount: count,
+    nextId: count,
+    documentIds,
+    fieldIds,
+    fieldLength,
+    averageFieldLength,
+    storedFields: {},
+    dirtCount: 0,
+    index,
+    serializationVersion: 2,
+  };
+}
+
+// The index as the export wrote it, or null when it is not one.
+function checkedIndex(data) {
+  if (!data || !Array.isArray(data.ids) || !Array.isArray(data.titles) || !Array.isArray(data.lengths)) return null;
+  if (!Array.isArray(data.terms) || !Array.isArray(data.texts) || !Array.isArray(data.averageFieldLength)) return null;
+  if (data.titles.length !== data.ids.length || data.lengths.length !== data.ids.length * FIELDS.length) return null;
+  return data;
+}
+
+export function createSearch({ input, results, status, browse, onOpen, onResultsShown }) {
+  let index = null;
+  let vocabulary = null; // MiniSearch with one "document" per term part: which parts a query needs
   let ready = false;
-  let entries = new Map();
+  const position = new Map(); // topic id -> document number
   let hits = [];
   let active = -1;
   let timer = 0;
-
-  const options = {
-    idField: 'id',
-    fields: ['title', 'keywords', 'text'],
-    storeFields: [],
-    tokenize: (text) => tokenizeForIndex(text),
-    processTerm,
-    searchOptions: {
-      boost: { title: 4, keywords: 3, text: 1 },
-      prefix: (term) => term.length > 1 || isCjkTerm(term),
-      fuzzy: fuzzyFor,
-      tokenize: (text) => tokenizeQuery(text),
-      processTerm,
-    },
-  };
+  let runs = 0; // the latest run wins; earlier ones finish unseen
 
   function setStatus(text) {
     status.textContent = text;
   }
 
-  function build(topics) {
-    mini = new MiniSearch(options);
-    entries = new Map();
-    const docs = [];
-    for (const t of topics) {
-      if (!t || typeof t.id !== 'string' || entries.has(t.id)) continue;
-      const doc = {
-        id: t.id,
-        title: String(t.title ?? ''),
-        keywords: String(t.keywords ?? ''),
-        text: String(t.text ?? ''),
-        file: String(t.file ?? 'topics/' + t.id + '.html'),
-      };
-      entries.set(t.id, doc);
-      docs.push(doc);
+  // Takes window.__ZD_SEARCH_INDEX; the term list is read in slices, so the page stays responsive.
+  async function build(data) {
+    index = checkedIndex(data);
+    if (!index) {
+      unavailable();
+      return;
     }
-    let i = 0;
-    const total = docs.length;
-    const step = () => {
-      const until = performance.now() + SLICE_MS;
-      while (i < total && performance.now() < until) mini.add(docs[i++]);
-      if (i < total) {
-        if (total > 500) setStatus('Preparing search\u2026 ' + Math.floor((i * 100) / total) + '%');
-        setTimeout(step, 0);
-        return;
+    index.ids.forEach((id, i) => position.set(id, i));
+    const parts = index.terms.length;
+    const partIds = {};
+    const partLength = {};
+    const terms = [];
+    for (let k = 0; k < parts; k++) {
+      partIds[k] = k;
+      partLength[k] = [1];
+      for (const term of String(index.terms[k]).split(' ')) {
+        if (term) terms.push([term, { 0: { [k]: 1 } }]);
       }
-      ready = true;
-      setStatus('');
-      input.dataset.ready = 'true';
-      if (input.value.trim()) run();
-    };
-    step();
+    }
+    // A short term list loads in one go; a long one in slices, so that the page keeps answering.
+    const load = terms.length > 2000 ? MiniSearch.loadJSAsync.bind(MiniSearch) : MiniSearch.loadJS.bind(MiniSearch);
+    vocabulary = await load(serialised(parts, partIds, { terms: 0 }, partLength, [1], terms), { ...OPTIONS, fields: ['terms'] });
+    ready = true;
+    setStatus('');
+    input.dataset.ready = 'true';
+    if (input.value.trim()) run();
   }
 
   function unavailable() {
@@ -85,25 +109,57 @@ export function createSearch({ input, results, status, tocList, onOpen, onResult
     input.disabled = true;
   }
 
-  function query(text) {
+  // The best topics for text, loading the term parts it needs.
+  async function query(text) {
+    const wanted = vocabulary.search(text, { combineWith: 'OR' });
+    const terms = new Set();
+    for (const r of wanted) for (const t of Object.keys(r.match)) terms.add(t);
+    const parts = await Promise.all(wanted.map((r) => loadPart('t', r.id)));
+    const entries = [];
+    for (const part of parts) {
+      for (const entry of part) if (terms.has(entry[0])) entries.push(expandTermEntry(entry));
+    }
+    // Only the topics the entries name take part; the counts and averages stay the whole
+    // index's, so the ranking is the same as over all of it.
+    const documentIds = {};
+    const fieldLength = {};
+    for (const [, fields] of entries) {
+      for (const counts of Object.values(fields)) {
+        for (const key in counts) {
+          const doc = Number(key);
+          if (documentIds[doc] === undefined) {
+            documentIds[doc] = index.ids[doc];
+            fieldLength[doc] = index.lengths.slice(doc * FIELDS.length, (doc + 1) * FIELDS.length);
+          }
+        }
+      }
+    }
+    const fieldIds = { title: 0, keywords: 1, text: 2 };
+    const mini = MiniSearch.loadJS(
+      serialised(index.ids.length, documentIds, fieldIds, fieldLength, index.averageFieldLength, entries),
+      OPTIONS,
+    );
     let found = mini.search(text, { combineWith: 'AND' });
     if (!found.length) found = mini.search(text, { combineWith: 'OR' });
     return found.slice(0, MAX_RESULTS);
   }
 
   function showResults(show) {
+    input.removeAttribute('aria-activedescendant'); // the hit it named is gone or redrawn
     results.hidden = !show;
-    tocList.hidden = show;
+    setShown(browse, !show);
     input.setAttribute('aria-expanded', String(show));
     if (show && onResultsShown) onResultsShown();
   }
 
-  function run() {
+  async function run() {
     const text = input.value.trim();
+    const run = ++runs;
     if (!text) {
       hits = [];
       active = -1;
       results.textContent = '';
+      results.removeAttribute('aria-busy');
       showResults(false);
       return;
     }
@@ -112,31 +168,63 @@ export function createSearch({ input, results, status, tocList, onOpen, onResult
       results.innerHTML = '<p class="zd-note">Preparing search\u2026</p>';
       return;
     }
-    hits = query(text);
+    let found;
+    try {
+      found = await query(text);
+    } catch {
+      if (run !== runs) return;
+      results.removeAttribute('aria-busy');
+      results.innerHTML = '<p class="zd-note">Part of the search index could not be loaded.</p>';
+      return;
+    }
+    if (run !== runs) return;
+    hits = found;
     active = -1;
     render(text);
+    fillSnippets(run);
   }
 
   function render(text) {
     if (!hits.length) {
+      results.removeAttribute('aria-busy');
       results.innerHTML = '<p class="zd-note">No topics found for \u201c' + escapeHtml(text) + '\u201d.</p>';
       return;
     }
     const html = [];
     hits.forEach((hit, i) => {
-      const doc = entries.get(hit.id);
-      const terms = hit.terms;
-      const title = makeSnippet(doc.title, terms, 200);
-      const snippet = makeSnippet(withoutLeadingTitle(doc), terms);
+      const title = makeSnippet(index.titles[position.get(hit.id)], hit.terms, 200);
       html.push(
         '<a class="zd-hit" role="option" id="zd-hit-' + i + '" aria-selected="false" data-index="' + i +
           '" href="#' + escapeHtml(encodeURIComponent(hit.id)) + '">' +
           '<span class="zd-hit-title">' + title + '</span>' +
-          '<span class="zd-hit-text">' + snippet + '</span></a>',
+          '<span class="zd-hit-text"></span></a>',
       );
     });
+    results.setAttribute('aria-busy', 'true');
     results.innerHTML = '<p class="zd-note">' + hits.length + (hits.length === MAX_RESULTS ? '+' : '') +
       (hits.length === 1 ? ' topic' : ' topics') + '</p>' + html.join('');
+  }
+
+  // Snippets follow the titles as the texts of their topics arrive.
+  function fillSnippets(run) {
+    const shown = results.querySelectorAll('.zd-hit-text');
+    const byPart = new Map();
+    hits.forEach((hit, i) => {
+      const doc = position.get(hit.id);
+      const part = textPartOf(index.texts, doc);
+      if (!byPart.has(part)) byPart.set(part, []);
+      byPart.get(part).push({ hit, doc, el: shown[i] });
+    });
+    const loads = Array.from(byPart, ([part, items]) => loadPart('x', part).then((texts) => {
+      if (run !== runs) return;
+      for (const { hit, doc, el } of items) {
+        const text = String(texts[doc - index.texts[part]] ?? '');
+        el.innerHTML = makeSnippet(withoutLeadingTitle(index.titles[doc], text), hit.terms);
+      }
+    }, () => {}));
+    Promise.all(loads).then(() => {
+      if (run === runs) results.removeAttribute('aria-busy');
+    });
   }
 
   function setActive(i) {
@@ -157,7 +245,8 @@ export function createSearch({ input, results, status, tocList, onOpen, onResult
 
   input.addEventListener('input', () => {
     clearTimeout(timer);
-    timer = setTimeout(run, entries.size > 2000 ? 120 : 40);
+    results.setAttribute('aria-busy', 'true'); // what it shows is out of date until the run ends
+    timer = setTimeout(run, 40);
   });
   input.addEventListener('keydown', (e) => {
     if (e.key === 'ArrowDown') {
@@ -169,8 +258,8 @@ export function createSearch({ input, results, status, tocList, onOpen, onResult
     } else if (e.key === 'Enter') {
       e.preventDefault();
       clearTimeout(timer);
-      if (ready && !hits.length) run();
-      open(active >= 0 ? active : 0);
+      if (ready && !hits.length) run().then(() => open(0));
+      else open(active >= 0 ? active : 0);
     } else if (e.key === 'Escape') {
       input.value = '';
       run();

@@ -122,15 +122,41 @@ export function createToc(list, roots, { onOpen }) {
     li.classList.add('zd-current');
     setTabStop(li);
     const row = li.firstElementChild;
-    const box = list.closest('.zd-side') || list;
+    const box = list.closest('.zd-panel') || list;
     const r = row.getBoundingClientRect();
     const b = box.getBoundingClientRect();
     if (r.top < b.top || r.bottom > b.bottom) row.scrollIntoView({ block: 'nearest' });
   }
 
-  function visibleItems() {
-    return Array.from(list.querySelectorAll('[role="treeitem"]')).filter((li) => li.offsetParent !== null);
+  // The rows a reader sees, walked through the model rather than the page, so that a key
+  // press costs the same in a tree of ten thousand topics as in one of ten.
+  function siblingsOf(node) {
+    return node.parent ? node.parent.children : rootNodes;
   }
+
+  function nextVisible(node) {
+    if (node.children.length && isExpanded(node)) return node.children[0];
+    for (let n = node; n; n = n.parent) {
+      const siblings = siblingsOf(n);
+      const at = siblings.indexOf(n);
+      if (at + 1 < siblings.length) return siblings[at + 1];
+    }
+    return null;
+  }
+
+  function lastVisibleIn(node) {
+    let n = node;
+    while (n.children.length && isExpanded(n)) n = n.children[n.children.length - 1];
+    return n;
+  }
+
+  function previousVisible(node) {
+    const siblings = siblingsOf(node);
+    const at = siblings.indexOf(node);
+    return at > 0 ? lastVisibleIn(siblings[at - 1]) : node.parent;
+  }
+
+  const itemOf = (node) => (node ? items.get(node.id) : null);
 
   function focusItem(li) {
     if (!li) return;
@@ -158,19 +184,14 @@ export function createToc(list, roots, { onOpen }) {
     const li = e.target.closest('[role="treeitem"]');
     if (!li || e.altKey || e.ctrlKey || e.metaKey) return;
     const node = nodes.get(li.dataset.id);
-    const visible = () => visibleItems();
     let handled = true;
     switch (e.key) {
-      case 'ArrowDown': {
-        const v = visible();
-        focusItem(v[v.indexOf(li) + 1]);
+      case 'ArrowDown':
+        focusItem(itemOf(nextVisible(node)));
         break;
-      }
-      case 'ArrowUp': {
-        const v = visible();
-        focusItem(v[v.indexOf(li) - 1]);
+      case 'ArrowUp':
+        focusItem(itemOf(previousVisible(node)));
         break;
-      }
       case 'ArrowRight':
         if (node.children.length && !isExpanded(node)) setExpanded(node, true);
         else if (node.children.length) focusItem(items.get(node.children[0].id));
@@ -180,13 +201,11 @@ export function createToc(list, roots, { onOpen }) {
         else if (node.parent) focusItem(items.get(node.parent.id));
         break;
       case 'Home':
-        focusItem(visible()[0]);
+        focusItem(itemOf(rootNodes[0]));
         break;
-      case 'End': {
-        const v = visible();
-        focusItem(v[v.length - 1]);
+      case 'End':
+        focusItem(itemOf(rootNodes.length ? lastVisibleIn(rootNodes[rootNodes.length - 1]) : null));
         break;
-      }
       case 'Enter':
       case ' ':
         onOpen(node.id);
@@ -213,6 +232,21 @@ export function createToc(list, roots, { onOpen }) {
       return chain;
     },
     select,
+    // The reader's place: { open: [ids of open branches], scroll }.
+    place: () => ({
+      open: Array.from(items.values()).filter((li) => li.getAttribute('aria-expanded') === 'true')
+        .map((li) => li.dataset.id),
+      scroll: (list.closest('.zd-panel') || list).scrollTop,
+    }),
+    restorePlace: (place) => {
+      if (!place || !Array.isArray(place.open)) return;
+      for (const id of place.open) {
+        const node = nodes.get(id);
+        if (node) setExpanded(node, true);
+      }
+      const box = list.closest('.zd-panel') || list;
+      if (Number.isFinite(place.scroll)) box.scrollTop = place.scroll;
+    },
     focusCurrent: () => focusItem(items.get(selectedId) || list.querySelector('[role="treeitem"]')),
   };
 }

@@ -1,0 +1,119 @@
+// The WebHelp viewer with large sites: publishes gen_project sites with folivane-cli and
+// times, in headless Chromium, how long a reader waits from opening index.html to the first
+// result of a query typed at once, from disk and from a local HTTP server; with the viewer's
+// JavaScript heap after the answer and the longest task that blocked the page.
+//
+//   node bench/webhelp_viewer.mjs [--bin build/bin] [--runs 3] [sizes...]   (default 2000 10000)
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { launchBrowser } from '../tests/web/lib/browser.mjs';
+
+const args = process.argv.slice(2);
+function option(name, fallback) {
+  const at = args.indexOf(name);
+  if (at < 0) return fallback;
+  const value = args[at + 1];
+  args.splice(at, 2);
+  return value;
+}
+const bin = path.resolve(option('--bin', 'build/bin'));
+const runs = Number(option('--runs', '3'));
+const sizes = args.length ? args.map(Number) : [2000, 10000];
+// A word of every generated page, a prefix and a typo: each loads different parts.
+const QUERIES = ['password', 'configur', 'pasword'];
+
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.json': 'application/json' };
+
+function serve(root) {
+  const server = createServer((req, res) => {
+    const rel = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    const file = path.join(root, path.normalize(rel).replace(/^(\.\.[/\\])+/, ''));
+    try {
+      const body = readFileSync(file);
+      res.writeHead(200, { 'content-type': TYPES[path.extname(file)] || 'application/octet-stream' });
+      res.end(body);
+    } catch {
+      res.writeHead(404);
+      res.end();
+    }
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+function publish(work, n) {
+  const dir = path.join(work, 'n' + n);
+  execFileSync(path.join(bin, 'gen_project'), [String(n), dir], { stdio: 'ignore' });
+  execFileSync(path.join(bin, 'folivane-cli'), ['webhelp', path.join(dir, 'Generated.fvp')], {
+    env: { ...process.env, APPDATA: path.join(work, 'appdata'), FOLIVANE_NO_OPEN: '1' },
+    stdio: 'ignore',
+  });
+  return path.join(dir, 'Generated', 'build', 'webhelp');
+}
+
+// Notes the time the first result shows and every long task, from the page's own clock.
+function watchPage() {
+  window.__bench = { firstResult: 0, longest: 0 };
+  new PerformanceObserver((list) => {
+    for (const e of list.getEntries()) window.__bench.longest = Math.max(window.__bench.longest, e.duration);
+  }).observe({ type: 'longtask', buffered: true });
+  new MutationObserver(() => {
+    if (!window.__bench.firstResult && document.querySelector('#zd-results .zd-hit')) {
+      window.__bench.firstResult = performance.now();
+    }
+  }).observe(document, { childList: true, subtree: true });
+}
+
+async function measure(browser, url, query) {
+  const context = await browser.newContext({ viewport: { width: 1200, height: 800 } });
+  const page = await context.newPage();
+  await page.addInitScript(watchPage);
+  await page.goto(url, { waitUntil: 'commit' });
+  // The reader types as soon as the box is there.
+  await page.waitForSelector('#zd-q', { state: 'attached' });
+  await page.fill('#zd-q', query);
+  await page.waitForFunction(() => window.__bench.firstResult > 0, null, { timeout: 120000, polling: 20 });
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('HeapProfiler.collectGarbage');
+  await cdp.send('Performance.enable');
+  const { metrics } = await cdp.send('Performance.getMetrics');
+  const heap = metrics.find((m) => m.name === 'JSHeapUsedSize').value;
+  await page.waitForTimeout(300); // tasks still running after the answer count too
+  const { firstResult, longest } = await page.evaluate(() => window.__bench);
+  await context.close();
+  return { firstResult, heap, longest };
+}
+
+const median = (xs) => xs.slice().sort((a, b) => a - b)[Math.floor(xs.length / 2)];
+
+const work = mkdtempSync(path.join(tmpdir(), 'folivane-bench-viewer-'));
+const browser = await launchBrowser();
+try {
+  console.log('topics  from   query      first result (ms, median of ' + runs + ')  JS heap (MB)  longest task (ms)');
+  for (const n of sizes) {
+    const site = publish(work, n);
+    const server = await serve(site);
+    const bases = {
+      file: pathToFileURL(path.join(site, 'index.html')).href,
+      http: `http://127.0.0.1:${server.address().port}/index.html`,
+    };
+    for (const [from, url] of Object.entries(bases)) {
+      for (const query of QUERIES) {
+        const samples = [];
+        for (let i = 0; i < runs; i++) samples.push(await measure(browser, url, query));
+        const first = median(samples.map((s) => s.firstResult));
+        const heap = Math.max(...samples.map((s) => s.heap)) / (1024 * 1024);
+        const longest = Math.max(...samples.map((s) => s.longest));
+        console.log(`${String(n).padEnd(7)} ${from.padEnd(6)} ${query.padEnd(10)} ${first.toFixed(0).padStart(8)}` +
+          `${heap.toFixed(1).padStart(36)}${longest.toFixed(0).padStart(19)}`);
+      }
+    }
+    server.close();
+  }
+} finally {
+  await browser.close();
+  rmSync(work, { recursive: true, force: true });
+}
