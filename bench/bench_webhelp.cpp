@@ -9,8 +9,8 @@
 #include <fcntl.h>
 
 #include <chrono>
-#include <map>
 
+#include "BenchProjects.h"
 #include "uDocModel.h"
 #include "uExportWebHelp.h"
 #include "uPlatform.h"
@@ -25,17 +25,6 @@ std::string BenchRoot() {
     return std::string(::mkdtemp(tmpl));
   }();
   return dir;
-}
-
-// One generated project per size, made by gen_project beside this binary.
-std::string GeneratedProject(int n) {
-  static std::map<int, std::string> made;
-  auto it = made.find(n);
-  if (it != made.end()) return it->second;
-  const std::string dir = EnsureDir(PathJoin(BenchRoot(), "n" + std::to_string(n)));
-  const TProcessResult r = RunProcessAndWait(PathJoin(ExecutableDir(), "gen_project"), {std::to_string(n), dir});
-  if (r.exitCode != 0) throw EFolivaneError("gen_project failed: " + r.output);
-  return made[n] = PathJoin(dir, "Generated.fvp");
 }
 
 // One run of the CLI: wall time, and the peak resident memory of that process alone.
@@ -71,7 +60,7 @@ TChildRun RunCli(const std::string& file) {
 
 void BM_CliWebHelp(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const std::string file = GeneratedProject(n);
+  const std::string file = GeneratedProjectFile(n);
   RunCli(file);  // the first run creates the output files; the timed runs replace them, as users do
   double seconds = 0;
   double cpuSeconds = 0;
@@ -99,7 +88,7 @@ void BM_ExportWebHelp(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   TDocProject project;
   TProjectSettings settings;
-  OpenProjectFile(GeneratedProject(n), project, settings);
+  OpenProjectFile(GeneratedProjectFile(n), project, settings);
   const std::string out = EnsureDir(PathJoin(BenchRoot(), "out" + std::to_string(n)));
   ExportWebHelp(project, out);
   for (auto _ : state) ExportWebHelp(project, out);

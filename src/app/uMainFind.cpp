@@ -3,7 +3,6 @@
 #include <QDockWidget>
 #include <QPointer>
 #include <QTimer>
-#include <algorithm>
 
 #include "uFindBar.h"
 #include "uMain.h"
@@ -116,12 +115,9 @@ void TfrmMain::UndoReplaceClick() {
 }
 
 void TfrmMain::ShowReplacedTexts(const std::vector<TTopicChange>& changes) {
-  const bool listChanged = std::any_of(changes.begin(), changes.end(), [](const TTopicChange& c) {
-    return c.titleChange || c.keywords || c.indexEntries;
-  });
   MarkProjectDirty();
   // Titles, keywords and index entries are saved with the pages already written.
-  if (listChanged) SaveProject(Project());
+  if (ChangesTopicList(changes)) SaveProject(Project());
   RebuildAndSelect(CurrentTopicID());
   LoadTopicIntoEditor(CurrentTopicID());
 }

@@ -4,7 +4,6 @@
 #include <unordered_map>
 
 #include "uCliCommands.h"
-#include "uHelpContext.h"
 #include "uJson.h"
 #include "uLinkChecker.h"
 #include "uProjectCheck.h"
@@ -45,18 +44,11 @@ std::string RelativeToProject(const TDocProject& project, const std::string& pat
   return !root.empty() && StartsWith(path, root) ? path.substr(root.size()) : path;
 }
 
-// The link check's issues: those of each page, then the help-context findings, which
-// CheckLinks lists after all of them and which live in the topic list.
+// The link check's issues, each in the file it names: a page, or the topic list.
 std::vector<TProjectFinding> LinkFindings(const TDocProject& project) {
-  const std::vector<TLinkIssue> issues = CheckLinks(project, TerminalProgress("Checking links"));
-  const size_t helpContext = std::min(HelpContextIssues(project).size(), issues.size());
   std::vector<TProjectFinding> findings;
-  for (size_t i = 0; i < issues.size(); ++i) {
-    const TLinkIssue& issue = issues[i];
-    const std::string file = i + helpContext >= issues.size() || !project.HasTopic(issue.TopicID)
-                                 ? RelativeToProject(project, TopicsJsonPath(project.RootPath()))
-                                 : RelativeToProject(project, project.GetTopic(issue.TopicID).HtmlPath());
-    findings.push_back({file, issue.TopicID, issue.TopicTitle, issue.Issue});
+  for (const TLinkIssue& issue : CheckLinks(project, TerminalProgress("Checking links"))) {
+    findings.push_back({RelativeToProject(project, issue.File), issue.TopicID, issue.TopicTitle, issue.Issue});
   }
   return findings;
 }

@@ -1,6 +1,5 @@
 // folivane-cli find PROJECT PATTERN [options]
 // folivane-cli replace PROJECT PATTERN REPLACEMENT [options] [--dry-run]
-#include <algorithm>
 #include <iostream>
 
 #include "uCliCommands.h"
@@ -85,11 +84,7 @@ int RunReplace(const std::vector<std::string>& args) {
   for (const TTopicChange& change : changes) count += change.count;
   if (!parsed.dryRun && !changes.empty()) {
     ApplyTopicChanges(project, changes, true);
-    // Titles, keywords and index entries live in the topic list; pages alone leave it as it is.
-    const bool listChanged = std::any_of(changes.begin(), changes.end(), [](const TTopicChange& c) {
-      return c.titleChange || c.keywords || c.indexEntries;
-    });
-    if (listChanged) SaveProject(project);
+    if (ChangesTopicList(changes)) SaveProject(project);  // pages alone leave the topic list as it is
   }
   text += FormatText(parsed.dryRun ? "Would replace %s matches in %s topics.\n" : "Replaced %s matches in %s topics.\n",
                      {std::to_string(count), std::to_string(changes.size())});

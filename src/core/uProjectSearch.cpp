@@ -234,3 +234,8 @@ void ApplyTopicChanges(TDocProject& project, const std::vector<TTopicChange>& ch
     if (change.indexEntries) topic.IndexEntries() = next(*change.indexEntries);
   }
 }
+
+bool ChangesTopicList(const std::vector<TTopicChange>& changes) {
+  return std::any_of(changes.begin(), changes.end(),
+                     [](const TTopicChange& c) { return c.titleChange || c.keywords || c.indexEntries; });
+}

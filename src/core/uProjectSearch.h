@@ -69,6 +69,9 @@ std::vector<TTopicChange> PlanReplacement(const TDocProject& project, const std:
                                           const TUnsavedPages* unsaved = nullptr,
                                           const TMatchChooser& chosen = nullptr);
 
+// Whether the changes touch titles, keywords or index entries, which live in meta/topics.json.
+bool ChangesTopicList(const std::vector<TTopicChange>& changes);
+
 // Puts the changes in place (after = true) or takes them back (after = false): titles,
 // keywords and index entries into the model; pages and headers into their files, each
 // written atomically, except pages the writer has not saved, which go to unsaved. A file

@@ -87,7 +87,7 @@ class TTopicChecker {
   TTopicChecker(const TDocProject& project) : FProject(project), FInside(project.RootPath()) {}
 
   void Check(const TTopic& topic, std::vector<TLinkIssue>& issues) {
-    auto add = [&](const std::string& text) { issues.push_back({topic.ID(), topic.Title(), text}); };
+    auto add = [&](const std::string& text) { issues.push_back({topic.ID(), topic.Title(), text, topic.HtmlPath()}); };
     if (!FileExists(topic.HtmlPath())) {
       add("Missing HTML file: " + topic.HtmlPath());
       return;
@@ -158,7 +158,7 @@ std::vector<TLinkIssue> CheckLinks(const TDocProject& project, const TProgressCa
     if (progress) progress(i + 1, total);
   }
   for (const THelpContextIssue& issue : HelpContextIssues(project)) {
-    issues.push_back({issue.topic->ID(), issue.topic->Title(), issue.text});
+    issues.push_back({issue.topic->ID(), issue.topic->Title(), issue.text, TopicsJsonPath(project.RootPath())});
   }
   return issues;
 }

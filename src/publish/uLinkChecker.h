@@ -13,6 +13,7 @@ struct TLinkIssue {
   std::string TopicID;
   std::string TopicTitle;
   std::string Issue;
+  std::string File;  // where the writer mends it: the topic's page, or meta/topics.json
 };
 
 // Reads every topic file from disk, topics in tree order (topics outside the tree last,
