@@ -1,4 +1,5 @@
-// folivane-cli check FILE.fvp [--format text|json]: every project check in one run, for CI.
+// folivane-cli check FILE.fvp [--profile NAME|--all-profiles] [--format text|json]: every project check in one run, for
+// CI.
 #include <algorithm>
 #include <iostream>
 #include <unordered_map>
@@ -7,6 +8,7 @@
 #include "uJson.h"
 #include "uLinkChecker.h"
 #include "uProjectCheck.h"
+#include "uPublishOutput.h"
 #include "uStorage.h"
 
 namespace {
@@ -19,10 +21,12 @@ enum class TCheckFormat { Text, Json };
 struct TCheckArguments {
   std::string projectFile;
   TCheckFormat format = TCheckFormat::Text;
+  TProfileChoice profiles;
 };
 
-TCheckArguments ParseCheckArguments(const std::vector<std::string>& args) {
+TCheckArguments ParseCheckArguments(std::vector<std::string> args) {
   TCheckArguments parsed;
+  parsed.profiles = TakeProfileOptions(args);
   std::vector<std::string> positional;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--format") {
@@ -48,6 +52,9 @@ std::string RelativeToProject(const TDocProject& project, const std::string& pat
 std::vector<TProjectFinding> LinkFindings(const TDocProject& project) {
   std::vector<TProjectFinding> findings;
   for (const TLinkIssue& issue : CheckLinks(project, TerminalProgress("Checking links"))) {
+    findings.push_back({RelativeToProject(project, issue.File), issue.TopicID, issue.TopicTitle, issue.Issue});
+  }
+  for (const TLinkIssue& issue : CheckLinksToLeftOutTopics(project)) {
     findings.push_back({RelativeToProject(project, issue.File), issue.TopicID, issue.TopicTitle, issue.Issue});
   }
   return findings;
@@ -80,13 +87,23 @@ std::vector<TProjectFinding> RunProjectChecks(const TDocProject& project, const 
   return findings;
 }
 
-std::string FindingsJson(const std::vector<TProjectFinding>& findings) {
+// A finding of one profile's build ("" for the project as it is).
+struct TProfileFinding {
+  std::string profile;
+  TProjectFinding finding;
+};
+
+std::string FindingsJson(const std::vector<TProfileFinding>& findings) {
   TJsonWriter w;
   w.BeginObject();
   w.Key("findings");
   w.BeginArray();
-  for (const TProjectFinding& f : findings) {
+  for (const auto& [profile, f] : findings) {
     w.BeginObject();
+    if (!profile.empty()) {
+      w.Key("profile");
+      w.String(profile);
+    }
     w.Key("file");
     w.String(f.file);
     w.Key("topicId");
@@ -102,29 +119,40 @@ std::string FindingsJson(const std::vector<TProjectFinding>& findings) {
   return w.Text() + "\n";
 }
 
-std::string FindingsText(const std::vector<TProjectFinding>& findings) {
+std::string FindingsText(const std::vector<TProfileFinding>& findings) {
   if (findings.empty()) return "No problems found.\n";
   std::string text;
-  for (const TProjectFinding& f : findings) text += f.file + ": " + f.topicTitle + ": " + f.message + "\n";
+  for (const auto& [profile, f] : findings) {
+    text +=
+        (profile.empty() ? "" : "profile " + profile + ": ") + f.file + ": " + f.topicTitle + ": " + f.message + "\n";
+  }
   return text;
 }
 
 int RunCheck(const std::vector<std::string>& args) {
   const TCheckArguments parsed = ParseCheckArguments(args);
-  TDocProject project;
+  TDocProject opened;
   TProjectSettings settings;
-  OpenProjectArgument({parsed.projectFile}, project, settings);
-  const std::vector<TProjectFinding> findings = RunProjectChecks(project, ReadStore(project));
+  OpenProjectArgument({parsed.projectFile}, opened, settings);
+  std::vector<TProfileFinding> findings;
+  // Each profile is checked as it publishes: its conditions and variables, its topics.
+  for (const std::optional<TBuildProfile>& profile : ChosenProfiles(opened, parsed.profiles)) {
+    TDocProject project;
+    OpenProjectForBuild(parsed.projectFile, profile ? &*profile : nullptr, project, settings);
+    for (TProjectFinding& f : RunProjectChecks(project, ReadStore(project))) {
+      findings.push_back({profile ? profile->Name : "", std::move(f)});
+    }
+  }
   std::cout << (parsed.format == TCheckFormat::Json ? FindingsJson(findings) : FindingsText(findings)) << std::flush;
   return findings.empty() ? kExitOk : kExitFindings;
 }
 
 const TCliRegistrar registrar({"check",
-                               "check FILE.fvp [--format text|json]",
+                               "check FILE.fvp [--profile NAME|--all-profiles] [--format text|json]",
                                "Runs every project check for CI: links, missing topic files, help IDs, undefined "
                                "or unclosed variables, snippets and conditions, pictures without alternative "
                                "text, empty topics and headings that skip a level; one \"file: topic: message\" "
-                               "line each, or JSON.",
+                               "line each, or JSON. With profiles, each profile is checked as it publishes.",
                                RunCheck,
                                {{kExitFindings, "the check ran and found problems"}}});
 

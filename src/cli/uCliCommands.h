@@ -3,10 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "uBuildProfile.h"
 #include "uDocModel.h"
 #include "uProjectSettings.h"
 #include "uUtils.h"
@@ -58,3 +60,20 @@ void PrintWarnings(const std::vector<std::string>& warnings);
 // opening it warns of. Raises ECliUsage for wrong arguments, EFolivaneError for a project
 // that cannot be read.
 void OpenProjectArgument(const std::vector<std::string>& args, TDocProject& project, TProjectSettings& settings);
+
+// --profile NAME and --all-profiles, which the publishing commands and check share.
+struct TProfileChoice {
+  std::string name;  // "" with all false: the project as it is
+  bool all = false;
+};
+// Takes the two options out of args; raises ECliUsage when both are given or a name is missing.
+TProfileChoice TakeProfileOptions(std::vector<std::string>& args);
+// The profiles the choice names, read from the project: one null entry for the project
+// as it is. Raises EFolivaneError for an unknown name or when --all-profiles finds none.
+std::vector<std::optional<TBuildProfile>> ChosenProfiles(const TDocProject& project, const TProfileChoice& choice);
+
+// A publishing command: the formats given (each profile's own outputs when formats is
+// empty) for the project as it is or for each chosen profile, one line per output, and
+// with profiles a summary. A failing profile does not stop the others; it makes the exit
+// code 1.
+int RunPublishing(std::vector<std::string> args, const std::vector<TOutputFormat>& formats);

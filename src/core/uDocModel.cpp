@@ -22,6 +22,12 @@ void RemoveFirst(TStringList& list, const std::string& id) {
 
 std::string NewTopicID() { return NewGuidHex(); }
 
+std::string BuildFolder(const TDocProject& project) {
+  const std::string build = PathJoin(project.RootPath(), "build");
+  const std::string& profile = project.BuildChoices().Profile;
+  return profile.empty() ? build : PathJoin(build, profile);
+}
+
 std::string TopicPagePath(const std::string& projectRoot, const std::string& id) {
   return IncludeTrailingDelimiter(projectRoot) + "topics/" + SafeFileName(id) + ".html";
 }

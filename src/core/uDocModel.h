@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 using TStringList = std::vector<std::string>;
@@ -37,6 +38,10 @@ class TTopic {
   // The symbolic name of the same ("IDH_PRINT_DIALOG"); empty when it has none.
   const std::string& HelpAlias() const { return FHelpAlias; }
   void SetHelpAlias(const std::string& v) { FHelpAlias = v; }
+  // The reusable-content condition the topic is published under: when it is off, the
+  // topic and its subtopics are left out of every output. Empty for always.
+  const std::string& Condition() const { return FCondition; }
+  void SetCondition(const std::string& v) { FCondition = v; }
 
  private:
   std::string FID;
@@ -51,6 +56,7 @@ class TTopic {
   bool FExcludePdf = false;
   int FHelpId = 0;
   std::string FHelpAlias;
+  std::string FCondition;
 };
 
 // The largest help ID: the HTML Help API takes a signed 32-bit number.
@@ -75,6 +81,14 @@ using TTopicLeaver = std::function<void(const TTopic& topic, int depth)>;
 // SafeFileName, so an id read from a file can never name a path outside the topics folder.
 std::string TopicPagePath(const std::string& projectRoot, const std::string& id);
 
+// What a build profile sets for one publishing run, over the project's own values. A
+// project as loaded has none: it publishes into build/ with its own condition values.
+struct TBuildChoices {
+  std::string Profile;  // the profile's name, which is also its folder under build/
+  std::vector<std::pair<std::string, bool>> Conditions;
+  std::vector<std::pair<std::string, std::string>> Variables;
+};
+
 class TDocProject {
  public:
   TDocProject() = default;
@@ -91,6 +105,8 @@ class TDocProject {
   const TStringList& RootTopicIDs() const { return FRootTopicIDs; }
   const std::string& StyleProfile() const { return FStyleProfile; }
   void SetStyleProfile(const std::string& v) { FStyleProfile = v; }
+  const TBuildChoices& BuildChoices() const { return FBuildChoices; }
+  void SetBuildChoices(TBuildChoices v) { FBuildChoices = std::move(v); }
 
   // Title "Untitled Documentation", profile "default", no topics; RootPath stays.
   void Clear();
@@ -129,7 +145,11 @@ class TDocProject {
   TTopicMap FTopics;
   TStringList FRootTopicIDs;
   std::string FStyleProfile = "default";
+  TBuildChoices FBuildChoices;
 };
+
+// Where the outputs go: build/ in the project folder, or build/<profile>/ for a profile's run.
+std::string BuildFolder(const TDocProject& project);
 
 // 32 upper-case hexadecimal digits of a new random GUID.
 std::string NewTopicID();

@@ -102,7 +102,7 @@ class TTopicsReader : public TSax {
   TStringList* FListTarget = nullptr;
 
   std::unique_ptr<TTopic> FTopic;
-  std::string FId, FTitle, FParentId, FHelpId, FHelpAlias;
+  std::string FId, FTitle, FParentId, FHelpId, FHelpAlias, FCondition;
   bool FExcludeWeb = false, FExcludeChm = false, FExcludePdf = false;
   std::unordered_set<std::string> FIds;
 
@@ -124,6 +124,7 @@ class TTopicsReader : public TSax {
     if (k == "index") return List(FTopic->IndexEntries());
     if (k == "helpId") return Target(FHelpId);
     if (k == "helpAlias") return Target(FHelpAlias);
+    if (k == "condition") return Target(FCondition);
     return TPending::Skip;
   }
 
@@ -205,6 +206,7 @@ class TTopicsReader : public TSax {
       FParentId.clear();
       FHelpId.clear();
       FHelpAlias.clear();
+      FCondition.clear();
       FExcludeWeb = FExcludeChm = FExcludePdf = false;
       return Push(TFrame::Topic), true;
     }
@@ -255,6 +257,7 @@ class TTopicsReader : public TSax {
     }
     topic.SetHelpId(helpId);
     topic.SetHelpAlias(FHelpAlias);
+    topic.SetCondition(Trim(FCondition));
     return true;
   }
 
@@ -326,6 +329,10 @@ std::string TopicsJsonText(const TDocProject& project) {
     if (!t->HelpAlias().empty()) {
       w.Key("helpAlias");
       w.String(t->HelpAlias());
+    }
+    if (!t->Condition().empty()) {
+      w.Key("condition");
+      w.String(t->Condition());
     }
     w.EndObject();
   }

@@ -130,7 +130,7 @@ TStringList MergeList(const TStringList* base, const TStringList& ours, const TS
 bool SameProperties(const TTopic& a, const TTopic& b) {
   return a.Title() == b.Title() && a.Keywords() == b.Keywords() && a.IndexEntries() == b.IndexEntries() &&
          a.ExcludeWeb() == b.ExcludeWeb() && a.ExcludeChm() == b.ExcludeChm() && a.ExcludePdf() == b.ExcludePdf() &&
-         a.HelpId() == b.HelpId() && a.HelpAlias() == b.HelpAlias();
+         a.HelpId() == b.HelpId() && a.HelpAlias() == b.HelpAlias() && a.Condition() == b.Condition();
 }
 
 struct TMergedTopic {
@@ -227,6 +227,12 @@ class TTopicsMerger {
     if (conflict) {
       Conflict(ours, FormatText("help alias \"%s\" in ours and \"%s\" in theirs; ours kept",
                                 {ours.HelpAlias(), theirs.HelpAlias()}));
+    }
+    conflict = false;
+    merged.SetCondition(Pick(base ? &base->Condition() : nullptr, ours.Condition(), theirs.Condition(), conflict));
+    if (conflict) {
+      Conflict(ours, FormatText("published under condition \"%s\" in ours and \"%s\" in theirs; ours kept",
+                                {ours.Condition(), theirs.Condition()}));
     }
 
     conflict = false;

@@ -189,7 +189,7 @@ void AppendContextSections(const std::vector<THelpContextEntry>& entries, std::v
 }  // namespace
 
 std::string ChmOutputFolder(const TDocProject& project) {
-  return PathJoin(PathJoin(project.RootPath(), "build"), "chm");
+  return PathJoin(BuildFolder(project), "chm");
 }
 
 std::string ChmFilePath(const TDocProject& project) { return PathJoin(ChmOutputFolder(project), "help.chm"); }

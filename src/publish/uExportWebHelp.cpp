@@ -308,7 +308,7 @@ void WriteContextMap(const TDocProject& project, const std::string& outDir) {
 }  // namespace
 
 std::string WebHelpOutputFolder(const TDocProject& project) {
-  return PathJoin(PathJoin(project.RootPath(), "build"), "webhelp");
+  return PathJoin(BuildFolder(project), "webhelp");
 }
 
 std::string BuildWebHelpTocJson(const TDocProject& project) {

@@ -1,6 +1,7 @@
 #include "uLinkChecker.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -159,6 +160,49 @@ std::vector<TLinkIssue> CheckLinks(const TDocProject& project, const TProgressCa
   }
   for (const THelpContextIssue& issue : HelpContextIssues(project)) {
     issues.push_back({issue.topic->ID(), issue.topic->Title(), issue.text, TopicsJsonPath(project.RootPath())});
+  }
+  return issues;
+}
+
+namespace {
+
+// The topics each output publishes: a topic's exclusion takes its subtree with it.
+std::array<std::unordered_set<std::string>, 3> PublishedPerOutput(const TDocProject& project) {
+  std::array<std::unordered_set<std::string>, 3> published;
+  const std::array<bool (TTopic::*)() const, 3> excluded = {&TTopic::ExcludeWeb, &TTopic::ExcludeChm,
+                                                            &TTopic::ExcludePdf};
+  for (size_t i = 0; i < excluded.size(); ++i) {
+    project.WalkTopics([&](const TTopic& t, int) {
+      if ((t.*excluded[i])()) return TWalkAction::SkipChildren;
+      published[i].insert(t.ID());
+      return TWalkAction::Descend;
+    });
+  }
+  return published;
+}
+
+}  // namespace
+
+std::vector<TLinkIssue> CheckLinksToLeftOutTopics(const TDocProject& project) {
+  static const char* const kOutputNames[] = {"WebHelp", "CHM", "PDF"};
+  const auto published = PublishedPerOutput(project);
+  const TFolderBoundary inside(project.RootPath());
+  std::vector<TLinkIssue> issues;
+  for (const TTopic* topic : project.TopicsInTreeOrder()) {
+    if (!FileExists(topic->HtmlPath()) || !inside.Holds(topic->HtmlPath())) continue;
+    for (const std::string& id : ExtractDocLinkIds(ReadTextFileUtf8(topic->HtmlPath()))) {
+      if (!project.HasTopic(id)) continue;
+      std::string outputs;
+      for (size_t i = 0; i < published.size(); ++i) {
+        if (published[i].count(topic->ID()) && !published[i].count(id)) {
+          outputs += (outputs.empty() ? "" : ", ") + std::string(kOutputNames[i]);
+        }
+      }
+      if (outputs.empty()) continue;
+      issues.push_back({topic->ID(), topic->Title(),
+                        "Link to a topic left out of " + outputs + ": " + project.GetTopic(id).Title(),
+                        topic->HtmlPath()});
+    }
   }
   return issues;
 }

@@ -22,6 +22,11 @@ struct TLinkIssue {
 // exists but cannot be read raises. progress gets (topics done, total).
 std::vector<TLinkIssue> CheckLinks(const TDocProject& project, const TProgressCallback& progress = nullptr);
 
+// Internal links that a published topic holds to a topic the same output leaves out (by
+// its flags, a parent's, or what a build profile left out): dead links for the reader.
+// One issue per link and output set, in tree order; missing or unreadable pages are skipped.
+std::vector<TLinkIssue> CheckLinksToLeftOutTopics(const TDocProject& project);
+
 // Whether a src/href value names a local file the checker should look for: web and
 // mail addresses, doc: links, anchors and any other URL scheme are not.
 bool IsLocalReference(const std::string& value);

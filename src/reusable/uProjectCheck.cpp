@@ -136,8 +136,14 @@ std::vector<TProjectFinding> CheckProjectPages(const TDocProject& project, const
   const TFolderBoundary inside(project.RootPath());
   std::vector<TProjectFinding> findings;
   if (progress) progress(0, total);
+  const std::string topicList = RelativeToProject(project, TopicsJsonPath(project.RootPath()));
   for (int i = 0; i < total; ++i) {
     const TTopic& topic = *topics[static_cast<size_t>(i)];
+    if (!topic.Condition().empty() && !IsConditionDefined(store, topic.Condition())) {
+      findings.push_back(
+          {topicList, topic.ID(), topic.Title(),
+           "Undefined condition of the topic: " + topic.Condition() + " (the topic is never published)"});
+    }
     if (FileExists(topic.HtmlPath()) && inside.Holds(topic.HtmlPath())) {
       const std::string file = RelativeToProject(project, topic.HtmlPath());
       for (std::string& message : CheckPageHtml(ReadTextFileUtf8(topic.HtmlPath()), store)) {

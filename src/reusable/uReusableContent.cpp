@@ -56,8 +56,30 @@ bool TReusableProjectContent::LoadFromProject(const TDocProject& project) {
   Clear();
   if (project.RootPath().empty()) return true;
   const std::string path = ReusableContentPath(project);
-  if (!FileExists(path)) return true;
-  return LoadFromJsonText(ReadTextFileUtf8(path), path);
+  const bool parsed = !FileExists(path) || LoadFromJsonText(ReadTextFileUtf8(path), path);
+  ApplyBuildChoices(project.BuildChoices());
+  return parsed;
+}
+
+void TReusableProjectContent::ApplyBuildChoices(const TBuildChoices& choices) {
+  for (const auto& [name, enabled] : choices.Conditions) {
+    auto it = std::find_if(FConditions.begin(), FConditions.end(),
+                           [&name = name](const TReusableCondition& c) { return SameName(c.Name, name); });
+    if (it == FConditions.end()) {
+      FConditions.push_back({name, enabled});
+    } else {
+      it->Enabled = enabled;
+    }
+  }
+  for (const auto& [name, value] : choices.Variables) {
+    auto it = std::find_if(FVariables.begin(), FVariables.end(),
+                           [&name = name](const TReusableVariable& v) { return SameName(v.Name, name); });
+    if (it == FVariables.end()) {
+      FVariables.push_back({name, value});
+    } else {
+      it->Value = value;
+    }
+  }
 }
 
 bool TReusableProjectContent::LoadFromJsonText(std::string_view text, const std::string& fileNameForErrors) {
@@ -140,6 +162,11 @@ bool TReusableProjectContent::ConditionEnabled(const std::string& name, bool def
     if (SameName(c.Name, name)) return c.Enabled;
   }
   return defaultValue;
+}
+
+bool IsConditionDefined(const TReusableProjectContent& store, const std::string& name) {
+  const auto& all = store.Conditions();
+  return std::any_of(all.begin(), all.end(), [&name](const TReusableCondition& c) { return SameName(c.Name, name); });
 }
 
 // ---------------------------------------------------------------------------
@@ -434,7 +461,7 @@ struct TStoreCache {
   std::shared_ptr<const TReusableProjectContent> store;
 };
 
-std::shared_ptr<const TReusableProjectContent> LoadStore(const TDocProject& project) {
+std::shared_ptr<const TReusableProjectContent> LoadFileStore(const TDocProject& project) {
   static TStoreCache cache;
   const std::string path = ReusableContentPath(project);
   if (!FileExists(path)) return std::make_shared<const TReusableProjectContent>();
@@ -447,6 +474,16 @@ std::shared_ptr<const TReusableProjectContent> LoadStore(const TDocProject& proj
   cache.bytes = std::move(bytes);
   cache.store = store;
   return store;
+}
+
+// The file's store with the project's build choices over it.
+std::shared_ptr<const TReusableProjectContent> LoadStore(const TDocProject& project) {
+  std::shared_ptr<const TReusableProjectContent> store = LoadFileStore(project);
+  const TBuildChoices& choices = project.BuildChoices();
+  if (choices.Conditions.empty() && choices.Variables.empty()) return store;
+  auto chosen = std::make_shared<TReusableProjectContent>(*store);
+  chosen->ApplyBuildChoices(choices);
+  return chosen;
 }
 
 }  // namespace

@@ -41,7 +41,10 @@ class TReusableProjectContent {
   // not JSON leave the store empty; a top level that is not an object, or a list member
   // that is not an array, raises EFolivaneError (entries read before it stay).
   // False only for text that is not JSON, which a caller about to save must not replace.
+  // The project's build choices (a profile's run) are then set over the values read.
   bool LoadFromProject(const TDocProject& project);
+  // Sets the choices' condition and variable values, adding those the store lacks.
+  void ApplyBuildChoices(const TBuildChoices& choices);
   // Fills the store from the text of a reusable_content.json file (same rules).
   bool LoadFromJsonText(std::string_view text, const std::string& fileNameForErrors = "");
   // Writes compact pure-ASCII JSON; entries with a blank name are not written.
@@ -59,6 +62,9 @@ class TReusableProjectContent {
   std::vector<TReusableSnippet> FSnippets;
   std::vector<TReusableCondition> FConditions;
 };
+
+// Whether the store (build choices included) has a condition of that name.
+bool IsConditionDefined(const TReusableProjectContent& store, const std::string& name);
 
 // The whole expansion of one page for publishing: snippets, conditions, variables, then
 // the editor's markers. An empty page or a project without root path is returned as is.
