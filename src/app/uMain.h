@@ -123,6 +123,9 @@ class TfrmMain : public QMainWindow {
   void btnExportChmClick();
   void btnExportPdfClick();
   void OpenOutputFolderClick();
+  void PublishCurrentProfileClick();
+  void PublishAllProfilesClick();
+  void BuildProfilesClick();
   void btnCheckLinksClick();
   void btnTopicLinkClick();
 
@@ -147,6 +150,7 @@ class TfrmMain : public QMainWindow {
   void ShowTopicSelectedQuietly(const std::string& id);
   // Shows the topic's properties; from then on what is typed there applies to it at once.
   void ShowTopicProperties(const std::string& id);
+  std::vector<std::string> ProjectConditionNames() const;
   void ApplyTopicProperties(const std::string& id);
   // A selection made in the tree keeps the keyboard there: the editor does not take it.
   bool TreeKeepsFocus() const;
@@ -266,9 +270,10 @@ class TfrmMain : public QMainWindow {
   QAction *actUndo = nullptr, *actRedo = nullptr, *actCut = nullptr, *actCopy = nullptr, *actPaste = nullptr,
           *actDelete = nullptr, *actSelectAll = nullptr;
   QAction *actWebHelp = nullptr, *actChm = nullptr, *actPdf = nullptr, *actOpenOutputFolder = nullptr,
-          *actCheckLinks = nullptr;
+          *actCheckLinks = nullptr, *actPublishProfile = nullptr, *actPublishAllProfiles = nullptr;
+  QMenu* mnuBuildProfile = nullptr;  // Publish > Build Profile, filled when shown
   QAction *actProjectSettings = nullptr, *actReusableContent = nullptr, *actCleanUpFormatting = nullptr,
-          *actNumberHelpContexts = nullptr;
+          *actNumberHelpContexts = nullptr, *actBuildProfiles = nullptr;
   QAction *actFind = nullptr, *actFindNext = nullptr, *actFindPrevious = nullptr, *actFindInProject = nullptr,
           *actUndoReplace = nullptr;
   class TFindBar* barFind = nullptr;
@@ -327,7 +332,14 @@ class TfrmMain : public QMainWindow {
   // The topic selected after id is removed: the next sibling, else the previous, else the parent.
   std::string NeighbourAfterRemoval(const std::string& id) const;
   // Publishing helpers (uMainPublish.cpp).
+  // The build folder of the current profile (build/ when none is chosen).
   std::string OutputFolder() const;
+  std::unique_ptr<TDocProject> PrepareBuild(const std::string& profileName, TProjectSettings& settings);
+  void PublishProfiles(const std::vector<std::string>& names);
+  void FillBuildProfileMenu();
+  void SelectBuildProfile(const std::string& name);
+  // The profile the publishing commands build; "" for the project as it is.
+  std::string FCurrentProfile;
   bool SavedForPublishing();
   void RunExport(const std::string& caption, const std::function<void(const TProgressCallback&)>& work);
 

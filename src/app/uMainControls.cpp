@@ -168,6 +168,11 @@ void TfrmMain::CreateMenus() {
   actChm = add(mnuPublish, "publish-chm", &TfrmMain::btnExportChmClick);
   actPdf = add(mnuPublish, "publish-pdf", &TfrmMain::btnExportPdfClick);
   mnuPublish->addSeparator();
+  mnuBuildProfile = mnuPublish->addMenu(QString());
+  connect(mnuBuildProfile, &QMenu::aboutToShow, this, [this] { Guard([this] { FillBuildProfileMenu(); }); });
+  actPublishProfile = add(mnuPublish, nullptr, &TfrmMain::PublishCurrentProfileClick);
+  actPublishAllProfiles = add(mnuPublish, nullptr, &TfrmMain::PublishAllProfilesClick);
+  mnuPublish->addSeparator();
   actOpenOutputFolder = add(mnuPublish, "folder-open", &TfrmMain::OpenOutputFolderClick);
   actCheckLinks = add(mnuPublish, "check-links", &TfrmMain::btnCheckLinksClick);
 
@@ -176,6 +181,7 @@ void TfrmMain::CreateMenus() {
   actReusableContent = add(mnuTools, "variables", &TfrmMain::btnVariablesConditionsSnippetsClick);
   actCleanUpFormatting = add(mnuTools, nullptr, &TfrmMain::CleanUpFormattingClick);
   actNumberHelpContexts = add(mnuTools, nullptr, &TfrmMain::NumberHelpContextsClick);
+  actBuildProfiles = add(mnuTools, nullptr, &TfrmMain::BuildProfilesClick);
   mnuTools->addSeparator();
   mnuLanguage = mnuTools->addMenu(AppIcon("language"), QString());
 
@@ -304,6 +310,7 @@ void TfrmMain::NameControls() {
       NAMED(mnuMoveTopic),
       NAMED(mnuEdit),
       NAMED(mnuPublish),
+      NAMED(mnuBuildProfile),
       NAMED(mnuTools),
       NAMED(mnuLanguage),
       NAMED(mnuHelp),
@@ -337,6 +344,9 @@ void TfrmMain::NameControls() {
       NAMED(actPdf),
       NAMED(actOpenOutputFolder),
       NAMED(actCheckLinks),
+      NAMED(actPublishProfile),
+      NAMED(actPublishAllProfiles),
+      NAMED(actBuildProfiles),
       NAMED(actProjectSettings),
       NAMED(actReusableContent),
       NAMED(actCleanUpFormatting),

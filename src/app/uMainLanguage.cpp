@@ -71,7 +71,8 @@ void TfrmMain::ApplyTranslation() {
   const std::pair<QMenu*, const char*> menus[] = {
       {mnuFile, "File"},         {mnuTopic, "Topic"},     {mnuMoveTopic, "Move"},
       {mnuEdit, "Edit"},         {mnuPublish, "Publish"}, {mnuTools, "Tools"},
-      {mnuLanguage, "Language"}, {mnuHelp, "Help"},       {mnuOpenRecent, "Open Recent"}};
+      {mnuLanguage, "Language"}, {mnuHelp, "Help"},       {mnuOpenRecent, "Open Recent"},
+      {mnuBuildProfile, "Build Profile"}};
   for (const auto& [menu, text] : menus) menu->setTitle(Tr(text));
   const std::pair<QAction*, const char*> items[] = {
       {actNewProject, "New Project"},
@@ -102,6 +103,9 @@ void TfrmMain::ApplyTranslation() {
       {actPdf, "PDF"},
       {actOpenOutputFolder, "Open Output Folder"},
       {actCheckLinks, "Check Links"},
+      {actPublishProfile, "Publish Current Profile"},
+      {actPublishAllProfiles, "Publish All Profiles"},
+      {actBuildProfiles, "Build Profiles..."},
       {actProjectSettings, "Project Settings..."},
       {actReusableContent, "Variables, Snippets, Conditions..."},
       {actCleanUpFormatting, "Clean Up Formatting..."},

@@ -83,6 +83,7 @@ void TfrmMain::ForgetProjectState() {
   // Removed topics can be put back only into the project they came from.
   FRemovedBranches.clear();
   UpdateUndoRemoveTopic();
+  FCurrentProfile.clear();
 }
 
 void TfrmMain::CaptureEditorTexts() {

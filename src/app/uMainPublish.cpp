@@ -1,5 +1,12 @@
-// The Publish menu: WebHelp, CHM, PDF, the output folder and the link check.
+// The Publish menu: WebHelp, CHM, PDF for the project or a build profile, every output of
+// the profiles, the output folder and the link check.
+#include <QActionGroup>
 #include <QApplication>
+#include <QMenu>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
 
 #include "uChmCompiler.h"
 #include "uExportChm.h"
@@ -7,6 +14,8 @@
 #include "uExportWebHelp.h"
 #include "uLinkChecker.h"
 #include "uMain.h"
+#include "uPublishOutput.h"
+#include "uTopicsJson.h"
 #include "uPlatform.h"
 #include "uQtText.h"
 #include "uStorage.h"
@@ -75,7 +84,12 @@ class TProgressScope {
 
 }  // namespace
 
-std::string TfrmMain::OutputFolder() const { return PathJoin(Project().RootPath(), "build"); }
+std::string TfrmMain::OutputFolder() const {
+  TDocProject probe;
+  probe.SetRootPath(Project().RootPath());
+  probe.SetBuildChoices({FCurrentProfile, {}, {}});
+  return BuildFolder(probe);
+}
 
 void TfrmMain::RunExport(const std::string& caption, const std::function<void(const TProgressCallback&)>& work) {
   const TProgressScope progress(*FDialogs, caption);
@@ -94,13 +108,27 @@ bool TfrmMain::SavedForPublishing() {
   return !Trim(FOpenProject.FileName()).empty();
 }
 
+// What a build publishes: a copy of the project with the profile's choices (or the
+// project's own), so that nothing a profile leaves out touches the project being edited.
+std::unique_ptr<TDocProject> TfrmMain::PrepareBuild(const std::string& profileName, TProjectSettings& settings) {
+  std::optional<TBuildProfile> profile;
+  if (!profileName.empty()) profile = LoadProfile(Project(), profileName);
+  auto built = std::make_unique<TDocProject>();
+  CopyProjectStructure(Project(), *built);
+  ApplyBuildProfile(*built, profile ? &*profile : nullptr);
+  settings = ProfileSettings(Settings(), profile ? &*profile : nullptr);
+  return built;
+}
+
 void TfrmMain::btnExportWebClick() {
   if (!SavedForPublishing()) return;
   FlushProjectToDisk();
+  TProjectSettings settings;
+  const std::unique_ptr<TDocProject> built = PrepareBuild(FCurrentProfile, settings);
   std::string index;
   std::vector<std::string> leftOut;
-  RunExport(TranslateText("Publishing WebHelp..."), [this, &index, &leftOut](const TProgressCallback& progress) {
-    index = PublishWebHelp(Project(), &Settings(), progress, &leftOut);
+  RunExport(TranslateText("Publishing WebHelp..."), [&](const TProgressCallback& progress) {
+    index = PublishWebHelp(*built, &settings, progress, &leftOut);
   });
   ShowStatus(TranslateText("WebHelp exported: ") + index);
   ReportLeftOut(*FDialogs, leftOut);
@@ -113,10 +141,12 @@ void TfrmMain::btnExportWebClick() {
 void TfrmMain::btnExportChmClick() {
   if (!SavedForPublishing()) return;
   btnSaveClick();
+  TProjectSettings settings;
+  const std::unique_ptr<TDocProject> built = PrepareBuild(FCurrentProfile, settings);
   TChmQuestions questions(*FDialogs);
   TChmCommandResult result;
-  RunExport(TranslateText("Publishing CHM..."), [this, &questions, &result](const TProgressCallback& progress) {
-    result = RunChmCommand(Project(), &questions, progress);
+  RunExport(TranslateText("Publishing CHM..."), [&](const TProgressCallback& progress) {
+    result = RunChmCommand(*built, &questions, progress);
   });
   switch (result.outcome) {
     case TChmCommandResult::Done:
@@ -135,20 +165,98 @@ void TfrmMain::btnExportChmClick() {
 void TfrmMain::btnExportPdfClick() {
   if (!SavedForPublishing()) return;
   btnSaveClick();
+  TProjectSettings settings;
+  const std::unique_ptr<TDocProject> built = PrepareBuild(FCurrentProfile, settings);
   // The export creates the folder, once it has made sure that no link takes it elsewhere.
-  const std::string out = PathJoin(Project().RootPath(), "build/pdf");
+  const std::string out = PathJoin(BuildFolder(*built), "pdf");
   std::vector<std::string> leftOut;
   std::string pdf;
   // The export opens the PDF it printed.
-  RunExport(TranslateText("Publishing PDF..."), [this, &out, &leftOut, &pdf](const TProgressCallback& progress) {
+  RunExport(TranslateText("Publishing PDF..."), [&](const TProgressCallback& progress) {
     TPdfExportOptions options;
     options.OpenPdf = true;
     options.Progress = progress;
     options.Warnings = &leftOut;
-    pdf = ExportPdf(Project(), out, options);
+    pdf = ExportPdf(*built, out, options);
   });
   ShowStatus(TranslateText("PDF exported: ") + pdf);
   ReportLeftOut(*FDialogs, leftOut);
+}
+
+// Every output of each profile named, one after the other; a failing output is reported
+// at the end and does not stop the others. Opens nothing: there may be many.
+void TfrmMain::PublishProfiles(const std::vector<std::string>& names) {
+  if (!SavedForPublishing()) return;
+  btnSaveClick();
+  std::vector<std::string> done, failed, leftOut;
+  TChmQuestions questions(*FDialogs);
+  for (const std::string& name : names) {
+    TProjectSettings settings;
+    const std::unique_ptr<TDocProject> built = PrepareBuild(name, settings);
+    for (const TOutputFormat format : LoadProfile(Project(), name).Outputs) {
+      const std::string what = name + ": " + OutputFormatCaption(format);
+      try {
+        RunExport(FormatText(TranslateText("Publishing %s..."), {what}), [&](const TProgressCallback& progress) {
+          done.push_back(what + " " + PublishOutput(format, *built, settings, {progress, &questions, &leftOut}));
+        });
+      } catch (const EAbort&) {
+        throw;
+      } catch (const std::exception& e) {
+        failed.push_back(what + ": " + e.what());
+      }
+    }
+  }
+  ReportLeftOut(*FDialogs, leftOut);
+  std::string text = FormatText(TranslateText("Outputs published: %d"), {std::to_string(done.size())});
+  for (const std::string& line : done) text += "\n" + line;
+  if (!failed.empty()) {
+    text += "\n\n" + FormatText(TranslateText("Outputs that failed: %d"), {std::to_string(failed.size())});
+    for (const std::string& line : failed) text += "\n" + line;
+  }
+  FDialogs->ShowMessage(failed.empty() ? TMessageKind::Information : TMessageKind::Error, text);
+  ShowStatus(FormatText(TranslateText("Outputs published: %d"), {std::to_string(done.size())}));
+}
+
+void TfrmMain::PublishCurrentProfileClick() {
+  if (FCurrentProfile.empty()) {
+    FDialogs->ShowMessage(TMessageKind::Information,
+                          TranslateText("Choose a build profile first (Publish > Build Profile)."));
+    return;
+  }
+  PublishProfiles({FCurrentProfile});
+}
+
+void TfrmMain::PublishAllProfilesClick() {
+  const std::vector<std::string> names = ListProfileNames(Project());
+  if (names.empty()) {
+    FDialogs->ShowMessage(TMessageKind::Information,
+                          TranslateText("The project has no build profiles. Create them with Tools > Build "
+                                        "Profiles."));
+    return;
+  }
+  PublishProfiles(names);
+}
+
+// The Build Profile submenu: the project as it is, then each profile; the chosen one checked.
+void TfrmMain::FillBuildProfileMenu() {
+  mnuBuildProfile->clear();
+  auto* group = new QActionGroup(mnuBuildProfile);
+  std::vector<std::string> names{""};
+  for (const std::string& n : ListProfileNames(Project())) names.push_back(n);
+  if (std::find(names.begin(), names.end(), FCurrentProfile) == names.end()) FCurrentProfile.clear();
+  for (const std::string& name : names) {
+    QAction* item = mnuBuildProfile->addAction(name.empty() ? Tr("None (the project as it is)") : ToQ(name));
+    item->setCheckable(true);
+    item->setChecked(name == FCurrentProfile);
+    group->addAction(item);
+    connect(item, &QAction::triggered, this, [this, name] { SelectBuildProfile(name); });
+  }
+}
+
+void TfrmMain::SelectBuildProfile(const std::string& name) {
+  FCurrentProfile = name;
+  ShowStatus(name.empty() ? TranslateText("Publishing the project as it is")
+                          : FormatText(TranslateText("Publishing with the build profile %s"), {name}));
 }
 
 void TfrmMain::OpenOutputFolderClick() {

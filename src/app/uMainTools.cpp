@@ -1,5 +1,8 @@
-// The Tools menu: project settings, cleaning up the formatting of older topics, and
-// numbering the topics for context-sensitive help.
+// The Tools menu: project settings, build profiles, cleaning up the formatting of older
+// topics, and numbering the topics for context-sensitive help.
+#include <algorithm>
+
+#include "uConditionReport.h"
 #include "uFormattingCleanup.h"
 #include "uHelpContext.h"
 #include "uMain.h"
@@ -16,6 +19,34 @@ void TfrmMain::btnProjectSettingsClick() {
   ApplySpellCheck();
   ApplyHeaderBgToAllTopics(ColorToHtml(Settings().DefaultHeaderBgColor));
   MarkProjectDirty();
+}
+
+// The profiles as the dialog leaves them: files of removed (or renamed) profiles go, every
+// other profile is written. A profile file that cannot be read stops the command before
+// the dialog opens, so that OK cannot replace what the writer has not seen.
+void TfrmMain::BuildProfilesClick() {
+  if (Trim(Project().RootPath()).empty()) return;
+  std::vector<std::string> warnings;
+  std::vector<TBuildProfile> profiles = LoadProfiles(Project(), &warnings);
+  for (const std::string& w : warnings) FDialogs->ShowMessage(TMessageKind::Warning, w);
+  TReusableProjectContent store;
+  store.LoadFromProject(Project());
+  TBuildProfilesContext context;
+  for (const TReusableCondition& c : store.Conditions()) context.conditions.emplace_back(c.Name, c.Enabled);
+  for (const TReusableVariable& v : store.Variables()) context.variables.emplace_back(v.Name, v.Value);
+  context.report = [this, store](const std::vector<TBuildProfile>& edited) {
+    return ConditionReportText(BuildConditionReport(Project(), store, edited), !edited.empty());
+  };
+  std::vector<std::string> before;
+  for (const TBuildProfile& p : profiles) before.push_back(p.Name);
+  if (!FDialogs->EditBuildProfiles(profiles, context)) return;
+  for (const std::string& name : before) {
+    const bool kept = std::any_of(profiles.begin(), profiles.end(),
+                                  [&name](const TBuildProfile& p) { return p.Name == name; });
+    if (!kept) DeleteProfile(Project(), name);
+  }
+  for (const TBuildProfile& p : profiles) SaveProfile(Project(), p);
+  ShowStatus(FormatText(TranslateText("Build profiles saved: %d"), {std::to_string(profiles.size())}));
 }
 
 void TfrmMain::SaveConfirmedSettings() {

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "uMain.h"
+#include "uReusableContent.h"
+#include "uTopicPropertiesPanel.h"
 #include "uQtText.h"
 #include "uStorage.h"
 #include "uTopicEditorSession.h"
@@ -194,7 +196,20 @@ void TfrmMain::ShowTopicProperties(const std::string& id) {
   if (!Project().HasTopic(id)) return;
   // Whatever the panel still holds belongs to the topic it was showing.
   if (id != pnlTopics->PropertiesTopicID()) TopicPropertiesEdited();
+  pnlTopics->PropertiesBox()->SetConditionNames(ProjectConditionNames());
   pnlTopics->ShowProperties(Project().GetTopic(id));
+}
+
+// The names the condition box offers; a damaged file offers none (the box still takes a name).
+std::vector<std::string> TfrmMain::ProjectConditionNames() const {
+  std::vector<std::string> names;
+  try {
+    TReusableProjectContent store;
+    store.LoadFromProject(Project());
+    for (const TReusableCondition& c : store.Conditions()) names.push_back(c.Name);
+  } catch (const std::exception&) {
+  }
+  return names;
 }
 
 // Every edit of the panel reaches the topic at once: nothing waits for Apply.

@@ -1,6 +1,7 @@
 #include "uTopicPropertiesPanel.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,6 +61,12 @@ TTopicPropertiesPanel::TTopicPropertiesPanel(QWidget* parent) : QGroupBox(parent
   FHelpAlias = new QLineEdit(this);
   FHelpAlias->setObjectName("edHelpAlias");
   FHelpAliasLabel->setBuddy(FHelpAlias);
+  FConditionLabel = new QLabel(this);
+  FCondition = new QComboBox(this);
+  FCondition->setObjectName("cbTopicCondition");
+  FCondition->setEditable(true);
+  FCondition->setInsertPolicy(QComboBox::NoInsert);
+  FConditionLabel->setBuddy(FCondition);
   FHelpProblem = new QLabel(this);
   FHelpProblem->setObjectName("lblHelpContextProblem");
   FHelpProblem->setWordWrap(true);
@@ -71,6 +78,8 @@ TTopicPropertiesPanel::TTopicPropertiesPanel(QWidget* parent) : QGroupBox(parent
   helpGrid->addWidget(FHelpId, 0, 1);
   helpGrid->addWidget(FHelpAliasLabel, 1, 0);
   helpGrid->addWidget(FHelpAlias, 1, 1);
+  helpGrid->addWidget(FConditionLabel, 2, 0);
+  helpGrid->addWidget(FCondition, 2, 1);
   FApply = new QPushButton(this);
   FApply->setObjectName("btnApplyProps");
   FLayout->addWidget(FKeywordsLabel);
@@ -100,6 +109,10 @@ TTopicPropertiesPanel::TTopicPropertiesPanel(QWidget* parent) : QGroupBox(parent
     });
     connect(field, &QLineEdit::editingFinished, this, edited);
   }
+  // Like the help fields: stored when the writer leaves the box or picks a name, never
+  // half typed.
+  connect(FCondition->lineEdit(), &QLineEdit::editingFinished, this, edited);
+  connect(FCondition, &QComboBox::activated, this, edited);
   connect(FApply, &QPushButton::clicked, this, &TTopicPropertiesPanel::ApplyClicked);
   Retranslate();
 }
@@ -113,7 +126,16 @@ void TTopicPropertiesPanel::ShowTopic(const TTopic& topic) {
   FExcludePdf->setChecked(topic.ExcludePdf());
   FHelpId->setText(topic.HelpId() != 0 ? QString::number(topic.HelpId()) : QString());
   FHelpAlias->setText(ToQ(topic.HelpAlias()));
+  FCondition->setEditText(ToQ(topic.Condition()));
   ShowHelpProblem("");
+}
+
+void TTopicPropertiesPanel::SetConditionNames(const std::vector<std::string>& names) {
+  const TScopedFlag filling(FFilling);
+  const QString current = FCondition->currentText();
+  FCondition->clear();
+  for (const std::string& name : names) FCondition->addItem(ToQ(name));
+  FCondition->setEditText(current);
 }
 
 void TTopicPropertiesPanel::Clear() {
@@ -123,6 +145,7 @@ void TTopicPropertiesPanel::Clear() {
   for (QCheckBox* box : {FExcludeWeb, FExcludeChm, FExcludePdf}) box->setChecked(false);
   FHelpId->clear();
   FHelpAlias->clear();
+  FCondition->setEditText(QString());
   ShowHelpProblem("");
 }
 
@@ -133,16 +156,18 @@ TTopicPropertyValues TTopicPropertiesPanel::Values() const {
           FExcludeChm->isChecked(),
           FExcludePdf->isChecked(),
           Trim(FromQ(FHelpId->text())),
-          Trim(FromQ(FHelpAlias->text()))};
+          Trim(FromQ(FHelpAlias->text())),
+          Trim(FromQ(FCondition->currentText()))};
 }
 
 bool TTopicPropertiesPanel::StoreInto(const TDocProject& project, TTopic& topic) {
   TTopicPropertyValues v = Values();
   const bool helpChanged = StoreHelpContext(project, topic, v);
   if (v.keywords == topic.Keywords() && v.indexEntries == topic.IndexEntries() && v.excludeWeb == topic.ExcludeWeb() &&
-      v.excludeChm == topic.ExcludeChm() && v.excludePdf == topic.ExcludePdf()) {
+      v.excludeChm == topic.ExcludeChm() && v.excludePdf == topic.ExcludePdf() && v.condition == topic.Condition()) {
     return helpChanged;
   }
+  topic.SetCondition(v.condition);
   topic.Keywords() = std::move(v.keywords);
   topic.IndexEntries() = std::move(v.indexEntries);
   topic.SetExcludeWeb(v.excludeWeb);
@@ -188,6 +213,9 @@ void TTopicPropertiesPanel::Retranslate() {
   FHelpAlias->setPlaceholderText(Tr("none"));
   const QString helpTip = Tr("The number and the name by which a program opens this topic (context-sensitive help)");
   for (QWidget* w : {static_cast<QWidget*>(FHelpId), static_cast<QWidget*>(FHelpAlias)}) w->setToolTip(helpTip);
+  FConditionLabel->setText(Tr("Condition:"));
+  FCondition->lineEdit()->setPlaceholderText(Tr("always published"));
+  FCondition->setToolTip(Tr("The topic and its subtopics are published only while this condition is on"));
   FApply->setText(Tr("Apply"));
 }
 

@@ -1,5 +1,5 @@
 // The properties box under the topic tree: a topic's keywords, index entries,
-// exclusions, and the help ID and alias a program opens it by. It shows one topic's values and says when the writer
+// exclusions, the condition it is published under, and the help ID and alias a program opens it by. It shows one topic's values and says when the writer
 // edits them; the window decides which topic they belong to.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include "uDocModel.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -23,6 +24,7 @@ struct TTopicPropertyValues {
   bool excludePdf = false;
   std::string helpId;  // as typed
   std::string helpAlias;
+  std::string condition;  // "" for always
 };
 
 class TTopicPropertiesPanel : public QGroupBox {
@@ -44,6 +46,8 @@ class TTopicPropertiesPanel : public QGroupBox {
   // Puts the panel's own texts in the current language.
   void Retranslate();
   void FocusFirstField();
+  // The conditions the condition box offers (the project's); what a topic holds stays.
+  void SetConditionNames(const std::vector<std::string>& names);
   // Adds a widget below the topic's fields (the project's style profile box).
   void AddBelow(QWidget* widget);
 
@@ -65,6 +69,8 @@ class TTopicPropertiesPanel : public QGroupBox {
   QLineEdit* FHelpId;
   QLabel* FHelpAliasLabel;
   QLineEdit* FHelpAlias;
+  QLabel* FConditionLabel;
+  QComboBox* FCondition;
   QLabel* FHelpProblem;
   QPushButton* FApply;
   bool FFilling = false;

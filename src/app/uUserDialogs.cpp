@@ -292,6 +292,13 @@ bool TQtUserDialogs::EditProjectSettings(TProjectSettings& settings, const std::
   return SettingsEditor() ? SettingsEditor()(FParent, settings, projectRoot) : false;
 }
 
+bool TQtUserDialogs::EditBuildProfiles(std::vector<TBuildProfile>& profiles, const TBuildProfilesContext& context) {
+  TDlgBuildProfiles dialog(FParent, profiles, context);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  profiles = dialog.Profiles();
+  return true;
+}
+
 void TQtUserDialogs::ShowFindings(const std::string& caption, const std::string& summary,
                                   const std::vector<TFindingRow>& rows,
                                   std::function<void(const std::string& topicID)> onActivate) {

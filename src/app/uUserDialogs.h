@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "uDlgBuildProfiles.h"
 #include "uEditorBridge.h"
 #include "uHelpContext.h"
 #include "uProjectSearch.h"
@@ -69,6 +70,8 @@ class IUserDialogs {
   virtual bool EditImageProperties(TImageProperties& image) = 0;
   // The project settings dialog; true when closed with OK (settings changed in place).
   virtual bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) = 0;
+  // Tools > Build Profiles; true when closed with OK (profiles changed in place).
+  virtual bool EditBuildProfiles(std::vector<TBuildProfile>& profiles, const TBuildProfilesContext& context) = 0;
   // A list of findings; activating a row with a topic calls onActivate with its ID.
   virtual void ShowFindings(const std::string& caption, const std::string& summary,
                             const std::vector<TFindingRow>& rows,
@@ -101,6 +104,7 @@ class TQtUserDialogs : public IUserDialogs {
   TLinkAnswer EditLink(std::string& url, bool existing) override;
   bool EditImageProperties(TImageProperties& image) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;
+  bool EditBuildProfiles(std::vector<TBuildProfile>& profiles, const TBuildProfilesContext& context) override;
   void ShowFindings(const std::string& caption, const std::string& summary, const std::vector<TFindingRow>& rows,
                     std::function<void(const std::string& topicID)> onActivate) override;
   TProgressCallback BeginProgress(const std::string& caption) override;

@@ -360,3 +360,14 @@ bool ReadTopicsJson(std::string_view text, const std::string& path, const std::s
   if (!reader.loadError.empty()) throw EFolivaneError(reader.loadError);
   return true;
 }
+
+void CopyProjectStructure(const TDocProject& from, TDocProject& to) {
+  to.Clear();
+  to.SetRootPath(from.RootPath());
+  to.SetTitle(from.Title());
+  to.SetStyleProfile(from.StyleProfile());
+  // The text was written by this program a moment ago: it reads back or this is a bug.
+  if (!ReadTopicsJson(TopicsJsonText(from), "meta/topics.json", from.RootPath(), to, nullptr)) {
+    throw EFolivaneError("Cannot copy the project's topics");
+  }
+}

@@ -17,3 +17,7 @@ std::string TopicsJsonText(const TDocProject& project);
 // (letters, digits, "-" and "_") raise an error naming path.
 bool ReadTopicsJson(std::string_view text, const std::string& path, const std::string& folder, TDocProject& project,
                     std::string* error);
+
+// A copy of the project's structure (root path, title, style profile, topics) for a
+// publishing run to prepare without touching the project the window edits.
+void CopyProjectStructure(const TDocProject& from, TDocProject& to);

@@ -90,6 +90,10 @@ bool TScriptedUserDialogs::EditProjectSettings(TProjectSettings& settings, const
   return settingsEditor ? settingsEditor(settings) : false;
 }
 
+bool TScriptedUserDialogs::EditBuildProfiles(std::vector<TBuildProfile>& profiles, const TBuildProfilesContext&) {
+  return profilesEditor ? profilesEditor(profiles) : false;
+}
+
 void TScriptedUserDialogs::ShowFindings(const std::string&, const std::string& summary,
                                         const std::vector<TFindingRow>& rows,
                                         std::function<void(const std::string& topicID)> onActivate) {

@@ -32,6 +32,7 @@ class TScriptedUserDialogs : public IUserDialogs {
   std::deque<std::optional<TImageProperties>> imageAnswers;  // nullopt = Cancel
   std::vector<TImageProperties> imageShown;                  // what each Image Properties dialog opened with
   std::function<bool(TProjectSettings&)> settingsEditor;     // none: Cancel
+  std::function<bool(std::vector<TBuildProfile>&)> profilesEditor;  // none: Cancel
   int cancelProgressAt = -1;                                 // the progress call (done count) that cancels; -1 never
 
   std::vector<TShown> messages;
@@ -57,6 +58,7 @@ class TScriptedUserDialogs : public IUserDialogs {
   TLinkAnswer EditLink(std::string& url, bool existing) override;
   bool EditImageProperties(TImageProperties& image) override;
   bool EditProjectSettings(TProjectSettings& settings, const std::string& projectRoot) override;
+  bool EditBuildProfiles(std::vector<TBuildProfile>& profiles, const TBuildProfilesContext& context) override;
   void ShowFindings(const std::string& caption, const std::string& summary, const std::vector<TFindingRow>& rows,
                     std::function<void(const std::string& topicID)> onActivate) override;
   TProgressCallback BeginProgress(const std::string& caption) override;

@@ -101,6 +101,9 @@ TEST_F(CliCheck, EveryKindOfFindingWithExitCodeThree) {
   TTopic& empty = Page("Empty", "<p><br></p>");
   TTopic& pictures = Page("Pictures", "<h1>A</h1><h3>C</h3><img src=\"assets/images/a.png\">");
   WriteFixtureFile(dir / "Guide/assets/images/a.png", "png");
+  TTopic& gated = Page("Gated", "<h1>G</h1><p>Admins only</p>");
+  gated.SetCondition("Admin");  // defined nowhere, so never published
+  TTopic& toGated = Page("To gated", "<p><a href=\"doc:" + gated.ID() + "\">admins</a></p>");
   links.SetHelpId(7);
   tokens.SetHelpId(7);
   const TProcessResult r = Check();
@@ -112,7 +115,10 @@ TEST_F(CliCheck, EveryKindOfFindingWithExitCodeThree) {
                            Rel(empty) + ": Empty: Empty topic\n" +                                                  //
                            Rel(pictures) + ": Pictures: Picture without alternative text: assets/images/a.png\n" +  //
                            Rel(pictures) + ": Pictures: Heading skips a level (h3 after h1): \"C\"\n" +             //
+                           Rel(toGated) + ": To gated: Link to a topic left out of WebHelp, CHM, PDF: Gated\n" +     //
                            "meta/topics.json: Tokens: Duplicate help ID 7: also used by \"Links\"\n" +              //
+                           "meta/topics.json: Gated: Undefined condition of the topic: Admin (the topic is never "
+                           "published)\n" +  //
                            "meta/reusable_content.json: snippet Bad: Undefined variable: {var:Nope}\n";
   EXPECT_EQ(r.output, text);
 
