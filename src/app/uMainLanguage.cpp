@@ -68,11 +68,16 @@ void TfrmMain::LanguageItemClick(int column) {
 }
 
 void TfrmMain::ApplyTranslation() {
-  const std::pair<QMenu*, const char*> menus[] = {
-      {mnuFile, "File"},         {mnuTopic, "Topic"},     {mnuMoveTopic, "Move"},
-      {mnuEdit, "Edit"},         {mnuPublish, "Publish"}, {mnuTools, "Tools"},
-      {mnuLanguage, "Language"}, {mnuHelp, "Help"},       {mnuOpenRecent, "Open Recent"},
-      {mnuBuildProfile, "Build Profile"}};
+  const std::pair<QMenu*, const char*> menus[] = {{mnuFile, "File"},
+                                                  {mnuTopic, "Topic"},
+                                                  {mnuMoveTopic, "Move"},
+                                                  {mnuEdit, "Edit"},
+                                                  {mnuPublish, "Publish"},
+                                                  {mnuTools, "Tools"},
+                                                  {mnuLanguage, "Language"},
+                                                  {mnuHelp, "Help"},
+                                                  {mnuOpenRecent, "Open Recent"},
+                                                  {mnuBuildProfile, "Build Profile"}};
   for (const auto& [menu, text] : menus) menu->setTitle(Tr(text));
   const std::pair<QAction*, const char*> items[] = {
       {actNewProject, "New Project"},

@@ -14,11 +14,11 @@
 #include "uExportWebHelp.h"
 #include "uLinkChecker.h"
 #include "uMain.h"
-#include "uPublishOutput.h"
-#include "uTopicsJson.h"
 #include "uPlatform.h"
+#include "uPublishOutput.h"
 #include "uQtText.h"
 #include "uStorage.h"
+#include "uTopicsJson.h"
 #include "uUserDialogs.h"
 
 namespace {
@@ -127,9 +127,8 @@ void TfrmMain::btnExportWebClick() {
   const std::unique_ptr<TDocProject> built = PrepareBuild(FCurrentProfile, settings);
   std::string index;
   std::vector<std::string> leftOut;
-  RunExport(TranslateText("Publishing WebHelp..."), [&](const TProgressCallback& progress) {
-    index = PublishWebHelp(*built, &settings, progress, &leftOut);
-  });
+  RunExport(TranslateText("Publishing WebHelp..."),
+            [&](const TProgressCallback& progress) { index = PublishWebHelp(*built, &settings, progress, &leftOut); });
   ShowStatus(TranslateText("WebHelp exported: ") + index);
   ReportLeftOut(*FDialogs, leftOut);
   try {
@@ -145,9 +144,8 @@ void TfrmMain::btnExportChmClick() {
   const std::unique_ptr<TDocProject> built = PrepareBuild(FCurrentProfile, settings);
   TChmQuestions questions(*FDialogs);
   TChmCommandResult result;
-  RunExport(TranslateText("Publishing CHM..."), [&](const TProgressCallback& progress) {
-    result = RunChmCommand(*built, &questions, progress);
-  });
+  RunExport(TranslateText("Publishing CHM..."),
+            [&](const TProgressCallback& progress) { result = RunChmCommand(*built, &questions, progress); });
   switch (result.outcome) {
     case TChmCommandResult::Done:
       ShowStatus(result.message);

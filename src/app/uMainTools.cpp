@@ -41,8 +41,8 @@ void TfrmMain::BuildProfilesClick() {
   for (const TBuildProfile& p : profiles) before.push_back(p.Name);
   if (!FDialogs->EditBuildProfiles(profiles, context)) return;
   for (const std::string& name : before) {
-    const bool kept = std::any_of(profiles.begin(), profiles.end(),
-                                  [&name](const TBuildProfile& p) { return p.Name == name; });
+    const bool kept =
+        std::any_of(profiles.begin(), profiles.end(), [&name](const TBuildProfile& p) { return p.Name == name; });
     if (!kept) DeleteProfile(Project(), name);
   }
   for (const TBuildProfile& p : profiles) SaveProfile(Project(), p);

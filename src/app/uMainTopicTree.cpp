@@ -4,12 +4,12 @@
 #include <algorithm>
 
 #include "uMain.h"
-#include "uReusableContent.h"
-#include "uTopicPropertiesPanel.h"
 #include "uQtText.h"
+#include "uReusableContent.h"
 #include "uStorage.h"
 #include "uTopicEditorSession.h"
 #include "uTopicPanel.h"
+#include "uTopicPropertiesPanel.h"
 #include "uTopicTree.h"
 #include "uUserDialogs.h"
 

@@ -1,6 +1,6 @@
 // The properties box under the topic tree: a topic's keywords, index entries,
-// exclusions, the condition it is published under, and the help ID and alias a program opens it by. It shows one topic's values and says when the writer
-// edits them; the window decides which topic they belong to.
+// exclusions, the condition it is published under, and the help ID and alias a program opens it by. It shows one
+// topic's values and says when the writer edits them; the window decides which topic they belong to.
 #pragma once
 
 #include <QGroupBox>

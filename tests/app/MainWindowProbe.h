@@ -50,6 +50,11 @@ class TMainWindowProbe {
   void btnExportChmClick() { W.btnExportChmClick(); }
   void btnExportPdfClick() { W.btnExportPdfClick(); }
   void OpenOutputFolderClick() { W.OpenOutputFolderClick(); }
+  void BuildProfilesClick() { W.BuildProfilesClick(); }
+  void SelectBuildProfile(const std::string& name) { W.SelectBuildProfile(name); }
+  void PublishCurrentProfileClick() { W.PublishCurrentProfileClick(); }
+  void PublishAllProfilesClick() { W.PublishAllProfilesClick(); }
+  void ShowTopicProperties(const std::string& id) { W.ShowTopicProperties(id); }
   void btnCheckLinksClick() { W.btnCheckLinksClick(); }
   void NumberHelpContextsClick() { W.NumberHelpContextsClick(); }
   void FindInProjectClick() { W.FindInProjectClick(); }

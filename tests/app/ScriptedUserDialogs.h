@@ -28,12 +28,12 @@ class TScriptedUserDialogs : public IUserDialogs {
   std::deque<std::optional<TMatchSet>> replacementChoices;   // the matches left out; nullopt = Cancel
   std::vector<std::vector<TTopicMatches>> replacementsShown;
   std::deque<std::pair<TLinkAnswer, std::string>> linkAnswers;
-  std::vector<std::string> linkShown;                        // the address each link dialog opened with
-  std::deque<std::optional<TImageProperties>> imageAnswers;  // nullopt = Cancel
-  std::vector<TImageProperties> imageShown;                  // what each Image Properties dialog opened with
-  std::function<bool(TProjectSettings&)> settingsEditor;     // none: Cancel
+  std::vector<std::string> linkShown;                               // the address each link dialog opened with
+  std::deque<std::optional<TImageProperties>> imageAnswers;         // nullopt = Cancel
+  std::vector<TImageProperties> imageShown;                         // what each Image Properties dialog opened with
+  std::function<bool(TProjectSettings&)> settingsEditor;            // none: Cancel
   std::function<bool(std::vector<TBuildProfile>&)> profilesEditor;  // none: Cancel
-  int cancelProgressAt = -1;                                 // the progress call (done count) that cancels; -1 never
+  int cancelProgressAt = -1;  // the progress call (done count) that cancels; -1 never
 
   std::vector<TShown> messages;
   std::vector<TShown> questions;

@@ -259,8 +259,9 @@ TEST_F(ProfileProject, CliPublishesEachProfileIntoItsFolder) {
   WriteFixtureFile(dir / "Guide/profiles/Broken.json", "{\"outputs\": 1}");
   r = Cli({"pdf", file, "--profile", "Lite"});
   EXPECT_EQ(r.exitCode, 0) << r.output;
-  EXPECT_EQ(r.output, "Profile Lite: pdf skipped (not among the profile's outputs)\n"
-                      "Outputs published: 0, skipped: 1, failed: 0\n");
+  EXPECT_EQ(r.output,
+            "Profile Lite: pdf skipped (not among the profile's outputs)\n"
+            "Outputs published: 0, skipped: 1, failed: 0\n");
   r = Cli({"webhelp", file, "--all-profiles"});
   EXPECT_EQ(r.exitCode, 1) << r.output;
   EXPECT_NE(r.output.find("\"outputs\" must be an array"), std::string::npos) << r.output;

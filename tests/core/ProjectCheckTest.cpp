@@ -115,7 +115,7 @@ TEST_F(CliCheck, EveryKindOfFindingWithExitCodeThree) {
                            Rel(empty) + ": Empty: Empty topic\n" +                                                  //
                            Rel(pictures) + ": Pictures: Picture without alternative text: assets/images/a.png\n" +  //
                            Rel(pictures) + ": Pictures: Heading skips a level (h3 after h1): \"C\"\n" +             //
-                           Rel(toGated) + ": To gated: Link to a topic left out of WebHelp, CHM, PDF: Gated\n" +     //
+                           Rel(toGated) + ": To gated: Link to a topic left out of WebHelp, CHM, PDF: Gated\n" +    //
                            "meta/topics.json: Tokens: Duplicate help ID 7: also used by \"Links\"\n" +              //
                            "meta/topics.json: Gated: Undefined condition of the topic: Admin (the topic is never "
                            "published)\n" +  //
