@@ -1,10 +1,10 @@
 #include "uLinkChecker.h"
 
 #include <algorithm>
-#include <array>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "uBuildProfile.h"
 #include "uHelpContext.h"
 #include "uHtmlUtils.h"
 #include "uRegex.h"
@@ -164,28 +164,9 @@ std::vector<TLinkIssue> CheckLinks(const TDocProject& project, const TProgressCa
   return issues;
 }
 
-namespace {
-
-// The topics each output publishes: a topic's exclusion takes its subtree with it.
-std::array<std::unordered_set<std::string>, 3> PublishedPerOutput(const TDocProject& project) {
-  std::array<std::unordered_set<std::string>, 3> published;
-  const std::array<bool (TTopic::*)() const, 3> excluded = {&TTopic::ExcludeWeb, &TTopic::ExcludeChm,
-                                                            &TTopic::ExcludePdf};
-  for (size_t i = 0; i < excluded.size(); ++i) {
-    project.WalkTopics([&](const TTopic& t, int) {
-      if ((t.*excluded[i])()) return TWalkAction::SkipChildren;
-      published[i].insert(t.ID());
-      return TWalkAction::Descend;
-    });
-  }
-  return published;
-}
-
-}  // namespace
-
 std::vector<TLinkIssue> CheckLinksToLeftOutTopics(const TDocProject& project) {
-  static const char* const kOutputNames[] = {"WebHelp", "CHM", "PDF"};
-  const auto published = PublishedPerOutput(project);
+  std::vector<std::unordered_set<std::string>> published;
+  for (const TOutputFormat format : kAllOutputFormats) published.push_back(TopicsPublishedTo(project, format));
   const TFolderBoundary inside(project.RootPath());
   std::vector<TLinkIssue> issues;
   for (const TTopic* topic : project.TopicsInTreeOrder()) {
@@ -195,7 +176,7 @@ std::vector<TLinkIssue> CheckLinksToLeftOutTopics(const TDocProject& project) {
       std::string outputs;
       for (size_t i = 0; i < published.size(); ++i) {
         if (published[i].count(topic->ID()) && !published[i].count(id)) {
-          outputs += (outputs.empty() ? "" : ", ") + std::string(kOutputNames[i]);
+          outputs += (outputs.empty() ? "" : ", ") + OutputFormatCaption(kAllOutputFormats[i]);
         }
       }
       if (outputs.empty()) continue;

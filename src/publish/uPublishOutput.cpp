@@ -5,15 +5,6 @@
 #include "uExportWebHelp.h"
 #include "uProjectOpen.h"
 
-std::string OutputFormatCaption(TOutputFormat format) {
-  switch (format) {
-    case TOutputFormat::WebHelp: return "WebHelp";
-    case TOutputFormat::Chm: return "CHM";
-    case TOutputFormat::Pdf: return "PDF";
-  }
-  return "";
-}
-
 std::string PublishOutput(TOutputFormat format, const TDocProject& project, const TProjectSettings& settings,
                           const TOutputRun& run) {
   switch (format) {

@@ -17,9 +17,6 @@ struct TOutputRun {
   std::vector<std::string>* Warnings = nullptr;   // gets a line for each project file left out
 };
 
-// The caption of an output in messages: "WebHelp", "CHM", "PDF".
-std::string OutputFormatCaption(TOutputFormat format);
-
 // Publishes format into BuildFolder(project)/<format>; returns the file a reader opens
 // (index.html, help.chm, manual.pdf). Opens nothing. Errors pass to the caller.
 std::string PublishOutput(TOutputFormat format, const TDocProject& project, const TProjectSettings& settings,

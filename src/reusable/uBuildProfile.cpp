@@ -107,6 +107,15 @@ const char* OutputFormatName(TOutputFormat format) {
   return "";
 }
 
+std::string OutputFormatCaption(TOutputFormat format) {
+  switch (format) {
+    case TOutputFormat::WebHelp: return "WebHelp";
+    case TOutputFormat::Chm: return "CHM";
+    case TOutputFormat::Pdf: return "PDF";
+  }
+  return "";
+}
+
 bool ParseOutputFormat(const std::string& name, TOutputFormat& format) {
   for (const TOutputFormat f : kAllOutputFormats) {
     if (SameTextAscii(name, OutputFormatName(f))) {
@@ -274,6 +283,27 @@ std::unordered_set<std::string> LeftOutTopics(const TDocProject& project, const 
     for (const std::string& id : project.SubtreeIDs(topic->ID())) leftOut.insert(id);
   }
   return leftOut;
+}
+
+std::unordered_set<std::string> TopicsPublishedTo(const TDocProject& project, TOutputFormat format) {
+  std::unordered_set<std::string> published;
+  const auto excluded = [format](const TTopic& t) {
+    return format == TOutputFormat::WebHelp ? t.ExcludeWeb()
+           : format == TOutputFormat::Chm   ? t.ExcludeChm()
+                                            : t.ExcludePdf();
+  };
+  if (format == TOutputFormat::Pdf) {
+    project.WalkTopics([&](const TTopic& t, int) {
+      if (excluded(t)) return TWalkAction::SkipChildren;
+      published.insert(t.ID());
+      return TWalkAction::Descend;
+    });
+    return published;
+  }
+  for (const TTopic* t : project.EveryTopicTreeFirst()) {
+    if (!excluded(*t)) published.insert(t->ID());
+  }
+  return published;
 }
 
 void ApplyBuildProfile(TDocProject& project, const TBuildProfile* profile) {

@@ -16,6 +16,8 @@ enum class TOutputFormat { WebHelp, Chm, Pdf };
 
 // "webhelp", "chm", "pdf": the names in profile files, on the command line and under build/.
 const char* OutputFormatName(TOutputFormat format);
+// The caption of an output in messages: "WebHelp", "CHM", "PDF".
+std::string OutputFormatCaption(TOutputFormat format);
 // False for any other name.
 bool ParseOutputFormat(const std::string& name, TOutputFormat& format);
 constexpr TOutputFormat kAllOutputFormats[] = {TOutputFormat::WebHelp, TOutputFormat::Chm, TOutputFormat::Pdf};
@@ -70,6 +72,11 @@ TBuildChoices ProfileChoices(const TBuildProfile* profile);
 // condition is off or that carry one of the profile's keywords, each with its subtopics.
 // The project must carry no build choices yet.
 std::unordered_set<std::string> LeftOutTopics(const TDocProject& project, const TBuildProfile* profile);
+
+// The topics whose page an output publishes, by the exclusion flags: WebHelp and CHM
+// publish every page not excluded itself (a page below an excluded topic is left out of
+// the contents only), the PDF leaves out an excluded topic's whole subtree.
+std::unordered_set<std::string> TopicsPublishedTo(const TDocProject& project, TOutputFormat format);
 
 // Prepares a project opened for publishing: the profile's choices (none for the project as
 // it is), then every topic left out by its own condition or by the profile's keywords gets

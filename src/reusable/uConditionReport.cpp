@@ -62,20 +62,14 @@ std::string Places(const std::vector<std::string>& where) {
   return text;
 }
 
-// The topics a profile publishes to one output: its flags and what it leaves out, each
-// taking the subtree with it.
+// The topics a profile publishes to one output.
 std::set<std::string> PublishedTopics(const TDocProject& project, const TBuildProfile& profile, TOutputFormat format) {
-  std::set<std::string> published;
-  if (!profile.Builds(format)) return published;
+  if (!profile.Builds(format)) return {};
   const std::unordered_set<std::string> leftOut = LeftOutTopics(project, &profile);
-  project.WalkTopics([&](const TTopic& t, int) {
-    const bool excluded = format == TOutputFormat::WebHelp ? t.ExcludeWeb()
-                          : format == TOutputFormat::Chm   ? t.ExcludeChm()
-                                                           : t.ExcludePdf();
-    if (excluded || leftOut.count(t.ID())) return TWalkAction::SkipChildren;
-    published.insert(t.ID());
-    return TWalkAction::Descend;
-  });
+  std::set<std::string> published;
+  for (const std::string& id : TopicsPublishedTo(project, format)) {
+    if (!leftOut.count(id)) published.insert(id);
+  }
   return published;
 }
 
