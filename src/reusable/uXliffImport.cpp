@@ -1,5 +1,6 @@
 #include "uXliffImport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -16,6 +17,13 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// No codes and no text but white space: what tools write for a text not translated yet.
+bool IsBlank(const TXliffContent& content) {
+  return std::all_of(content.begin(), content.end(),
+                     [](const TXliffRun& run) { return run.kind == TXliffRun::TKind::Text; }) &&
+         !HasTranslatableText(content);
+}
 
 // The translations that passed, by text and segment.
 using TReplacements = std::map<size_t, std::map<size_t, std::string>>;
@@ -35,7 +43,8 @@ TReplacements MatchUnits(const TXliffDocument& document, const TXliffProjectText
       report.broken.push_back({unit.id, unit.problem});
     } else if (unit.source != segment.content) {
       report.changed.push_back(unit.id);
-    } else if (!unit.target) {
+    } else if (!unit.target || IsBlank(*unit.target)) {
+      // Tools write an empty target for a text not translated yet: it must not blank the text.
       report.untranslated.push_back(unit.id);
     } else {
       const bool html = texts.Texts()[piece->text].html;

@@ -15,7 +15,7 @@ struct TXliffImportReport {
   std::string copyFile;                   // the translated project's .fvp
   std::string targetLang;                 // as the XLIFF file names it
   size_t translated = 0;                  // units whose translation was written
-  std::vector<std::string> untranslated;  // units without a translation, or missing from the file
+  std::vector<std::string> untranslated;  // units without a translation (or an empty one), or not in the file
   std::vector<std::string> changed;       // units whose source the project no longer has
   std::vector<TXliffImportNote> broken;   // units whose inline codes cannot be used
   std::vector<std::string> unknown;       // units the project has no place for
