@@ -191,6 +191,10 @@ class TfrmMain : public QMainWindow {
   void SelectedTopicChanged();
   void CleanUpFormattingClick();
   void NumberHelpContextsClick();
+  // Tools > Translation: the texts out to XLIFF, a translated copy back in (uMainTools.cpp).
+  void ExportXliffClick();
+  void ImportXliffClick();
+  bool SaveBeforeTranslation();
   // Find and replace (uMainFind.cpp).
   void FindInTopicClick();
   void FindNextClick(bool backward);
@@ -269,6 +273,8 @@ class TfrmMain : public QMainWindow {
           *actCheckLinks = nullptr;
   QAction *actProjectSettings = nullptr, *actReusableContent = nullptr, *actCleanUpFormatting = nullptr,
           *actNumberHelpContexts = nullptr;
+  QMenu* mnuTranslation = nullptr;
+  QAction *actExportXliff = nullptr, *actImportXliff = nullptr;
   QAction *actFind = nullptr, *actFindNext = nullptr, *actFindPrevious = nullptr, *actFindInProject = nullptr,
           *actUndoReplace = nullptr;
   class TFindBar* barFind = nullptr;

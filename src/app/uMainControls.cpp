@@ -176,6 +176,9 @@ void TfrmMain::CreateMenus() {
   actReusableContent = add(mnuTools, "variables", &TfrmMain::btnVariablesConditionsSnippetsClick);
   actCleanUpFormatting = add(mnuTools, nullptr, &TfrmMain::CleanUpFormattingClick);
   actNumberHelpContexts = add(mnuTools, nullptr, &TfrmMain::NumberHelpContextsClick);
+  mnuTranslation = mnuTools->addMenu(QString());
+  actExportXliff = add(mnuTranslation, nullptr, &TfrmMain::ExportXliffClick);
+  actImportXliff = add(mnuTranslation, nullptr, &TfrmMain::ImportXliffClick);
   mnuTools->addSeparator();
   mnuLanguage = mnuTools->addMenu(AppIcon("language"), QString());
 
@@ -306,6 +309,7 @@ void TfrmMain::NameControls() {
       NAMED(mnuPublish),
       NAMED(mnuTools),
       NAMED(mnuLanguage),
+      NAMED(mnuTranslation),
       NAMED(mnuHelp),
       NAMED(mnuOpenRecent),
       NAMED(mnuTree),
@@ -341,6 +345,8 @@ void TfrmMain::NameControls() {
       NAMED(actReusableContent),
       NAMED(actCleanUpFormatting),
       NAMED(actNumberHelpContexts),
+      NAMED(actExportXliff),
+      NAMED(actImportXliff),
       NAMED(actFind),
       NAMED(actFindNext),
       NAMED(actFindPrevious),

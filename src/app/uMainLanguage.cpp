@@ -68,10 +68,16 @@ void TfrmMain::LanguageItemClick(int column) {
 }
 
 void TfrmMain::ApplyTranslation() {
-  const std::pair<QMenu*, const char*> menus[] = {
-      {mnuFile, "File"},         {mnuTopic, "Topic"},     {mnuMoveTopic, "Move"},
-      {mnuEdit, "Edit"},         {mnuPublish, "Publish"}, {mnuTools, "Tools"},
-      {mnuLanguage, "Language"}, {mnuHelp, "Help"},       {mnuOpenRecent, "Open Recent"}};
+  const std::pair<QMenu*, const char*> menus[] = {{mnuFile, "File"},
+                                                  {mnuTopic, "Topic"},
+                                                  {mnuMoveTopic, "Move"},
+                                                  {mnuEdit, "Edit"},
+                                                  {mnuPublish, "Publish"},
+                                                  {mnuTools, "Tools"},
+                                                  {mnuLanguage, "Language"},
+                                                  {mnuHelp, "Help"},
+                                                  {mnuOpenRecent, "Open Recent"},
+                                                  {mnuTranslation, "Translation"}};
   for (const auto& [menu, text] : menus) menu->setTitle(Tr(text));
   const std::pair<QAction*, const char*> items[] = {
       {actNewProject, "New Project"},
@@ -106,6 +112,8 @@ void TfrmMain::ApplyTranslation() {
       {actReusableContent, "Variables, Snippets, Conditions..."},
       {actCleanUpFormatting, "Clean Up Formatting..."},
       {actNumberHelpContexts, "Number Help Contexts..."},
+      {actExportXliff, "Export for Translation (XLIFF)..."},
+      {actImportXliff, "Import Translation (XLIFF)..."},
       {actFind, "Find..."},
       {actFindNext, "Find Next"},
       {actFindPrevious, "Find Previous"},
