@@ -246,6 +246,8 @@ std::string WriteXliff(const TXliffDocument& document) {
   xmlNode* file = AddElement(root, ns, "file");
   xmlSetProp(file, X("id"), X("f1"));
   if (!document.original.empty()) xmlSetProp(file, X("original"), X(document.original));
+  // Spaces, tabs and line breaks of the texts are the page's own: tools must not fold them.
+  xmlNodeSetSpacePreserve(file, 1);
   for (const TXliffUnit& unit : document.units) WriteUnit(file, ns, unit);
   Indent(file, 1);
   Indent(root, 0);
