@@ -170,7 +170,8 @@ void TfrmMain::ExportXliffClick() {
   const std::string path = FDialogs->SaveFile(TranslateText("Export for Translation"), TranslateText(kXliffFilter),
                                               "xlf", DefaultXliffPath(Project(), ProjectFileName(), lang));
   if (path.empty()) return;
-  const size_t units = ExportProjectXliff(Project(), Settings(), ProjectFileName(), "en", lang, path);
+  const size_t units =
+      ExportProjectXliff(Project(), Settings(), ProjectFileName(), ProjectSourceLanguage(Settings()), lang, path);
   ShowStatus(FormatText(TranslateText("%d texts exported for translation: %s"), {std::to_string(units), path}));
 }
 

@@ -17,7 +17,7 @@ std::string OptionValue(const std::vector<std::string>& args, size_t& i) {
 }
 
 int RunXliffExport(const std::vector<std::string>& args) {
-  std::string sourceLang = "en";
+  std::string sourceLang;
   std::string targetLang;
   std::string out;
   std::vector<std::string> positional;
@@ -34,6 +34,7 @@ int RunXliffExport(const std::vector<std::string>& args) {
   TProjectSettings settings;
   OpenProjectArgument(positional, project, settings);
   const std::string path = out.empty() ? DefaultXliffPath(project, projectFile, targetLang) : ExpandFileName(out);
+  if (sourceLang.empty()) sourceLang = ProjectSourceLanguage(settings);
   const size_t units = ExportProjectXliff(project, settings, projectFile, sourceLang, targetLang, path);
   std::cout << path << ": " << units << " units\n" << std::flush;
   return kExitOk;
@@ -73,7 +74,8 @@ const TCliRegistrar exportRegistrar(
     {"xliff-export", "xliff-export FILE.fvp --target-lang LANG [--source-lang LANG] [-o FILE.xlf]",
      "Writes the project's texts (topic titles, pages, headers, keywords, index entries, variables, snippets, "
      "the project title and the footer) as an XLIFF 2.1 file for translators, markup as inline codes; by "
-     "default build/xliff/NAME.LANG.xlf in the project folder. The source language is en unless given.",
+     "default build/xliff/NAME.LANG.xlf in the project folder. The source language is the project's spelling "
+     "language, or en when it has none, unless given.",
      RunXliffExport});
 
 const TCliRegistrar importRegistrar(

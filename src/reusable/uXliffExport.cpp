@@ -36,6 +36,11 @@ TXliffDocument ProjectXliffDocument(const TDocProject& project, const TProjectSe
   return document;
 }
 
+std::string ProjectSourceLanguage(const TProjectSettings& settings) {
+  const std::string spelling = ReplaceAll(settings.SpellLanguage, "_", "-");
+  return IsLanguageTag(spelling) ? spelling : "en";
+}
+
 std::string DefaultXliffPath(const TDocProject& project, const std::string& projectFile,
                              const std::string& targetLang) {
   return IncludeTrailingDelimiter(project.RootPath()) + "build/xliff/" + FileNameWithoutExt(projectFile) + "." +

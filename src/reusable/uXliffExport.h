@@ -14,6 +14,10 @@ TXliffDocument ProjectXliffDocument(const TDocProject& project, const TProjectSe
                                     const std::string& original, const std::string& sourceLang,
                                     const std::string& targetLang);
 
+// The language the project is written in, as far as it tells: its spelling language
+// ("de-DE", "pt_BR" as "pt-BR"), else "en".
+std::string ProjectSourceLanguage(const TProjectSettings& settings);
+
 // build/xliff/<project name>.<targetLang>.xlf in the project's folder.
 std::string DefaultXliffPath(const TDocProject& project, const std::string& projectFile, const std::string& targetLang);
 

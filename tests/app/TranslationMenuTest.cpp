@@ -24,6 +24,7 @@ class TranslationMenuTest : public QObject {
     const std::string intro = w->Project().RootTopicIDs()[0];
     const std::string second = w->Project().RootTopicIDs()[1];
     TypeIntoEditor(box.host, "<p>Hello <b>world</b></p>");
+    Probe(*w).Settings().SpellLanguage = "en_GB";
 
     const std::string xlf = box.Path("Guide.fr.xlf");
     box.dialogs.answers.push_back(TDialogAnswer::Ok);  // save first
@@ -34,6 +35,7 @@ class TranslationMenuTest : public QObject {
     QVERIFY(!w->ProjectDirty());
     QCOMPARE(box.dialogs.saveProposals.back(), PathJoin(w->Project().RootPath(), "build/xliff/Guide.fr.xlf"));
     TXliffDocument document = ReadXliff(ReadFile(xlf), xlf);
+    QCOMPARE(document.sourceLang, std::string("en-GB"));
     QCOMPARE(document.targetLang, std::string("fr"));
     QCOMPARE(Probe(*w).StatusText().toStdString(),
              std::to_string(document.units.size()) + " texts exported for translation: " + xlf);

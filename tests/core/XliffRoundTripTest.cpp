@@ -197,6 +197,16 @@ TEST(XliffRoundTrip, UnitsThatCannotBeUsedAreListedAndKeepTheProjectsText) {
   EXPECT_FALSE(DirExists(copyRoot + ".importing") || DirExists(copyRoot + ".replaced"));
 }
 
+TEST(XliffRoundTrip, SourceLanguageIsTheProjectsSpellingLanguage) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "en"}, {"de-DE", "de-DE"}, {"pt_BR", "pt-BR"}, {"not a code", "en"}};
+  for (const auto& [spelling, language] : cases) {
+    TProjectSettings settings;
+    settings.SpellLanguage = spelling;
+    EXPECT_EQ(ProjectSourceLanguage(settings), language) << spelling;
+  }
+}
+
 TEST(XliffRoundTrip, RefusesACopyInPlaceOfTheOriginalOrOfOtherFiles) {
   TTempDir tmp;
   const std::string fvp = CopyProject(tmp, "examples/Sample", "Sample.fvp");
