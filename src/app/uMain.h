@@ -195,6 +195,10 @@ class TfrmMain : public QMainWindow {
   void SelectedTopicChanged();
   void CleanUpFormattingClick();
   void NumberHelpContextsClick();
+  // Tools > Translation: the texts out to XLIFF, a translated copy back in (uMainTools.cpp).
+  void ExportXliffClick();
+  void ImportXliffClick();
+  bool SaveBeforeTranslation();
   // Find and replace (uMainFind.cpp).
   void FindInTopicClick();
   void FindNextClick(bool backward);
@@ -274,6 +278,8 @@ class TfrmMain : public QMainWindow {
   QMenu* mnuBuildProfile = nullptr;  // Publish > Build Profile, filled when shown
   QAction *actProjectSettings = nullptr, *actReusableContent = nullptr, *actCleanUpFormatting = nullptr,
           *actNumberHelpContexts = nullptr, *actBuildProfiles = nullptr;
+  QMenu* mnuTranslation = nullptr;
+  QAction *actExportXliff = nullptr, *actImportXliff = nullptr;
   QAction *actFind = nullptr, *actFindNext = nullptr, *actFindPrevious = nullptr, *actFindInProject = nullptr,
           *actUndoReplace = nullptr;
   class TFindBar* barFind = nullptr;

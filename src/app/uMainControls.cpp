@@ -182,6 +182,9 @@ void TfrmMain::CreateMenus() {
   actCleanUpFormatting = add(mnuTools, nullptr, &TfrmMain::CleanUpFormattingClick);
   actNumberHelpContexts = add(mnuTools, nullptr, &TfrmMain::NumberHelpContextsClick);
   actBuildProfiles = add(mnuTools, nullptr, &TfrmMain::BuildProfilesClick);
+  mnuTranslation = mnuTools->addMenu(QString());
+  actExportXliff = add(mnuTranslation, nullptr, &TfrmMain::ExportXliffClick);
+  actImportXliff = add(mnuTranslation, nullptr, &TfrmMain::ImportXliffClick);
   mnuTools->addSeparator();
   mnuLanguage = mnuTools->addMenu(AppIcon("language"), QString());
 
@@ -313,6 +316,7 @@ void TfrmMain::NameControls() {
       NAMED(mnuBuildProfile),
       NAMED(mnuTools),
       NAMED(mnuLanguage),
+      NAMED(mnuTranslation),
       NAMED(mnuHelp),
       NAMED(mnuOpenRecent),
       NAMED(mnuTree),
@@ -351,6 +355,8 @@ void TfrmMain::NameControls() {
       NAMED(actReusableContent),
       NAMED(actCleanUpFormatting),
       NAMED(actNumberHelpContexts),
+      NAMED(actExportXliff),
+      NAMED(actImportXliff),
       NAMED(actFind),
       NAMED(actFindNext),
       NAMED(actFindPrevious),

@@ -77,7 +77,8 @@ void TfrmMain::ApplyTranslation() {
                                                   {mnuLanguage, "Language"},
                                                   {mnuHelp, "Help"},
                                                   {mnuOpenRecent, "Open Recent"},
-                                                  {mnuBuildProfile, "Build Profile"}};
+                                                  {mnuBuildProfile, "Build Profile"},
+                                                  {mnuTranslation, "Translation"}};
   for (const auto& [menu, text] : menus) menu->setTitle(Tr(text));
   const std::pair<QAction*, const char*> items[] = {
       {actNewProject, "New Project"},
@@ -115,6 +116,8 @@ void TfrmMain::ApplyTranslation() {
       {actReusableContent, "Variables, Snippets, Conditions..."},
       {actCleanUpFormatting, "Clean Up Formatting..."},
       {actNumberHelpContexts, "Number Help Contexts..."},
+      {actExportXliff, "Export for Translation (XLIFF)..."},
+      {actImportXliff, "Import Translation (XLIFF)..."},
       {actFind, "Find..."},
       {actFindNext, "Find Next"},
       {actFindPrevious, "Find Previous"},

@@ -1,5 +1,5 @@
 // The Tools menu: project settings, build profiles, cleaning up the formatting of older
-// topics, and numbering the topics for context-sensitive help.
+// topics, numbering the topics for context-sensitive help, and the translation round trip.
 #include <algorithm>
 
 #include "uConditionReport.h"
@@ -10,6 +10,8 @@
 #include "uStorage.h"
 #include "uTopicPanel.h"
 #include "uUserDialogs.h"
+#include "uXliffExport.h"
+#include "uXliffImport.h"
 
 void TfrmMain::btnProjectSettingsClick() {
   if (!FDialogs->EditProjectSettings(Settings(), Project().RootPath())) return;
@@ -150,4 +152,74 @@ void TfrmMain::NumberHelpContextsClick() {
   }
   ShowStatus(FormatText(TranslateText("Help IDs given to %d topics, aliases to %d"),
                         {std::to_string(done.numbered), std::to_string(done.aliased)}));
+}
+
+namespace {
+
+constexpr const char* kXliffFilter = "XLIFF files (*.xlf *.xliff)|*.xlf;*.xliff";
+
+// One row for each unit the import left out, at the topic it belongs to when it has one.
+std::vector<TFindingRow> ImportRows(const TDocProject& project, const TXliffImportReport& report) {
+  std::vector<TFindingRow> rows;
+  const auto add = [&](const std::string& unitId, const char* kind, const std::string& detail) {
+    const std::string topicID = unitId.substr(0, unitId.find('.'));
+    const bool topic = project.HasTopic(topicID);
+    rows.push_back({topic ? topicID : "", topic ? project.GetTopic(topicID).Title() : "", TranslateText(kind),
+                    detail.empty() ? unitId : unitId + ": " + detail});
+  };
+  for (const std::string& id : report.changed) add(id, "Changed since the export", "");
+  for (const TXliffImportNote& note : report.broken) add(note.unitId, "Damaged inline codes", note.message);
+  for (const std::string& id : report.unknown) add(id, "Not in the project", "");
+  for (const std::string& id : report.untranslated) add(id, "Not translated", "");
+  return rows;
+}
+
+}  // namespace
+
+bool TfrmMain::SaveBeforeTranslation() {
+  if (Project().RootPath().empty() || ProjectFileName().empty()) return false;
+  // The translation works on the files: what is typed or pending goes there first.
+  if (FOpenProject.Dirty()) {
+    if (FDialogs->Ask(TMessageKind::Confirmation,
+                      TranslateText("The project has unsaved changes. Save them before the translation?"),
+                      TDialogButtons::OkCancel) != TDialogAnswer::Ok)
+      return false;
+    btnSaveClick();
+  }
+  return !FOpenProject.Dirty();
+}
+
+void TfrmMain::ExportXliffClick() {
+  if (!SaveBeforeTranslation()) return;
+  std::string lang = "de";
+  if (!FDialogs->InputBox(TranslateText("Export for Translation"),
+                          TranslateText("Language of the translation (for example de or pt-BR):"), lang))
+    return;
+  lang = Trim(lang);
+  if (!IsLanguageTag(lang))
+    throw EFolivaneError(FormatText(TranslateText("Not a language code: \"%s\" (for example de or pt-BR)"), {lang}));
+  const std::string path = FDialogs->SaveFile(TranslateText("Export for Translation"), TranslateText(kXliffFilter),
+                                              "xlf", DefaultXliffPath(Project(), ProjectFileName(), lang));
+  if (path.empty()) return;
+  const size_t units =
+      ExportProjectXliff(Project(), Settings(), ProjectFileName(), ProjectSourceLanguage(Settings()), lang, path);
+  ShowStatus(FormatText(TranslateText("%d texts exported for translation: %s"), {std::to_string(units), path}));
+}
+
+void TfrmMain::ImportXliffClick() {
+  if (!SaveBeforeTranslation()) return;
+  const std::string file = FDialogs->OpenFile(TranslateText("Import Translation"), TranslateText(kXliffFilter),
+                                              PathJoin(Project().RootPath(), "build/xliff"));
+  if (file.empty()) return;
+  const TXliffImportReport report = ImportProjectXliff(ProjectFileName(), file);
+  const std::string summary = FormatText(TranslateText("Translated copy written to %s; %d texts translated."),
+                                         {report.copyFile, std::to_string(report.translated)});
+  const std::vector<TFindingRow> rows = ImportRows(Project(), report);
+  if (rows.empty()) {
+    FDialogs->ShowMessage(TMessageKind::Information, summary);
+    return;
+  }
+  FDialogs->ShowFindings(TranslateText("Import Translation"),
+                         summary + " " + TranslateText("These texts keep the project's text:"), rows,
+                         [this](const std::string& topicID) { SelectTopicNode(topicID); });
 }
