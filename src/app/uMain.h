@@ -344,6 +344,7 @@ class TfrmMain : public QMainWindow {
   void PublishProfiles(const std::vector<std::string>& names);
   void FillBuildProfileMenu();
   void SelectBuildProfile(const std::string& name);
+  void ApplyProfileShading();
   // The profile the publishing commands build; "" for the project as it is.
   std::string FCurrentProfile;
   bool SavedForPublishing();

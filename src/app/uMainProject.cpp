@@ -84,6 +84,7 @@ void TfrmMain::ForgetProjectState() {
   FRemovedBranches.clear();
   UpdateUndoRemoveTopic();
   FCurrentProfile.clear();
+  ApplyProfileShading();
 }
 
 void TfrmMain::CaptureEditorTexts() {

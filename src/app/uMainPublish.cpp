@@ -16,6 +16,7 @@
 #include "uMain.h"
 #include "uPlatform.h"
 #include "uPublishOutput.h"
+#include "uReusableContent.h"
 #include "uQtText.h"
 #include "uStorage.h"
 #include "uTopicsJson.h"
@@ -215,6 +216,26 @@ void TfrmMain::PublishProfiles(const std::vector<std::string>& names) {
   ShowStatus(FormatText(TranslateText("Outputs published: %d"), {std::to_string(done.size())}));
 }
 
+// With a profile chosen, the editor greys the text that profile leaves out.
+void TfrmMain::ApplyProfileShading() {
+  if (!EditorReady() || !FBridge) return;
+  std::vector<std::string> on;
+  if (!FCurrentProfile.empty()) {
+    try {
+      const TBuildProfile profile = LoadProfile(Project(), FCurrentProfile);
+      TReusableProjectContent store;
+      store.LoadFromProject(Project());
+      store.ApplyBuildChoices(ProfileChoices(&profile));
+      for (const TReusableCondition& c : store.Conditions()) {
+        if (c.Enabled) on.push_back(c.Name);
+      }
+    } catch (const std::exception& e) {
+      ShowStatus(e.what());
+    }
+  }
+  FBridge->SetLeftOutConditions(!FCurrentProfile.empty(), on);
+}
+
 void TfrmMain::PublishCurrentProfileClick() {
   if (FCurrentProfile.empty()) {
     FDialogs->ShowMessage(TMessageKind::Information,
@@ -253,6 +274,7 @@ void TfrmMain::FillBuildProfileMenu() {
 
 void TfrmMain::SelectBuildProfile(const std::string& name) {
   FCurrentProfile = name;
+  ApplyProfileShading();
   ShowStatus(name.empty() ? TranslateText("Publishing the project as it is")
                           : FormatText(TranslateText("Publishing with the build profile %s"), {name}));
 }

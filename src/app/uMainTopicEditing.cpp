@@ -184,6 +184,7 @@ void TfrmMain::FocusPageCaret() {
 void TfrmMain::EditorReadyReceived() {
   EditingSession()->EditorReady();
   ApplySpellCheck();
+  ApplyProfileShading();
 }
 
 void TfrmMain::EditorHtmlChanged(const std::string& html, bool) { EditingSession()->EditorHtmlChanged(html); }

@@ -175,6 +175,15 @@ void TEditorBridge::SetProjectWords(const std::vector<std::string>& words) {
   SendJson(JsonWrite(m));
 }
 
+void TEditorBridge::SetLeftOutConditions(bool active, const std::vector<std::string>& onConditions) {
+  TJson m;
+  m["type"] = "setLeftOut";
+  m["active"] = active;
+  m["on"] = TJson::array();
+  for (const std::string& name : onConditions) m["on"].push_back(name);
+  SendJson(JsonWrite(m));
+}
+
 void TEditorBridge::BeginProgrammatic() { ++FProgrammaticDepth; }
 void TEditorBridge::EndProgrammatic() {
   if (FProgrammaticDepth > 0) --FProgrammaticDepth;

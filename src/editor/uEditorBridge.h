@@ -102,6 +102,9 @@ class TEditorBridge {
   void SetPageBgColor(const std::string& colorHtml);
   // The project's word list: the page keeps the spell checker off these words.
   void SetProjectWords(const std::vector<std::string>& words);
+  // Greys the text under conditions not in onConditions, as a build profile leaves it out;
+  // active false shows the page plain. The topic's HTML is not changed.
+  void SetLeftOutConditions(bool active, const std::vector<std::string>& onConditions);
 
   // While the depth is above 0, exec commands carry origin "program".
   void BeginProgrammatic();

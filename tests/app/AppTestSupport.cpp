@@ -59,7 +59,7 @@ void TypeIntoEditor(TFakeEditorHost& host, const std::string& html) {
   host.Post(JsonWrite(m));
 }
 
-std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::string& cmd) {
+std::vector<TJson> SentCommands(const TFakeEditorHost& host, const std::string& type) {
   const std::string prefix = "window.__zd_recv && window.__zd_recv(\"";
   std::vector<TJson> out;
   for (const std::string& script : host.scripts) {
@@ -75,8 +75,15 @@ std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::stri
       json += next == 'r' ? '\r' : next == 'n' ? '\n' : next;
     }
     TJson m;
-    if (TryParseJson(json, m) && JsonString(m, "type", "") == "exec" && JsonString(m, "cmd", "") == cmd)
-      out.push_back(m);
+    if (TryParseJson(json, m) && JsonString(m, "type", "") == type) out.push_back(m);
+  }
+  return out;
+}
+
+std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::string& cmd) {
+  std::vector<TJson> out;
+  for (TJson& m : SentCommands(host, "exec")) {
+    if (JsonString(m, "cmd", "") == cmd) out.push_back(std::move(m));
   }
   return out;
 }

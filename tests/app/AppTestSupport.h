@@ -52,6 +52,8 @@ std::string ReadFile(const std::string& path);
 // The IDs of the root topics, or of a topic's children.
 std::vector<std::string> Titles(TDocProject& project, const std::vector<std::string>& ids);
 
+// The commands of one type ("setLeftOut") that the window sent the page, in order.
+std::vector<TJson> SentCommands(const TFakeEditorHost& host, const std::string& type);
 // The exec commands named cmd that the window sent the page, in order, as the page decodes them.
 std::vector<TJson> SentExecCommands(const TFakeEditorHost& host, const std::string& cmd);
 

@@ -155,6 +155,14 @@ class BuildProfilesTest : public QObject {
     full.Outputs = {TOutputFormat::WebHelp};
     SaveProfile(w->Project(), full);
 
+    // The editor greys what the chosen profile leaves out.
+    Probe(*w).SelectBuildProfile("Lite");
+    TJson shading = SentCommands(box.host, "setLeftOut").back();
+    QCOMPARE(shading.at("active").get<bool>(), true);
+    QVERIFY(shading.at("on").empty());
+    Probe(*w).SelectBuildProfile("Full");
+    QCOMPARE(SentCommands(box.host, "setLeftOut").back().at("on"), TJson::array({"Pro"}));
+
     Probe(*w).SelectBuildProfile("Lite");
     Probe(*w).btnExportWebClick();
     const std::string liteSite = PathJoin(root, "build/Lite/webhelp");

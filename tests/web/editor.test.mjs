@@ -395,6 +395,29 @@ test("the project's words are kept from the spell checker and never saved", () =
   assert.equal(await ed.getHtml(), '<p>{var:Prodct} and {endcond}, not {Prodct}.</p>');
 }));
 
+test('a build profile greys what it leaves out, and the topic stays as it is', () => withEditor(async (ed) => {
+  const html = '<p>All {begincond:Pro}Pro only <b>bold</b>{endcond} again.</p>'
+    + '<p>{begincond:Beta}Beta {begincond:Pro}nested{endcond}<img src="a.png" alt="a"></p><p>{endcond}after</p>';
+  await ed.setHtml(html);
+  const send = (active, on) => ed.page.evaluate((c) => window.__zd_recv(JSON.stringify(c)),
+    { type: 'setLeftOut', active, on });
+  const greyed = () => ed.page.evaluate(() => ({
+    text: Array.from(document.querySelectorAll('#zd-body [data-zd-left-out]')).map((s) => s.textContent),
+    pictures: document.querySelectorAll('#zd-body img[data-mce-zd-left-out]').length,
+  }));
+  await send(true, ['pro']);  // names in any letter case; Beta is off
+  assert.deepEqual(await greyed(), { text: ['Beta ', 'nested'], pictures: 1 });
+  assert.equal(await ed.getHtml(), html);
+  await send(true, ['Beta']);
+  assert.deepEqual(await greyed(), { text: ['Pro only ', 'bold', 'nested'], pictures: 0 });
+  assert.equal(await ed.getHtml(), html);
+  // Another topic is greyed the same way; no profile shows the page plain.
+  await ed.setHtml('<p>{begincond:Pro}x{endcond}</p>');
+  assert.deepEqual(await greyed(), { text: ['x'], pictures: 0 });
+  await send(false, []);
+  assert.deepEqual(await greyed(), { text: [], pictures: 0 });
+}));
+
 test('character, block, list, alignment and colour commands', () => withEditor(async (ed) => {
   await ed.setHtml('<p>alpha beta</p>');
   await ed.select('#zd-body p');

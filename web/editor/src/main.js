@@ -10,6 +10,7 @@ import { cleanPastedHtml } from './wordPaste.js';
 import { deleteCaptionedPicture } from './imageProperties.js';
 import { padEmptyBlocks, parkHandlersInHtml, serializeEditable } from './fastHtml.js';
 import { markProjectWords, setWordList } from './projectWords.js';
+import { setLeftOutConditions, shadeLeftOut } from './leftOutShade.js';
 
 const REPORT_DELAY_MS = 150;
 
@@ -238,6 +239,7 @@ function finishSetHtml(generation) {
   }
   if (!ctx.bodyTimer && ctx.lastBodyHtml === null) ctx.lastBodyHtml = bodyHtml();
   markProjectWords(ctx.body);
+  shadeLeftOut(ctx.body);
   reportCursor(ctx.active);
 }
 
@@ -268,6 +270,7 @@ function receive(text) {
       case 'getHeader': post({ type: 'headerChanged', headerHtml: headerHtml(), headerBg: ctx.headerBg }); break;
       case 'exec': exec(command); break;
       case 'setWords': setProjectWords(command.words); break;
+      case 'setLeftOut': setLeftOut(command); break;
       default: break;
     }
   } catch (e) {
@@ -283,12 +286,23 @@ function setProjectWords(list) {
   setWordList(list);
   markProjectWords(ctx.body);
   markProjectWords(ctx.header);
+  shadeLeftOut(ctx.body);
+}
+
+// The build profile the window shows the page for: text under a condition it turns off is
+// greyed. active false shows the page plain.
+function setLeftOut(command) {
+  setLeftOutConditions(command.active === true, command.on);
+  shadeLeftOut(ctx.body);
 }
 
 // Typed, pasted or restored text is looked at once the writer pauses.
 function scheduleWordMarking(editor) {
   clearTimeout(editor.zdWordTimer);
-  editor.zdWordTimer = setTimeout(() => markProjectWords(editor), WORDS_DELAY_MS);
+  editor.zdWordTimer = setTimeout(() => {
+    markProjectWords(editor);
+    if (editor === ctx.body) shadeLeftOut(editor);
+  }, WORDS_DELAY_MS);
 }
 
 function setBaseHref(url) {

@@ -28,13 +28,13 @@ function exempt(text) {
 }
 
 // Where the selection is, kept by node and offset while text nodes are split and moved.
-function saveSelection(win, root) {
+export function saveSelection(win, root) {
   const sel = win.getSelection();
   if (!sel || !sel.anchorNode || !root.contains(sel.anchorNode)) return null;
   return { sel, points: [[sel.anchorNode, sel.anchorOffset], [sel.focusNode, sel.focusOffset]] };
 }
 
-function restoreSelection(saved) {
+export function restoreSelection(saved) {
   if (!saved) return;
   const [[an, ao], [fn, fo]] = saved.points;
   try {
@@ -55,7 +55,7 @@ function followSplit(saved, node, offset, tail) {
   }
 }
 
-function followMove(saved, from, to) {
+export function followMove(saved, from, to) {
   if (!saved) return;
   for (const point of saved.points) if (point[0] === from) point[0] = to;
 }
