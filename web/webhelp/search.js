@@ -119,7 +119,9 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
       }
     }
     // A short term list loads in one go; a long one in slices, so that the page keeps answering.
-    const load = terms.length > 4000 ? MiniSearch.loadJSAsync.bind(MiniSearch) : MiniSearch.loadJS.bind(MiniSearch);
+    const long = terms.length > 1500;
+    if (long) await nextTask();
+    const load = long ? MiniSearch.loadJSAsync.bind(MiniSearch) : MiniSearch.loadJS.bind(MiniSearch);
     vocabulary = await load(serialised(parts, partIds, { terms: 0 }, partLength, [1], terms), { ...OPTIONS, fields: ['terms'] });
     ready = true;
     setStatus('');
@@ -176,6 +178,7 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
     if (large) await nextTask();
     let found = mini.search(text, { combineWith: 'AND' });
     if (!found.length) found = mini.search(text, { combineWith: 'OR' });
+    if (large) await nextTask();
     return found.slice(0, MAX_RESULTS);
   }
 
