@@ -3,7 +3,11 @@
 // result of a query typed at once, from disk and from a local HTTP server; with the viewer's
 // JavaScript heap after the answer and the longest task that blocked the page.
 //
-//   node bench/webhelp_viewer.mjs [--bin build/bin] [--runs 3] [sizes...]   (default 2000 10000)
+//   node bench/webhelp_viewer.mjs [--bin build/bin] [--runs 3] [--cpu] [sizes...]   (default 2000 10000)
+//
+// --cpu adds a traced run for each row and prints the CPU time of the longest task on the
+// page's main thread: on a busy machine a task's wall time counts time given to other
+// programs as well, its CPU time only the viewer's own work.
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -20,6 +24,9 @@ function option(name, fallback) {
   args.splice(at, 2);
   return value;
 }
+const cpuAt = args.indexOf('--cpu');
+const cpu = cpuAt >= 0;
+if (cpu) args.splice(cpuAt, 1);
 const bin = path.resolve(option('--bin', 'build/bin'));
 const runs = Number(option('--runs', '3'));
 const sizes = args.length ? args.map(Number) : [2000, 10000];
@@ -75,21 +82,39 @@ function watchPage(query) {
   }).observe(document, { childList: true, subtree: true });
 }
 
-async function measure(browser, url, query) {
+async function measure(browser, url, query, traced = false) {
   const context = await browser.newContext({ viewport: { width: 1200, height: 800 } });
   const page = await context.newPage();
   await page.addInitScript(watchPage, query);
+  if (traced) await browser.startTracing(page, { categories: ['devtools.timeline', 'disabled-by-default-devtools.timeline'] });
   await page.goto(url, { waitUntil: 'commit' });
   await page.waitForFunction(() => window.__bench.firstResult > 0, null, { timeout: 120000, polling: 20 });
+  // The heap counts the contents too, which the viewer reads after the first answer.
+  await page.waitForSelector('#zd-toc [role="treeitem"]', { state: 'attached', timeout: 120000 });
+  await page.waitForTimeout(300); // tasks still running after the answer count too
   const cdp = await context.newCDPSession(page);
   await cdp.send('HeapProfiler.collectGarbage');
   await cdp.send('Performance.enable');
   const { metrics } = await cdp.send('Performance.getMetrics');
   const heap = metrics.find((m) => m.name === 'JSHeapUsedSize').value;
-  await page.waitForTimeout(300); // tasks still running after the answer count too
   const { typed, firstResult, longest } = await page.evaluate(() => window.__bench);
+  const longestCpu = traced ? longestTaskCpu(await browser.stopTracing()) : 0;
   await context.close();
-  return { typed, firstResult, heap, longest };
+  return { typed, firstResult, heap, longest, longestCpu };
+}
+
+// The CPU time of the longest task on the main thread of the page that parsed index.html.
+function longestTaskCpu(trace) {
+  const events = JSON.parse(trace.toString('utf8')).traceEvents;
+  const parse = events.find((e) => e.name === 'ParseHTML' && /index\.html/.test(e.args?.beginData?.url || ''));
+  if (!parse) return 0;
+  let longest = 0;
+  for (const e of events) {
+    if (e.pid === parse.pid && e.tid === parse.tid && e.name === 'RunTask' && e.ph === 'X') {
+      longest = Math.max(longest, (e.tdur || 0) / 1000);
+    }
+  }
+  return longest;
 }
 
 const median = (xs) => xs.slice().sort((a, b) => a - b)[Math.floor(xs.length / 2)];
@@ -97,7 +122,8 @@ const median = (xs) => xs.slice().sort((a, b) => a - b)[Math.floor(xs.length / 2
 const work = mkdtempSync(path.join(tmpdir(), 'folivane-bench-viewer-'));
 const browser = await launchBrowser();
 try {
-  console.log('topics  from   query      typed at  first result (ms, median of ' + runs + ')  JS heap (MB)  longest task (ms)');
+  console.log('topics  from   query      typed at  first result (ms, median of ' + runs + ')  JS heap (MB)  longest task (ms)' +
+    (cpu ? '  its CPU time (ms)' : ''));
   for (const n of sizes) {
     const site = publish(work, n);
     const server = await serve(site);
@@ -113,9 +139,11 @@ try {
         const first = median(samples.map((s) => s.firstResult));
         const heap = Math.max(...samples.map((s) => s.heap)) / (1024 * 1024);
         const longest = Math.max(...samples.map((s) => s.longest));
+        const longestCpu = cpu ? (await measure(browser, url, query, true)).longestCpu : 0;
         console.log(`${String(n).padEnd(7)} ${from.padEnd(6)} ${query.padEnd(10)} ${typed.toFixed(0).padStart(8)}` +
           `${first.toFixed(0).padStart(10)}` +
-          `${heap.toFixed(1).padStart(36)}${longest.toFixed(0).padStart(19)}`);
+          `${heap.toFixed(1).padStart(36)}${longest.toFixed(0).padStart(19)}` +
+          (cpu ? longestCpu.toFixed(0).padStart(19) : ''));
       }
     }
     server.close();
