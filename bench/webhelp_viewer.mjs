@@ -6,8 +6,9 @@
 //   node bench/webhelp_viewer.mjs [--bin build/bin] [--runs 3] [--cpu] [sizes...]   (default 2000 10000)
 //
 // --cpu adds a traced run for each row and prints the CPU time of the longest task on the
-// page's main thread: on a busy machine a task's wall time counts time given to other
-// programs as well, its CPU time only the viewer's own work.
+// page's main thread and the main thread's CPU time up to the first result: on a busy
+// machine wall time counts the time given to other programs as well, CPU time only the
+// viewer's own work.
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -78,6 +79,7 @@ function watchPage(query) {
     }
     if (!window.__bench.firstResult && document.querySelector('#zd-results .zd-hit')) {
       window.__bench.firstResult = performance.now();
+      performance.mark('bench-first-result');
     }
   }).observe(document, { childList: true, subtree: true });
 }
@@ -86,7 +88,10 @@ async function measure(browser, url, query, traced = false) {
   const context = await browser.newContext({ viewport: { width: 1200, height: 800 } });
   const page = await context.newPage();
   await page.addInitScript(watchPage, query);
-  if (traced) await browser.startTracing(page, { categories: ['devtools.timeline', 'disabled-by-default-devtools.timeline'] });
+  if (traced) {
+    const categories = ['devtools.timeline', 'disabled-by-default-devtools.timeline', 'blink.user_timing'];
+    await browser.startTracing(page, { categories });
+  }
   await page.goto(url, { waitUntil: 'commit' });
   await page.waitForFunction(() => window.__bench.firstResult > 0, null, { timeout: 120000, polling: 20 });
   // The heap counts the contents too, which the viewer reads after the first answer.
@@ -98,23 +103,27 @@ async function measure(browser, url, query, traced = false) {
   const { metrics } = await cdp.send('Performance.getMetrics');
   const heap = metrics.find((m) => m.name === 'JSHeapUsedSize').value;
   const { typed, firstResult, longest } = await page.evaluate(() => window.__bench);
-  const longestCpu = traced ? longestTaskCpu(await browser.stopTracing()) : 0;
+  const cpuUse = traced ? mainThreadCpu(await browser.stopTracing()) : {};
   await context.close();
-  return { typed, firstResult, heap, longest, longestCpu };
+  return { typed, firstResult, heap, longest, ...cpuUse };
 }
 
-// The CPU time of the longest task on the main thread of the page that parsed index.html.
-function longestTaskCpu(trace) {
+// From a trace of the page's main thread (the one that parsed index.html): the CPU time of
+// its longest task, and its CPU time from opening the page to the first result.
+function mainThreadCpu(trace) {
   const events = JSON.parse(trace.toString('utf8')).traceEvents;
   const parse = events.find((e) => e.name === 'ParseHTML' && /index\.html/.test(e.args?.beginData?.url || ''));
-  if (!parse) return 0;
-  let longest = 0;
-  for (const e of events) {
-    if (e.pid === parse.pid && e.tid === parse.tid && e.name === 'RunTask' && e.ph === 'X') {
-      longest = Math.max(longest, (e.tdur || 0) / 1000);
-    }
+  const result = events.find((e) => e.name === 'bench-first-result');
+  if (!parse || !result) return { longestCpu: 0, cpuToResult: 0 };
+  const main = events.filter((e) => e.pid === parse.pid && e.tid === parse.tid && e.name === 'RunTask' && e.ph === 'X');
+  const opened = events.find((e) => e.name === 'navigationStart' && e.pid === parse.pid)?.ts ?? parse.ts;
+  let longestCpu = 0;
+  let cpuToResult = 0;
+  for (const e of main) {
+    longestCpu = Math.max(longestCpu, (e.tdur || 0) / 1000);
+    if (e.ts >= opened && e.ts < result.ts) cpuToResult += (e.tdur || 0) / 1000;
   }
-  return longest;
+  return { longestCpu, cpuToResult };
 }
 
 const median = (xs) => xs.slice().sort((a, b) => a - b)[Math.floor(xs.length / 2)];
@@ -123,7 +132,7 @@ const work = mkdtempSync(path.join(tmpdir(), 'folivane-bench-viewer-'));
 const browser = await launchBrowser();
 try {
   console.log('topics  from   query      typed at  first result (ms, median of ' + runs + ')  JS heap (MB)  longest task (ms)' +
-    (cpu ? '  its CPU time (ms)' : ''));
+    (cpu ? '  its CPU time (ms)  CPU to first result (ms)' : ''));
   for (const n of sizes) {
     const site = publish(work, n);
     const server = await serve(site);
@@ -139,11 +148,11 @@ try {
         const first = median(samples.map((s) => s.firstResult));
         const heap = Math.max(...samples.map((s) => s.heap)) / (1024 * 1024);
         const longest = Math.max(...samples.map((s) => s.longest));
-        const longestCpu = cpu ? (await measure(browser, url, query, true)).longestCpu : 0;
+        const traced = cpu ? await measure(browser, url, query, true) : null;
         console.log(`${String(n).padEnd(7)} ${from.padEnd(6)} ${query.padEnd(10)} ${typed.toFixed(0).padStart(8)}` +
           `${first.toFixed(0).padStart(10)}` +
           `${heap.toFixed(1).padStart(36)}${longest.toFixed(0).padStart(19)}` +
-          (cpu ? longestCpu.toFixed(0).padStart(19) : ''));
+          (traced ? traced.longestCpu.toFixed(0).padStart(19) + traced.cpuToResult.toFixed(0).padStart(26) : ''));
       }
     }
     server.close();
