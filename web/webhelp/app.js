@@ -413,9 +413,13 @@ $('zd-brand').textContent = state.titleBase;
 openFromHelpContext();
 
 (async () => {
-  if (await searchIndexLoaded()) await startSearchIndex();
-  else search.unavailable();
-  // A query typed while the index loaded is answered before the contents take the page.
-  await search.settled();
+  try {
+    if (await searchIndexLoaded()) await startSearchIndex();
+    else search.unavailable();
+    // A query typed while the index loaded is answered before the contents take the page.
+    await search.settled();
+  } catch {
+    search.unavailable();
+  }
   await startContents();
 })();
