@@ -371,17 +371,19 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   const std::vector<const TTopic*> topics = PublishedTopics(project);
   std::vector<TSearchEntry> search(topics.size());
   std::vector<TSearchDocument> documents(topics.size());
-  RunInParallel(topics.size(), progress, [&](size_t i, int) {
+  TSearchIndexBuilder index;
+  RunInParallel(topics.size(), progress, [&](size_t i, int worker) {
     const std::string text = ExportPage(context, *topics[i]);
     search[i] = SearchEntryOf(*topics[i], text);
     documents[i] = SearchDocumentOf(*topics[i], text);
+    index.Add(worker, i, documents[i]);
   });
   for (size_t i = 0; i < documents.size(); ++i) documents[i].quotedText = search[i].QuotedText();
 
   // The files other tools read are written beside the viewer's index, on a second thread.
   auto searchFiles = std::async(std::launch::async, [&] { WriteSearchFiles(outDir, search); });
   try {
-    WriteWebHelpSearchIndex(outDir, documents);
+    index.Write(outDir, documents);
   } catch (...) {
     searchFiles.wait();
     throw;
