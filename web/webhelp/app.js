@@ -382,12 +382,6 @@ const search = createSearch({
   },
 });
 
-async function startSearchIndex() {
-  await search.build(window.__ZD_SEARCH_INDEX);
-  // A topic opened by hash before the index arrived may be one outside the tree.
-  if (tocLoaded && !state.currentId && idFromHash()) openFromHash();
-}
-
 // The search index, or null when it cannot be read.
 function searchIndexLoaded() {
   if (window.__ZD_SEARCH_INDEX) return Promise.resolve(window.__ZD_SEARCH_INDEX);
@@ -414,7 +408,8 @@ openFromHelpContext();
 
 (async () => {
   try {
-    if (await searchIndexLoaded()) await startSearchIndex();
+    const data = await searchIndexLoaded();
+    if (data) await search.build(data);
     else search.unavailable();
     // A query typed while the index loaded is answered before the contents take the page.
     await search.settled();
