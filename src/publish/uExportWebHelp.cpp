@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <unordered_set>
 
@@ -182,11 +183,6 @@ std::string ScriptOf(const char* prefix, const std::string& json) {
   return js;
 }
 
-struct TSearchEntry {
-  const TTopic* topic;
-  std::string text;
-};
-
 std::string KeywordText(const TTopic& topic) {
   std::string keywords;
   for (const std::string& k : topic.Keywords()) {
@@ -247,53 +243,61 @@ void WriteKeywordIndex(const std::string& outDir, const std::vector<const TTopic
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "keywords.js")), ScriptOf(kKeywordsPrefix, w.Text()));
 }
 
-// search.js as one text: the prefix, the JSON of search.json, ";". Each entry's text is
-// noted as the JSON string literal the text holds, for the viewer's snippet parts.
-struct TSearchScript {
-  std::string text;
-  size_t jsonBegin = 0;
-  std::vector<std::pair<size_t, size_t>> quotedTexts;  // (offset, length) in text
-  std::string_view Json() const { return std::string_view(text).substr(jsonBegin, text.size() - jsonBegin - 1); }
-  std::string_view Js() const { return text; }
-  std::string_view QuotedText(size_t i) const {
-    return std::string_view(text).substr(quotedTexts[i].first, quotedTexts[i].second);
-  }
+// One topic's object in search.json, made on the export's workers: the plain text goes in
+// once, as the JSON string literal that the viewer's snippet parts reuse.
+struct TSearchEntry {
+  std::string json;      // {"id":...,"title":...,"file":...,"text":...,"keywords":...}
+  size_t textBegin = 0;  // the quoted text's place in json
+  size_t textLength = 0;
+  std::string_view QuotedText() const { return std::string_view(json).substr(textBegin, textLength); }
 };
 
-TSearchScript BuildSearchScript(const std::vector<TSearchEntry>& entries) {
-  size_t bytes = 64;
-  for (const TSearchEntry& e : entries) bytes += e.text.size() + e.topic->Title().size() + 200;
-  TSearchScript script;
+TSearchEntry SearchEntryOf(const TTopic& topic, std::string_view text) {
+  TSearchEntry e;
   TJsonWriter w;
-  w.Reserve(bytes + bytes / 8);
-  w.Text() = kSearchPrefix;
-  script.jsonBegin = w.Text().size();
-  script.quotedTexts.reserve(entries.size());
+  w.Reserve(text.size() + text.size() / 8 + topic.Title().size() + 160);
   w.BeginObject();
-  w.Key("topics");
-  w.BeginArray();
-  for (const TSearchEntry& e : entries) {
-    w.BeginObject();
-    w.Key("id");
-    w.String(e.topic->ID());
-    w.Key("title");
-    w.String(e.topic->Title());
-    w.Key("file");
-    w.String(TopicFileMember(e.topic->ID()));
-    w.Key("text");
-    const size_t before = w.Text().size();
-    w.String(e.text);
-    const size_t at = w.Text().find('"', before);  // after the separator the writer put first
-    script.quotedTexts.emplace_back(at, w.Text().size() - at);
-    w.Key("keywords");
-    w.String(KeywordText(*e.topic));
-    w.EndObject();
-  }
-  w.EndArray();
+  w.Key("id");
+  w.String(topic.ID());
+  w.Key("title");
+  w.String(topic.Title());
+  w.Key("file");
+  w.String(TopicFileMember(topic.ID()));
+  w.Key("text");
+  e.textBegin = w.Text().size();
+  w.String(text);
+  e.textLength = w.Text().size() - e.textBegin;
+  w.Key("keywords");
+  w.String(KeywordText(topic));
   w.EndObject();
-  w.Text() += ';';
-  script.text = std::move(w.Text());
+  e.json = std::move(w.Text());
+  return e;
+}
+
+// search.js: the prefix, the JSON of search.json, ";"; jsonBegin gets the JSON's offset in it.
+std::string BuildSearchScript(const std::vector<TSearchEntry>& entries, size_t& jsonBegin) {
+  size_t bytes = 64;
+  for (const TSearchEntry& e : entries) bytes += e.json.size() + 1;
+  std::string script;
+  script.reserve(bytes);
+  script = kSearchPrefix;
+  jsonBegin = script.size();
+  script += "{\"topics\":[";
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (i) script += ',';
+    script += entries[i].json;
+  }
+  script += "]};";
   return script;
+}
+
+// search.json and search.js, for other tools: the same JSON, once bare and once as a script.
+void WriteSearchFiles(const std::string& outDir, const std::vector<TSearchEntry>& entries) {
+  size_t jsonBegin = 0;
+  const std::string script = BuildSearchScript(entries, jsonBegin);
+  const std::string_view json = std::string_view(script).substr(jsonBegin, script.size() - jsonBegin - 1);
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "search.json")), json);
+  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "search.js")), script);
 }
 
 // The map programs open topics by (index.html?context=1001, ?alias=IDH_PRINT): for
@@ -312,25 +316,37 @@ std::string WebHelpOutputFolder(const TDocProject& project) {
 }
 
 std::string BuildWebHelpTocJson(const TDocProject& project) {
-  TJson roots = TJson::array();
-  // The children array of each open level. Only the innermost one grows while deeper
-  // levels are open, so the pointers stay valid.
-  std::vector<TJson*> levels{&roots};
+  // Written as the walk goes: a tree of ten thousand topics needs no document in memory.
+  TJsonWriter w;
+  w.BeginObject();
+  w.Key("roots");
+  w.BeginArray();
+  int open = 0;  // topics whose children array is open
+  auto closeTo = [&](int depth) {
+    for (; open > depth; --open) {
+      w.EndArray();
+      w.EndObject();
+    }
+  };
   project.WalkTopics([&](const TTopic& topic, int depth) {
     if (topic.ExcludeWeb()) return TWalkAction::SkipChildren;  // takes its subtree with it
-    levels.resize(static_cast<size_t>(depth) + 1);
-    TJson node = TJson::object();
-    node["id"] = topic.ID();
-    node["title"] = topic.Title();
-    node["file"] = TopicFileMember(topic.ID());
-    node["children"] = TJson::array();
-    levels.back()->push_back(std::move(node));
-    levels.push_back(&levels.back()->back()["children"]);
+    closeTo(depth);
+    w.BeginObject();
+    w.Key("id");
+    w.String(topic.ID());
+    w.Key("title");
+    w.String(topic.Title());
+    w.Key("file");
+    w.String(TopicFileMember(topic.ID()));
+    w.Key("children");
+    w.BeginArray();
+    ++open;
     return TWalkAction::Descend;
   });
-  TJson root = TJson::object();
-  root["roots"] = std::move(roots);
-  return JsonWrite(root);
+  closeTo(0);
+  w.EndArray();
+  w.EndObject();
+  return std::move(w.Text());
 }
 
 void ExportWebHelp(const TDocProject& project, const std::string& outDir, const TProgressCallback& progress,
@@ -355,10 +371,26 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   const std::vector<const TTopic*> topics = PublishedTopics(project);
   std::vector<TSearchEntry> search(topics.size());
   std::vector<TSearchDocument> documents(topics.size());
-  RunInParallel(topics.size(), progress, [&](size_t i, int) {
-    search[i] = {topics[i], ExportPage(context, *topics[i])};
-    documents[i] = SearchDocumentOf(*topics[i], search[i].text);
+  TSearchIndexBuilder index;
+  RunInParallel(topics.size(), progress, [&](size_t i, int worker) {
+    const std::string text = ExportPage(context, *topics[i]);
+    search[i] = SearchEntryOf(*topics[i], text);
+    documents[i] = SearchDocumentOf(*topics[i], text);
+    index.Add(worker, i, documents[i]);
   });
+  for (size_t i = 0; i < documents.size(); ++i) documents[i].quotedText = search[i].QuotedText();
+
+  // The files other tools read are written beside the viewer's index, on a second thread.
+  auto searchFiles = std::async(std::launch::async, [&] { WriteSearchFiles(outDir, search); });
+  try {
+    index.Write(outDir, documents);
+  } catch (...) {
+    searchFiles.wait();
+    throw;
+  }
+  searchFiles.get();
+  documents.clear();
+  search.clear();
 
   const std::string assets = PathJoin(project.RootPath(), "assets");
   if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::WebHelp, guard);
@@ -369,15 +401,6 @@ void ExportWebHelp(const TDocProject& project, const std::string& outDir, const 
   const std::string toc = BuildWebHelpTocJson(project);
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.json")), toc);
   WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "toc.js")), ScriptOf(kTocPrefix, toc));
-
-  // search.json and the viewer's snippet parts hold the same quoted texts: made once.
-  const TSearchScript searchScript = BuildSearchScript(search);
-  for (size_t i = 0; i < documents.size(); ++i) documents[i].quotedText = searchScript.QuotedText(i);
-  WriteWebHelpSearchIndex(outDir, documents);
-  documents.clear();
-  search.clear();
-  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "search.json")), searchScript.Json());
-  WriteTextFileUtf8(CheckedOutputPath(outDir, PathJoin(outDir, "search.js")), searchScript.Js());
   WriteKeywordIndex(outDir, topics, settings.SpellLanguage);
   WriteContextMap(project, outDir);
   guard.AppendWarnings(warnings);

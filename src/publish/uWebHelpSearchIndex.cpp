@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <unordered_map>
 
 #include "uContainment.h"
@@ -320,25 +321,60 @@ TFieldTerms IndexSearchField(std::string_view text) {
   return result;
 }
 
-void WriteWebHelpSearchIndex(const std::string& outDir, const std::vector<TSearchDocument>& docs) {
+struct TSearchIndexBuilder::TTable {
+  std::unordered_map<std::string_view, size_t> slot;  // views into the documents
+  std::vector<std::string_view> terms;
+  std::vector<TPostings> postings;  // of each term, in document order
+};
+
+TSearchIndexBuilder::TSearchIndexBuilder() {
+  for (int w = 0; w < kParallelWorkers; ++w) FTables.push_back(std::make_unique<TTable>());
+}
+
+TSearchIndexBuilder::~TSearchIndexBuilder() = default;
+
+void TSearchIndexBuilder::Add(int worker, size_t d, const TSearchDocument& doc) {
+  TTable& table = *FTables.at(static_cast<size_t>(worker));
+  for (int f = 0; f < kSearchFieldCount; ++f) {
+    for (const auto& [term, count] : doc.fields[f].terms) {
+      auto [it, fresh] = table.slot.emplace(term, table.terms.size());
+      if (fresh) {
+        table.terms.push_back(term);
+        table.postings.emplace_back();
+      }
+      table.postings[it->second].push_back({static_cast<std::uint32_t>(d), count, f});
+    }
+  }
+}
+
+void TSearchIndexBuilder::Write(const std::string& outDir, const std::vector<TSearchDocument>& docs) {
   const std::string folder = EnsureDir(CheckedOutputPath(outDir, PathJoin(outDir, "search")));
 
-  std::unordered_map<std::string_view, size_t> termSlot;  // views into docs
-  std::vector<std::string_view> terms;
-  std::vector<TPostings> postings;
-  double totalLength[kSearchFieldCount] = {0, 0, 0};
-  for (size_t d = 0; d < docs.size(); ++d) {
-    for (int f = 0; f < kSearchFieldCount; ++f) {
-      totalLength[f] += docs[d].fields[f].length;
-      for (const auto& [term, count] : docs[d].fields[f].terms) {
-        auto [it, fresh] = termSlot.emplace(term, terms.size());
-        if (fresh) {
-          terms.push_back(term);
-          postings.emplace_back();
-        }
-        postings[it->second].push_back({static_cast<std::uint32_t>(d), count, f});
+  // The tables of all workers as one: each term once, its postings merged in document order.
+  TTable& joined = *FTables.front();
+  for (size_t w = 1; w < FTables.size(); ++w) {
+    TTable& from = *FTables[w];
+    for (size_t t = 0; t < from.terms.size(); ++t) {
+      auto [it, fresh] = joined.slot.emplace(from.terms[t], joined.terms.size());
+      if (fresh) {
+        joined.terms.push_back(from.terms[t]);
+        joined.postings.push_back(std::move(from.postings[t]));
+        continue;
       }
+      TPostings& kept = joined.postings[it->second];
+      TPostings merged;
+      merged.reserve(kept.size() + from.postings[t].size());
+      std::merge(kept.begin(), kept.end(), from.postings[t].begin(), from.postings[t].end(), std::back_inserter(merged),
+                 [](const TPosting& a, const TPosting& b) { return a.doc < b.doc; });
+      kept = std::move(merged);
     }
+    from = TTable();
+  }
+  const std::vector<std::string_view>& terms = joined.terms;
+  std::vector<TPostings>& postings = joined.postings;
+  double totalLength[kSearchFieldCount] = {0, 0, 0};
+  for (const TSearchDocument& doc : docs) {
+    for (int f = 0; f < kSearchFieldCount; ++f) totalLength[f] += doc.fields[f].length;
   }
   std::vector<size_t> sorted(terms.size());
   for (size_t i = 0; i < sorted.size(); ++i) sorted[i] = i;
@@ -371,6 +407,7 @@ void WriteWebHelpSearchIndex(const std::string& outDir, const std::vector<TSearc
     if (shard.size() >= kShardBytes) flushShard();
   }
   flushShard();
+  joined.slot.clear();
   std::vector<TPostings>().swap(postings);
 
   // Topic texts in groups of consecutive documents; index.js names the first of each.

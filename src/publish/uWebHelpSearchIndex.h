@@ -35,8 +35,26 @@ struct TSearchDocument {
 // unified (ß to ss, æ to ae). Bytes that are not UTF-8 separate words. Thread-safe.
 TFieldTerms IndexSearchField(std::string_view text);
 
-// Writes search/index.js (documents, field lengths, term list), search/t<n>.js (postings
-// of a range of terms) and search/x<n>.js (topic texts for snippets) into outDir. Files
-// of an earlier export that this one does not name are deleted. Raises when a file
-// cannot be written.
-void WriteWebHelpSearchIndex(const std::string& outDir, const std::vector<TSearchDocument>& docs);
+// The postings of the index, gathered while the export's workers make the documents: each
+// worker (as RunInParallel numbers them) keeps its own table, and Write joins them.
+class TSearchIndexBuilder {
+ public:
+  TSearchIndexBuilder();
+  ~TSearchIndexBuilder();
+  TSearchIndexBuilder(const TSearchIndexBuilder&) = delete;
+  TSearchIndexBuilder& operator=(const TSearchIndexBuilder&) = delete;
+
+  // Takes the terms of document number d; the terms stay where doc keeps them until Write.
+  // Each worker adds its documents in rising order.
+  void Add(int worker, size_t d, const TSearchDocument& doc);
+
+  // Writes search/index.js (documents, field lengths, term list), search/t<n>.js (postings
+  // of a range of terms) and search/x<n>.js (topic texts for snippets) into outDir, docs
+  // being every document added by its number. Files of an earlier export that this one
+  // does not name are deleted. Raises when a file cannot be written.
+  void Write(const std::string& outDir, const std::vector<TSearchDocument>& docs);
+
+ private:
+  struct TTable;
+  std::vector<std::unique_ptr<TTable>> FTables;  // one a worker
+};

@@ -383,6 +383,25 @@ TEST(ExportWebHelp, LargeExportsWriteEveryPageOnce) {
     EXPECT_EQ(e["text"], "page " + std::to_string(i));
     EXPECT_NE(s.Page(id).find("<p>page " + std::to_string(i) + "</p>"), std::string::npos);
   }
+  // Both threads gather postings; the index lists a word of every page once per page, in order.
+  std::vector<int> pagesWithWord;
+  for (const std::string& file : ListFiles(s.out + "/search")) {
+    const std::string name = ExtractFileName(file);
+    if (name[0] != 't') continue;
+    const std::string script = ReadTextFileUtf8(file);
+    const size_t open = script.find(",[");
+    TJson part;
+    ASSERT_TRUE(TryParseJson(script.substr(open + 1, script.size() - open - 3), part)) << name;
+    for (const TJson& entry : part) {
+      if (entry[0] != "page") continue;
+      ASSERT_EQ(entry.size(), 2u) << "the text field only";
+      int doc = 0;
+      for (size_t k = 1; k + 1 < entry[1].size(); k += 2) pagesWithWord.push_back(doc += entry[1][k].get<int>());
+    }
+  }
+  std::vector<int> everyPage(150);
+  for (int i = 0; i < 150; ++i) everyPage[static_cast<size_t>(i)] = i;
+  EXPECT_EQ(pagesWithWord, everyPage);
 
   TSite c;
   for (int i = 0; i < 150; ++i) c.Add("T" + std::to_string(i), "", "<p>x</p>");

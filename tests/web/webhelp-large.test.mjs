@@ -77,6 +77,11 @@ test('a deep link, the keyboard, search and Back work in a site of 10,000 topics
   });
   assert.match(await page.textContent('#zd-results .zd-note'), /^50\+ topics/);
   assert.match(await page.innerHTML('#zd-hit-0 .zd-hit-text'), /<mark>password<\/mark>/i);
+  // A hit far down the list gets its snippet when the list scrolls to it.
+  const last = '#zd-results .zd-hit:last-child .zd-hit-text';
+  assert.equal(await page.innerHTML(last), '', 'no snippet before the hit is in view');
+  await page.$eval(last, (el) => el.scrollIntoView());
+  await page.waitForFunction((sel) => /<mark>/i.test(document.querySelector(sel).innerHTML), last);
   // The query loaded a few parts of the index, never the whole of it.
   const parts = readdirSync(path.join(site, 'search')).filter((f) => f.startsWith('t')).length;
   const loaded = page.requests.filter((u) => /\/search\/t\d+\.js$/.test(u)).length;

@@ -205,6 +205,32 @@ test('search finds words, accents folded, Cyrillic and CJK, fuzzy and by prefix'
   await page.close();
 });
 
+// A reader who types before the viewer's scripts have run: the query is answered from the
+// search index, and the contents and the linked topic follow without the reader's help.
+test('a query typed the moment the page opens is answered, then the tree shows the topic', async () => {
+  for (const base of [pathToFileURL(path.join(site, 'index.html')).href, baseUrl + 'index.html']) {
+    const page = await browser.newPage({ viewport: { width: 1200, height: 800 } });
+    const errors = [];
+    page.on('pageerror', (e) => errors.push(String(e)));
+    await page.addInitScript(() => {
+      new MutationObserver((_, watch) => {
+        const box = document.getElementById('zd-q');
+        if (!box) return;
+        watch.disconnect();
+        box.value = 'brulee';
+        box.dispatchEvent(new Event('input', { bubbles: true }));
+      }).observe(document, { childList: true, subtree: true });
+    });
+    await page.goto(base + `#${ids.E}`, { waitUntil: 'commit' });
+    await page.waitForSelector('#zd-hit-0');
+    assert.equal(await page.textContent('#zd-hit-0 .zd-hit-title'), 'Café menu', base);
+    await waitForTopic(page, ids.E);
+    assert.equal(await page.getAttribute(`[data-id="${ids.E}"]`, 'aria-selected'), 'true', base);
+    assert.deepEqual(errors, []);
+    await page.close();
+  }
+});
+
 test('a result opens from the keyboard with its terms highlighted in the topic', async () => {
   const page = await openViewer(baseUrl + 'index.html');
   await searchFor(page, 'brulee');

@@ -2,6 +2,8 @@
 // It reads window.__ZD_TOC, window.__ZD_SEARCH_INDEX, window.__ZD_KEYWORDS and
 // window.__ZD_CONTEXT (written by the export) and loads the search index's parts as script
 // files, never through fetch, so a site works from disk as well as from any server.
+// The search index comes first: a reader who types at once is answered before the
+// contents (toc.js, the larger file) are read and the first topic is shown.
 import { createToc } from './toc.js';
 import { createSearch } from './search.js';
 import { highlightInDocument, clearHighlights } from './highlight.js';
@@ -18,12 +20,13 @@ const state = {
 };
 
 
-const tocData = window.__ZD_TOC && Array.isArray(window.__ZD_TOC.roots) ? window.__ZD_TOC.roots : [];
-const toc = createToc($('zd-toc'), tocData, {
+const toc = createToc($('zd-toc'), {
   onOpen: (id) => navigateTo(id),
 });
-toc.restorePlace(readPlace());
-window.addEventListener('pagehide', () => storePlace(toc.place()));
+let tocLoaded = false;
+window.addEventListener('pagehide', () => {
+  if (tocLoaded) storePlace(toc.place());
+});
 
 // The reader's place in the tree (open branches, scroll position) outlives a reload and
 // a visit to another page, for this tab of the browser.
@@ -49,18 +52,23 @@ function storePlace(place) {
 
 // --- the contents and index tabs ----------------------------------------------
 
-function loadKeywords() {
+// The data a script file of the export sets as window[name], or null when it cannot be read.
+function loadData(file, name) {
   return new Promise((resolve) => {
-    if (window.__ZD_KEYWORDS) {
-      resolve(window.__ZD_KEYWORDS);
+    if (window[name]) {
+      resolve(window[name]);
       return;
     }
     const script = document.createElement('script');
-    script.src = 'keywords.js';
-    script.addEventListener('load', () => resolve(window.__ZD_KEYWORDS || null));
+    script.src = file;
+    script.addEventListener('load', () => resolve(window[name] || null));
     script.addEventListener('error', () => resolve(null));
     document.head.appendChild(script);
   });
+}
+
+function loadKeywords() {
+  return loadData('keywords.js', '__ZD_KEYWORDS');
 }
 
 let keywordIndex = null;
@@ -81,18 +89,8 @@ const tabs = createTabs([$('zd-tab-toc'), $('zd-tab-index')], {
 });
 
 // Topics outside the tree (their parent is excluded) are still reachable from search.
-const extraTopics = new Map();
-function rememberSearchTopics(data) {
-  const ids = data && Array.isArray(data.ids) ? data.ids : [];
-  ids.forEach((id, i) => {
-    if (typeof id === 'string' && !toc.has(id)) {
-      extraTopics.set(id, { id, title: String(data.titles[i] ?? ''), file: 'topics/' + id + '.html' });
-    }
-  });
-}
-
 function topicInfo(id) {
-  return toc.get(id) || extraTopics.get(id) || null;
+  return toc.get(id) || search.topic(id);
 }
 
 function idFromHash() {
@@ -219,6 +217,7 @@ function openFromHelpContext() {
 }
 
 function openFromHash() {
+  if (!tocLoaded) return; // the contents open the topic when they arrive
   const id = idFromHash();
   if (id) showTopic(id);
   else if (toc.first()) showTopic(toc.first());
@@ -383,28 +382,39 @@ const search = createSearch({
   },
 });
 
-function startSearchIndex() {
-  rememberSearchTopics(window.__ZD_SEARCH_INDEX);
-  search.build(window.__ZD_SEARCH_INDEX);
-  // A topic opened by hash before the index arrived may be one outside the tree.
-  if (!state.currentId && idFromHash()) openFromHash();
+// The search index, or null when it cannot be read.
+function searchIndexLoaded() {
+  if (window.__ZD_SEARCH_INDEX) return Promise.resolve(window.__ZD_SEARCH_INDEX);
+  const script = $('zd-search-data');
+  if (!script) return Promise.resolve(null);
+  return new Promise((resolve) => {
+    script.addEventListener('load', () => resolve(window.__ZD_SEARCH_INDEX || null));
+    script.addEventListener('error', () => resolve(null));
+  });
+}
+
+async function startContents() {
+  const data = await loadData('toc.js', '__ZD_TOC');
+  toc.load(data && Array.isArray(data.roots) ? data.roots : []);
+  tocLoaded = true;
+  toc.restorePlace(readPlace());
+  openFromHash();
 }
 
 // --- start --------------------------------------------------------------------
 
 $('zd-brand').textContent = state.titleBase;
 openFromHelpContext();
-openFromHash();
 
-if (window.__ZD_SEARCH_INDEX) {
-  startSearchIndex();
-} else {
-  const script = $('zd-search-data');
-  const failed = () => search.unavailable();
-  if (script) {
-    script.addEventListener('load', () => (window.__ZD_SEARCH_INDEX ? startSearchIndex() : failed()));
-    script.addEventListener('error', failed);
-  } else {
-    failed();
+(async () => {
+  try {
+    const data = await searchIndexLoaded();
+    if (data) await search.build(data);
+    else search.unavailable();
+    // A query typed while the index loaded is answered before the contents take the page.
+    await search.settled();
+  } catch {
+    search.unavailable();
   }
-}
+  await startContents();
+})();

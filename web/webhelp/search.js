@@ -8,6 +8,11 @@ import { loadPart, expandTermEntry, textPartOf } from './searchdata.js';
 import { setShown } from './tabs.js';
 
 const MAX_RESULTS = 50;
+// Postings above which a query's index is read in slices, so that the page keeps answering.
+const LARGE_QUERY = 4000;
+
+// Lets the browser paint and take input between two steps of a long job.
+const nextTask = () => new Promise((resolve) => setTimeout(resolve, 0));
 
 function fuzzyFor(term) {
   if (isCjkTerm(term) || term.length < 4) return false;
@@ -70,7 +75,25 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
   let hits = [];
   let active = -1;
   let timer = 0;
+  let lastInput = -Infinity;
   let runs = 0; // the latest run wins; earlier ones finish unseen
+  let running = 0; // runs not finished yet
+  let idleWaiters = [];
+
+  // Resolves once no query waits for its answer.
+  function settled() {
+    return new Promise((resolve) => {
+      idleWaiters.push(resolve);
+      noteIdle();
+    });
+  }
+
+  function noteIdle() {
+    if (timer || running) return;
+    const waiters = idleWaiters;
+    idleWaiters = [];
+    for (const resolve of waiters) resolve();
+  }
 
   function setStatus(text) {
     status.textContent = text;
@@ -96,7 +119,9 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
       }
     }
     // A short term list loads in one go; a long one in slices, so that the page keeps answering.
-    const load = terms.length > 2000 ? MiniSearch.loadJSAsync.bind(MiniSearch) : MiniSearch.loadJS.bind(MiniSearch);
+    const long = terms.length > 1500;
+    if (long) await nextTask();
+    const load = long ? MiniSearch.loadJSAsync.bind(MiniSearch) : MiniSearch.loadJS.bind(MiniSearch);
     vocabulary = await load(serialised(parts, partIds, { terms: 0 }, partLength, [1], terms), { ...OPTIONS, fields: ['terms'] });
     ready = true;
     setStatus('');
@@ -109,38 +134,51 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
     input.disabled = true;
   }
 
-  // The best topics for text, loading the term parts it needs.
+  // The best topics for text, loading the term parts it needs. A query matching most of a
+  // large help is worked through in steps, none of which holds the page for long.
   async function query(text) {
     const wanted = vocabulary.search(text, { combineWith: 'OR' });
     const terms = new Set();
     for (const r of wanted) for (const t of Object.keys(r.match)) terms.add(t);
     const parts = await Promise.all(wanted.map((r) => loadPart('t', r.id)));
-    const entries = [];
-    for (const part of parts) {
-      for (const entry of part) if (terms.has(entry[0])) entries.push(expandTermEntry(entry));
-    }
     // Only the topics the entries name take part; the counts and averages stay the whole
     // index's, so the ranking is the same as over all of it.
+    const entries = [];
     const documentIds = {};
     const fieldLength = {};
-    for (const [, fields] of entries) {
-      for (const counts of Object.values(fields)) {
-        for (const key in counts) {
-          const doc = Number(key);
-          if (documentIds[doc] === undefined) {
-            documentIds[doc] = index.ids[doc];
-            fieldLength[doc] = index.lengths.slice(doc * FIELDS.length, (doc + 1) * FIELDS.length);
+    let postings = 0;
+    let sinceBreak = 0;
+    for (const part of parts) {
+      for (const raw of part) {
+        if (!terms.has(raw[0])) continue;
+        const entry = expandTermEntry(raw);
+        entries.push(entry);
+        for (const counts of Object.values(entry[1])) {
+          for (const key in counts) {
+            sinceBreak++;
+            const doc = Number(key);
+            if (documentIds[doc] === undefined) {
+              documentIds[doc] = index.ids[doc];
+              fieldLength[doc] = index.lengths.slice(doc * FIELDS.length, (doc + 1) * FIELDS.length);
+            }
           }
+        }
+        if (sinceBreak > LARGE_QUERY) {
+          postings += sinceBreak;
+          sinceBreak = 0;
+          await nextTask();
         }
       }
     }
+    postings += sinceBreak;
     const fieldIds = { title: 0, keywords: 1, text: 2 };
-    const mini = MiniSearch.loadJS(
-      serialised(index.ids.length, documentIds, fieldIds, fieldLength, index.averageFieldLength, entries),
-      OPTIONS,
-    );
+    const js = serialised(index.ids.length, documentIds, fieldIds, fieldLength, index.averageFieldLength, entries);
+    const large = postings > LARGE_QUERY;
+    const mini = large ? await MiniSearch.loadJSAsync(js, OPTIONS) : MiniSearch.loadJS(js, OPTIONS);
+    if (large) await nextTask();
     let found = mini.search(text, { combineWith: 'AND' });
     if (!found.length) found = mini.search(text, { combineWith: 'OR' });
+    if (large) await nextTask();
     return found.slice(0, MAX_RESULTS);
   }
 
@@ -153,6 +191,16 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
   }
 
   async function run() {
+    running++;
+    try {
+      await answer();
+    } finally {
+      running--;
+      noteIdle();
+    }
+  }
+
+  async function answer() {
     const text = input.value.trim();
     const run = ++runs;
     if (!text) {
@@ -181,7 +229,10 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
     hits = found;
     active = -1;
     render(text);
-    fillSnippets(run);
+    // The titles are painted before the snippets take their turn.
+    setTimeout(() => {
+      if (run === runs && hits.length) fillSnippets(run);
+    }, 0);
   }
 
   function render(text) {
@@ -205,16 +256,37 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
       (hits.length === 1 ? ' topic' : ' topics') + '</p>' + html.join('');
   }
 
-  // Snippets follow the titles as the texts of their topics arrive.
+  // Snippets follow the titles as the texts of their topics arrive, for the hits in view
+  // first and the others as the list scrolls to them: a part of topic texts is read only
+  // when a hit shown needs it. The list is busy until the first of them are in.
+  let snippetWatch = null;
+
   function fillSnippets(run) {
-    const shown = results.querySelectorAll('.zd-hit-text');
+    if (snippetWatch) snippetWatch.disconnect();
+    const shown = Array.from(results.querySelectorAll('.zd-hit-text'));
+    const hitOf = new Map(shown.map((el, i) => [el, hits[i]]));
+    let first = true;
+    snippetWatch = new IntersectionObserver((changes) => {
+      const els = changes.filter((c) => c.isIntersecting).map((c) => c.target);
+      for (const el of els) snippetWatch.unobserve(el);
+      const done = loadSnippets(run, els.map((el) => ({ el, hit: hitOf.get(el) })));
+      if (!first) return;
+      first = false;
+      done.then(() => {
+        if (run === runs) results.removeAttribute('aria-busy');
+      });
+    }, { rootMargin: '200px 0px' });
+    for (const el of shown) snippetWatch.observe(el);
+  }
+
+  function loadSnippets(run, items) {
     const byPart = new Map();
-    hits.forEach((hit, i) => {
+    for (const { el, hit } of items) {
       const doc = position.get(hit.id);
       const part = textPartOf(index.texts, doc);
       if (!byPart.has(part)) byPart.set(part, []);
-      byPart.get(part).push({ hit, doc, el: shown[i] });
-    });
+      byPart.get(part).push({ hit, doc, el });
+    }
     const loads = Array.from(byPart, ([part, items]) => loadPart('x', part).then((texts) => {
       if (run !== runs) return;
       for (const { hit, doc, el } of items) {
@@ -222,9 +294,7 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
         el.innerHTML = makeSnippet(withoutLeadingTitle(index.titles[doc], text), hit.terms);
       }
     }, () => {}));
-    Promise.all(loads).then(() => {
-      if (run === runs) results.removeAttribute('aria-busy');
-    });
+    return Promise.all(loads);
   }
 
   function setActive(i) {
@@ -243,10 +313,22 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
     onOpen(hit.id, hit.terms);
   }
 
+  // The first key after a pause is answered at once; quick typing after it waits for a pause.
   input.addEventListener('input', () => {
     clearTimeout(timer);
+    timer = 0;
     results.setAttribute('aria-busy', 'true'); // what it shows is out of date until the run ends
-    timer = setTimeout(run, 40);
+    const now = performance.now();
+    const quick = now - lastInput < 300;
+    lastInput = now;
+    if (!quick) {
+      run();
+      return;
+    }
+    timer = setTimeout(() => {
+      timer = 0;
+      run();
+    }, 40);
   });
   input.addEventListener('keydown', (e) => {
     if (e.key === 'ArrowDown') {
@@ -258,6 +340,8 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
     } else if (e.key === 'Enter') {
       e.preventDefault();
       clearTimeout(timer);
+      timer = 0;
+      noteIdle();
       if (ready && !hits.length) run().then(() => open(0));
       else open(active >= 0 ? active : 0);
     } else if (e.key === 'Escape') {
@@ -279,5 +363,11 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
     }
   });
 
-  return { build, unavailable, isReady: () => ready };
+  // A topic the index holds as { id, title, file }, or null.
+  function topic(id) {
+    if (!index || !position.has(id)) return null;
+    return { id, title: String(index.titles[position.get(id)] ?? ''), file: 'topics/' + id + '.html' };
+  }
+
+  return { build, unavailable, settled, topic, isReady: () => ready };
 }

@@ -1,13 +1,16 @@
 // The table of contents as an accessible tree. Children are rendered when a branch is
-// first opened, so a site of tens of thousands of topics shows its tree at once.
+// first opened, so a site of tens of thousands of topics shows its tree at once. The tree
+// is empty until load() gives it its topics: the page can answer a search before then.
 
-export function createToc(list, roots, { onOpen }) {
+export function createToc(list, { onOpen }) {
   const nodes = new Map(); // id -> { id, title, file, children, parent, depth }
-  const order = []; // ids in reading order, for previous and next
+  let order = []; // ids in reading order, for previous and next
   const items = new Map(); // id -> rendered <li>
+  let position = new Map();
+  let rootNodes = [];
   let selectedId = '';
 
-  (function index(children, parent, depth) {
+  function index(children, parent, depth) {
     // An explicit stack: a very deep tree must not overflow the call stack.
     const stack = [{ children, parent, depth, i: 0 }];
     while (stack.length) {
@@ -32,9 +35,21 @@ export function createToc(list, roots, { onOpen }) {
       const kids = Array.isArray(raw.children) ? raw.children : [];
       if (kids.length) stack.push({ children: kids, parent: node, depth: top.depth + 1, i: 0 });
     }
-  })(roots, null, 1);
-  const position = new Map(order.map((id, i) => [id, i]));
-  const rootNodes = order.map((id) => nodes.get(id)).filter((n) => !n.parent);
+  }
+
+  // Takes the tree of window.__ZD_TOC (its roots), replacing any before it.
+  function load(roots) {
+    nodes.clear();
+    items.clear();
+    order = [];
+    selectedId = '';
+    list.textContent = '';
+    index(Array.isArray(roots) ? roots : [], null, 1);
+    position = new Map(order.map((id, i) => [id, i]));
+    rootNodes = order.map((id) => nodes.get(id)).filter((n) => !n.parent);
+    renderChildren(list, rootNodes);
+    setTabStop(list.querySelector('[role="treeitem"]'));
+  }
 
   function renderItem(node) {
     const li = document.createElement('li');
@@ -216,10 +231,8 @@ export function createToc(list, roots, { onOpen }) {
     if (handled) e.preventDefault();
   });
 
-  renderChildren(list, rootNodes);
-  setTabStop(list.querySelector('[role="treeitem"]'));
-
   return {
+    load,
     has: (id) => nodes.has(id),
     get: (id) => nodes.get(id) || null,
     first: () => order[0] || '',
