@@ -220,19 +220,43 @@ class ProjectSettingsDialogTest : public QObject {
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    const std::vector<QWidget*> rows = {
-        dialog.edProjTitle,        dialog.cmbFontName,         dialog.cmbBodyFontSize,
-        dialog.cbTextColor,        dialog.edLineSpacing,       dialog.cbPageBg,
-        dialog.cbHeaderBg,         dialog.cbTocTextColor,      dialog.edTocTextSize,
-        dialog.chkCopyright,       dialog.edCopyrightText,     dialog.cbLinkColor,
-        dialog.cmbLinkStyle,       dialog.cmbTableBorderStyle, dialog.edTableBorderWidth,
-        dialog.cbTableBorderColor, dialog.cmbSpellLanguage,    dialog.btnOk};
+    const std::vector<QWidget*> rows = {dialog.edProjTitle,
+                                        dialog.cmbFontName,
+                                        dialog.cmbBodyFontSize,
+                                        dialog.cbTextColor,
+                                        dialog.edLineSpacing,
+                                        dialog.cbPageBg,
+                                        dialog.cbHeaderBg,
+                                        dialog.cbTocTextColor,
+                                        dialog.edTocTextSize,
+                                        dialog.chkCopyright,
+                                        dialog.edCopyrightText,
+                                        dialog.cbLinkColor,
+                                        dialog.cmbLinkStyle,
+                                        dialog.cmbTableBorderStyle,
+                                        dialog.edTableBorderWidth,
+                                        dialog.cbTableBorderColor,
+                                        dialog.cmbSpellLanguage,
+                                        dialog.chkPdfCover,
+                                        dialog.edPdfSubtitle,
+                                        dialog.edPdfVersionLine,
+                                        dialog.cmbPdfLogo,
+                                        dialog.chkPdfContents,
+                                        dialog.cmbPdfContentsDepth,
+                                        dialog.cmbPdfPageNumbers,
+                                        dialog.chkPdfRunningHeads,
+                                        dialog.chkPdfChapterBreaks,
+                                        dialog.cmbPdfPaper,
+                                        dialog.edPdfMargins,
+                                        dialog.btnOk};
     dialog.edProjTitle->setFocus();
     for (size_t i = 1; i < rows.size(); ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QWidget* focused = QApplication::focusWidget();
       // An editable list's line edit stands for the list.
-      if (focused && focused->parentWidget() == dialog.cmbBodyFontSize) focused = dialog.cmbBodyFontSize;
+      for (QComboBox* editable : {dialog.cmbBodyFontSize, dialog.cmbPdfLogo}) {
+        if (focused && focused->parentWidget() == editable) focused = editable;
+      }
       QVERIFY2(focused == rows[i],
                qPrintable(QString("step %1: %2").arg(i).arg(focused ? focused->metaObject()->className() : "none")));
     }
