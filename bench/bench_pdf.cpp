@@ -1,4 +1,5 @@
-// The PDF export (our manual and the browser's print, timed apart) and the link checker.
+// The PDF export (our manual and the browser's print, timed apart; the whole export of a
+// generated manual printed plain and as a book) and the link checker.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -6,10 +7,12 @@
 #include <map>
 #include <memory>
 
+#include "BenchProjects.h"
 #include "uDocModel.h"
 #include "uExportPdf.h"
 #include "uLinkChecker.h"
 #include "uPlatform.h"
+#include "uProjectOpen.h"
 #include "uStorage.h"
 #include "uUtils.h"
 
@@ -98,6 +101,38 @@ void BM_PdfBrowserPrint(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_PdfBrowserPrint)->Arg(200)->Arg(1000)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The whole export of gen_project's 1,000 topics: book 0 prints the plain flow (what a
+// project without the Pdf* keys gets), book 1 every book option on (cover, contents to
+// depth 3 with page numbers, which takes a first print, page numbers, running heads,
+// chapter breaks).
+void BM_PdfExportBook(benchmark::State& state) {
+  TDocProject project;
+  TProjectSettings stored;
+  OpenProjectFile(GeneratedProjectFile(1000), project, stored);
+  TProjectSettings settings;
+  if (state.range(0) != 0) settings.SetNewProjectPdfDefaults();
+  TPdfExportOptions options;
+  options.OpenPdf = false;
+  options.Settings = &settings;
+  options.BrowserTimeout = std::chrono::minutes(10);  // a busy machine takes minutes for 1,700 pages
+  try {
+    FindPdfBrowser();
+  } catch (const EFolivaneError& e) {
+    state.SkipWithError(e.what());
+    return;
+  }
+  std::string pdf;
+  for (auto _ : state) pdf = ExportPdf(project, PathJoin(project.RootPath(), "build/pdf"), options);
+  state.counters["pages"] = PdfPages(pdf);
+}
+BENCHMARK(BM_PdfExportBook)
+    ->ArgName("book")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_CheckLinks(benchmark::State& state) {
   TBenchProject& p = ProjectOf(static_cast<int>(state.range(0)));

@@ -37,8 +37,8 @@ int main(int argc, char* argv[]) {
     if (form.Tag == 0) return 0;
   }
 
-  TQtUserDialogs::SetSettingsEditor([](QWidget* owner, TProjectSettings& settings, const std::string&) {
-    return TfrmProjectSettings::Execute(owner, settings);
+  TQtUserDialogs::SetSettingsEditor([](QWidget* owner, TProjectSettings& settings, const std::string& projectRoot) {
+    return TfrmProjectSettings::Execute(owner, settings, nullptr, projectRoot);
   });
   TQtUserDialogs dialogs;
   TMainWindowServices services;

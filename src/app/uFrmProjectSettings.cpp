@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <optional>
 
 #include "uColorBox.h"
@@ -66,6 +67,24 @@ QStringList ScreenFonts() {
   return families;
 }
 
+// The pictures under the project's assets folder, as project-relative paths, sorted.
+// Links are not followed: a logo must lie inside the project.
+std::vector<std::string> AssetPictures(const std::string& projectRoot) {
+  std::vector<std::string> pictures;
+  if (projectRoot.empty()) return pictures;
+  namespace fs = std::filesystem;
+  const fs::path root(projectRoot);
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(root / "assets", ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->is_symlink(ec) || !it->is_regular_file(ec)) continue;
+    const std::string ext = AsciiLower(it->path().extension().string());
+    if (ext == ".png" || ext == ".jpg" || ext == ".jpeg" || ext == ".gif" || ext == ".svg" || ext == ".webp")
+      pictures.push_back(it->path().lexically_relative(root).generic_string());
+  }
+  std::sort(pictures.begin(), pictures.end());
+  return pictures;
+}
+
 QComboBox* NewCombo(QWidget* parent, const QStringList& items, bool editable) {
   auto* combo = new QComboBox(parent);
   combo->addItems(items);
@@ -86,8 +105,9 @@ std::string SelectedOr(const QComboBox* combo, const char* fallback) {
 
 }  // namespace
 
-TfrmProjectSettings::TfrmProjectSettings(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs)
-    : QDialog(owner), FSettings(settings), FValues(settings), FDialogs(dialogs) {
+TfrmProjectSettings::TfrmProjectSettings(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs,
+                                         const std::string& projectRoot)
+    : QDialog(owner), FSettings(settings), FValues(settings), FDialogs(dialogs), FProjectRoot(projectRoot) {
   if (!FDialogs) {
     FOwnDialogs = std::make_unique<TQtUserDialogs>(this);
     FDialogs = FOwnDialogs.get();
@@ -117,8 +137,9 @@ TfrmProjectSettings::TfrmProjectSettings(QWidget* owner, TProjectSettings& setti
 
 TfrmProjectSettings::~TfrmProjectSettings() = default;
 
-bool TfrmProjectSettings::Execute(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs) {
-  TfrmProjectSettings dialog(owner, settings, dialogs);
+bool TfrmProjectSettings::Execute(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs,
+                                  const std::string& projectRoot) {
+  TfrmProjectSettings dialog(owner, settings, dialogs, projectRoot);
   return dialog.exec() == QDialog::Accepted;
 }
 
@@ -172,12 +193,35 @@ void TfrmProjectSettings::CreateControls() {
   cmbSpellLanguage->addItem(Tr("Interface language"), QString());
   for (const std::string& code : InstalledSpellLanguages(SpellDictionaryFolder()))
     cmbSpellLanguage->addItem(ToQ(SpellLanguageName(code)), ToQ(code));
+  CreatePdfControls();
   // Scrolling the rows past a list must not change its value: the wheel turns a list
   // only once the user has put the focus on it.
   for (QComboBox* combo : FContent->findChildren<QComboBox*>()) {
     combo->setFocusPolicy(Qt::StrongFocus);
     combo->installEventFilter(this);
   }
+}
+
+void TfrmProjectSettings::CreatePdfControls() {
+  chkPdfCover = new QCheckBox(Tr("Cover page"), FContent);
+  edPdfSubtitle = NewEdit();
+  edPdfVersionLine = NewEdit();
+  QStringList logos{QString()};
+  for (const std::string& picture : AssetPictures(FProjectRoot)) logos << ToQ(picture);
+  cmbPdfLogo = NewCombo(FContent, logos, true);
+  chkPdfContents = new QCheckBox(Tr("Contents with page numbers"), FContent);
+  cmbPdfContentsDepth = NewCombo(FContent, {"1", "2", "3", "4", "5", "6"}, false);
+  cmbPdfPageNumbers = new QComboBox(FContent);
+  cmbPdfPageNumbers->addItem(Tr("None"), "none");
+  cmbPdfPageNumbers->addItem(Tr("Page number"), "number");
+  cmbPdfPageNumbers->addItem(Tr("Page N of M"), "number-of-total");
+  chkPdfRunningHeads = new QCheckBox(Tr("Chapter title in the page header"), FContent);
+  chkPdfChapterBreaks = new QCheckBox(Tr("Start each chapter on a new page"), FContent);
+  cmbPdfPaper = new QComboBox(FContent);
+  cmbPdfPaper->addItem(Tr("Browser default"), "");
+  cmbPdfPaper->addItem("A4", "A4");
+  cmbPdfPaper->addItem("Letter", "Letter");
+  edPdfMargins = NewEdit();
 }
 
 void TfrmProjectSettings::LayOutRows() {
@@ -205,6 +249,17 @@ void TfrmProjectSettings::LayOutRows() {
       {nullptr, "Border width (px):", edTableBorderWidth, 90},
       {nullptr, "Border color:", cbTableBorderColor, 220},
       {"Spelling", "Spelling language:", cmbSpellLanguage, 220},
+      {"PDF book", nullptr, chkPdfCover, 320},
+      {nullptr, "Cover subtitle:", edPdfSubtitle, 260},
+      {nullptr, "Version or date line:", edPdfVersionLine, 260},
+      {nullptr, "Cover logo:", cmbPdfLogo, 260},
+      {nullptr, nullptr, chkPdfContents, 320},
+      {nullptr, "Contents depth:", cmbPdfContentsDepth, 90},
+      {nullptr, "Page numbers:", cmbPdfPageNumbers, 220},
+      {nullptr, nullptr, chkPdfRunningHeads, 320},
+      {nullptr, nullptr, chkPdfChapterBreaks, 320},
+      {nullptr, "Paper:", cmbPdfPaper, 220},
+      {nullptr, "Margins in mm (top right bottom left):", edPdfMargins, 140},
   };
   // The controls' column starts after the longest translated label.
   FLabelWidth = S(300);
@@ -341,6 +396,17 @@ void TfrmProjectSettings::SettingsToControls(const TProjectSettings& s) {
     spell = cmbSpellLanguage->count() - 1;
   }
   cmbSpellLanguage->setCurrentIndex(spell);
+  chkPdfCover->setChecked(s.PdfCover);
+  edPdfSubtitle->setText(ToQ(s.PdfSubtitle));
+  edPdfVersionLine->setText(ToQ(s.PdfVersionLine));
+  cmbPdfLogo->setEditText(ToQ(s.PdfLogo));
+  chkPdfContents->setChecked(s.PdfContents);
+  cmbPdfContentsDepth->setCurrentIndex(std::clamp(s.PdfContentsDepth, 1, 6) - 1);
+  cmbPdfPageNumbers->setCurrentIndex(std::max(0, cmbPdfPageNumbers->findData(ToQ(s.PdfPageNumbers))));
+  chkPdfRunningHeads->setChecked(s.PdfRunningHeads);
+  chkPdfChapterBreaks->setChecked(s.PdfChapterBreaks);
+  cmbPdfPaper->setCurrentIndex(std::max(0, cmbPdfPaper->findData(ToQ(s.PdfPaper))));
+  edPdfMargins->setText(ToQ(s.PdfMargins));
 }
 
 bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** invalid) const {
@@ -360,6 +426,8 @@ bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** inva
   if (!spacing && !firstInvalid) firstInvalid = edLineSpacing;
   const std::int32_t tocSize = integer(edTocTextSize, edTocTextSize->text());
   const std::int32_t borderWidth = integer(edTableBorderWidth, edTableBorderWidth->text());
+  const std::string margins = Trim(FromQ(edPdfMargins->text()));
+  if (!ParsePdfMargins(margins) && !firstInvalid) firstInvalid = edPdfMargins;
   if (invalid) *invalid = firstInvalid;
   if (firstInvalid) return false;
 
@@ -386,6 +454,17 @@ bool TfrmProjectSettings::ControlsToSettings(TProjectSettings& s, QWidget** inva
   s.TableBorderWidth = std::clamp(borderWidth, 1, 12);
   s.TableBorderColor = cbTableBorderColor->Selected();
   s.SpellLanguage = FromQ(cmbSpellLanguage->currentData().toString());
+  s.PdfCover = chkPdfCover->isChecked();
+  s.PdfSubtitle = Trim(FromQ(edPdfSubtitle->text()));
+  s.PdfVersionLine = Trim(FromQ(edPdfVersionLine->text()));
+  s.PdfLogo = Trim(FromQ(cmbPdfLogo->currentText()));
+  s.PdfContents = chkPdfContents->isChecked();
+  s.PdfContentsDepth = cmbPdfContentsDepth->currentIndex() + 1;
+  s.PdfPageNumbers = FromQ(cmbPdfPageNumbers->currentData().toString());
+  s.PdfRunningHeads = chkPdfRunningHeads->isChecked();
+  s.PdfChapterBreaks = chkPdfChapterBreaks->isChecked();
+  s.PdfPaper = FromQ(cmbPdfPaper->currentData().toString());
+  s.PdfMargins = margins;
   return true;
 }
 

@@ -21,11 +21,14 @@ class TfrmProjectSettings : public QDialog {
 
  public:
   // dialogs shows the message boxes, file dialogs and colour picker; null: the Qt ones.
-  TfrmProjectSettings(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs = nullptr);
+  // projectRoot: the project's folder, whose assets the cover logo is picked from ("" none).
+  TfrmProjectSettings(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs = nullptr,
+                      const std::string& projectRoot = "");
   ~TfrmProjectSettings() override;
 
   // True when confirmed; only then does settings hold the new values.
-  static bool Execute(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs = nullptr);
+  static bool Execute(QWidget* owner, TProjectSettings& settings, IUserDialogs* dialogs = nullptr,
+                      const std::string& projectRoot = "");
 
   void SettingsToControls(const TProjectSettings& settings);
   // Validates every control and stores them all into settings only when all are valid;
@@ -62,6 +65,18 @@ class TfrmProjectSettings : public QDialog {
   QLineEdit* edTableBorderWidth = nullptr;
   // The dictionary the topics are checked with; the first entry follows the interface.
   QComboBox* cmbSpellLanguage = nullptr;
+  // The PDF as a book.
+  QCheckBox* chkPdfCover = nullptr;
+  QLineEdit* edPdfSubtitle = nullptr;
+  QLineEdit* edPdfVersionLine = nullptr;
+  QComboBox* cmbPdfLogo = nullptr;  // editable: the pictures under assets, first entry none
+  QCheckBox* chkPdfContents = nullptr;
+  QComboBox* cmbPdfContentsDepth = nullptr;
+  QComboBox* cmbPdfPageNumbers = nullptr;  // item data: the PdfPageNumbers value
+  QCheckBox* chkPdfRunningHeads = nullptr;
+  QCheckBox* chkPdfChapterBreaks = nullptr;
+  QComboBox* cmbPdfPaper = nullptr;  // item data: the PdfPaper value
+  QLineEdit* edPdfMargins = nullptr;
   QPushButton* btnOk = nullptr;
   QPushButton* btnCancel = nullptr;
   QPushButton* btnSavePreset = nullptr;
@@ -73,6 +88,7 @@ class TfrmProjectSettings : public QDialog {
 
  private:
   void CreateControls();
+  void CreatePdfControls();
   void LayOutRows();
   // Each returns the y below what it placed.
   int AddHeading(const char* caption, int y);
@@ -93,6 +109,7 @@ class TfrmProjectSettings : public QDialog {
   TProjectSettings FValues;
   std::unique_ptr<IUserDialogs> FOwnDialogs;
   IUserDialogs* FDialogs;
+  std::string FProjectRoot;
   QScrollArea* FScroll = nullptr;
   QWidget* FContent = nullptr;
   QWidget* FBottom = nullptr;

@@ -12,11 +12,13 @@
 #include <unordered_set>
 
 #include "uHtmlUtils.h"
+#include "uPdfBook.h"
 #include "uPlatform.h"
 #include "uProjectSettings.h"
 #include "uReusableContent.h"
 #include "uSettingsCss.h"
 #include "uStorage.h"
+#include "uTranslation.h"
 
 namespace {
 
@@ -50,15 +52,17 @@ std::string ReadTopicPage(const TDocProject& project, const TTopic& topic, TPubl
   }
 }
 
-void AppendSection(std::string& out, const TDocProject& project, const TManualEntry& entry, TPublishGuard& guard) {
+// One topic's section. anchor: an id for the heading, which the contents link to ("" none).
+void AppendSection(std::string& out, const TDocProject& project, const TManualEntry& entry, TPublishGuard& guard,
+                   const std::string& title, const std::string& anchor = "") {
   const TTopic& topic = *entry.topic;
   std::string body = ExpandReusableContent(project, ReadTopicPage(project, topic, guard));
   body = RewriteDocLinks(body,
                          [&project](const std::string& id) { return project.HasTopic(id) ? "#" + id : std::string(); });
   const std::string tag = "h" + std::to_string(std::min(entry.depth + 1, 6));
   out += "<section id=\"" + topic.ID() + "\">" + kCrLf;
-  out += "<" + tag + " class=\"" + kPdfTopicTitleClass + "\">" +
-         EncodeHtmlText(PdfHeadingTitle(project, topic, &guard)) + "</" + tag + ">" + kCrLf;
+  out += "<" + tag + " class=\"" + kPdfTopicTitleClass + "\"" + (anchor.empty() ? "" : " id=\"" + anchor + "\"") + ">" +
+         EncodeHtmlText(title) + "</" + tag + ">" + kCrLf;
   out += body;
   out += kCrLf;
   out += "</section>";
@@ -221,6 +225,118 @@ void OpenIgnoringErrors(const std::string& target) {
   }
 }
 
+constexpr const char* kLayoutPdfName = "manual-layout.pdf";
+
+// The manual in the pieces a second print changes: the contents stand between the head
+// and cover before them and the sections after them.
+struct TManualParts {
+  std::string Head;  // up to </head>, not included
+  std::string Cover;
+  bool HasContents = false;
+  std::vector<TPdfContentsEntry> Contents;
+  std::string Body;  // the sections
+};
+
+// The layout pass: every box keeps its place, nothing is painted.
+constexpr const char* kLayoutPassStyle = "<style>body * { visibility: hidden !important; }</style>";
+
+std::string ComposeManual(const TManualParts& parts, const TPdfAnchorPages* pages, bool layoutPass) {
+  std::string out;
+  out.reserve(parts.Head.size() + parts.Cover.size() + parts.Body.size() + parts.Contents.size() * 200 + 256);
+  out += parts.Head;
+  if (layoutPass) out += std::string(kLayoutPassStyle) + kCrLf;
+  AppendLines(out, {"</head>", "<body>"});
+  out += parts.Cover;
+  if (parts.HasContents) out += PdfContentsHtml(parts.Contents, pages);
+  out += parts.Body;
+  AppendLines(out, {"</body>", "</html>"});
+  return out;
+}
+
+// Plain text of a cover field with the project's variables expanded.
+std::string CoverText(const TDocProject& project, const std::string& field) {
+  return HeaderPlainText(ExpandReusableContent(project, EncodeHtmlText(field)));
+}
+
+// The logo's address in the manual: a file under the project's assets folder, which the
+// export copies beside the manual. Anything else is left out with a warning.
+std::string LogoAddress(const TDocProject& project, const std::string& logo, TPublishGuard& guard,
+                        std::vector<std::string>& warnings) {
+  if (logo.empty()) return "";
+  const std::vector<std::string> parts = SplitString(logo, '/');
+  bool plain = parts.size() >= 2 && parts[0] == "assets";
+  for (const std::string& part : parts) {
+    if (part.empty() || part == "." || part == "..") plain = false;
+  }
+  const std::string path = PathJoin(project.RootPath(), logo);
+  if (plain && FileExists(path)) return guard.MayRead(path) ? RelativeUrl(logo) : "";  // the guard notes a refusal
+  warnings.push_back(FormatText(
+      TranslateText("The cover logo %s is not a file in the project's assets folder: the cover has no logo"), {logo}));
+  return "";
+}
+
+void AppendPlainHead(std::string& out) {
+  // The body margin needs a unit: a bare number is ignored. It only pads the start and the
+  // end of the body, so the pages get top and bottom margins of their own; the browser
+  // prints no header or footer into them.
+  AppendLines(out, {"<link rel=\"stylesheet\" href=\"style.css\">", "<style>", "@page {", "  size: auto;",
+                    "  margin: 12mm 0;", "}", "html, body { margin:20px; }", "</style>"});
+}
+
+TManualParts BuildManualParts(const TDocProject& project, const TProjectSettings* settings,
+                              const TProgressCallback& progress, TPublishGuard& guard,
+                              std::vector<std::string>& warnings) {
+  const std::vector<TManualEntry> entries = ManualEntries(project);
+  const bool book = settings && settings->PdfBookLayout();
+  std::vector<std::string> titles;
+  std::vector<std::string> chapterTitles;
+  for (const TManualEntry& entry : entries) {
+    titles.push_back(PdfHeadingTitle(project, *entry.topic, &guard));
+    if (entry.depth == 0) chapterTitles.push_back(titles.back());
+  }
+
+  TManualParts parts;
+  std::string& head = parts.Head;
+  AppendLines(head, {"<!doctype html>", "<html>", "<head>", "<meta charset=\"utf-8\">"});
+  head += "<title>" + EncodeHtmlText(project.Title()) + "</title>" + kCrLf;
+  if (!book) {
+    AppendPlainHead(head);
+  } else {
+    AppendLines(head, {"<link rel=\"stylesheet\" href=\"style.css\">", "<style>"});
+    head += PdfBookCss(*settings, chapterTitles);
+    AppendLines(head, {"</style>"});
+    if (settings->PdfCover) {
+      const std::string title = Trim(project.Title()).empty() ? settings->ProjTitle : project.Title();
+      parts.Cover =
+          PdfCoverHtml(title, CoverText(project, settings->PdfSubtitle), CoverText(project, settings->PdfVersionLine),
+                       LogoAddress(project, settings->PdfLogo, guard, warnings));
+    }
+    parts.HasContents = settings->PdfContents;
+  }
+
+  const int total = static_cast<int>(entries.size());
+  std::string& out = parts.Body;
+  out.reserve(entries.size() * 2048);
+  if (progress) progress(0, total);
+  size_t chapter = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const TManualEntry& entry = entries[i];
+    std::string anchor;
+    if (book && entry.depth == 0) {
+      if (i > 0) AppendLines(out, {"</div>"});
+      out += "<div class=\"zd-chapter " + PdfChapterPageName(chapter++) + "\">" + kCrLf;
+    }
+    if (parts.HasContents && entry.depth < settings->PdfContentsDepth) {
+      anchor = PdfHeadingAnchor(i);
+      parts.Contents.push_back({anchor, titles[i], entry.depth + 1});
+    }
+    AppendSection(out, project, entry, guard, titles[i], anchor);
+    if (progress) progress(static_cast<int>(i + 1), total);
+  }
+  if (book && !entries.empty()) AppendLines(out, {"</div>"});
+  return parts;
+}
+
 }  // namespace
 
 std::string HeaderPlainText(std::string_view html) {
@@ -250,70 +366,132 @@ std::string PdfHeadingTitle(const TDocProject& project, const TTopic& topic, TPu
   return topic.Title();
 }
 
-std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallback& progress, TPublishGuard* guard) {
+std::string BuildPdfManualHtml(const TDocProject& project, const TProgressCallback& progress, TPublishGuard* guard,
+                               const TProjectSettings* settings, std::vector<std::string>* warnings) {
   TPublishGuard ownGuard(project.RootPath(), "");  // reads only
-  TPublishGuard& reads = guard ? *guard : ownGuard;
-  const std::vector<TManualEntry> entries = ManualEntries(project);
-  const int total = static_cast<int>(entries.size());
-  std::string out;
-  out.reserve(4096 + entries.size() * 2048);
-  AppendLines(out, {"<!doctype html>", "<html>", "<head>", "<meta charset=\"utf-8\">"});
-  out += "<title>" + EncodeHtmlText(project.Title()) + "</title>" + kCrLf;
-  // The body margin needs a unit: a bare number is ignored. It only pads the start and the
-  // end of the body, so the pages get top and bottom margins of their own; the browser
-  // prints no header or footer into them.
-  AppendLines(out, {"<link rel=\"stylesheet\" href=\"style.css\">", "<style>", "@page {", "  size: auto;",
-                    "  margin: 12mm 0;", "}", "html, body { margin:20px; }", "</style>", "</head>", "<body>"});
-  if (progress) progress(0, total);
-  for (int i = 0; i < total; ++i) {
-    AppendSection(out, project, entries[static_cast<size_t>(i)], reads);
-    if (progress) progress(i + 1, total);
-  }
-  AppendLines(out, {"</body>", "</html>"});
-  return out;
+  std::vector<std::string> ownWarnings;
+  return ComposeManual(
+      BuildManualParts(project, settings, progress, guard ? *guard : ownGuard, warnings ? *warnings : ownWarnings),
+      nullptr, false);
 }
 
-std::string WritePdfManualFiles(const TDocProject& project, const std::string& outDir,
-                                const TProgressCallback& progress, std::vector<std::string>* warnings) {
+namespace {
+
+TProjectSettings SettingsFor(const TDocProject& project, const TProjectSettings* given) {
+  if (given) return *given;
+  TProjectSettings settings;
+  settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
+  return settings;
+}
+
+struct TWrittenManual {
+  std::string HtmlPath;
+  TManualParts Parts;
+};
+
+TWrittenManual WriteManualFiles(const TDocProject& project, const std::string& outDir,
+                                const TProgressCallback& progress, std::vector<std::string>* warnings,
+                                const TProjectSettings& settings) {
   CheckOutputFolder(project.RootPath(), outDir);
   EnsureDir(outDir);
   const auto output = [&outDir](const char* name) { return CheckedOutputPath(outDir, PathJoin(outDir, name)); };
-  const std::string htmlPath = output("manual.html");
+  TWrittenManual written;
+  written.HtmlPath = output("manual.html");
   const std::string pdfPath = output("manual.pdf");
   try {
-    DeleteFileIfExists(htmlPath);
+    DeleteFileIfExists(written.HtmlPath);
   } catch (const EFolivaneError&) {
     // The new manual replaces it atomically anyway.
   }
   // An old PDF left in place would pass for the result of a failed print.
   try {
     DeleteFileIfExists(pdfPath);
+    DeleteFileIfExists(output(kLayoutPdfName));
   } catch (const EFolivaneError& e) {
     throw EFolivaneError("Cannot replace the previous PDF: " + std::string(e.what()));
   }
 
   RemoveStaleWriteTemps(outDir);
   TPublishGuard guard(project.RootPath(), outDir);
-  const std::string manual = BuildPdfManualHtml(project, progress, &guard);
+  std::vector<std::string> notes;
+  written.Parts = BuildManualParts(project, &settings, progress, guard, notes);
 
-  TProjectSettings settings;
-  settings.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(project.RootPath()));
   guard.MayRead(StyleProfilePath(project));  // the style sheet leaves out a profile that leads outside
   WriteTextFileUtf8(output("style.css"), BuildPdfStyleCss(project, &settings));
 
   const std::string assets = PathJoin(project.RootPath(), "assets");
   if (DirExists(assets)) CopyFolderTree(assets, PathJoin(outDir, "assets"), TPublishForm::Pdf, guard);
   guard.AppendWarnings(warnings);
+  if (warnings) warnings->insert(warnings->end(), notes.begin(), notes.end());
   // The manual comes last, so it never stands beside the last run's style sheet.
-  WriteTextFileUtf8(htmlPath, manual);
-  return htmlPath;
+  WriteTextFileUtf8(written.HtmlPath, ComposeManual(written.Parts, nullptr, false));
+  return written;
+}
+
+void PrintAndWait(const std::string& htmlPath, const std::string& pdfPath, const TPdfExportOptions& options,
+                  bool outline) {
+  PrintWithBrowser(htmlPath, pdfPath, options.BrowserTimeout, outline);
+  WaitForPdf(pdfPath, kPdfWaitTimeout);
+}
+
+bool SamePages(const std::vector<TPdfContentsEntry>& entries, const TPdfAnchorPages& a, const TPdfAnchorPages& b) {
+  for (const TPdfContentsEntry& entry : entries) {
+    const auto x = a.find(entry.Anchor);
+    const auto y = b.find(entry.Anchor);
+    if ((x == a.end()) != (y == b.end()) || (x != a.end() && x->second != y->second)) return false;
+  }
+  return true;
+}
+
+// The contents' page numbers come from a first print: its layout pass shows nothing but
+// lays the pages out as the final print does, since only the contents' numbers change
+// and they have a fixed width. The final print is checked against the pages it was
+// given and printed once more should a heading have moved all the same.
+void PrintWithPageNumbers(const TWrittenManual& written, const std::string& pdfPath, const TPdfExportOptions& options) {
+  const std::string outDir = ExtractFileDir(written.HtmlPath);
+  const std::string layoutPdf = CheckedOutputPath(outDir, PathJoin(outDir, kLayoutPdfName));
+  WriteTextFileUtf8(written.HtmlPath, ComposeManual(written.Parts, nullptr, true));
+  PrintAndWait(written.HtmlPath, layoutPdf, options, false);
+  TPdfAnchorPages pages;
+  try {
+    pages = ReadPdfDestinations(layoutPdf);
+  } catch (const EFolivaneError& e) {
+    throw EFolivaneError("The page numbers of the contents could not be read from the first print (" +
+                         std::string(kLayoutPdfName) + "): " + e.what());
+  }
+  DeleteFileIfExists(layoutPdf);
+  for (int print = 0; print < 2; ++print) {
+    WriteTextFileUtf8(written.HtmlPath, ComposeManual(written.Parts, &pages, false));
+    DeleteFileIfExists(pdfPath);
+    PrintAndWait(written.HtmlPath, pdfPath, options, true);
+    const TPdfAnchorPages printed = ReadPdfDestinations(pdfPath);
+    if (SamePages(written.Parts.Contents, pages, printed)) return;
+    pages = printed;
+  }
+}
+
+}  // namespace
+
+std::string WritePdfManualFiles(const TDocProject& project, const std::string& outDir,
+                                const TProgressCallback& progress, std::vector<std::string>* warnings,
+                                const TProjectSettings* settings) {
+  return WriteManualFiles(project, outDir, progress, warnings, SettingsFor(project, settings)).HtmlPath;
 }
 
 std::string ExportPdf(const TDocProject& project, const std::string& outDir, const TPdfExportOptions& options) {
-  const std::string htmlPath = WritePdfManualFiles(project, outDir, options.Progress, options.Warnings);
+  const TProjectSettings settings = SettingsFor(project, options.Settings);
+  const TWrittenManual written = WriteManualFiles(project, outDir, options.Progress, options.Warnings, settings);
   const std::string pdfPath = PathJoin(outDir, "manual.pdf");
-  PrintWithBrowser(htmlPath, pdfPath, options.BrowserTimeout);
-  WaitForPdf(pdfPath, kPdfWaitTimeout);
+  const bool numbered = written.Parts.HasContents && !written.Parts.Contents.empty();
+  if (numbered && PdfDestinationReaderAvailable()) {
+    PrintWithPageNumbers(written, pdfPath, options);
+  } else {
+    if (numbered && options.Warnings)
+      options.Warnings->push_back(TranslateText(
+          "The contents have no page numbers: they are read from a first print with pdfinfo, which is not "
+          "installed (package poppler-utils)"));
+    PrintAndWait(written.HtmlPath, pdfPath, options, true);
+  }
   if (options.OpenPdf) OpenIgnoringErrors(pdfPath);
   return pdfPath;
 }
@@ -352,7 +530,7 @@ std::string PdfPageAddress(const std::string& htmlPath) {
 }
 
 std::vector<std::string> PdfBrowserArguments(const std::string& htmlPath, const std::string& pdfPath,
-                                             const std::string& profileDir) {
+                                             const std::string& profileDir, bool outline) {
   std::vector<std::string> args = {"--headless",
                                    "--disable-gpu",
                                    "--no-first-run",
@@ -364,6 +542,7 @@ std::vector<std::string> PdfBrowserArguments(const std::string& htmlPath, const 
                                    "--disable-background-networking",
                                    "--disable-component-update",
                                    "--disable-sync"};
+  if (!outline) std::erase(args, std::string("--generate-pdf-document-outline"));
   if (RunningAsRoot()) args.push_back("--no-sandbox");  // Chromium refuses to run as root otherwise
   args.push_back("--user-data-dir=" + profileDir);
   args.push_back("--print-to-pdf=" + pdfPath);
@@ -371,11 +550,12 @@ std::vector<std::string> PdfBrowserArguments(const std::string& htmlPath, const 
   return args;
 }
 
-void PrintWithBrowser(const std::string& htmlPath, const std::string& pdfPath, std::chrono::milliseconds timeout) {
+void PrintWithBrowser(const std::string& htmlPath, const std::string& pdfPath, std::chrono::milliseconds timeout,
+                      bool outline) {
   const std::string browser = FindPdfBrowser();
   const TBrowserProfile profile;
-  const TProcessResult result = RunProcessAndWait(browser, PdfBrowserArguments(htmlPath, pdfPath, profile.Dir()),
-                                                  ExtractFileDir(htmlPath), timeout);
+  const TProcessResult result = RunProcessAndWait(
+      browser, PdfBrowserArguments(htmlPath, pdfPath, profile.Dir(), outline), ExtractFileDir(htmlPath), timeout);
   if (result.timedOut) {
     try {
       DeleteFileIfExists(pdfPath);  // whatever the ended browser left is no PDF to trust

@@ -81,6 +81,7 @@ void TProjectController::StartNew(const std::string& folder) {
   fresh->AddTopic(TranslateText("Welcome"), "");
   Adopt(std::move(fresh), "");
   FSettings.SetDefaults();
+  FSettings.SetNewProjectPdfDefaults();
   // The project is complete in memory before the disk is touched: a folder that cannot be
   // prepared is reported, and Save As can still put the project elsewhere.
   EnsureProjectFolders(*FProject);

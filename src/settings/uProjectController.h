@@ -42,7 +42,7 @@ class TProjectController {
   // open project, read as far as it goes: a recovery journal holds the rest.
   void AdoptFolder(const std::string& folder);
   // Starts an untitled project in folder, which must exist and be empty, with default
-  // settings written there and one topic "Welcome".
+  // settings written there (the PDF as a book) and one topic "Welcome".
   void StartNew(const std::string& folder);
   // Reads the settings of the open project again: a file that cannot be read leaves the
   // defaults (titled as the project) and returns the problem; a missing one is written

@@ -53,6 +53,7 @@ std::string CreateProjectFile(const std::string& fileName, const std::string& ti
   InstallAppFiles(project);
 
   TProjectSettings settings;
+  settings.SetNewProjectPdfDefaults();
   if (!title.empty()) {
     settings.ProjTitle = title;
     project.SetTitle(title);

@@ -22,7 +22,7 @@ void OpenProjectFile(const std::string& fileName, TDocProject& project, TProject
 std::string ReadProjectSettings(const TDocProject& project, TProjectSettings& settings);
 
 // Creates a project as New Project followed by Save As: the folder named after the
-// file, its standard folders and application files, default settings (title set when
+// file, its standard folders and application files, a new project's settings (title set when
 // given), one root topic "Welcome" with an empty paragraph, the structure and the
 // project file. Returns the project folder.
 std::string CreateProjectFile(const std::string& fileName, const std::string& title);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
@@ -25,11 +27,11 @@ const char* const kLinkStyles[] = {"none", "solid", "dashed", "dotted", "double"
 const char* const kTableBorderStyles[] = {"solid", "dashed", "dotted", "double"};
 
 template <size_t N>
-std::string OneOf(const std::string& value, const char* const (&allowed)[N]) {
+std::string OneOf(const std::string& value, const char* const (&allowed)[N], const char* fallback = "solid") {
   for (const char* a : allowed) {
     if (SameTextAscii(value, a)) return a;
   }
-  return "solid";
+  return fallback;
 }
 
 void ReadText(const TJson& o, const char* key, std::string& field) { field = JsonString(o, key, field); }
@@ -70,6 +72,26 @@ void ReadColor(const TJson& o, const char* key, TColor& field) {
 }
 
 }  // namespace
+
+std::optional<std::array<double, 4>> ParsePdfMargins(const std::string& text) {
+  std::vector<double> values;
+  for (const std::string& part : SplitString(ReplaceAll(Trim(text), ",", "."), ' ')) {
+    if (part.empty()) continue;
+    double value = 0;
+    const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (error != std::errc() || end != part.data() + part.size() || !std::isfinite(value)) return std::nullopt;
+    if (value < 0 || value > kPdfMaxMargin) return std::nullopt;
+    values.push_back(value);
+  }
+  switch (values.size()) {
+    case 0: return kPdfDefaultMargins;
+    case 1: return std::array<double, 4>{values[0], values[0], values[0], values[0]};
+    case 2: return std::array<double, 4>{values[0], values[1], values[0], values[1]};
+    case 3: return std::array<double, 4>{values[0], values[1], values[2], values[1]};
+    case 4: return std::array<double, 4>{values[0], values[1], values[2], values[3]};
+    default: return std::nullopt;
+  }
+}
 
 TColor ResolveColor(TColor color) {
   if (color >= 0) return color & 0xFFFFFF;
@@ -115,6 +137,31 @@ void TProjectSettings::SetDefaults() {
   TableBorderWidth = 1;
   TableBorderColor = RGBColor(153, 153, 153);
   SpellLanguage.clear();
+  PdfCover = false;
+  PdfContents = false;
+  PdfContentsDepth = 3;
+  PdfPageNumbers = "none";
+  PdfRunningHeads = false;
+  PdfChapterBreaks = false;
+  PdfPaper.clear();
+  PdfMargins.clear();
+  PdfSubtitle.clear();
+  PdfVersionLine.clear();
+  PdfLogo.clear();
+}
+
+void TProjectSettings::SetNewProjectPdfDefaults() {
+  PdfCover = true;
+  PdfContents = true;
+  PdfPageNumbers = "number-of-total";
+  PdfRunningHeads = true;
+  PdfChapterBreaks = true;
+  PdfPaper = "A4";
+}
+
+bool TProjectSettings::PdfBookLayout() const {
+  return PdfCover || PdfContents || PdfPageNumbers != "none" || PdfRunningHeads || PdfChapterBreaks ||
+         !PdfPaper.empty() || !Trim(PdfMargins).empty();
 }
 
 TJson TProjectSettings::ToJson() const {
@@ -140,6 +187,21 @@ TJson TProjectSettings::ToJson() const {
   o["TableBorderWidth"] = TableBorderWidth;
   o["TableBorderColor"] = ColorToHtml(TableBorderColor);
   if (!SpellLanguage.empty()) o["SpellLanguage"] = SpellLanguage;
+  const TProjectSettings defaults;
+  if (PdfBookLayout() || PdfContentsDepth != defaults.PdfContentsDepth || !PdfSubtitle.empty() ||
+      !PdfVersionLine.empty() || !PdfLogo.empty()) {
+    o["PdfCover"] = PdfCover;
+    o["PdfContents"] = PdfContents;
+    o["PdfContentsDepth"] = PdfContentsDepth;
+    o["PdfPageNumbers"] = PdfPageNumbers;
+    o["PdfRunningHeads"] = PdfRunningHeads;
+    o["PdfChapterBreaks"] = PdfChapterBreaks;
+    o["PdfPaper"] = PdfPaper;
+    o["PdfMargins"] = PdfMargins;
+    o["PdfSubtitle"] = PdfSubtitle;
+    o["PdfVersionLine"] = PdfVersionLine;
+    o["PdfLogo"] = PdfLogo;
+  }
   return o;
 }
 
@@ -167,6 +229,17 @@ void TProjectSettings::FromJson(const TJson& o) {
   ReadColor(o, "TableBorderColor", TableBorderColor);
   ReadText(o, "SpellLanguage", SpellLanguage);
   SpellLanguage = Trim(SpellLanguage);
+  ReadBoolean(o, "PdfCover", PdfCover);
+  ReadBoolean(o, "PdfContents", PdfContents);
+  ReadInteger(o, "PdfContentsDepth", PdfContentsDepth);
+  ReadText(o, "PdfPageNumbers", PdfPageNumbers);
+  ReadBoolean(o, "PdfRunningHeads", PdfRunningHeads);
+  ReadBoolean(o, "PdfChapterBreaks", PdfChapterBreaks);
+  ReadText(o, "PdfPaper", PdfPaper);
+  ReadText(o, "PdfMargins", PdfMargins);
+  ReadText(o, "PdfSubtitle", PdfSubtitle);
+  ReadText(o, "PdfVersionLine", PdfVersionLine);
+  ReadText(o, "PdfLogo", PdfLogo);
 
   for (std::int32_t* size : {&FontSizeH1, &FontSizeH2, &FontSizeH3, &FontSizeBody})
     *size = std::max(*size, kMinFontSizePx);
@@ -175,6 +248,12 @@ void TProjectSettings::FromJson(const TJson& o) {
   LinkStyle = OneOf(LinkStyle, kLinkStyles);
   TableBorderStyle = OneOf(TableBorderStyle, kTableBorderStyles);
   TableBorderWidth = std::clamp(TableBorderWidth, 1, 12);
+  PdfContentsDepth = std::clamp(PdfContentsDepth, 1, 6);
+  PdfPageNumbers = OneOf(PdfPageNumbers, kPdfPageNumberStyles, "none");
+  PdfPaper = OneOf(Trim(PdfPaper), kPdfPapers, "");
+  PdfMargins = Trim(PdfMargins);
+  if (!ParsePdfMargins(PdfMargins)) PdfMargins.clear();  // unreadable margins print with the defaults
+  PdfLogo = ReplaceAll(Trim(PdfLogo), "\\", "/");
 }
 
 void TProjectSettings::SaveToFile(const std::string& fileName) const {

@@ -1,7 +1,9 @@
 // The project-wide look of the topics, stored as meta/project_settings.json.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +21,18 @@ std::string ColorToHtml(TColor color);
 TColor ColorFromHtml(const std::string& text, TColor fallback);
 // The RGB value of a colour, resolving system colours.
 TColor ResolveColor(TColor color);
+
+// PdfPageNumbers: none, "7", "Page 7 of 90".
+constexpr const char* kPdfPageNumberStyles[] = {"none", "number", "number-of-total"};
+constexpr const char* kPdfPapers[] = {"", "A4", "Letter"};
+// The margins used when PdfMargins is empty, in millimetres (top, right, bottom, left).
+constexpr std::array<double, 4> kPdfDefaultMargins = {20, 18, 20, 18};
+constexpr double kPdfMaxMargin = 60;
+
+// PdfMargins read as in CSS (one value for all sides, two for top/bottom and the sides,
+// three for top, the sides and bottom, four clockwise from the top), each a number of
+// millimetres from 0 to kPdfMaxMargin; "" gives the defaults. Anything else: nullopt.
+std::optional<std::array<double, 4>> ParsePdfMargins(const std::string& text);
 
 // The smallest font size in pixels the settings keep; smaller ones are raised to it.
 constexpr std::int32_t kMinFontSizePx = 8;
@@ -48,9 +62,28 @@ class TProjectSettings {
   // The dictionary code the topics are checked in ("de-DE"); "" follows the interface
   // language. Written only when set, after the other keys.
   std::string SpellLanguage;
+  // The PDF as a book. The defaults (all off, no paper, no margins) print the manual in one
+  // plain flow, as projects made before these keys have it; the keys are written only when
+  // one of them differs from its default, after the other keys.
+  bool PdfCover;
+  bool PdfContents;
+  std::int32_t PdfContentsDepth;  // heading levels the contents list, 1 to 6
+  std::string PdfPageNumbers;     // one of kPdfPageNumberStyles
+  bool PdfRunningHeads;
+  bool PdfChapterBreaks;
+  std::string PdfPaper;    // "" (the browser's own size), "A4" or "Letter"
+  std::string PdfMargins;  // millimetres as in CSS: "top right bottom left", 1 to 4 numbers; "" the default
+  std::string PdfSubtitle;
+  std::string PdfVersionLine;
+  std::string PdfLogo;  // a picture under the project's assets folder, relative to the project
 
   TProjectSettings() { SetDefaults(); }
   void SetDefaults();
+  // What a new project starts with: cover, contents, page numbers, running heads and
+  // chapter breaks on, A4 paper.
+  void SetNewProjectPdfDefaults();
+  // Whether the PDF is printed as a book (any Pdf* option differs from its default).
+  bool PdfBookLayout() const;
   TJson ToJson() const;
   // Reads the keys present over the current values, then applies the ranges. An
   // integer key holding a number with a fraction or exponent raises.

@@ -8,14 +8,17 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <filesystem>
 #include <functional>
 
 #include "AppTestSupport.h"
 #include "uColorBox.h"
 #include "uFrmProjectSettings.h"
+#include "uQtText.h"
 #include "uStorage.h"
 #include "uTranslationFile.h"
 
@@ -75,6 +78,11 @@ class ProjectSettingsDialogTest : public QObject {
         {"size not in the list", size("15"), "FontSizeBody", "15"},
         {"size too small to read", size("0"), "FontSizeBody", "8"},
         {"size not a number", size("big"), "Font size", nullptr},
+        {"margins as in CSS", text(&TfrmProjectSettings::edPdfMargins, " 15 20 "), "PdfMargins", "\"15 20\""},
+        {"margins too wide", text(&TfrmProjectSettings::edPdfMargins, "70"), "Margins in mm (top right bottom left)",
+         nullptr},
+        {"margins with units", text(&TfrmProjectSettings::edPdfMargins, "1cm"), "Margins in mm (top right bottom left)",
+         nullptr},
     };
     for (const TCase& c : cases) {
       TProjectSettings settings;
@@ -129,6 +137,46 @@ class ProjectSettingsDialogTest : public QObject {
     QCOMPARE(SettingsJson(settings), SettingsJson(expected));
   }
 
+  // The PDF section shows the stored book options, offers the project's pictures as the
+  // logo (not one behind a link that leads out) and stores what the user picks.
+  void pdfSectionShowsAndStoresTheBookOptions() {
+    QTemporaryDir project;
+    QTemporaryDir outside;
+    const std::string root = FromQ(project.path());
+    WriteOutputFile(root + "/assets/images/logo.png", "PNG");
+    WriteOutputFile(root + "/assets/notes.txt", "T");
+    WriteOutputFile(FromQ(outside.path()) + "/far.png", "PNG");
+    std::filesystem::create_symlink(FromQ(outside.path()) + "/far.png", root + "/assets/far.png");
+    TProjectSettings settings;
+    settings.SetNewProjectPdfDefaults();
+    settings.PdfContentsDepth = 4;
+    settings.PdfLogo = "assets/old/gone.png";
+    TScriptedUserDialogs dialogs;
+    TfrmProjectSettings dialog(nullptr, settings, &dialogs, root);
+    QVERIFY(dialog.chkPdfCover->isChecked() && dialog.chkPdfRunningHeads->isChecked());
+    QCOMPARE(dialog.cmbPdfContentsDepth->currentText(), QString("4"));
+    QCOMPARE(dialog.cmbPdfPageNumbers->currentData().toString(), QString("number-of-total"));
+    QCOMPARE(dialog.cmbPdfPaper->currentText(), QString("A4"));
+    QCOMPARE(dialog.cmbPdfLogo->currentText(), QString("assets/old/gone.png"));
+    QStringList logos;
+    for (int i = 0; i < dialog.cmbPdfLogo->count(); ++i) logos << dialog.cmbPdfLogo->itemText(i);
+    QCOMPARE(logos, (QStringList{"", "assets/images/logo.png"}));
+
+    dialog.chkPdfContents->setChecked(false);
+    dialog.cmbPdfLogo->setCurrentIndex(1);
+    dialog.cmbPdfPageNumbers->setCurrentIndex(1);
+    dialog.cmbPdfPaper->setCurrentIndex(2);
+    dialog.edPdfSubtitle->setText("  Admin guide ");
+    dialog.btnOkClick();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!settings.PdfContents);
+    QCOMPARE(settings.PdfContentsDepth, 4);
+    QCOMPARE(settings.PdfLogo, std::string("assets/images/logo.png"));
+    QCOMPARE(settings.PdfPageNumbers, std::string("number"));
+    QCOMPARE(settings.PdfPaper, std::string("Letter"));
+    QCOMPARE(settings.PdfSubtitle, std::string("Admin guide"));
+  }
+
   void colorBoxNamesAndCustomColor() {
     TColorBox box;
     box.SetSelected(RGBColor(255, 0, 0));
@@ -172,19 +220,43 @@ class ProjectSettingsDialogTest : public QObject {
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    const std::vector<QWidget*> rows = {
-        dialog.edProjTitle,        dialog.cmbFontName,         dialog.cmbBodyFontSize,
-        dialog.cbTextColor,        dialog.edLineSpacing,       dialog.cbPageBg,
-        dialog.cbHeaderBg,         dialog.cbTocTextColor,      dialog.edTocTextSize,
-        dialog.chkCopyright,       dialog.edCopyrightText,     dialog.cbLinkColor,
-        dialog.cmbLinkStyle,       dialog.cmbTableBorderStyle, dialog.edTableBorderWidth,
-        dialog.cbTableBorderColor, dialog.cmbSpellLanguage,    dialog.btnOk};
+    const std::vector<QWidget*> rows = {dialog.edProjTitle,
+                                        dialog.cmbFontName,
+                                        dialog.cmbBodyFontSize,
+                                        dialog.cbTextColor,
+                                        dialog.edLineSpacing,
+                                        dialog.cbPageBg,
+                                        dialog.cbHeaderBg,
+                                        dialog.cbTocTextColor,
+                                        dialog.edTocTextSize,
+                                        dialog.chkCopyright,
+                                        dialog.edCopyrightText,
+                                        dialog.cbLinkColor,
+                                        dialog.cmbLinkStyle,
+                                        dialog.cmbTableBorderStyle,
+                                        dialog.edTableBorderWidth,
+                                        dialog.cbTableBorderColor,
+                                        dialog.cmbSpellLanguage,
+                                        dialog.chkPdfCover,
+                                        dialog.edPdfSubtitle,
+                                        dialog.edPdfVersionLine,
+                                        dialog.cmbPdfLogo,
+                                        dialog.chkPdfContents,
+                                        dialog.cmbPdfContentsDepth,
+                                        dialog.cmbPdfPageNumbers,
+                                        dialog.chkPdfRunningHeads,
+                                        dialog.chkPdfChapterBreaks,
+                                        dialog.cmbPdfPaper,
+                                        dialog.edPdfMargins,
+                                        dialog.btnOk};
     dialog.edProjTitle->setFocus();
     for (size_t i = 1; i < rows.size(); ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QWidget* focused = QApplication::focusWidget();
       // An editable list's line edit stands for the list.
-      if (focused && focused->parentWidget() == dialog.cmbBodyFontSize) focused = dialog.cmbBodyFontSize;
+      for (QComboBox* editable : {dialog.cmbBodyFontSize, dialog.cmbPdfLogo}) {
+        if (focused && focused->parentWidget() == editable) focused = editable;
+      }
       QVERIFY2(focused == rows[i],
                qPrintable(QString("step %1: %2").arg(i).arg(focused ? focused->metaObject()->className() : "none")));
     }

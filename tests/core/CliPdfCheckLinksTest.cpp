@@ -75,6 +75,8 @@ TEST(CliCheckLinks, CleanProjectAndErrors) {
 TEST(CliPdf, ExportsWithoutOpeningAndNamesThePdf) {
   TTempDir dir;
   const std::string file = MakeProjectFile(dir, "Printed", {{"Only", "<p>text</p>"}});
+  // Printed in one flow: the stand-in browser writes no PDF that a book's first print could be read from.
+  TProjectSettings().SaveToFile(TProjectSettings::DefaultSettingsPathForProject(ProjectFolder(file)));
   TScopedEnv browser("FOLIVANE_BROWSER", WriteFakeBrowser(dir, PrintingBrowserScript(dir / "args.txt")));
   TScopedEnv openLog("FOLIVANE_OPEN_LOG", dir / "opened.txt");
   const TProcessResult r = RunCli({"pdf", file});

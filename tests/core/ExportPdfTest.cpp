@@ -321,6 +321,28 @@ TEST(ExportPdf, SecondExportWithFailingBrowserLeavesNoOldPdf) {
   EXPECT_FALSE(FileExists(p.OutDir() + "/manual.pdf"));
 }
 
+// A book's contents take their page numbers from a first print; one that cannot be read
+// fails the export and stays for inspection, and no PDF passes for the result.
+TEST(ExportPdf, AnUnreadableFirstPrintFailsTheBook) {
+  if (FindOnPath("pdfinfo").empty()) GTEST_SKIP() << "poppler-utils not installed";
+  TPdfTestProject p;
+  p.Add("A", "<p>a</p>");
+  TTempDir dir;
+  TScopedEnv browser("FOLIVANE_BROWSER", WriteFakeBrowser(dir, PrintingBrowserScript(dir / "log")));
+  TProjectSettings book;
+  book.SetNewProjectPdfDefaults();
+  TPdfExportOptions options;
+  options.OpenPdf = false;
+  options.Settings = &book;
+  const std::string message = ExpectThrowMessage([&] { ExportPdf(p.Project(), p.OutDir(), options); });
+  EXPECT_TRUE(StartsWith(message, "The page numbers of the contents could not be read from the first print"))
+      << message;
+  EXPECT_TRUE(FileExists(p.OutDir() + "/manual-layout.pdf"));
+  EXPECT_FALSE(FileExists(p.OutDir() + "/manual.pdf"));
+  EXPECT_EQ(ReadTextFileUtf8(dir / "log").find("--generate-pdf-document-outline"), std::string::npos)
+      << "the first print needs no outline";
+}
+
 TEST(ExportPdf, WaitForPdfNeedsANonEmptyFile) {
   TTempDir dir;
   const std::string pdf = dir / "out.pdf";

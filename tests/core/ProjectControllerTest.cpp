@@ -119,6 +119,7 @@ TEST(ProjectController, StartNewAndFirstTopic) {
   EXPECT_EQ(open.Project().Title(), "Untitled Documentation");
   EXPECT_EQ(open.Project().RootTopicIDs().size(), 1u);
   EXPECT_TRUE(FileExists(dir / "ws/meta/project_settings.json"));
+  EXPECT_TRUE(open.Settings().PdfCover && open.Settings().PdfContents) << "a new project prints as a book";
   EXPECT_EQ(open.ProposedFileName(), "Untitled Documentation.fvp");
   EXPECT_THROW(open.Save(), EFolivaneError) << "a project without a file is saved with Save As";
   EXPECT_FALSE(open.EnsureFirstTopic());

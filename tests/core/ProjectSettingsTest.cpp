@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestHelpers.h"
+#include "uProjectOpen.h"
 #include "uProjectSettings.h"
 #include "uTopicHtmlDefaults.h"
 
@@ -109,6 +110,76 @@ TEST(ProjectSettings, DefaultsFileIsExact) {
   r.DefaultLineSpacing = 2;
   EXPECT_NE(JsonWrite(r.ToJson()).find("\"DefaultLineSpacing\":2,"), std::string::npos);
   EXPECT_EQ(TProjectSettings::DefaultSettingsPathForProject("/p/"), "/p/meta/project_settings.json");
+}
+
+TEST(ProjectSettings, PdfKeysAreWrittenOnlyForABookAndAfterTheOthers) {
+  TProjectSettings s;
+  EXPECT_FALSE(s.PdfBookLayout());
+  s.SpellLanguage = "de-DE";
+  EXPECT_EQ(JsonWrite(s.ToJson()).find("\"Pdf"), std::string::npos) << "a plain project's file keeps its keys";
+
+  s.SetNewProjectPdfDefaults();
+  s.PdfSubtitle = "User's guide";
+  s.PdfMargins = "15 20";
+  EXPECT_TRUE(s.PdfBookLayout());
+  const std::string json = JsonWrite(s.ToJson());
+  EXPECT_NE(json.find("\"SpellLanguage\":\"de-DE\",\"PdfCover\":true,\"PdfContents\":true,\"PdfContentsDepth\":3,"
+                      "\"PdfPageNumbers\":\"number-of-total\",\"PdfRunningHeads\":true,\"PdfChapterBreaks\":true,"
+                      "\"PdfPaper\":\"A4\",\"PdfMargins\":\"15 20\",\"PdfSubtitle\":\"User's guide\","
+                      "\"PdfVersionLine\":\"\",\"PdfLogo\":\"\"}"),
+            std::string::npos)
+      << json;
+  TProjectSettings r;
+  ASSERT_TRUE(r.LoadFromText(json, "s.json"));
+  EXPECT_EQ(JsonWrite(r.ToJson()), json);
+
+  // A cover text alone is kept, though it prints nothing until the cover is on.
+  TProjectSettings subtitleOnly;
+  subtitleOnly.PdfSubtitle = "x";
+  EXPECT_FALSE(subtitleOnly.PdfBookLayout());
+  EXPECT_NE(JsonWrite(subtitleOnly.ToJson()).find("\"PdfSubtitle\":\"x\""), std::string::npos);
+}
+
+TEST(ProjectSettings, PdfValuesAreBroughtIntoRange) {
+  EXPECT_EQ(LoadOne("\"PdfContentsDepth\":9").PdfContentsDepth, 6);
+  EXPECT_EQ(LoadOne("\"PdfContentsDepth\":0").PdfContentsDepth, 1);
+  EXPECT_EQ(LoadOne("\"PdfPageNumbers\":\"Number\"").PdfPageNumbers, "number");
+  EXPECT_EQ(LoadOne("\"PdfPageNumbers\":\"roman\"").PdfPageNumbers, "none");
+  EXPECT_EQ(LoadOne("\"PdfPaper\":\" letter \"").PdfPaper, "Letter");
+  EXPECT_EQ(LoadOne("\"PdfPaper\":\"B5\"").PdfPaper, "");
+  EXPECT_EQ(LoadOne("\"PdfMargins\":\"10 12,5\"").PdfMargins, "10 12,5");
+  EXPECT_EQ(LoadOne("\"PdfMargins\":\"10mm\"").PdfMargins, "") << "unreadable margins fall back to the defaults";
+  EXPECT_EQ(LoadOne("\"PdfLogo\":\" assets\\\\img\\\\logo.png \"").PdfLogo, "assets/img/logo.png");
+  EXPECT_TRUE(LoadOne("\"PdfCover\":\"true\"").PdfBookLayout());
+}
+
+TEST(ProjectSettings, PdfMarginsReadAsInCss) {
+  using M = std::array<double, 4>;
+  const std::pair<const char*, std::optional<M>> cases[] = {
+      {"", kPdfDefaultMargins},
+      {"  ", kPdfDefaultMargins},
+      {"10", M{10, 10, 10, 10}},
+      {"10 20", M{10, 20, 10, 20}},
+      {"1 2 3", M{1, 2, 3, 2}},
+      {"1 2 3 4", M{1, 2, 3, 4}},
+      {"12,5 0", M{12.5, 0, 12.5, 0}},
+      {"1 2 3 4 5", std::nullopt},
+      {"-1", std::nullopt},
+      {"61", std::nullopt},
+      {"10mm", std::nullopt},
+      {"nan", std::nullopt},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(ParsePdfMargins(text), expected) << text;
+}
+
+TEST(ProjectSettings, NewProjectFileStartsWithTheBookOn) {
+  TTempDir dir;
+  const std::string folder = CreateProjectFile(dir / "Book.fvp", "Book");
+  TProjectSettings s;
+  ASSERT_TRUE(s.LoadFromFile(TProjectSettings::DefaultSettingsPathForProject(folder)));
+  EXPECT_TRUE(s.PdfCover && s.PdfContents && s.PdfRunningHeads && s.PdfChapterBreaks);
+  EXPECT_EQ(s.PdfPageNumbers, "number-of-total");
+  EXPECT_EQ(s.PdfContentsDepth, 3);
 }
 
 // A new paragraph leaves its typography to the project's style sheet, whatever the settings.
