@@ -176,6 +176,7 @@ void TfrmMain::btnExportPdfClick() {
     options.OpenPdf = true;
     options.Progress = progress;
     options.Warnings = &leftOut;
+    options.Settings = &settings;
     pdf = ExportPdf(*built, out, options);
   });
   ShowStatus(TranslateText("PDF exported: ") + pdf);

@@ -203,9 +203,15 @@ TEST_F(ProfileProject, ABuildAppliesConditionsVariablesTopicsAndFolder) {
 TEST_F(ProfileProject, PdfKeysOverTheProjectSettings) {
   TProjectSettings settings;
   settings.ProjTitle = "Guide";
+  settings.PdfCover = false;
   TBuildProfile p = Profile("Print");
+  p.Pdf["PdfSubtitle"] = "Pro edition";
+  p.Pdf["PdfCover"] = true;
   p.Pdf["PdfNoSuchKeyYet"] = true;  // keys this version does not know are ignored, as in the settings file
-  EXPECT_EQ(ProfileSettings(settings, &p).ToJson(), settings.ToJson());
+  const TProjectSettings chosen = ProfileSettings(settings, &p);
+  EXPECT_EQ(chosen.PdfSubtitle, "Pro edition");
+  EXPECT_TRUE(chosen.PdfCover);
+  EXPECT_EQ(chosen.ProjTitle, "Guide");
   EXPECT_EQ(ProfileSettings(settings, nullptr).ToJson(), settings.ToJson());
 }
 
