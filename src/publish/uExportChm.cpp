@@ -188,9 +188,7 @@ void AppendContextSections(const std::vector<THelpContextEntry>& entries, std::v
 
 }  // namespace
 
-std::string ChmOutputFolder(const TDocProject& project) {
-  return PathJoin(BuildFolder(project), "chm");
-}
+std::string ChmOutputFolder(const TDocProject& project) { return PathJoin(BuildFolder(project), "chm"); }
 
 std::string ChmFilePath(const TDocProject& project) { return PathJoin(ChmOutputFolder(project), "help.chm"); }
 

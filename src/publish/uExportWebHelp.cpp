@@ -311,9 +311,7 @@ void WriteContextMap(const TDocProject& project, const std::string& outDir) {
 
 }  // namespace
 
-std::string WebHelpOutputFolder(const TDocProject& project) {
-  return PathJoin(BuildFolder(project), "webhelp");
-}
+std::string WebHelpOutputFolder(const TDocProject& project) { return PathJoin(BuildFolder(project), "webhelp"); }
 
 std::string BuildWebHelpTocJson(const TDocProject& project) {
   // Written as the walk goes: a tree of ten thousand topics needs no document in memory.

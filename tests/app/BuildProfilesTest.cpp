@@ -156,7 +156,10 @@ class BuildProfilesTest : public QObject {
     SaveProfile(w->Project(), full);
 
     // The editor greys what the chosen profile leaves out.
+    box.host.Post(R"({"type":"ready"})");
+    QTRY_VERIFY(Probe(*w).EditorReady());
     Probe(*w).SelectBuildProfile("Lite");
+    QVERIFY(!SentCommands(box.host, "setLeftOut").empty());
     TJson shading = SentCommands(box.host, "setLeftOut").back();
     QCOMPARE(shading.at("active").get<bool>(), true);
     QVERIFY(shading.at("on").empty());
