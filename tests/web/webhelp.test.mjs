@@ -16,6 +16,8 @@ import MiniSearch from 'minisearch';
 import { launchBrowser } from './lib/browser.mjs';
 import { tokenizeForIndex, processTerm } from '../../web/webhelp/text.js';
 import { expandTermEntry } from '../../web/webhelp/searchdata.js';
+import { OPTIONS, QUERY_OPTIONS } from '../../web/webhelp/searchoptions.js';
+import { buildTermList, matchTerms, boundedDistance } from '../../web/webhelp/termparts.js';
 
 const BIN = process.env.FOLIVANE_BIN;
 const SOURCE = process.env.FOLIVANE_SOURCE;
@@ -373,6 +375,29 @@ test('the prebuilt index holds what MiniSearch builds from search.json with the 
   const folded = ['한국', 'デー'].map(processTerm);
   for (const term of ['strasse', 'aesir', 'file', 'full', 'σοφια', 'naive', ...folded, 'db', 'istanbul']) {
     assert.ok(got.terms.has(term), term);
+  }
+});
+
+// The viewer picks the postings a query needs from the term list alone; MiniSearch over
+// the same terms is the reference for what a query matches.
+test('a query needs the terms MiniSearch would match: exact, by prefix, with typos, CJK', () => {
+  const { meta } = readPrebuiltIndex();
+  const list = buildTermList(meta.terms);
+  // The list holds terms as indexed: the reference takes them as they are.
+  const reference = new MiniSearch({ ...OPTIONS, fields: ['term'], tokenize: (t) => [t], processTerm: (t) => t });
+  reference.addAll(list.terms.map((term, id) => ({ id, term })));
+  const queries = ['password', 'passwrd', 'pasword', 'configur', 'strasse', 'Straße', 'naïve', 'файл', 'файлы',
+    '数据库', '数', 'd', 'db', 'isntanbul', 'zzzz', 'the file', 'full-width', 'σοφια', '한국'];
+  for (const q of queries) {
+    const want = new Set(reference.search(q, { combineWith: 'OR' }).flatMap((r) => Object.keys(r.match)));
+    const got = matchTerms(list, q, QUERY_OPTIONS);
+    assert.deepEqual([...got.terms].sort(), [...want].sort(), q);
+    const parts = [...new Set([...got.terms].map((t) => list.parts[list.terms.indexOf(t)]))].sort((a, b) => a - b);
+    assert.deepEqual(got.parts, parts, q);
+  }
+  for (const [a, b, max, d] of [['kitten', 'sitting', 3, 3], ['kitten', 'sitting', 2, 3], ['abc', 'abc', 1, 0],
+    ['', 'ab', 2, 2], ['ab', 'ba', 1, 2], ['ab', 'ba', 2, 2]]) {
+    assert.equal(boundedDistance(a, b, max), d, `${a} ${b} ${max}`);
   }
 });
 

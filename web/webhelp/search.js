@@ -3,8 +3,10 @@
 // match (prefix and typo-tolerant, by MiniSearch's own rules run over the term list),
 // and the snippets load the texts of the topics shown.
 import MiniSearch from 'minisearch';
-import { tokenizeForIndex, tokenizeQuery, processTerm, isCjkTerm, makeSnippet, escapeHtml } from './text.js';
+import { makeSnippet, escapeHtml } from './text.js';
+import { FIELDS, OPTIONS, QUERY_OPTIONS } from './searchoptions.js';
 import { loadPart, expandTermEntry, textPartOf } from './searchdata.js';
+import { buildTermList, matchTerms } from './termparts.js';
 import { setShown } from './tabs.js';
 
 const MAX_RESULTS = 50;
@@ -14,34 +16,12 @@ const LARGE_QUERY = 4000;
 // Lets the browser paint and take input between two steps of a long job.
 const nextTask = () => new Promise((resolve) => setTimeout(resolve, 0));
 
-function fuzzyFor(term) {
-  if (isCjkTerm(term) || term.length < 4) return false;
-  return term.length < 7 ? 1 : 0.2;
-}
-
 // Pages usually repeat their title as a heading; the snippet starts after it.
 function withoutLeadingTitle(title, text) {
   title = title.trim();
   if (title && text.startsWith(title) && text.length > title.length) return text.slice(title.length).trimStart();
   return text;
 }
-
-const FIELDS = ['title', 'keywords', 'text'];
-
-const OPTIONS = {
-  idField: 'id',
-  fields: FIELDS,
-  storeFields: [],
-  tokenize: (text) => tokenizeForIndex(text),
-  processTerm,
-  searchOptions: {
-    boost: { title: 4, keywords: 3, text: 1 },
-    prefix: (term) => term.length > 1 || isCjkTerm(term),
-    fuzzy: fuzzyFor,
-    tokenize: (text) => tokenizeQuery(text),
-    processTerm,
-  },
-};
 
 // MiniSearch's serialised form around a set of term entries.
 function serialised(count, documentIds, fieldIds, fieldLength, averageFieldLength, index) {
@@ -69,7 +49,7 @@ function checkedIndex(data) {
 
 export function createSearch({ input, results, status, browse, onOpen, onResultsShown }) {
   let index = null;
-  let vocabulary = null; // MiniSearch with one "document" per term part: which parts a query needs
+  let termList = null; // every index term and the part holding its postings
   let ready = false;
   const position = new Map(); // topic id -> document number
   let hits = [];
@@ -99,30 +79,15 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
     status.textContent = text;
   }
 
-  // Takes window.__ZD_SEARCH_INDEX; the term list is read in slices, so the page stays responsive.
-  async function build(data) {
+  // Takes window.__ZD_SEARCH_INDEX.
+  function build(data) {
     index = checkedIndex(data);
     if (!index) {
       unavailable();
       return;
     }
     index.ids.forEach((id, i) => position.set(id, i));
-    const parts = index.terms.length;
-    const partIds = {};
-    const partLength = {};
-    const terms = [];
-    for (let k = 0; k < parts; k++) {
-      partIds[k] = k;
-      partLength[k] = [1];
-      for (const term of String(index.terms[k]).split(' ')) {
-        if (term) terms.push([term, { 0: { [k]: 1 } }]);
-      }
-    }
-    // A short term list loads in one go; a long one in slices, so that the page keeps answering.
-    const long = terms.length > 1500;
-    if (long) await nextTask();
-    const load = long ? MiniSearch.loadJSAsync.bind(MiniSearch) : MiniSearch.loadJS.bind(MiniSearch);
-    vocabulary = await load(serialised(parts, partIds, { terms: 0 }, partLength, [1], terms), { ...OPTIONS, fields: ['terms'] });
+    termList = buildTermList(index.terms);
     ready = true;
     setStatus('');
     input.dataset.ready = 'true';
@@ -137,10 +102,9 @@ export function createSearch({ input, results, status, browse, onOpen, onResults
   // The best topics for text, loading the term parts it needs. A query matching most of a
   // large help is worked through in steps, none of which holds the page for long.
   async function query(text) {
-    const wanted = vocabulary.search(text, { combineWith: 'OR' });
-    const terms = new Set();
-    for (const r of wanted) for (const t of Object.keys(r.match)) terms.add(t);
-    const parts = await Promise.all(wanted.map((r) => loadPart('t', r.id)));
+    const wanted = matchTerms(termList, text, QUERY_OPTIONS);
+    const terms = wanted.terms;
+    const parts = await Promise.all(wanted.parts.map((k) => loadPart('t', k)));
     // Only the topics the entries name take part; the counts and averages stay the whole
     // index's, so the ranking is the same as over all of it.
     const entries = [];
