@@ -252,17 +252,22 @@ struct TSearchEntry {
   std::string_view QuotedText() const { return std::string_view(json).substr(textBegin, textLength); }
 };
 
-TSearchEntry SearchEntryOf(const TTopic& topic, std::string_view text) {
-  TSearchEntry e;
-  TJsonWriter w;
-  w.Reserve(text.size() + text.size() / 8 + topic.Title().size() + 160);
-  w.BeginObject();
+// The keys by which search.json and toc.json name a topic.
+void WriteTopicKeys(TJsonWriter& w, const TTopic& topic) {
   w.Key("id");
   w.String(topic.ID());
   w.Key("title");
   w.String(topic.Title());
   w.Key("file");
   w.String(TopicFileMember(topic.ID()));
+}
+
+TSearchEntry SearchEntryOf(const TTopic& topic, std::string_view text) {
+  TSearchEntry e;
+  TJsonWriter w;
+  w.Reserve(text.size() + text.size() / 8 + topic.Title().size() + 160);
+  w.BeginObject();
+  WriteTopicKeys(w, topic);
   w.Key("text");
   e.textBegin = w.Text().size();
   w.String(text);
@@ -330,12 +335,7 @@ std::string BuildWebHelpTocJson(const TDocProject& project) {
     if (topic.ExcludeWeb()) return TWalkAction::SkipChildren;  // takes its subtree with it
     closeTo(depth);
     w.BeginObject();
-    w.Key("id");
-    w.String(topic.ID());
-    w.Key("title");
-    w.String(topic.Title());
-    w.Key("file");
-    w.String(TopicFileMember(topic.ID()));
+    WriteTopicKeys(w, topic);
     w.Key("children");
     w.BeginArray();
     ++open;

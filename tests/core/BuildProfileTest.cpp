@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "PdfTestProject.h"
 #include "TestHelpers.h"
 #include "uConditionReport.h"
 #include "uExportWebHelp.h"
 #include "uLinkChecker.h"
 #include "uPlatform.h"
 #include "uProjectOpen.h"
+#include "uPublishOutput.h"
 #include "uReusableContent.h"
 #include "uStorage.h"
 
@@ -213,6 +215,24 @@ TEST_F(ProfileProject, PdfKeysOverTheProjectSettings) {
   EXPECT_TRUE(chosen.PdfCover);
   EXPECT_EQ(chosen.ProjTitle, "Guide");
   EXPECT_EQ(ProfileSettings(settings, nullptr).ToJson(), settings.ToJson());
+}
+
+// The profile's PDF options are the ones the print is made with.
+TEST_F(ProfileProject, APrintTakesTheProfilesPdfKeys) {
+  pdftest::TScopedEnv browser("FOLIVANE_BROWSER",
+                              pdftest::WriteFakeBrowser(dir, pdftest::PrintingBrowserScript(dir / "args.txt")));
+  TBuildProfile print = Profile("Print");
+  print.Outputs = {TOutputFormat::Pdf};
+  print.Pdf["PdfCover"] = true;
+  print.Pdf["PdfContents"] = false;
+  print.Pdf["PdfSubtitle"] = "Pro edition";
+  SaveProfile(project, print);
+  TDocProject built;
+  TProjectSettings settings;
+  OpenProjectForBuild(file, &print, built, settings);
+  const std::string pdf = PublishOutput(TOutputFormat::Pdf, built, settings, {});
+  EXPECT_EQ(pdf, dir / "Guide/build/Print/pdf/manual.pdf");
+  EXPECT_NE(ReadTextFileUtf8(PathJoin(ExtractFileDir(pdf), "manual.html")).find("Pro edition"), std::string::npos);
 }
 
 TEST_F(ProfileProject, ConditionReportAndDiff) {

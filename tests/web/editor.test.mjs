@@ -411,8 +411,10 @@ test('a build profile greys what it leaves out, and the topic stays as it is', (
   await send(true, ['Beta']);
   assert.deepEqual(await greyed(), { text: ['Pro only ', 'bold', 'nested'], pictures: 0 });
   assert.equal(await ed.getHtml(), html);
-  // Another topic is greyed the same way; no profile shows the page plain.
+  // Another topic is greyed the same way, once the page has taken it in; no profile shows
+  // the page plain.
   await ed.setHtml('<p>{begincond:Pro}x{endcond}</p>');
+  await ed.page.waitForFunction(() => document.querySelector('#zd-body [data-zd-left-out]'));
   assert.deepEqual(await greyed(), { text: ['x'], pictures: 0 });
   await send(false, []);
   assert.deepEqual(await greyed(), { text: [], pictures: 0 });
