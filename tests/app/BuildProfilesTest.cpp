@@ -13,13 +13,6 @@
 
 namespace {
 
-template <typename T>
-T* Field(QWidget& w, const char* name) {
-  T* field = w.findChild<T*>(name);
-  if (!field) qFatal("no %s", name);
-  return field;
-}
-
 void EnsureViewerTemplate(const std::string& root) {
   for (const char* name : {"app.html", "app.js", "app.css"}) {
     const std::string file = PathJoin(PathJoin(root, "internal/webhelp"), name);
@@ -47,8 +40,8 @@ class BuildProfilesTest : public QObject {
     pro.Conditions = {{"Beta", true}};
     pro.Pdf["PdfSubtitle"] = "kept though not shown";
     TDlgBuildProfiles dialog(nullptr, {pro}, Context());
-    auto* conditions = Field<QTableWidget>(dialog, "grdProfileConditions");
-    auto* variables = Field<QTableWidget>(dialog, "grdProfileVariables");
+    auto* conditions = Control<QTableWidget>(dialog, "grdProfileConditions");
+    auto* variables = Control<QTableWidget>(dialog, "grdProfileVariables");
     const auto choice = [&](int row) { return static_cast<QComboBox*>(conditions->cellWidget(row, 1)); };
     QCOMPARE(conditions->rowCount(), 2);
     QCOMPARE(choice(0)->currentIndex(), 0);  // Pro: as the project
@@ -60,8 +53,8 @@ class BuildProfilesTest : public QObject {
     choice(0)->setCurrentIndex(2);  // Pro off
     variables->item(0, 0)->setCheckState(Qt::Checked);
     variables->item(0, 1)->setText("Harbor Lite");
-    Field<QCheckBox>(dialog, "chkProfileChm")->setChecked(false);
-    Field<QLineEdit>(dialog, "edLeaveOutKeywords")->setText(" internal , draft,,");
+    Control<QCheckBox>(dialog, "chkProfileChm")->setChecked(false);
+    Control<QLineEdit>(dialog, "edLeaveOutKeywords")->setText(" internal , draft,,");
     QCOMPARE(dialog.CopyProfile("Lite 2"), std::string());
     QCOMPARE(dialog.RenameProfile("Lite Two"), std::string());
 
@@ -138,7 +131,7 @@ class BuildProfilesTest : public QObject {
     const std::string proTopic = w->Project().RootTopicIDs()[1];
 
     Probe(*w).SelectTopicNode(proTopic);
-    auto* condition = Field<QComboBox>(*w, "cbTopicCondition");
+    auto* condition = Control<QComboBox>(*w, "cbTopicCondition");
     QCOMPARE(condition->count(), 1);  // the project's conditions are offered
     condition->setFocus();
     condition->setEditText("Pro");
