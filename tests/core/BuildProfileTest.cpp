@@ -269,6 +269,9 @@ TEST_F(ProfileProject, CliPublishesEachProfileIntoItsFolder) {
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_EQ(r.output, "Lite: webhelp into build/Lite/\nPro: webhelp, chm, pdf into build/Pro/\n");
 
+  // The project's own viewer template: builds without the bundled viewer run this too.
+  for (const char* name : {"app.html", "app.js", "app.css"})
+    WriteFixtureFile(project.RootPath() + "internal/webhelp/" + name, "<title>WebHelp</title>");
   r = Cli({"webhelp", file, "--all-profiles"});
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_EQ(r.output, "Profile Lite: WebHelp exported: " + dir / "Guide/build/Lite/webhelp/index.html\n" +
