@@ -1,11 +1,16 @@
 #include "uXliffProjectTexts.h"
 
+#include "uContainment.h"
 #include "uStorage.h"
 #include "uTranslation.h"
 
 namespace {
 
-std::string ReadPageIfExists(const std::string& path) { return FileExists(path) ? ReadTextFileUtf8(path) : ""; }
+// A page a link takes outside the project counts as missing: its text is not the project's
+// to hand to a translator.
+std::string ReadPageIfExists(const TFolderBoundary& project, const std::string& path) {
+  return FileExists(path) && project.Holds(path) ? ReadTextFileUtf8(path) : "";
+}
 
 std::string Note(const char* english, const std::string& name) { return FormatText(TranslateText(english), {name}); }
 
@@ -14,17 +19,18 @@ std::string Note(const char* english, const std::string& name) { return FormatTe
 TXliffProjectTexts::TXliffProjectTexts(const TDocProject& project, const TProjectSettings& settings,
                                        const TReusableProjectContent& store) {
   using K = TXliffText::TKind;
+  const TFolderBoundary inside(project.RootPath());
   AddPlain(K::ProjectTitle, "", 0, settings.ProjTitle, "project.title", TranslateText("Project title"));
   AddPlain(K::Footer, "", 0, settings.CopyrightText, "project.footer", TranslateText("Footer text"));
-  AddPage(K::TopicHeader, "", 0, ReadPageIfExists(HeaderHtmlPath(project, "")), "header",
+  AddPage(K::TopicHeader, "", 0, ReadPageIfExists(inside, HeaderHtmlPath(project, "")), "header",
           TranslateText("Default header"));
   for (const TTopic* topic : project.EveryTopicTreeFirst()) {
     const std::string& id = topic->ID();
     const std::string& title = topic->Title();
     AddPlain(K::TopicTitle, id, 0, title, id + ".title", Note("Title of the topic \"%s\"", title));
-    AddPage(K::TopicBody, id, 0, ReadPageIfExists(TopicFilePath(project, id)), id + ".body",
+    AddPage(K::TopicBody, id, 0, ReadPageIfExists(inside, TopicFilePath(project, id)), id + ".body",
             Note("Text of the topic \"%s\"", title));
-    AddPage(K::TopicHeader, id, 0, ReadPageIfExists(HeaderHtmlPath(project, id)), id + ".header",
+    AddPage(K::TopicHeader, id, 0, ReadPageIfExists(inside, HeaderHtmlPath(project, id)), id + ".header",
             Note("Header of the topic \"%s\"", title));
     for (size_t i = 0; i < topic->Keywords().size(); ++i) {
       AddPlain(K::Keyword, id, i, topic->Keywords()[i], id + ".keyword." + std::to_string(i + 1),

@@ -45,7 +45,8 @@ class TXliffProjectTexts {
  public:
   // Reads the texts of an opened project: its model, its settings (title and footer), its
   // reusable content and the topic and header pages on disk. A page that cannot be read
-  // raises EFolivaneError naming it; a missing one has nothing to translate.
+  // raises EFolivaneError naming it; a missing one, or one a link takes outside the
+  // project, has nothing to translate.
   TXliffProjectTexts(const TDocProject& project, const TProjectSettings& settings,
                      const TReusableProjectContent& store);
   const std::vector<TXliffText>& Texts() const { return FTexts; }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <regex>
 
 #include "TestHelpers.h"
@@ -225,6 +226,23 @@ TEST(XliffRoundTrip, RefusesACopyInPlaceOfTheOriginalOrOfOtherFiles) {
   for (const auto& c : cases) EXPECT_EQ(ErrorMessage([&] { ImportProjectXliff(fvp, xlf, c.into); }), c.error);
   EXPECT_EQ(ReadBinaryFile(tmp / "Notes/keep.txt"), "mine");
   EXPECT_EQ(ReadBinaryFile(tmp / "Sample/topics/5A3D1E0C7B9F4E21A6C8000000001005.html"), pageBefore);
+}
+
+// A received project may link a topic page to any file of the machine: the translator gets
+// nothing of it.
+TEST(XliffRoundTrip, APageLinkedOutsideTheProjectIsNotExported) {
+  TTempDir tmp;
+  const std::string fvp = CopyProject(tmp, "examples/Sample", "Sample.fvp");
+  TDocProject project;
+  TProjectSettings settings;
+  OpenProjectFile(fvp, project, settings);
+  const std::string page = TopicFilePath(project, project.RootTopicIDs().at(0));
+  WriteFixtureFile(tmp / "secret.html", "<p>Secret of the machine</p>");
+  std::filesystem::remove(page);
+  std::filesystem::create_symlink(tmp / "secret.html", page);
+  for (const TXliffUnit& unit : Exported(fvp).units) {
+    for (const TXliffRun& run : unit.source) EXPECT_EQ(run.value.find("Secret"), std::string::npos) << unit.id;
+  }
 }
 
 }  // namespace
