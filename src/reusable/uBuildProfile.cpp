@@ -90,6 +90,14 @@ bool HasKeyword(const TTopic& topic, const std::vector<std::string>& keywords) {
   });
 }
 
+// The profile's file, refused when the profiles folder or the file's folder is a link that
+// takes it outside the project: a received project decides what lies where.
+std::string CheckedProfilePath(const TDocProject& project, const std::string& name) {
+  const std::string folder = ProfilesFolder(project);
+  CheckOutputFolder(project.RootPath(), folder);
+  return CheckedOutputPath(folder, ProfileFilePath(project, name));
+}
+
 std::string JoinNames(const std::vector<std::string>& names) {
   std::string out;
   for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
@@ -230,14 +238,13 @@ std::vector<TBuildProfile> LoadProfiles(const TDocProject& project, std::vector<
 void SaveProfile(const TDocProject& project, const TBuildProfile& profile) {
   const std::string problem = ProfileNameProblem(profile.Name);
   if (!problem.empty()) throw EFolivaneError(problem);
-  const std::string folder = EnsureDir(ProfilesFolder(project));
-  CheckOutputFolder(project.RootPath(), folder);
-  WriteFileAtomic(CheckedOutputPath(folder, ProfileFilePath(project, profile.Name)), ProfileToJsonText(profile));
+  EnsureDir(ProfilesFolder(project));
+  WriteFileAtomic(CheckedProfilePath(project, profile.Name), ProfileToJsonText(profile));
 }
 
 void DeleteProfile(const TDocProject& project, const std::string& name) {
   if (!IsValidProfileName(name)) return;
-  DeleteFileIfExists(ProfileFilePath(project, name));
+  DeleteFileIfExists(CheckedProfilePath(project, name));
 }
 
 void RenameProfile(const TDocProject& project, const std::string& oldName, const std::string& newName) {
@@ -256,11 +263,11 @@ void RenameProfile(const TDocProject& project, const std::string& oldName, const
   profile.Name = newName;
   if (SameTextAscii(oldName, newName)) {
     // Only the letter case changes: on a system that ignores case both names are one file.
-    std::filesystem::rename(ProfileFilePath(project, oldName), ProfileFilePath(project, newName));
+    std::filesystem::rename(CheckedProfilePath(project, oldName), CheckedProfilePath(project, newName));
     return;
   }
   SaveProfile(project, profile);
-  DeleteFileIfExists(ProfileFilePath(project, oldName));
+  DeleteFileIfExists(CheckedProfilePath(project, oldName));
 }
 
 TBuildChoices ProfileChoices(const TBuildProfile* profile) {

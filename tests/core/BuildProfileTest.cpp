@@ -164,6 +164,19 @@ TEST_F(ProfileProject, ReceivedFilesThatAreNoProfilesAreSkipped) {
   EXPECT_NE(warnings[1].find("Stolen.json skipped: it leads outside the project"), std::string::npos) << warnings[1];
 }
 
+// A profiles folder that is a link to elsewhere: deleting, renaming and saving a profile
+// refuse, and nothing outside the project changes.
+TEST_F(ProfileProject, AProfilesFolderLeadingOutsideIsNotWrittenThrough) {
+  WriteFixtureFile(dir / "elsewhere/Pro.json", "{}");
+  ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), (dir / "Guide/profiles").c_str()), 0);
+  EXPECT_THROW(DeleteProfile(project, "Pro"), EFolivaneError);
+  EXPECT_THROW(RenameProfile(project, "Pro", "PRO"), EFolivaneError);
+  EXPECT_THROW(SaveProfile(project, Profile("Lite")), EFolivaneError);
+  EXPECT_EQ(ReadTextFileUtf8(dir / "elsewhere/Pro.json"), "{}");
+  EXPECT_FALSE(FileExists(dir / "elsewhere/PRO.json"));
+  EXPECT_FALSE(FileExists(dir / "elsewhere/Lite.json"));
+}
+
 TEST_F(ProfileProject, ABuildAppliesConditionsVariablesTopicsAndFolder) {
   const TBuildProfile lite = Lite();
   TDocProject asIs, built;
