@@ -20,6 +20,7 @@
 #include "uTopicCopies.h"
 #include "uUtils.h"
 
+struct TBuildProfile;
 class IEditorHost;
 class IUserDialogs;
 class QAction;
@@ -340,7 +341,8 @@ class TfrmMain : public QMainWindow {
   // Publishing helpers (uMainPublish.cpp).
   // The build folder of the current profile (build/ when none is chosen).
   std::string OutputFolder() const;
-  std::unique_ptr<TDocProject> PrepareBuild(const std::string& profileName, TProjectSettings& settings);
+  std::unique_ptr<TDocProject> PrepareBuild(const TBuildProfile* profile, TProjectSettings& settings);
+  std::unique_ptr<TDocProject> PrepareChosenBuild(TProjectSettings& settings);
   void PublishProfiles(const std::vector<std::string>& names);
   void FillBuildProfileMenu();
   void SelectBuildProfile(const std::string& name);

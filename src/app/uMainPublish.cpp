@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 
 #include "uChmCompiler.h"
 #include "uExportChm.h"
@@ -85,12 +84,7 @@ class TProgressScope {
 
 }  // namespace
 
-std::string TfrmMain::OutputFolder() const {
-  TDocProject probe;
-  probe.SetRootPath(Project().RootPath());
-  probe.SetBuildChoices({FCurrentProfile, {}, {}});
-  return BuildFolder(probe);
-}
+std::string TfrmMain::OutputFolder() const { return BuildFolder(Project().RootPath(), FCurrentProfile); }
 
 void TfrmMain::RunExport(const std::string& caption, const std::function<void(const TProgressCallback&)>& work) {
   const TProgressScope progress(*FDialogs, caption);
@@ -111,21 +105,26 @@ bool TfrmMain::SavedForPublishing() {
 
 // What a build publishes: a copy of the project with the profile's choices (or the
 // project's own), so that nothing a profile leaves out touches the project being edited.
-std::unique_ptr<TDocProject> TfrmMain::PrepareBuild(const std::string& profileName, TProjectSettings& settings) {
-  std::optional<TBuildProfile> profile;
-  if (!profileName.empty()) profile = LoadProfile(Project(), profileName);
+std::unique_ptr<TDocProject> TfrmMain::PrepareBuild(const TBuildProfile* profile, TProjectSettings& settings) {
   auto built = std::make_unique<TDocProject>();
   CopyProjectStructure(Project(), *built);
-  ApplyBuildProfile(*built, profile ? &*profile : nullptr);
-  settings = ProfileSettings(Settings(), profile ? &*profile : nullptr);
+  ApplyBuildProfile(*built, profile);
+  settings = ProfileSettings(Settings(), profile);
   return built;
+}
+
+// The build of the profile chosen in the Publish menu, or of the project as it is.
+std::unique_ptr<TDocProject> TfrmMain::PrepareChosenBuild(TProjectSettings& settings) {
+  if (FCurrentProfile.empty()) return PrepareBuild(nullptr, settings);
+  const TBuildProfile profile = LoadProfile(Project(), FCurrentProfile);
+  return PrepareBuild(&profile, settings);
 }
 
 void TfrmMain::btnExportWebClick() {
   if (!SavedForPublishing()) return;
   FlushProjectToDisk();
   TProjectSettings settings;
-  const std::unique_ptr<TDocProject> built = PrepareBuild(FCurrentProfile, settings);
+  const std::unique_ptr<TDocProject> built = PrepareChosenBuild(settings);
   std::string index;
   std::vector<std::string> leftOut;
   RunExport(TranslateText("Publishing WebHelp..."),
@@ -142,7 +141,7 @@ void TfrmMain::btnExportChmClick() {
   if (!SavedForPublishing()) return;
   btnSaveClick();
   TProjectSettings settings;
-  const std::unique_ptr<TDocProject> built = PrepareBuild(FCurrentProfile, settings);
+  const std::unique_ptr<TDocProject> built = PrepareChosenBuild(settings);
   TChmQuestions questions(*FDialogs);
   TChmCommandResult result;
   RunExport(TranslateText("Publishing CHM..."),
@@ -165,9 +164,9 @@ void TfrmMain::btnExportPdfClick() {
   if (!SavedForPublishing()) return;
   btnSaveClick();
   TProjectSettings settings;
-  const std::unique_ptr<TDocProject> built = PrepareBuild(FCurrentProfile, settings);
+  const std::unique_ptr<TDocProject> built = PrepareChosenBuild(settings);
   // The export creates the folder, once it has made sure that no link takes it elsewhere.
-  const std::string out = PathJoin(BuildFolder(*built), "pdf");
+  const std::string out = PdfOutputFolder(*built);
   std::vector<std::string> leftOut;
   std::string pdf;
   // The export opens the PDF it printed.
@@ -191,9 +190,10 @@ void TfrmMain::PublishProfiles(const std::vector<std::string>& names) {
   std::vector<std::string> done, failed, leftOut;
   TChmQuestions questions(*FDialogs);
   for (const std::string& name : names) {
+    const TBuildProfile profile = LoadProfile(Project(), name);
     TProjectSettings settings;
-    const std::unique_ptr<TDocProject> built = PrepareBuild(name, settings);
-    for (const TOutputFormat format : LoadProfile(Project(), name).Outputs) {
+    const std::unique_ptr<TDocProject> built = PrepareBuild(&profile, settings);
+    for (const TOutputFormat format : profile.Outputs) {
       const std::string what = name + ": " + OutputFormatCaption(format);
       try {
         RunExport(FormatText(TranslateText("Publishing %s..."), {what}), [&](const TProgressCallback& progress) {

@@ -1,6 +1,7 @@
 // Publishing for the project as it is or for its build profiles: the shared part of the
 // webhelp, chm, pdf and publish commands.
 #include <iostream>
+#include <memory>
 
 #include "uCliCommands.h"
 #include "uPublishOutput.h"
@@ -23,15 +24,23 @@ TProgressCallback OutputProgress(TOutputFormat format) {
   };
 }
 
-std::string PublishOne(const std::string& projectFile, const TBuildProfile* profile, TOutputFormat format) {
+// The project opened once for a build (as it is, or as a profile wants it) and published
+// in as many formats as asked.
+struct TOpenBuild {
+  TOpenBuild(const std::string& projectFile, const TBuildProfile* profile) {
+    OpenProjectForBuild(projectFile, profile, project, settings, &openWarnings);
+  }
   TDocProject project;
   TProjectSettings settings;
-  std::vector<std::string> warnings;
-  OpenProjectForBuild(projectFile, profile, project, settings, &warnings);
+  std::vector<std::string> openWarnings;  // told again with each output, whose warnings they are too
+};
+
+std::string PublishOne(const TOpenBuild& build, TOutputFormat format) {
+  std::vector<std::string> warnings = build.openWarnings;
   TOutputRun run;
   run.Progress = OutputProgress(format);
   run.Warnings = &warnings;
-  const std::string path = PublishOutput(format, project, settings, run);
+  const std::string path = PublishOutput(format, build.project, build.settings, run);
   if (run.Progress) std::cerr << "\r\033[K" << std::flush;
   PrintWarnings(warnings);
   return path;
@@ -41,6 +50,13 @@ std::string PublishOne(const std::string& projectFile, const TBuildProfile* prof
 void PublishProfile(const std::string& projectFile, const TBuildProfile& profile,
                     const std::vector<TOutputFormat>& formats, TRunCount& count) {
   const std::vector<TOutputFormat>& wanted = formats.empty() ? profile.Outputs : formats;
+  std::unique_ptr<TOpenBuild> build;
+  std::string openError;
+  try {
+    build = std::make_unique<TOpenBuild>(projectFile, &profile);
+  } catch (const std::exception& e) {
+    openError = e.what();  // each output it would have built fails with it
+  }
   for (const TOutputFormat format : wanted) {
     const std::string prefix = "Profile " + profile.Name + ": ";
     if (!profile.Builds(format)) {
@@ -49,7 +65,8 @@ void PublishProfile(const std::string& projectFile, const TBuildProfile& profile
       continue;
     }
     try {
-      const std::string path = PublishOne(projectFile, &profile, format);
+      if (!build) throw EFolivaneError(openError);
+      const std::string path = PublishOne(*build, format);
       std::cout << prefix << OutputFormatCaption(format) << " exported: " << path << "\n" << std::flush;
       ++count.published;
     } catch (const std::exception& e) {
@@ -115,8 +132,9 @@ int RunPublishing(std::vector<std::string> args, const std::vector<TOutputFormat
   const std::vector<TOutputFormat> wanted =
       formats.empty() ? std::vector<TOutputFormat>(std::begin(kAllOutputFormats), std::end(kAllOutputFormats))
                       : formats;
+  const TOpenBuild build(projectFile, nullptr);
   for (const TOutputFormat format : wanted) {
-    const std::string path = PublishOne(projectFile, nullptr, format);
+    const std::string path = PublishOne(build, format);
     std::cout << OutputFormatCaption(format) << " exported: " << path << "\n" << std::flush;
   }
   return kExitOk;

@@ -22,10 +22,13 @@ void RemoveFirst(TStringList& list, const std::string& id) {
 
 std::string NewTopicID() { return NewGuidHex(); }
 
-std::string BuildFolder(const TDocProject& project) {
-  const std::string build = PathJoin(project.RootPath(), "build");
-  const std::string& profile = project.BuildChoices().Profile;
+std::string BuildFolder(const std::string& projectRoot, const std::string& profile) {
+  const std::string build = PathJoin(projectRoot, "build");
   return profile.empty() ? build : PathJoin(build, profile);
+}
+
+std::string BuildFolder(const TDocProject& project) {
+  return BuildFolder(project.RootPath(), project.BuildChoices().Profile);
 }
 
 std::string TopicPagePath(const std::string& projectRoot, const std::string& id) {

@@ -149,6 +149,7 @@ class TDocProject {
 };
 
 // Where the outputs go: build/ in the project folder, or build/<profile>/ for a profile's run.
+std::string BuildFolder(const std::string& projectRoot, const std::string& profile);
 std::string BuildFolder(const TDocProject& project);
 
 // 32 upper-case hexadecimal digits of a new random GUID.

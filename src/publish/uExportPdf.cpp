@@ -478,6 +478,8 @@ std::string WritePdfManualFiles(const TDocProject& project, const std::string& o
   return WriteManualFiles(project, outDir, progress, warnings, SettingsFor(project, settings)).HtmlPath;
 }
 
+std::string PdfOutputFolder(const TDocProject& project) { return PathJoin(BuildFolder(project), "pdf"); }
+
 std::string ExportPdf(const TDocProject& project, const std::string& outDir, const TPdfExportOptions& options) {
   const TProjectSettings settings = SettingsFor(project, options.Settings);
   const TWrittenManual written = WriteManualFiles(project, outDir, options.Progress, options.Warnings, settings);

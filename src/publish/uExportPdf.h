@@ -26,6 +26,9 @@ struct TPdfExportOptions {
   const TProjectSettings* Settings = nullptr;
 };
 
+// pdf in the build folder (build/pdf, or a profile's build/<profile>/pdf).
+std::string PdfOutputFolder(const TDocProject& project);
+
 // Writes manual.html, style.css and the assets into outDir, prints manual.pdf and
 // (when asked) opens it. Returns the full path of manual.pdf. Errors pass to the caller;
 // files written before an error stay, so manual.html can be inspected. A book whose

@@ -16,7 +16,7 @@ std::string PublishOutput(TOutputFormat format, const TDocProject& project, cons
       options.Progress = run.Progress;
       options.Warnings = run.Warnings;
       options.Settings = &settings;  // the profile's PDF keys over the project's
-      return ExportPdf(project, PathJoin(BuildFolder(project), "pdf"), options);
+      return ExportPdf(project, PdfOutputFolder(project), options);
     }
   }
   return "";
